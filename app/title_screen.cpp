@@ -1,0 +1,36 @@
+// The title screen shown between matches.
+#include "app/title_screen.h"
+
+#include "display/font.h"
+#include "display/pictures.h"
+
+namespace
+{
+constexpr unsigned char TitleColour = 3; // brown
+constexpr unsigned char KeyColour = 9;   // red: the arrows
+constexpr unsigned char WordColour = 1;  // grey: what the arrows do
+constexpr int HelpLeft = 28;             // column where the key lines start
+} // namespace
+
+void DrawTitleScreen()
+{
+    DrawText("brasswick", 64 - TextWidth("brasswick"), 83, TitleColour, 2);
+    DrawText("tumblequay", 64 - TextWidth("tumblequay"), 71, TitleColour, 2);
+    DrawHelpText();
+}
+
+void DrawHelpText()
+{
+    DrawPicture(0, 64, 40);
+
+    // Each piece starts where the text before it, trailing space included, ends.
+    DrawText("<>", HelpLeft, 16, KeyColour, 1);
+    DrawText("rotate", HelpLeft + TextWidth("<> "), 16, WordColour, 1);
+    DrawText("^", HelpLeft + TextWidth("<> rotate "), 16, KeyColour, 1);
+    DrawText("move", HelpLeft + TextWidth("<> rotate ^ "), 16, WordColour, 1);
+
+    DrawText("&", HelpLeft, 9, KeyColour, 1);
+    DrawText("switch teammate", HelpLeft + TextWidth("& "), 9, WordColour, 1);
+
+    DrawText("get ball to any goal to score", 7, 2, WordColour, 1);
+}
