@@ -1,0 +1,105 @@
+# Shared steps of the end-to-end tests: a virtual screen, the real game in a scratch
+# folder, key presses, and waiting for files and for the game's end.
+#
+# Sourced by each test with the arguments CTest passes: the game, the screen checker,
+# and the source folder (for dat/).
+set -eu
+
+GAME=$1
+CHECK=$2
+SOURCE=$3
+SCREEN_WIDTH=1280
+SCREEN_HEIGHT=720
+WORK=$(mktemp -d)
+RUN="$WORK/run"
+mkdir -p "$RUN"
+XVFB_PID=""
+GAME_PID=""
+
+cleanup() {
+    if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
+        kill "$GAME_PID" 2>/dev/null || true
+        wait "$GAME_PID" 2>/dev/null || true
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Copies the game's data folder into the scratch folder.
+with_data() {
+    cp -r "$SOURCE/dat" "$RUN/dat"
+}
+
+# Starts a virtual screen on a free display and points DISPLAY at it.
+start_screen() {
+    Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp \
+        3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$WORK/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/display" ] || fail "the virtual screen did not start"
+    DISPLAY=":$(cat "$WORK/display")"
+    export DISPLAY
+}
+
+# Starts the game in the scratch folder with its sound going to a file, and waits for
+# its window.
+start_game() {
+    (cd "$RUN" && SDL_AUDIODRIVER="${AUDIO_DRIVER:-disk}" SDL_DISKAUDIOFILE="$WORK/audio.raw" \
+        exec "$GAME" >"$WORK/game.out" 2>"$WORK/game.err") &
+    GAME_PID=$!
+    for _ in $(seq 100); do
+        if xdotool search --name '^marrowfen$' >/dev/null 2>&1; then
+            sleep 0.5 # a few frames
+            return 0
+        fi
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at start: $(cat "$WORK/game.err")"
+        sleep 0.1
+    done
+    fail "no window appeared"
+}
+
+press() {
+    xdotool key --clearmodifiers "$@"
+}
+
+# Waits up to ten seconds for a file in the game's folder.
+wait_for_file() {
+    for _ in $(seq 100); do
+        [ -e "$RUN/$1" ] && return 0
+        sleep 0.1
+    done
+    fail "$1 was not written"
+}
+
+# Waits up to ten seconds for the game to end and checks its exit status.
+expect_exit() {
+    for _ in $(seq 100); do
+        if ! kill -0 "$GAME_PID" 2>/dev/null; then
+            status=0
+            wait "$GAME_PID" || status=$?
+            GAME_PID=""
+            [ "$status" -eq "$1" ] || fail "exit status $status, expected $1: $(cat "$WORK/game.err")"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the game did not end"
+}
+
+# Checks a screenshot against the title screen as the core draws it from the scratch
+# folder's data.
+check_title() {
+    (cd "$RUN" && "$CHECK" title "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1 does not show the title screen"
+}

@@ -1,0 +1,54 @@
+// Tests of the main loop's step arithmetic and sleep choice.
+#include "app/main_loop.h"
+
+#include <gtest/gtest.h>
+
+TEST(MainLoop, PendingTimeBecomesWholeSteps)
+{
+    LoopClock clock = StartLoopClock(1000);
+    StepsDue due = AdvanceLoopClock(clock, 1040);
+    EXPECT_EQ(due.steps, 2);
+    EXPECT_TRUE(due.drawFrame);
+    EXPECT_EQ(clock.pendingMs, 4u);
+    EXPECT_EQ(ChooseSleep(clock, due.steps), 1u);
+
+    due = AdvanceLoopClock(clock, 1053); // 4 + 13 = 17 ms: not yet a step
+    EXPECT_EQ(due.steps, 0);
+    EXPECT_FALSE(due.drawFrame);
+    EXPECT_EQ(clock.pendingMs, 17u);
+    due = AdvanceLoopClock(clock, 1054);
+    EXPECT_EQ(due.steps, 1);
+    EXPECT_EQ(clock.pendingMs, 0u);
+}
+
+TEST(MainLoop, StallRunsAtMost32StepsAndDropsTheRest)
+{
+    LoopClock clock = StartLoopClock(0);
+    const StepsDue due = AdvanceLoopClock(clock, 1000);
+    EXPECT_EQ(due.steps, 32);
+    EXPECT_TRUE(due.drawFrame);
+    EXPECT_EQ(clock.pendingMs, 10u); // 1000 - 18 * 55; 23 steps' worth is lost
+}
+
+TEST(MainLoop, ClockWrapAroundStillCountsElapsedTime)
+{
+    LoopClock clock = StartLoopClock(0xfffffff0u);
+    const StepsDue due = AdvanceLoopClock(clock, 0x00000014u); // 36 ms later
+    EXPECT_EQ(due.steps, 2);
+    EXPECT_EQ(clock.pendingMs, 0u);
+}
+
+TEST(MainLoop, OneLongRestAlternatesWithBriefOnes)
+{
+    LoopClock clock = StartLoopClock(0);
+    EXPECT_EQ(ChooseSleep(clock, 0), 9u);
+    EXPECT_TRUE(clock.restedLastTime);
+    EXPECT_EQ(ChooseSleep(clock, 0), 1u); // rested already: stays rested until a step
+    EXPECT_TRUE(clock.restedLastTime);
+    EXPECT_EQ(ChooseSleep(clock, 1), 1u);
+    EXPECT_FALSE(clock.restedLastTime);
+    EXPECT_EQ(ChooseSleep(clock, 1), 6u);
+    EXPECT_EQ(ChooseSleep(clock, 2), 1u);
+    EXPECT_EQ(ChooseSleep(clock, 2), 1u); // falling behind: only brief rests
+    EXPECT_FALSE(clock.restedLastTime);
+}
