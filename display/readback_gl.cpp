@@ -4,6 +4,7 @@
 #include "display/screenshot.h"
 
 #include <GL/gl.h>
+#include <cstddef>
 #include <vector>
 
 void TakeScreenshot(int width, int height)
@@ -12,7 +13,7 @@ void TakeScreenshot(int width, int height)
     {
         return; // no window size known
     }
-    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 4);
     glReadBuffer(GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
