@@ -1,0 +1,12 @@
+// Previews of the pictures as the game shows them, written as PNG files for the artist.
+#pragma once
+
+constexpr int PreviewScale = 8; // image pixels per canvas cell along each axis
+
+// Draws picture n (0..2) from Pictures into a cleared canvas the way the game shows it:
+// picture 0 on the real title screen, pictures 1 and 2 at their match places over a
+// stand-in of the match screen (side panels, frame lines, goal zones and the turn banner
+// of the picture's team). The colours come from the palette's start-up values under a
+// fixed seed, so the same art always gives the same image. Writes the canvas scaled up
+// 8 times to path; returns false when the file could not be written or n is not 0..2.
+bool WritePicturePreview(int picture, const char* path);
