@@ -1,0 +1,54 @@
+// The 24 recorded sounds, decoded whole into memory by a background loader thread.
+#pragma once
+
+#include "audio/voices.h"
+#include "platform/lock.h"
+
+#include <atomic>
+#include <cstdint>
+
+constexpr int SampleCount = 24; // bank entries: 16 drums, then the 8 game sounds
+
+// File names in bank order, without folder or extension: "drum0".."drumF", then "ball",
+// "end", "push", "score", "start", "step", "rotate", "swap". Sound number = index + 17.
+extern const char* const SampleNames[SampleCount];
+
+// One decoded sound: two-channel frames at 44100 Hz, owned by the bank.
+struct Sample
+{
+    std::int32_t length; // frames, 0 while not loaded and for a file that failed
+    StereoFrame* frames; // length frames, null while not loaded and for a file that failed
+};
+
+// The bank. Written only by the loader thread until SamplesLoaded is set; from then on every
+// entry is final until ReleaseAudio, and any thread may read the frames without a lock.
+extern Sample SampleBank[SampleCount];
+
+// Set (release order) once by the loader thread when it has gone through all 24 files or
+// was told to stop; read with acquire order before any sample voice is started.
+extern std::atomic<bool> SamplesLoaded;
+
+// Guards LoaderStopRequest and the loader's check of it between two files.
+extern Lock LoaderLock;
+extern bool LoaderStopRequest; // set by ReleaseAudio: the loader stops before its next file
+
+// Frees any loaded samples and sets the bank, SamplesLoaded and LoaderStopRequest to their
+// start values. Only while no loader thread runs (tests, before StartSampleLoader).
+void InitSampleBank();
+
+// The length in frames of bank entry index; 0 for an index outside the bank.
+std::int32_t SampleLength(int index);
+
+// Decodes "folder/name.ogg" whole. Returns the frames and their count, or an empty sample
+// for a missing, undecodable or empty file, or when memory runs out. A one-channel file plays
+// its channel on both sides; of more than two channels the first two are kept. Any thread.
+Sample LoadSample(const char* folder, const char* name);
+
+// Starts the loader thread, which fills the bank from folder (the game's is "dat/samples",
+// relative to the working directory) one file after another and then sets SamplesLoaded.
+// folder must live until ReleaseAudio. Main thread, once, after InitSampleBank.
+void StartSampleLoader(const char* folder);
+
+// Shutdown, after the audio device is closed: asks the loader to stop before its next file,
+// waits for the thread to end, then frees every sample. Main thread. Safe without a loader.
+void ReleaseAudio();

@@ -1,0 +1,46 @@
+// Sound requests: choosing a free effect voice in rotation, starting it and queuing it.
+#include "audio/sound_requests.h"
+
+#include "audio/sample_bank.h"
+#include "audio/status_handoff.h"
+
+#include <cstring>
+
+bool VoiceBusy[EffectVoices];
+int NextEffectVoice;
+
+void InitSoundRequests()
+{
+    std::memset(VoiceBusy, 0, sizeof(VoiceBusy));
+    NextEffectVoice = 0;
+}
+
+void PlaySound(int sound, float frequency, float volume, float send, float pan)
+{
+    if (sound >= FirstSampleSound && !SamplesLoaded.load(std::memory_order_acquire))
+    {
+        return; // the bank is still loading
+    }
+    int voice = NextEffectVoice;
+    while (VoiceBusy[voice])
+    {
+        voice = (voice + 1) % EffectVoices;
+        if (voice == NextEffectVoice)
+        {
+            return; // every effect voice is busy
+        }
+    }
+    NextEffectVoice = voice;
+    StartVoice(Voices[voice], sound, frequency, volume, send, pan, 500, 5000, 50000, 0);
+    VoiceBusy[voice] = true;
+    AppendSlotVoice(AudioStatusSlots[MainSlot], voice);
+}
+
+void PlayEffect(int sound, float volume, float pan)
+{
+    if (!SamplesLoaded.load(std::memory_order_acquire))
+    {
+        return; // the bank is still loading
+    }
+    PlaySound(sound, 0.0f, volume > 1.0f ? 1.0f : volume, 0.6f, pan);
+}
