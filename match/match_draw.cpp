@@ -1,0 +1,189 @@
+// The match screen: everything a frame of the match shows, drawn into the canvas.
+#include "match/match_draw.h"
+
+#include "display/canvas.h"
+#include "display/font.h"
+#include "display/pictures.h"
+#include "display/text_scratch.h"
+#include "match/game_title.h"
+
+#include <cstdio>
+
+namespace
+{
+constexpr int LabelBottom = 3;    // bottom row of the lower "goal" label
+constexpr int LabelTop = 88;      // row of the upper label's (upside-down) top glyph row
+constexpr int ScoreScale = 2;     // canvas cells per font pixel of the scores
+constexpr int ScoreMargin = 2;    // cells from the canvas edges to the scores
+constexpr int MovesRow = 16;      // bottom row of the move count
+constexpr int BannerTextRow = 46; // bottom row of the banner's text
+constexpr int MarkerSide = 10;    // cells of the selection marker's square
+constexpr int BannerWidth = 60;   // cells of the turn banner's box
+constexpr int BannerHeight = 16;
+constexpr int BannerBottom = 40;              // lowest row of the banner's box
+constexpr unsigned char EvenStripeColour = 7; // panel columns with an even x
+constexpr unsigned char OddStripeColour = 8;  // panel columns with an odd x
+constexpr int BlinkBit = 8;                   // stepCount bit that blinks the marker's ring
+
+void FillRect(int left, int bottom, int right, int top, unsigned char colour)
+{
+    for (int x = left; x <= right; ++x)
+    {
+        for (int y = bottom; y <= top; ++y)
+        {
+            PlotCell(x, y, colour);
+        }
+    }
+}
+
+// The bottom zone reads from below, the top one from above: its word is the bottom
+// word turned by a half turn about the centre of the canvas.
+void DrawGoalZones()
+{
+    FillRect(BoardLeft, 0, BoardRight, GoalZoneHeight - 1, GoalColour);
+    FillRect(BoardLeft, CanvasHeight - GoalZoneHeight, BoardRight, CanvasHeight - 1, GoalColour);
+    const int width = TextWidth("goal");
+    DrawText("goal", 64 - width / 2, LabelBottom, LabelColour, 1);
+    int pen = 63 + width / 2;
+    for (const char* c = "goal"; *c != '\0'; ++c)
+    {
+        const int glyph = FindGlyph(*c);
+        if (glyph < 0)
+        {
+            continue;
+        }
+        const int advance = GlyphWidths[glyph];
+        const int columns = advance < GlyphSide ? advance : GlyphSide;
+        for (int column = 0; column < columns; ++column)
+        {
+            for (int row = 0; row < GlyphSide; ++row)
+            {
+                if (GlyphBitmaps[glyph][row * GlyphSide + column] != 0)
+                {
+                    PlotCell(pen - column, LabelTop + row, LabelColour);
+                }
+            }
+        }
+        pen -= advance;
+    }
+}
+
+// A 10 x 10 square one cell inside the selected player's cell, following its slide; the
+// ring blinks between the frame colour and the team's colour every 8 steps.
+void DrawMarker(const GameTitle& match)
+{
+    const auto selected = match.units.find(match.selectedId);
+    if (selected == match.units.end())
+    {
+        return; // nobody selected yet
+    }
+    const int ux = selected->second.x / SubCell;
+    const int uy = selected->second.y / SubCell;
+    const unsigned char ring =
+        (match.stepCount & BlinkBit) != 0 ? TeamFrameColour(match.currentTeam) : FrameColour;
+    for (int i = 1; i <= MarkerSide; ++i)
+    {
+        for (int j = 1; j <= MarkerSide; ++j)
+        {
+            const bool edge = i == 1 || j == 1 || i == MarkerSide || j == MarkerSide;
+            PlotCell(ux + BoardLeft - 6 + i, uy - 6 + j, edge ? ring : GoalColour);
+        }
+    }
+}
+
+// Stripes of alternating colours on both sides, mirrored, and the frame lines.
+void DrawPanels()
+{
+    for (int x = 0; x <= LeftFrame; ++x)
+    {
+        for (int y = 0; y < CanvasHeight; ++y)
+        {
+            if (x == LeftFrame)
+            {
+                PlotCell(LeftFrame, y, FrameColour);
+                PlotCell(RightFrame, y, FrameColour);
+                continue;
+            }
+            const bool even = x % 2 == 0;
+            PlotCell(x, y, even ? EvenStripeColour : OddStripeColour);
+            PlotCell(CanvasWidth - 1 - x, y, even ? OddStripeColour : EvenStripeColour);
+        }
+    }
+}
+
+// Team 0's score in the lower-left corner, team 1's flush with the right edge; the move
+// count in the panel of the team whose turn it is.
+void DrawCounts(const GameTitle& match)
+{
+    std::snprintf(TextScratch, TextScratchSize, "%d", match.teamScore[0]);
+    DrawText(TextScratch, ScoreMargin, ScoreMargin, TeamTextColour(0), ScoreScale);
+    std::snprintf(TextScratch, TextScratchSize, "%d", match.teamScore[1]);
+    DrawText(TextScratch, CanvasWidth - ScoreScale * TextWidth(TextScratch), ScoreMargin,
+             TeamTextColour(1), ScoreScale);
+    if (match.gameOver)
+    {
+        return; // the result replaces the turn's texts
+    }
+    std::snprintf(TextScratch, TextScratchSize, "%d", match.movesLeft);
+    const int left = 1 + (RightFrame + 1) * match.currentTeam;
+    DrawText(TextScratch, left, MovesRow, FrameColour, 1);
+    DrawText("moves", left + TextWidth(TextScratch), MovesRow, MovesWordColour, 1);
+}
+
+// A black box with the team's frame over that team's half, naming the player whose turn
+// it is.
+void DrawBanner(const GameTitle& match)
+{
+    if (!match.turnBanner || match.gameOver)
+    {
+        return;
+    }
+    const int team = match.currentTeam;
+    const int cx = 42 * (team + 1);
+    const int left = cx - BannerWidth / 2;
+    const int right = cx + BannerWidth / 2 - 1;
+    const int top = BannerBottom + BannerHeight - 1;
+    FillRect(left, BannerBottom, right, top, TeamFrameColour(team));
+    FillRect(left + 1, BannerBottom + 1, right - 1, top - 1, Black);
+    std::snprintf(TextScratch, TextScratchSize, "player %d turn", team + 1);
+    DrawText(TextScratch, cx - TextWidth(TextScratch) / 2, BannerTextRow, TeamTextColour(team), 1);
+}
+
+// Whether the end's dissolve has blacked out cell (x, y) with countdown steps left: a
+// fixed scattered order, about 51 more cells in 12288 per step, all of them from 1 on.
+bool DissolvedCell(int x, int y, int countdown)
+{
+    const int n = CanvasHeight * x + y;
+    const int k = (7381 + 33333 * n) % CanvasCells;
+    return countdown <= 1 || k < (EndSteps - countdown) * 51;
+}
+} // namespace
+
+void GameTitle::Draw()
+{
+    DrawGoalZones();
+    DrawMarker(*this);
+    DrawEffects();
+    DrawUnits();
+    DrawEndText();
+    DrawPanels();
+    DrawCounts(*this);
+    DrawBanner(*this);
+    DrawPicture(1, 32, 64);
+    DrawPicture(2, 96, 64);
+    if (!gameOver)
+    {
+        return;
+    }
+    for (int x = 0; x < CanvasWidth; ++x)
+    {
+        for (int y = 0; y < CanvasHeight; ++y)
+        {
+            if (DissolvedCell(x, y, endCountdown))
+            {
+                ScreenCells[x * CanvasHeight + y] = Black;
+            }
+        }
+    }
+    DrawEndText();
+}

@@ -1,0 +1,97 @@
+// Hand-built boards for the match tests, and an ear for the sounds the match requests.
+#pragma once
+
+#include "audio/sample_bank.h"
+#include "audio/sound_requests.h"
+#include "audio/status_handoff.h"
+#include "match/game_title.h"
+#include "match/turn_rules.h"
+#include "scene/unit_types.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+// Rows from the top (row 7) down to row 0, six cells each: '.' empty, 'o' the ball,
+// '>' '^' '<' 'v' a team 0 player facing that way, 'R' 'U' 'L' 'D' a team 1 player
+// facing right, up, left or down.
+using Board = std::array<const char*, BoardRows>;
+
+// Replaces the match's units by the board's, ids in reading order, and puts it in team
+// 0's turn: banner down, the given moves, the player on (column, row) selected, no key
+// held and no timer running.
+inline void SetBoard(GameTitle& match, const Board& board, int column, int row, int moves = 9)
+{
+    const char* marks = ">^<vRULDo";
+    match.units.clear();
+    match.nextUnitId = 1;
+    for (int line = 0; line < BoardRows; ++line)
+    {
+        for (int c = 0; c < BoardColumns; ++c)
+        {
+            if (const char* found = std::strchr(marks, board[line][c]))
+            {
+                const int k = static_cast<int>(found - marks);
+                match
+                    .AddUnit(k == 8 ? UnitBall : UnitPlayer, k == 8 ? -1 : k / 4, c,
+                             BoardRows - 1 - line)
+                    .facing = k % 4;
+            }
+        }
+    }
+    match.currentTeam = 0;
+    match.movesLeft = moves;
+    match.turnBanner = false;
+    match.heldCount = match.settleTimer = match.respawnTimer = 0;
+    const Unit* selected = match.FindUnitAt(column, row);
+    match.selectedId = selected != nullptr ? selected->id : 0;
+}
+
+// Where the unit stands, as column * 10 + row; -1 when it is gone.
+inline int CellOf(const GameTitle& match, std::uint32_t id)
+{
+    const auto found = match.units.find(id);
+    return found == match.units.end() ? -1 : found->second.column * 10 + found->second.row;
+}
+
+// While it lives the samples count as loaded and the sounds requested stay queued.
+struct SoundEar
+{
+    SoundEar()
+    {
+        InitVoices();
+        InitStatusHandoff();
+        InitSoundRequests();
+        SamplesLoaded.store(true);
+    }
+    ~SoundEar()
+    {
+        SamplesLoaded.store(false);
+    }
+
+    // The sounds queued so far, oldest first: the number, "@column" when panned to a
+    // board column, and "!" when the pan, volume or echo share is not one of the game's.
+    static std::string Heard()
+    {
+        std::string heard;
+        const AudioStatusSlot& slot = AudioStatusSlots[MainSlot];
+        for (int i = 0; i < slot.voiceCount; ++i)
+        {
+            const Voice& voice = Voices[slot.voiceList[i]];
+            std::string pan = "!";
+            for (int column = -1; column < BoardColumns; ++column)
+            {
+                // A voice's pan is the request's, negated, plus a random 0..15/128.
+                const float jitter = voice.pan + (column < 0 ? 0.0f : ColumnPan(column));
+                if (jitter > -1e-4f && jitter < 0.118f)
+                {
+                    pan = column < 0 ? "" : "@" + std::to_string(column);
+                }
+            }
+            const float boost = voice.volume / (voice.sound == SoundBall ? BallVolume : CueVolume);
+            const bool level = boost > 1.4999f && boost < 1.6024f && voice.send == CueSend;
+            heard += (i > 0 ? " " : "") + std::to_string(voice.sound) + pan + (level ? "" : "!");
+        }
+        return heard;
+    }
+};
