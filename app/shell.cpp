@@ -1,0 +1,150 @@
+// The shell: the title screen or one match, and what keys do in each.
+#include "app/shell.h"
+
+#include "app/title_screen.h"
+#include "audio/status_handoff.h"
+#include "display/canvas.h"
+#include "display/palette.h"
+#include "match/game_title.h"
+
+const int ActionKeys[ActionKeyCount] = {
+    KeyCursorUp,    // 0 forward
+    KeyCursorDown,  // 1 switch teammate
+    KeyCursorLeft,  // 2 turn left
+    KeyCursorRight, // 3 turn right
+    KeyW,           // 4 forward
+    KeyS,           // 5 switch teammate
+    KeyA,           // 6 turn left
+    KeyD,           // 7 turn right
+};
+
+GameState* CurrentScene = nullptr;
+bool MatchRunning = false;
+bool QuitRequested = false;
+unsigned SceneClock = 0;
+
+void ResetShell()
+{
+    if (MatchRunning)
+    {
+        LeaveMatch();
+    }
+    QuitRequested = false;
+    SceneClock = 0;
+}
+
+int FindAction(int key)
+{
+    for (int action = 0; action < ActionKeyCount; ++action)
+    {
+        if (ActionKeys[action] == key)
+        {
+            return action;
+        }
+    }
+    return OtherKeyAction;
+}
+
+KeyResponse HandleKeyDown(int key)
+{
+    if (key == KeyEscape)
+    {
+        if (MatchRunning)
+        {
+            LeaveMatch();
+        }
+        else
+        {
+            QuitRequested = true;
+        }
+        return KeyResponse::None;
+    }
+    if (key == KeyPrintScreen)
+    {
+        return KeyResponse::TakeScreenshot;
+    }
+    if (MatchRunning)
+    {
+        CurrentScene->KeyDown(FindAction(key));
+        return KeyResponse::None;
+    }
+    StartMatch();
+    return KeyResponse::MatchStarted;
+}
+
+void HandleKeyUp(int key)
+{
+    if (!MatchRunning)
+    {
+        return; // the title screen ignores releases
+    }
+    for (int action = 0; action < ActionKeyCount; ++action)
+    {
+        if (ActionKeys[action] == key)
+        {
+            CurrentScene->KeyUp(action);
+        }
+    }
+    CurrentScene->KeyUp(OtherKeyAction);
+}
+
+void StartScene(GameState* scene)
+{
+    MatchRunning = true;
+    RequestEchoHalving();
+    SceneClock = 0;
+    CurrentScene = scene;
+    CurrentScene->Step();
+}
+
+void StartMatch()
+{
+    StartScene(new GameTitle());
+}
+
+void LeaveMatch()
+{
+    MatchRunning = false;
+    delete CurrentScene;
+    CurrentScene = nullptr;
+}
+
+void StepScene(int steps)
+{
+    SceneClock += static_cast<unsigned>(steps);
+    while (CurrentScene->stepCount < SceneClock)
+    {
+        CurrentScene->Step();
+    }
+    SceneClock = CurrentScene->stepCount;
+}
+
+void RunSteps(int steps)
+{
+    if (MatchRunning)
+    {
+        StepScene(steps);
+        if (CurrentScene->finished)
+        {
+            LeaveMatch();
+        }
+    }
+    for (int step = 0; step < steps; ++step)
+    {
+        TickDisplay();
+    }
+    SubmitAudioStatus(MatchRunning);
+}
+
+void DrawFrame()
+{
+    ClearCanvas();
+    if (MatchRunning)
+    {
+        CurrentScene->Draw();
+    }
+    else
+    {
+        DrawTitleScreen();
+    }
+}

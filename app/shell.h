@@ -1,0 +1,74 @@
+// The shell: the title screen or one match, what keys do in each, and the steps of an
+// iteration of the main loop between polling and drawing.
+#pragma once
+
+class GameState;
+
+// Key codes as the window reports them.
+constexpr int KeyEscape = 27;
+constexpr int KeyPrintScreen = 316;
+constexpr int KeyCursorUp = 273;
+constexpr int KeyCursorDown = 274;
+constexpr int KeyCursorRight = 275;
+constexpr int KeyCursorLeft = 276;
+constexpr int KeyW = 119;
+constexpr int KeyS = 115;
+constexpr int KeyA = 97;
+constexpr int KeyD = 100;
+
+constexpr int ActionKeyCount = 8;
+constexpr int OtherKeyAction = 8; // the action of every key that is not in ActionKeys
+
+// Keys whose position is their action: up, down, left, right, then W, S, A, D.
+extern const int ActionKeys[ActionKeyCount];
+
+// Shell state, main thread only.
+extern GameState* CurrentScene; // the live match, owned here; null on the title screen
+extern bool MatchRunning;       // a match scene exists and is shown
+extern bool QuitRequested;      // Escape on the title screen: the loop ends
+extern unsigned SceneClock;     // steps the scene is to have taken
+
+// What the window side must do after a key press.
+enum class KeyResponse
+{
+    None,
+    TakeScreenshot, // Print Screen: read the screen back and save it
+    MatchStarted,   // a match began: turn key repeat off for good
+};
+
+// Back to the title screen with no scene and no quit request. A live scene is
+// destroyed first, so this also ends a match left running when the window closes.
+void ResetShell();
+
+// The action index of a key: its first position in ActionKeys, else OtherKeyAction.
+int FindAction(int key);
+
+// A key went down: Escape leaves the match or, on the title screen, asks to quit;
+// Print Screen asks for a screenshot; any other key goes to the match as its action, or
+// on the title screen starts a match (and is not passed on to it).
+KeyResponse HandleKeyDown(int key);
+
+// A key came up: in a match, KeyUp for every action the key has and then always for
+// OtherKeyAction; ignored on the title screen.
+void HandleKeyUp(int key);
+
+// Makes scene the running match: asks for the echo to be halved, restarts SceneClock
+// and steps the scene once at once. The shell owns and later deletes the scene.
+void StartScene(GameState* scene);
+
+// Starts a new match scene.
+void StartMatch();
+
+// Destroys the match scene and returns to the title screen.
+void LeaveMatch();
+
+// Steps the scene until its step count has caught up with SceneClock + steps.
+void StepScene(int steps);
+
+// The steps of one iteration after polling: the match catches up and ends if it has
+// finished, the palette drifts once per step, and the audio side gets this iteration's
+// status. Called once per iteration with 0..32 steps.
+void RunSteps(int steps);
+
+// Draws the frame into the cleared canvas: the match, or else the title screen.
+void DrawFrame();

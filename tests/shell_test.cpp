@@ -1,0 +1,161 @@
+// Tests of the shell: what keys do on the title screen and in a match, and how the
+// scene is stepped, ended and drawn.
+#include "app/shell.h"
+
+#include "audio/status_handoff.h"
+#include "display/canvas.h"
+#include "display/palette.h"
+#include "match/game_title.h"
+#include "scene/game_state.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A scene that records the keys it receives and reports its own destruction.
+class RecordingScene : public GameState
+{
+public:
+    explicit RecordingScene(int* destroyed) : destroyed(destroyed) {}
+    ~RecordingScene() override
+    {
+        ++*destroyed;
+    }
+    void KeyDown(int action) override
+    {
+        keys.push_back("down " + std::to_string(action));
+    }
+    void KeyUp(int action) override
+    {
+        keys.push_back("up " + std::to_string(action));
+    }
+    void Draw() override
+    {
+        ScreenCells[0] = 9;
+    }
+
+    std::vector<std::string> keys;
+    int* destroyed;
+};
+
+class Shell : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetShell();
+        InitStatusHandoff();
+        InitPalette();
+    }
+    void TearDown() override
+    {
+        ResetShell();
+    }
+
+    RecordingScene* StartRecording()
+    {
+        auto* scene = new RecordingScene(&destroyed);
+        StartScene(scene);
+        return scene;
+    }
+
+    int destroyed = 0;
+};
+} // namespace
+
+TEST_F(Shell, AnyKeyButEscapeAndPrintScreenStartsAMatchOnTheTitleScreen)
+{
+    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
+    EXPECT_FALSE(MatchRunning);
+    HandleKeyUp(KeyW); // releases on the title screen are ignored
+    EXPECT_FALSE(MatchRunning);
+
+    EXPECT_EQ(HandleKeyDown(KeyW), KeyResponse::MatchStarted);
+    ASSERT_TRUE(MatchRunning);
+    ASSERT_NE(CurrentScene, nullptr);
+    EXPECT_EQ(CurrentScene->stepCount, 1u); // stepped once at once
+    EXPECT_EQ(SceneClock, 0u);
+    EXPECT_EQ(CurrentScene->heldCount, 0); // the starting key is not passed on
+    EXPECT_TRUE(static_cast<GameTitle*>(CurrentScene)->turnBanner);
+    EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
+}
+
+TEST_F(Shell, KeysReachTheMatchAsActions)
+{
+    RecordingScene* scene = StartRecording();
+    EXPECT_EQ(HandleKeyDown(KeyW), KeyResponse::None);
+    HandleKeyDown('q');
+    HandleKeyDown(KeyCursorLeft);
+    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
+    HandleKeyUp(KeyW);
+    HandleKeyUp('q');
+    HandleKeyUp(KeyPrintScreen);
+    const std::vector<std::string> expected = {"down 4", "down 8", "down 2", "up 4",
+                                               "up 8",   "up 8",   "up 8"};
+    EXPECT_EQ(scene->keys, expected);
+}
+
+TEST_F(Shell, EscapeLeavesTheMatchThenQuits)
+{
+    StartRecording();
+    HandleKeyDown(KeyEscape);
+    EXPECT_FALSE(MatchRunning);
+    EXPECT_EQ(CurrentScene, nullptr);
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_FALSE(QuitRequested);
+    HandleKeyDown(KeyEscape);
+    EXPECT_TRUE(QuitRequested);
+}
+
+TEST_F(Shell, SceneCatchesUpWithTheStepsDue)
+{
+    StartRecording();
+    StepScene(3); // the step at the start counts as the first of them
+    EXPECT_EQ(CurrentScene->stepCount, 3u);
+    EXPECT_EQ(SceneClock, 3u);
+    StepScene(0);
+    EXPECT_EQ(CurrentScene->stepCount, 3u);
+    StepScene(32);
+    EXPECT_EQ(CurrentScene->stepCount, 35u);
+}
+
+TEST_F(Shell, IterationStepsEndAFinishedMatchTickThePaletteAndPublishStatus)
+{
+    StartRecording();
+    RunSteps(2);
+    EXPECT_EQ(PaletteTick, 2);
+    EXPECT_FALSE(AudioStatusSlots[SpareSlot].titleMusic); // published: a match runs
+
+    CurrentScene->finished = true;
+    RunSteps(1);
+    EXPECT_FALSE(MatchRunning);
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(PaletteTick, 3);
+    EXPECT_TRUE(AudioStatusSlots[MainSlot].titleMusic);
+
+    RunSteps(0); // no step due: the palette rests, the status is still handed over
+    EXPECT_EQ(PaletteTick, 3);
+}
+
+TEST_F(Shell, FrameShowsTheMatchOrTheTitleScreen)
+{
+    StartRecording();
+    ScreenCells[5] = 4;
+    DrawFrame();
+    EXPECT_EQ(ScreenCells[0], 9);
+    EXPECT_EQ(ScreenCells[5], 0); // cleared first
+    HandleKeyDown(KeyEscape);
+    DrawFrame();
+    EXPECT_EQ(ScreenCells[0], 0);
+    EXPECT_EQ(ScreenCells[28 * CanvasHeight + 83], 3); // the foot of the title's first letter
+}
+
+TEST_F(Shell, ResetEndsALiveMatch)
+{
+    StartRecording();
+    ResetShell();
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_FALSE(MatchRunning);
+}
