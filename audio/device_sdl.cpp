@@ -2,6 +2,7 @@
 #include "audio/device.h"
 
 #include "audio/mixer.h"
+#include "audio/sample_bank.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -30,6 +31,8 @@ void OpenAudioDevice()
     if (SDL_OpenAudio(&desired, nullptr) < 0)
     {
         std::fprintf(stderr, "tumblequay: cannot open the audio device: %s\n", SDL_GetError());
+        ReleaseAudio(); // the loader thread must be joined before the process may end
+        SDL_Quit();
         std::exit(1);
     }
 }

@@ -13,16 +13,21 @@
 static_assert(std::endian::native == std::endian::little,
               "frames are written as the device's little-endian 16-bit values");
 
-void StartAudio()
+void InitAudio()
 {
     InitSampleBank();
     BuildNoteFrequencies();
     InitSoundRequests();
     InitEcho();
     InitVoices();
-    CurrentChord = Rand() % ChordCount;
     InitStatusHandoff();
-    NextMusicVoice = 0;
+    InitMusic();
+}
+
+void StartAudio()
+{
+    InitAudio();
+    CurrentChord = Rand() % ChordCount;
     StartSampleLoader(SampleFolder);
 }
 

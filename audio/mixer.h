@@ -6,11 +6,14 @@
 
 constexpr const char* SampleFolder = "dat/samples"; // where the game's samples live
 
-// Start-up, main thread, before the device is opened: marks the bank as not loaded, builds
-// NoteFrequencies, frees every effect voice, clears the voices, the echo and the clock, draws
-// the first chord (one Rand() on the main thread), resets the status slots and the music voice
-// search, and starts the loader thread on SampleFolder. Then the caller opens the device,
-// requests the echo halving and un-pauses the device. ReleaseAudio undoes it at shutdown.
+// Sets every audio module to its start values: an empty bank not loaded, NoteFrequencies
+// built, every voice free and silent, the echo, the clock, the status slots and the music at
+// their start. Only while no loader thread and no device run (start-up, tests).
+void InitAudio();
+
+// Start-up, main thread, before the device is opened: InitAudio, then the first chord (one
+// Rand() on the main thread), then the loader thread on SampleFolder. Then the caller opens
+// the device, requests the echo halving and un-pauses the device. ReleaseAudio undoes it.
 void StartAudio();
 
 // The callback body, audio thread: takes the newest status, then produces frameCount frames

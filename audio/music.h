@@ -25,7 +25,7 @@ extern int CurrentChord;   // 0..20, row of ChordTable
 extern int MusicVariation; // title variant 0..3; the match music uses it modulo 2
 extern int NextMusicVoice; // 0..63, music voice (number - 64) where the next search begins
 
-// CurrentChord, MusicVariation and NextMusicVoice to 0. Tests; the game sets them at start-up.
+// CurrentChord, MusicVariation and NextMusicVoice to 0. Start-up and tests.
 void InitMusic();
 
 // A number 0..bound-1 leaning towards small ones: starts from bound, and each of passes passes

@@ -2,8 +2,8 @@
 // of both generators, the cost in draws of a beat, and dropped notes.
 #include "audio/music.h"
 
+#include "audio/mixer.h"
 #include "audio/sample_bank.h"
-#include "audio/voices.h"
 #include "platform/rand.h"
 
 #include <cstdlib>
@@ -16,16 +16,15 @@ namespace
 {
 using Outcomes = std::set<std::string>;
 
-// A bank whose drums are 10 frames long, loaded or not.
+// A clean start whose drums are 10 frames long, loaded or not.
 void ResetBank(bool loaded)
 {
-    InitSampleBank();
+    InitAudio();
     for (int d = 0; d < DrumCount; ++d)
     {
         SampleBank[d] = {10, static_cast<StereoFrame*>(std::calloc(10, sizeof(StereoFrame)))};
     }
     SamplesLoaded = loaded;
-    BuildNoteFrequencies();
 }
 
 bool Boosted(float volume, float base)
@@ -41,7 +40,7 @@ std::pair<std::string, std::string> Play(bool title, int variation, int step, un
                                          float noteVolume, int lowestShift)
 {
     InitVoices();
-    InitMusic();
+    InitMusic(); // voices start from 64 on, so their numbers keep the start order
     MusicVariation = variation;
     CurrentChord = static_cast<int>(seed % ChordCount);
     SeedRand(seed);
@@ -134,9 +133,11 @@ TEST(Music, BiasedPickReplacesOnEveryPassItLosesAndLeansLow)
     EXPECT_LT(sum / 4000.0, 6.0); // a uniform pick averages 7.5
 }
 
-TEST(Music, UpperChordDegreesSoundAnOctaveHigher)
+TEST(Music, NotesSpanTheScaleAndUpperDegreesSoundAnOctaveHigher)
 {
-    BuildNoteFrequencies();
+    InitAudio();
+    EXPECT_EQ(NoteFrequencies[12], 440.0f);
+    EXPECT_NEAR(NoteFrequencies[0], 220.0f, 0.001f);
     EXPECT_EQ(MusicNote(0, 0), NoteFrequencies[1]);
     EXPECT_EQ(MusicNote(6, -1), NoteFrequencies[11] / 2.0f);
     for (int degree = 0; degree < ScaleSteps; ++degree)
@@ -206,8 +207,6 @@ TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
          {std::tuple{true, false, 13}, {false, false, 11}, {true, true, 7}})
     {
         ResetBank(loaded);
-        InitVoices();
-        InitMusic();
         for (int v = FirstMusicVoice + (voicesFull ? 0 : 3); v < MaxVoices; ++v)
         {
             VoiceActive[v] = true; // a search from 9 wraps round to 0, 1 and 2
