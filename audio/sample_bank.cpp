@@ -104,6 +104,10 @@ Sample LoadSample(const char* folder, const char* name)
 
 void StartSampleLoader(const char* folder)
 {
+    if (LoaderThread.joinable())
+    {
+        return; // already started: one loader per run
+    }
     LoaderFolder = folder;
     LoaderThread = StartThread(LoadAllSamples);
 }

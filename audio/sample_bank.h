@@ -46,7 +46,8 @@ Sample LoadSample(const char* folder, const char* name);
 
 // Starts the loader thread, which fills the bank from folder (the game's is "dat/samples",
 // relative to the working directory) one file after another and then sets SamplesLoaded.
-// folder must live until ReleaseAudio. Main thread, once, after InitSampleBank.
+// folder must live until ReleaseAudio. Main thread, after InitSampleBank; a second call
+// before ReleaseAudio does nothing.
 void StartSampleLoader(const char* folder);
 
 // Shutdown, after the audio device is closed: asks the loader to stop before its next file,

@@ -55,7 +55,7 @@ std::int16_t TruncateSample(float value)
     {
         return -32768;
     }
-    if (value != value)
+    if (std::isnan(value))
     {
         return 0; // not a number: a broken gain is heard as silence
     }

@@ -54,8 +54,7 @@ extern float NoteFrequencies[NoteCount];
 // Frames produced since the audio started, 0..2^32-1 with wrap. Audio thread only.
 extern std::uint32_t SampleClock;
 
-// Clears every voice record and active flag and sets SampleClock to 0. Tests call it first;
-// start-up clears the flags and the clock only, as voices are zero when the program starts.
+// Clears every voice record and active flag and sets SampleClock to 0. Start-up and tests.
 void InitVoices();
 
 // base to the integer power exponent by repeated squaring in single precision; a negative

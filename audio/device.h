@@ -1,0 +1,14 @@
+// The audio device: opened at start-up, running the mixer's callback, closed at shutdown.
+#pragma once
+
+// Start-up, main thread, after StartAudio: opens the device for 44100 Hz 16-bit stereo in
+// buffers of 2048 frames, paused, calling AudioCallback. If it cannot be opened, prints one
+// line naming the cause to standard error, stops the sample loader, quits SDL and ends the
+// process with status 1.
+void OpenAudioDevice();
+
+// Start-up, main thread, last audio step: the callback starts running.
+void ResumeAudioDevice();
+
+// Shutdown, main thread, before ReleaseAudio: stops the callback and closes the device.
+void CloseAudioDevice();
