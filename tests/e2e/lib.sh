@@ -103,3 +103,15 @@ expect_exit() {
 check_title() {
     (cd "$RUN" && "$CHECK" title "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1 does not show the title screen"
 }
+
+# Checks a screenshot of a new match with (match-start) or without (match-board) its banner.
+check_match() {
+    "$CHECK" "$1" "$2" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" || fail "$2 does not show a new match ($1)"
+}
+
+# Holds a key down long enough for the game to see it held for a few steps.
+hold() {
+    xdotool keydown "$1"
+    sleep 0.1
+    xdotool keyup "$1"
+}

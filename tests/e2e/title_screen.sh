@@ -13,4 +13,6 @@ wait_for_file screen1.png
 check_title "$RUN/screen1.png"
 press Escape
 expect_exit 0
-[ ! -s "$WORK/game.err" ] || fail "the game wrote to standard error: $(cat "$WORK/game.err")"
+# SDL's disk audio driver announces itself; the game itself says nothing.
+unexpected=$(grep -v -e 'disk i/o audio driver' -e 'Writing to file' "$WORK/game.err" || true)
+[ -z "$unexpected" ] || fail "the game wrote to standard error: $unexpected"

@@ -1,0 +1,33 @@
+// Fuzz target: a picture file of any content is read and drawn without harm.
+#include "display/canvas.h"
+#include "display/pictures.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // fmemopen refuses an empty buffer, so every input gets a trailing space, which
+    // reads the same as the end of the file.
+    static char text[1 << 20];
+    if (size >= sizeof text)
+    {
+        return 0;
+    }
+    for (std::size_t i = 0; i < size; ++i)
+    {
+        text[i] = static_cast<char>(data[i]);
+    }
+    text[size] = ' ';
+    std::FILE* stream = fmemopen(text, size + 1, "r");
+    if (stream == nullptr)
+    {
+        return 0;
+    }
+    ReadPicture(stream, Pictures[0]);
+    std::fclose(stream);
+    ClearCanvas();
+    DrawPicture(0, static_cast<int>(size % 200) - 36, static_cast<int>(size % 170) - 37);
+    return 0;
+}
