@@ -97,7 +97,8 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         match.teamScore[1] = score;
         DrawFrame(match);
         const int digits = CountColour(TeamTextColour(1), 64, 0, 125, 15);
-        EXPECT_TRUE(digits > previous && CountColour(TeamTextColour(1), 124, 2, 125, 11) > 0);
+        EXPECT_TRUE(digits > previous && CountColour(TeamTextColour(1), 124, 2, 125, 11) > 0 &&
+                    CountColour(TeamTextColour(1), 126, 0, 127, 15) == 0);
         previous = digits;
     }
     EXPECT_GT(CountColour(TeamTextColour(0), 2, 2, 11, 11), 10); // team 0's "0"
