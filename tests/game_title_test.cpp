@@ -3,8 +3,8 @@
 #include "display/canvas.h"
 #include "display/pictures.h"
 #include "match/game_title.h"
+#include "match_invariants.h"
 #include "platform/rand.h"
-#include "scene/unit_types.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -30,34 +30,10 @@ TEST(GameTitle, RandomKeysKeepTheBoardSoundInEveryStep)
         match.Step();
         for (int step = 0; step < 8000 && !match.finished; ++step)
         {
-            const int roll = Rand() % 8; // presses and releases, forward keys most often
-            if (roll == 0)
-            {
-                const int action = Rand() % 12;
-                match.KeyDown(action < 9 ? action : (action & 1) * 4);
-            }
-            else if (roll == 1)
-            {
-                match.KeyUp(Rand() % 9);
-                match.KeyUp(8);
-            }
+            PressRandomKeys(match, Rand);
             match.Step();
-            // Every unit on the board, one per cell, three players a team, at most one
-            // ball, scores and moves in range.
-            bool taken[BoardColumns][BoardRows] = {};
-            int counts[3] = {0, 0, 0}; // balls, team 0's players, team 1's players
-            for (const auto& [id, unit] : match.units)
-            {
-                ASSERT_TRUE(unit.column >= 0 && unit.column < BoardColumns && unit.row >= 0 &&
-                            unit.row < BoardRows && !taken[unit.column][unit.row])
-                    << "seed " << seed << " step " << step;
-                taken[unit.column][unit.row] = true;
-                ++counts[unit.type == UnitBall ? 0 : 1 + (unit.team & 1)];
-            }
-            ASSERT_TRUE(counts[0] <= 1 && counts[1] == 3 && counts[2] == 3 &&
-                        match.teamScore[0] <= 5 && match.teamScore[1] <= 5 &&
-                        match.movesLeft >= 0 && match.movesLeft <= 9)
-                << "seed " << seed << " step " << step;
+            const char* fault = FindBoardFault(match);
+            ASSERT_EQ(fault, nullptr) << fault << ", seed " << seed << " step " << step;
             if (step % 50 == 0)
             {
                 ClearCanvas();
