@@ -92,27 +92,6 @@ std::uint32_t VoiceLength(const Voice& voice)
     return voice.delay + voice.attack + voice.sustain + voice.release;
 }
 
-float VoiceEnvelope(const Voice& voice)
-{
-    const float t = static_cast<float>(voice.position - voice.delay);
-    const float attack = static_cast<float>(voice.attack);
-    const float sustain = static_cast<float>(voice.sustain);
-    const float release = static_cast<float>(voice.release);
-    if (t < attack)
-    {
-        return t / attack;
-    }
-    if (t - attack < sustain)
-    {
-        return 1.0f;
-    }
-    if (t - attack - sustain < release)
-    {
-        return 1.0f - (t - attack - sustain) / release;
-    }
-    return 0.0f;
-}
-
 PanGains PanLaw(float pan)
 {
     if (pan > 1.0f)
@@ -132,13 +111,7 @@ PanGains PanLaw(float pan)
 
 StereoFrame ApplyPan(StereoFrame frame, float pan)
 {
-    const PanGains gains = PanLaw(pan);
-    if (!gains.panned)
-    {
-        return frame;
-    }
-    return {TruncateSample(static_cast<float>(frame.left) * gains.left),
-            TruncateSample(static_cast<float>(frame.right) * gains.right)};
+    return ApplyPanGains(frame, PanLaw(pan));
 }
 
 std::uint32_t WholeHertz(float frequency)

@@ -115,8 +115,28 @@ void AlignVoiceStart(Voice& voice);
 std::uint32_t VoiceLength(const Voice& voice);
 
 // The envelope level 0..1 at the voice's position: a ramp up over attack, level 1 over
-// sustain, a ramp down over release, then 0. Position must not be below the delay.
-float VoiceEnvelope(const Voice& voice);
+// sustain, a ramp down over release, then 0, all counted in single precision. Position must
+// not be below the delay.
+inline float VoiceEnvelope(const Voice& voice)
+{
+    const float t = static_cast<float>(voice.position - voice.delay);
+    const float attack = static_cast<float>(voice.attack);
+    const float sustain = static_cast<float>(voice.sustain);
+    const float release = static_cast<float>(voice.release);
+    if (t < attack)
+    {
+        return t / attack;
+    }
+    if (t - attack < sustain)
+    {
+        return 1.0f;
+    }
+    if (t - attack - sustain < release)
+    {
+        return 1.0f - (t - attack - sustain) / release;
+    }
+    return 0.0f;
+}
 
 // The pan law for pan p: p is clamped to -1..1; inside -0.05 < p < 0.05 the frame stays as it
 // is (panned false), otherwise left is scaled by 0.6 + 0.4 * (1 + p) and right by
@@ -129,7 +149,18 @@ struct PanGains
 };
 PanGains PanLaw(float pan);
 
-// The frame panned by PanLaw(pan), each product truncated.
+// The frame scaled by the pan law's gains, each product truncated; unchanged when not panned.
+inline StereoFrame ApplyPanGains(StereoFrame frame, const PanGains& gains)
+{
+    if (!gains.panned)
+    {
+        return frame;
+    }
+    return {TruncateSample(static_cast<float>(frame.left) * gains.left),
+            TruncateSample(static_cast<float>(frame.right) * gains.right)};
+}
+
+// The frame panned by PanLaw(pan).
 StereoFrame ApplyPan(StereoFrame frame, float pan);
 
 // The oscillator's whole hertz as the square wave's phase counts them: 0 below 1 Hz and for
