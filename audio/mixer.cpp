@@ -1,4 +1,4 @@
-// The mixer: the per-frame loop of the audio callback, and the start of the audio subsystem.
+// The mixer: the audio callback's passes between beats, and the start of the audio subsystem.
 #include "audio/mixer.h"
 
 #include "audio/echo.h"

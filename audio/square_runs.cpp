@@ -18,9 +18,9 @@ std::uint32_t FramesInHalf(std::uint32_t hertz, std::uint32_t position, std::uin
     const std::uint32_t product = hertz * position;
     const std::uint32_t cycle = product % SampleRate;
     const std::uint32_t halfEnd = cycle < SampleRate / 2 ? SampleRate / 2 : SampleRate;
-    const std::uint32_t beforeEnd = (halfEnd - cycle + hertz - 1) / hertz;
-    const std::uint32_t beforeWrap = (0xffffffffu - product) / hertz + 1;
-    return std::min({limit, beforeEnd, beforeWrap});
+    const std::uint64_t beforeEnd = (std::uint64_t{halfEnd} - cycle + hertz - 1) / hertz;
+    const std::uint64_t beforeWrap = (0xffffffffu - product) / hertz + 1;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>({limit, beforeEnd, beforeWrap}));
 }
 
 // Adds one fixed frame to each of count sums, two sums at a time.
