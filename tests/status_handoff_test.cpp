@@ -100,7 +100,7 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
             }
         }
     } side;
-    constexpr int Rotations = 10000;
+    constexpr int Rotations = 5000;
     std::atomic<bool> stop = false;
     std::thread audio(
         [&]
