@@ -23,11 +23,10 @@ typedef std::int16_t ShortLanes __attribute__((vector_size(16)));
 
 static_assert(std::endian::native == std::endian::little, "lanes hold frames left first");
 
-namespace lanes_detail
-{
 typedef std::uint64_t WordLanes __attribute__((vector_size(16)));
 
-// The four 16-bit values packed in bits, sign-extended into the four lanes.
+// The four 16-bit values packed in bits (the first in the lowest bits), sign-extended into the
+// four lanes.
 inline IntLanes WidenShorts(std::uint64_t bits)
 {
     const auto shorts = std::bit_cast<ShortLanes>(WordLanes{bits, 0});
@@ -36,14 +35,13 @@ inline IntLanes WidenShorts(std::uint64_t bits)
                __builtin_shufflevector(shorts, shorts, 0, 0, 1, 1, 2, 2, 3, 3)) >>
            16;
 }
-} // namespace lanes_detail
 
 // One frame in the low two lanes, 0 in the others.
 inline IntLanes LoadFrame(const StereoFrame& frame)
 {
     std::uint32_t bits;
     std::memcpy(&bits, &frame, sizeof(bits));
-    return lanes_detail::WidenShorts(bits);
+    return WidenShorts(bits);
 }
 
 // Two consecutive frames.
@@ -51,7 +49,7 @@ inline IntLanes LoadFramePair(const StereoFrame* frames)
 {
     std::uint64_t bits;
     std::memcpy(&bits, frames, sizeof(bits));
-    return lanes_detail::WidenShorts(bits);
+    return WidenShorts(bits);
 }
 
 // One wide frame in the low two lanes, 0 in the others.
@@ -59,7 +57,7 @@ inline IntLanes LoadWideFrame(const WideFrame& frame)
 {
     std::uint64_t bits;
     std::memcpy(&bits, &frame, sizeof(bits));
-    return std::bit_cast<IntLanes>(lanes_detail::WordLanes{bits, 0});
+    return std::bit_cast<IntLanes>(WordLanes{bits, 0});
 }
 
 // Two consecutive wide frames, and back.

@@ -1,5 +1,6 @@
-// Mixing one voice over a stretch of frames: delays skipped, held square waves and samples
-// mixed in bulk, everything else frame by frame with RenderVoice.
+// Mixing one voice over a stretch of frames: the stretches of its envelope found, delays
+// skipped, held samples mixed two frames at a time, square waves left to square_runs, anything
+// else frame by frame with RenderVoice.
 #include "audio/voice_runs.h"
 
 #include "audio/mix_steps.h"
