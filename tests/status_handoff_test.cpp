@@ -7,9 +7,11 @@
 #include "audio/sound_requests.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <utility>
 
 namespace
 {
@@ -135,10 +137,7 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
         side.Callback(true);
     }
     SubmitAudioStatus(false);
-    EXPECT_EQ(side.started, queued);
-    EXPECT_EQ(side.ended, queued);
-    for (int v = 0; v < EffectVoices; ++v)
-    {
-        EXPECT_FALSE(VoiceBusy[v] || VoiceActive[v]) << v;
-    }
+    EXPECT_EQ(std::pair(side.started, side.ended), std::pair(queued, queued));
+    EXPECT_EQ(std::count(VoiceBusy, VoiceBusy + EffectVoices, true), 0);
+    EXPECT_EQ(std::count(VoiceActive, VoiceActive + EffectVoices, true), 0);
 }
