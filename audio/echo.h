@@ -17,11 +17,12 @@ extern int EchoHeadC; // backward head, 0..105839, one frame back per frame
 // Clears the ring and sets the three heads to 0.
 void InitEcho();
 
-// Runs the three heads for one frame, fed with the frame's echo send, and returns the output
-// frame: the dry sum plus 0.24 of the forward head's old value plus 0.19 of each of the two
-// other heads' values. Products are truncated toward zero; sums are taken in 32 bits and
-// saturate at the 16-bit limits where they are stored, in the ring and in the output.
-StereoFrame RunEcho(StereoFrame send, WideFrame dry);
+// Runs the three heads over count frames. Frame i feeds send[i], saturated to 16 bits, into the
+// ring and writes out[i]: the dry sum dry[i] plus 0.24 of the forward head's old value plus
+// 0.19 of each of the two other heads' values. Products are truncated toward zero; sums are
+// taken in 32 bits and saturate at the 16-bit limits where they are stored, in the ring and in
+// the output. Audio thread.
+void RunEcho(const WideFrame* send, const WideFrame* dry, StereoFrame* out, int count);
 
 // Halves every value of the ring (truncating toward zero): a shorter tail when a match starts.
 void HalveEcho();

@@ -1,4 +1,4 @@
-// The mixer: the per-frame loop of the audio callback, and the start of the audio subsystem.
+// The mixer: the audio callback's passes between beats, and the start of the audio subsystem.
 #include "audio/mixer.h"
 
 #include "audio/echo.h"
@@ -6,12 +6,75 @@
 #include "audio/sample_bank.h"
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
+#include "audio/voice_runs.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstdint>
 
 static_assert(std::endian::native == std::endian::little,
               "frames are written as the device's little-endian 16-bit values");
+
+namespace
+{
+constexpr int RunLength = 512; // frames mixed in one pass over the voices
+
+WideFrame DrySums[RunLength];  // the dry mix of the pass's frames, before saturation
+WideFrame SendSums[RunLength]; // the echo send of the pass's frames, before saturation
+
+// Frames from SampleClock to the next beat: the next multiple of BeatLength, or the clock's
+// wrap to 0, which is one too. At least 1.
+std::uint64_t FramesUntilBeat()
+{
+    const std::uint64_t untilWrap = (std::uint64_t{1} << 32) - SampleClock;
+    return std::min<std::uint64_t>(BeatLength - SampleClock % BeatLength, untilWrap);
+}
+
+// An effect voice that ended in this pass: reported in the order of the frames they ended in,
+// lower numbers first within a frame, as a frame-by-frame mix would find them.
+struct EndedVoice
+{
+    int frame; // 0..RunLength - 1, within the pass
+    int voice; // 0..63
+};
+
+// Mixes every active voice over run frames into DrySums and SendSums. A voice that reaches its
+// end is switched off, and an effect voice is reported back through the audio thread's slot.
+void MixActiveVoices(int run, AudioStatusSlot& slot)
+{
+    EndedVoice ended[EffectVoices];
+    int endedCount = 0;
+    for (int v = 0; v < MaxVoices; ++v)
+    {
+        if (!VoiceActive[v])
+        {
+            continue;
+        }
+        Voice& voice = Voices[v];
+        const int rendered = MixVoiceRun(voice, run, DrySums, SendSums);
+        if (voice.position < VoiceLength(voice))
+        {
+            continue;
+        }
+        VoiceActive[v] = false;
+        if (v >= EffectVoices)
+        {
+            continue; // music voices are the audio thread's own
+        }
+        int place = endedCount++;
+        for (; place > 0 && ended[place - 1].frame > rendered - 1; --place)
+        {
+            ended[place] = ended[place - 1];
+        }
+        ended[place] = {rendered - 1, v};
+    }
+    for (int i = 0; i < endedCount; ++i)
+    {
+        AppendSlotVoice(slot, ended[i].voice); // back to the main thread at the next publish
+    }
+}
+} // namespace
 
 void InitAudio()
 {
@@ -35,38 +98,23 @@ void MixFrames(StereoFrame* out, int frameCount)
 {
     TakeAudioStatus();
     AudioStatusSlot& slot = AudioStatusSlots[AudioSlot];
-    for (int frame = 0; frame < frameCount; ++frame)
+    int done = 0;
+    while (done < frameCount)
     {
         if (SampleClock % BeatLength == 0)
         {
             PlayBeat(slot.titleMusic);
         }
-        WideFrame dry = {0, 0};
-        WideFrame send = {0, 0};
-        for (int v = 0; v < MaxVoices; ++v)
-        {
-            if (!VoiceActive[v])
-            {
-                continue;
-            }
-            Voice& voice = Voices[v];
-            const StereoFrame rendered = RenderVoice(voice);
-            dry.left += rendered.left;
-            dry.right += rendered.right;
-            send.left += TruncateSample(static_cast<float>(rendered.left) * voice.send);
-            send.right += TruncateSample(static_cast<float>(rendered.right) * voice.send);
-            if (voice.position >= VoiceLength(voice))
-            {
-                VoiceActive[v] = false;
-                if (v < EffectVoices)
-                {
-                    AppendSlotVoice(slot, v); // back to the main thread at the next publish
-                }
-            }
-        }
-        const StereoFrame echoSend = {SaturateSample(send.left), SaturateSample(send.right)};
-        out[frame] = RunEcho(echoSend, dry);
-        ++SampleClock;
+        // Up to the next beat nothing but the voices' own ends changes what sounds.
+        const int run =
+            static_cast<int>(std::min({static_cast<std::uint64_t>(frameCount - done),
+                                       static_cast<std::uint64_t>(RunLength), FramesUntilBeat()}));
+        std::fill_n(DrySums, run, WideFrame{0, 0});
+        std::fill_n(SendSums, run, WideFrame{0, 0});
+        MixActiveVoices(run, slot);
+        RunEcho(SendSums, DrySums, out + done, run);
+        SampleClock += static_cast<std::uint32_t>(run);
+        done += run;
     }
 }
 

@@ -21,7 +21,9 @@ void StartAudio();
 // is summed dry and into the echo send; a voice that has reached its end is switched off, and
 // an effect voice is reported back through the audio thread's slot; the echo runs; the frame
 // is written and SampleClock advances. Sums saturate at the 16-bit limits. Never blocks and
-// never allocates.
+// never allocates. The work is done in passes of up to 512 frames that end at the next beat,
+// each voice a stretch at a time (voice_runs.h), and ended voices are reported in the order
+// of the frames they ended in: the output is bit for bit that of the frame-by-frame rule.
 void MixFrames(StereoFrame* out, int frameCount);
 
 // The device's callback: fills byteLength / 4 whole frames of little-endian 16-bit stereo

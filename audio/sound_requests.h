@@ -5,10 +5,10 @@
 
 // The game's sounds, numbered as samples of the bank (number - 17 = bank index).
 constexpr int SoundBall = 33;   // a new ball appears
-constexpr int SoundEnd = 34;    // the match is won
+constexpr int SoundEnd = 34;    // the turn passes to the other team
 constexpr int SoundPush = 35;   // a player pushes a line of units
 constexpr int SoundScore = 36;  // a goal
-constexpr int SoundStart = 37;  // a turn begins
+constexpr int SoundStart = 37;  // a key takes the turn banner away
 constexpr int SoundStep = 38;   // a player steps forward
 constexpr int SoundRotate = 39; // a player turns
 constexpr int SoundSwap = 40;   // a player swaps places with the ball

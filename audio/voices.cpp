@@ -45,36 +45,6 @@ void BuildNoteFrequencies()
     }
 }
 
-std::int16_t TruncateSample(float value)
-{
-    if (value >= 32767.0f)
-    {
-        return 32767;
-    }
-    if (value <= -32768.0f)
-    {
-        return -32768;
-    }
-    if (std::isnan(value))
-    {
-        return 0; // not a number: a broken gain is heard as silence
-    }
-    return static_cast<std::int16_t>(value);
-}
-
-std::int16_t SaturateSample(std::int32_t value)
-{
-    if (value > 32767)
-    {
-        return 32767;
-    }
-    if (value < -32768)
-    {
-        return -32768;
-    }
-    return static_cast<std::int16_t>(value);
-}
-
 void StartVoice(Voice& voice, int sound, float frequency, float volume, float send, float panOffset,
                 std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
                 std::uint32_t delay)
@@ -122,28 +92,7 @@ std::uint32_t VoiceLength(const Voice& voice)
     return voice.delay + voice.attack + voice.sustain + voice.release;
 }
 
-float VoiceEnvelope(const Voice& voice)
-{
-    const float t = static_cast<float>(voice.position - voice.delay);
-    const float attack = static_cast<float>(voice.attack);
-    const float sustain = static_cast<float>(voice.sustain);
-    const float release = static_cast<float>(voice.release);
-    if (t < attack)
-    {
-        return t / attack;
-    }
-    if (t - attack < sustain)
-    {
-        return 1.0f;
-    }
-    if (t - attack - sustain < release)
-    {
-        return 1.0f - (t - attack - sustain) / release;
-    }
-    return 0.0f;
-}
-
-StereoFrame ApplyPan(StereoFrame frame, float pan)
+PanGains PanLaw(float pan)
 {
     if (pan > 1.0f)
     {
@@ -155,17 +104,16 @@ StereoFrame ApplyPan(StereoFrame frame, float pan)
     }
     if (pan > -0.05f && pan < 0.05f)
     {
-        return frame; // centred: untouched
+        return {false, 1.0f, 1.0f}; // centred: untouched
     }
-    const float leftGain = 0.6f + 0.4f * (1.0f + pan);
-    const float rightGain = 0.6f + 0.4f * (1.0f - pan);
-    return {TruncateSample(static_cast<float>(frame.left) * leftGain),
-            TruncateSample(static_cast<float>(frame.right) * rightGain)};
+    return {true, 0.6f + 0.4f * (1.0f + pan), 0.6f + 0.4f * (1.0f - pan)};
 }
 
-namespace
+StereoFrame ApplyPan(StereoFrame frame, float pan)
 {
-// The oscillator's whole hertz, as an unsigned count for the phase arithmetic.
+    return ApplyPanGains(frame, PanLaw(pan));
+}
+
 std::uint32_t WholeHertz(float frequency)
 {
     if (!(frequency >= 1.0f))
@@ -178,13 +126,10 @@ std::uint32_t WholeHertz(float frequency)
     }
     return static_cast<std::uint32_t>(frequency);
 }
-} // namespace
 
 std::int16_t SquareWave(const Voice& voice, float level)
 {
-    const std::uint32_t cycle = WholeHertz(voice.frequency) * voice.position % SampleRate;
-    const float phase = static_cast<float>(cycle) / static_cast<float>(SampleRate);
-    return TruncateSample(phase < 0.5f ? level * -16383.0f : level * 16383.0f);
+    return SquareValue(SquareIsLow(WholeHertz(voice.frequency), voice.position), level);
 }
 
 StereoFrame RenderVoice(Voice& voice)

@@ -1,6 +1,7 @@
 // The 128 voices of the mixer: their records, how they start, and how one voice renders a frame.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 constexpr int MaxVoices = 128;             // effect voices 0..63, music voices 64..127
@@ -65,9 +66,36 @@ float IntegerPower(float base, int exponent);
 void BuildNoteFrequencies();
 
 // Truncates toward zero into the 16-bit range, saturating outside it; not-a-number gives 0.
-std::int16_t TruncateSample(float value);
+inline std::int16_t TruncateSample(float value)
+{
+    if (value >= 32767.0f)
+    {
+        return 32767;
+    }
+    if (value <= -32768.0f)
+    {
+        return -32768;
+    }
+    if (std::isnan(value))
+    {
+        return 0; // not a number: a broken gain is heard as silence
+    }
+    return static_cast<std::int16_t>(value);
+}
+
 // Saturates a 32-bit sum into the 16-bit range.
-std::int16_t SaturateSample(std::int32_t value);
+inline std::int16_t SaturateSample(std::int32_t value)
+{
+    if (value > 32767)
+    {
+        return 32767;
+    }
+    if (value < -32768)
+    {
+        return -32768;
+    }
+    return static_cast<std::int16_t>(value);
+}
 
 // Fills a voice record from its start: position 0, the given envelope and delay, align set,
 // pan = (Rand() % 16) / 128 - panOffset. A sample (sound 17 and up) takes its length from the
@@ -87,15 +115,74 @@ void AlignVoiceStart(Voice& voice);
 std::uint32_t VoiceLength(const Voice& voice);
 
 // The envelope level 0..1 at the voice's position: a ramp up over attack, level 1 over
-// sustain, a ramp down over release, then 0. Position must not be below the delay.
-float VoiceEnvelope(const Voice& voice);
+// sustain, a ramp down over release, then 0, all counted in single precision. Position must
+// not be below the delay.
+inline float VoiceEnvelope(const Voice& voice)
+{
+    const float t = static_cast<float>(voice.position - voice.delay);
+    const float attack = static_cast<float>(voice.attack);
+    const float sustain = static_cast<float>(voice.sustain);
+    const float release = static_cast<float>(voice.release);
+    if (t < attack)
+    {
+        return t / attack;
+    }
+    if (t - attack < sustain)
+    {
+        return 1.0f;
+    }
+    if (t - attack - sustain < release)
+    {
+        return 1.0f - (t - attack - sustain) / release;
+    }
+    return 0.0f;
+}
 
-// The frame panned: p is clamped to -1..1; inside -0.05 < p < 0.05 the frame is unchanged,
-// otherwise left is scaled by 0.6 + 0.4 * (1 + p) and right by 0.6 + 0.4 * (1 - p).
+// The pan law for pan p: p is clamped to -1..1; inside -0.05 < p < 0.05 the frame stays as it
+// is (panned false), otherwise left is scaled by 0.6 + 0.4 * (1 + p) and right by
+// 0.6 + 0.4 * (1 - p). Not a number gives gains that are not numbers, heard as silence.
+struct PanGains
+{
+    bool panned; // false: the frame passes unchanged
+    float left;  // 0.6..1.4 when panned
+    float right; // 0.6..1.4 when panned
+};
+PanGains PanLaw(float pan);
+
+// The frame scaled by the pan law's gains, each product truncated; unchanged when not panned.
+inline StereoFrame ApplyPanGains(StereoFrame frame, const PanGains& gains)
+{
+    if (!gains.panned)
+    {
+        return frame;
+    }
+    return {TruncateSample(static_cast<float>(frame.left) * gains.left),
+            TruncateSample(static_cast<float>(frame.right) * gains.right)};
+}
+
+// The frame panned by PanLaw(pan).
 StereoFrame ApplyPan(StereoFrame frame, float pan);
 
-// One value of the square wave at the voice's position and frequency, scaled by level:
-// -16383 * level in the first half of each period, +16383 * level in the second.
+// The oscillator's whole hertz as the square wave's phase counts them: 0 below 1 Hz and for
+// not a number, at most 2^32 - 1.
+std::uint32_t WholeHertz(float frequency);
+
+// Whether the square wave of wholeHertz is in the first, low half of its period at position:
+// the phase is (wholeHertz * position, wrapping in 32 bits, modulo SampleRate) / SampleRate,
+// and it is below one half exactly when that count is below SampleRate / 2.
+inline bool SquareIsLow(std::uint32_t wholeHertz, std::uint32_t position)
+{
+    return wholeHertz * position % SampleRate < SampleRate / 2;
+}
+
+// The square wave's value at level in the low or the high half of its period:
+// trunc(-16383 * level) or trunc(16383 * level), saturated.
+inline std::int16_t SquareValue(bool low, float level)
+{
+    return TruncateSample(low ? level * -16383.0f : level * 16383.0f);
+}
+
+// One value of the square wave at the voice's position and frequency, scaled by level.
 std::int16_t SquareWave(const Voice& voice, float level);
 
 // Renders the voice's next frame and advances it one frame: silence while the delay runs,

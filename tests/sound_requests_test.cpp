@@ -5,6 +5,7 @@
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
@@ -27,19 +28,15 @@ std::vector<int> Queued()
 TEST(SoundRequests, SearchTakesTheNextFreeVoiceInRotation)
 {
     ResetRequests(true);
-    for (int sound : {SoundStep, SoundPush, SoundSwap})
-    {
-        PlaySound(sound, 0.0f, 0.4f, 0.6f, 0.0f);
-    }
+    PlaySound(SoundStep, 0.0f, 0.4f, 0.6f, 0.0f);
+    PlaySound(SoundPush, 0.0f, 0.4f, 0.6f, 0.0f);
+    PlaySound(SoundSwap, 0.0f, 0.4f, 0.6f, 0.0f);
     EXPECT_EQ(Queued(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(NextEffectVoice, 2);
     EXPECT_EQ(Voices[1].sound, SoundPush);
 
     ResetRequests(true);
-    for (int i = 0; i < 63; ++i)
-    {
-        VoiceBusy[i] = true;
-    }
+    std::fill(VoiceBusy, VoiceBusy + 63, true);
     NextEffectVoice = 5;
     PlaySound(SoundBall, 0.0f, 0.2f, 0.6f, 0.0f); // only 63 is free
     PlaySound(SoundEnd, 0.0f, 0.4f, 0.6f, 0.0f);  // none is: nothing changes
