@@ -15,7 +15,7 @@ struct PacketReader
     const unsigned char* bytes; // the whole file
     long size;                  // bytes in the file
     long page;                  // offset of the current page's header
-    int segment;                // index of the current segment in the page's lacing table
+    int segment;                // lacing table index of the segment after the current one
     long data;                  // offset of the next unread byte
     int left;                   // unread bytes of the current segment
     bool lastSegment;           // the current segment is shorter than 255: the packet ends
@@ -23,25 +23,36 @@ struct PacketReader
     // Moves to the page at offset at and its first segment; false when no page is there.
     bool StartPage(long at)
     {
+        return OpenPage(at) && NextSegment();
+    }
+
+    // Reads the header of the page at offset at; false unless a whole page header is there.
+    bool OpenPage(long at)
+    {
         if (at < 0 || at + 27 > size || std::memcmp(bytes + at, "OggS", 4) != 0 ||
             at + 27 + bytes[at + 26] > size)
         {
             return false;
         }
         page = at;
-        segment = -1;
+        segment = 0;
         data = at + 27 + bytes[at + 26];
-        return NextSegment();
+        return true;
     }
 
+    // Moves to the next segment; the packet goes on in the next page when this one has no
+    // more, and pages without segments are passed over.
     bool NextSegment()
     {
-        const int segments = bytes[page + 26];
-        if (++segment >= segments)
+        while (segment >= bytes[page + 26])
         {
-            return StartPage(data); // the packet goes on in the next page
+            if (!OpenPage(data))
+            {
+                return false;
+            }
         }
         left = bytes[page + 27 + segment];
+        ++segment;
         lastSegment = left < 255;
         return data + left <= size;
     }
@@ -78,19 +89,32 @@ struct PacketReader
         return NextSegment();
     }
 
+    // Reads the next byte of the packet; false when the packet or the file ends first.
+    bool ReadByte(unsigned* byte)
+    {
+        if (left == 0 && (lastSegment || !NextSegment() || left == 0))
+        {
+            return false;
+        }
+        *byte = bytes[data];
+        ++data;
+        --left;
+        return true;
+    }
+
+    // Reads a 32-bit length, lowest byte first.
     bool ReadLength(std::uint32_t* value)
     {
-        unsigned char raw[4];
-        for (unsigned char& byte : raw)
+        *value = 0;
+        for (int shift = 0; shift < 32; shift += 8)
         {
-            const long at = data;
-            if (!Skip(1))
+            unsigned byte = 0;
+            if (!ReadByte(&byte))
             {
                 return false;
             }
-            byte = bytes[at];
+            *value |= static_cast<std::uint32_t>(byte) << shift;
         }
-        *value = raw[0] | raw[1] << 8 | raw[2] << 16 | static_cast<std::uint32_t>(raw[3]) << 24;
         return true;
     }
 };
@@ -110,12 +134,10 @@ struct BitReader
         {
             if (bitsLeft == 0)
             {
-                const long at = packet->data;
-                if (!packet->Skip(1))
+                if (!packet->ReadByte(&byte))
                 {
                     return false;
                 }
-                byte = packet->bytes[at];
                 bitsLeft = 8;
             }
             *value |= ((byte >> (8 - bitsLeft)) & 1u) << i;

@@ -2,6 +2,9 @@
 // the file holds are refused before the decoder sees them.
 #include "audio/vorbis_headers.h"
 
+#include "audio/sample_bank.h"
+
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -41,6 +44,50 @@ TEST(VorbisHeaders, RealFilesOfEveryChannelCountFit)
     {
         EXPECT_TRUE(Fits(ReadFile(Source + path))) << path;
     }
+}
+
+// The same file with its second page, which holds the comment and setup headers, split in
+// two at a segment boundary half way through, so the setup header goes on in a new page.
+std::vector<unsigned char> SplitSecondPage(const std::vector<unsigned char>& bytes)
+{
+    const std::size_t page = std::string(bytes.begin(), bytes.end()).find("OggS", 4);
+    const int segments = bytes[page + 26];
+    const int split = segments / 2;
+    std::size_t firstData = 0;
+    for (int i = 0; i < split; ++i)
+    {
+        firstData += bytes[page + 27 + i];
+    }
+    const auto header = bytes.begin() + page;
+    const auto data = header + 27 + segments;
+    std::vector<unsigned char> out(bytes.begin(), header + 27);
+    out.back() = static_cast<unsigned char>(split);
+    out.insert(out.end(), header + 27, header + 27 + split);
+    out.insert(out.end(), data, data + firstData);
+    const std::size_t second = out.size();
+    out.insert(out.end(), header, header + 27);
+    out[second + 5] |= 1; // continues the packet of the page before
+    out.back() = static_cast<unsigned char>(segments - split);
+    out.insert(out.end(), header + 27 + split, data);
+    out.insert(out.end(), data + firstData, bytes.end());
+    return out;
+}
+
+TEST(VorbisHeaders, HeadersReadTheSameAcrossPages)
+{
+    const std::vector<unsigned char> whole = ReadFile(Source + "/data/audio/drum0.ogg");
+    const std::vector<unsigned char> split = SplitSecondPage(whole);
+    ASSERT_EQ(split.size(), whole.size() + 27);
+    EXPECT_TRUE(Fits(split));
+    const Sample before = DecodeSample(whole.data(), static_cast<int>(whole.size()));
+    const Sample after = DecodeSample(split.data(), static_cast<int>(split.size()));
+    EXPECT_GT(after.length, 2000);
+    EXPECT_EQ(after.length, before.length);
+    std::free(before.frames);
+    std::free(after.frames);
+    std::vector<unsigned char> cut = split;
+    cut.resize(std::string(split.begin(), split.end()).find("OggS", 60) + 40);
+    EXPECT_FALSE(Fits(cut)); // the setup header ends inside the new page
 }
 
 TEST(VorbisHeaders, FileCutInsideItsHeadersIsRefused)

@@ -25,7 +25,7 @@ cleanup() {
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
     fi
-    rm -rf "$WORK"
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
 }
 trap cleanup EXIT
 
@@ -54,10 +54,11 @@ start_screen() {
 }
 
 # Starts the game in the scratch folder with its sound going to a file, and waits for
-# its window.
+# its window. GAME_RUNNER, when set, is a command that runs the game (as another user, say).
 start_game() {
+    # shellcheck disable=SC2086
     (cd "$RUN" && SDL_AUDIODRIVER="${AUDIO_DRIVER:-disk}" SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-        exec "$GAME" >"$WORK/game.out" 2>"$WORK/game.err") &
+        exec ${GAME_RUNNER:-} "$GAME" >"$WORK/game.out" 2>"$WORK/game.err") &
     GAME_PID=$!
     for _ in $(seq 100); do
         if xdotool search --name '^marrowfen$' >/dev/null 2>&1; then
@@ -81,6 +82,20 @@ wait_for_file() {
         sleep 0.1
     done
     fail "$1 was not written"
+}
+
+# Waits until no new screenshot has appeared for a second (at most 20 s) and prints how many
+# there are. On the title screen key repeat is on, so a Print Screen held down by a slow
+# machine's long screenshot comes back as a few more.
+settle_screenshots() {
+    count=-1
+    for _ in $(seq 20); do
+        now=$(find "$RUN" -maxdepth 1 -name 'screen*.png' | wc -l)
+        [ "$now" -eq "$count" ] && break
+        count=$now
+        sleep 1
+    done
+    echo "$count"
 }
 
 # Waits up to ten seconds for the game to end and checks its exit status.
@@ -107,6 +122,11 @@ check_title() {
 # Checks a screenshot of a new match with (match-start) or without (match-board) its banner.
 check_match() {
     "$CHECK" "$1" "$2" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" || fail "$2 does not show a new match ($1)"
+}
+
+# Checks that a file is a whole PNG at the screen's size.
+check_png() {
+    "$CHECK" png "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" >/dev/null || fail "$1 is not a whole screenshot"
 }
 
 # Holds a key down long enough for the game to see it held for a few steps.
