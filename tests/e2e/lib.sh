@@ -19,6 +19,11 @@ GAME_PID=""
 cleanup() {
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
         kill "$GAME_PID" 2>/dev/null || true
+        for _ in $(seq 50); do
+            kill -0 "$GAME_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$GAME_PID" 2>/dev/null || true # a game that hangs does not hang the test
         wait "$GAME_PID" 2>/dev/null || true
     fi
     if [ -n "$XVFB_PID" ]; then
