@@ -233,14 +233,20 @@ bool CodebookFits(BitReader& bits)
     std::uint64_t values = std::uint64_t{entries} * dimensions;
     if (lookup == 1)
     {
-        // The largest r with r to the power dimensions at most entries; the decoder works
-        // this out in float and int, so (r + 1) to that power must fit an int.
-        std::uint64_t r = 0;
-        while (std::pow(static_cast<double>(r + 1), dimensions) <= entries)
+        // The largest r with r to the power dimensions at most entries. The decoder works it
+        // out in float, which may come out one higher, and then raises r + 1 to that power in
+        // int: so r + 2 to that power must fit an int.
+        const double power = dimensions;
+        auto r = static_cast<std::uint64_t>(std::floor(std::pow(entries, 1.0 / power)));
+        while (std::pow(static_cast<double>(r + 1), power) <= entries)
         {
             ++r;
         }
-        if (std::pow(static_cast<double>(r + 1), dimensions) > INT32_MAX)
+        while (r > 0 && std::pow(static_cast<double>(r), power) > entries)
+        {
+            --r;
+        }
+        if (std::pow(static_cast<double>(r + 2), power) > INT32_MAX)
         {
             return false;
         }

@@ -30,21 +30,21 @@ head -c 10000000 /dev/zero | tr '\0' '7' >"$RUN/dat/ms2.txt"
 
 start_screen
 start_game
-press Print
-wait_for_file screen0.png
-check_title "$RUN/screen0.png"
-taken=$(settle_screenshots) # the loader has been through every file by then
+sleep 1 # the loader has been through every file
+# The match first: it turns key repeat off, so a slow screenshot on the title screen cannot
+# come back as more.
 press Return
 sleep 0.3
 press Print
-wait_for_file "screen$taken.png"
-check_match match-start "$RUN/screen$taken.png"
+wait_for_file screen0.png
+check_match match-start "$RUN/screen0.png"
 for key in space Up Left Up Right Up Down Up w a s d Up Up; do
     hold "$key"
 done
-sleep 0.5
-kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended in the match: $(cat "$WORK/game.err")"
 press Escape
 sleep 0.3
+press Print
+wait_for_file screen1.png
+check_title "$RUN/screen1.png"
 press Escape
 expect_exit 0

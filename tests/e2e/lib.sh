@@ -89,20 +89,6 @@ wait_for_file() {
     fail "$1 was not written"
 }
 
-# Waits until no new screenshot has appeared for a second (at most 20 s) and prints how many
-# there are. On the title screen key repeat is on, so a Print Screen held down by a slow
-# machine's long screenshot comes back as a few more.
-settle_screenshots() {
-    count=-1
-    for _ in $(seq 20); do
-        now=$(find "$RUN" -maxdepth 1 -name 'screen*.png' | wc -l)
-        [ "$now" -eq "$count" ] && break
-        count=$now
-        sleep 1
-    done
-    echo "$count"
-}
-
 # Waits up to ten seconds for the game to end and checks its exit status.
 expect_exit() {
     for _ in $(seq 100); do
