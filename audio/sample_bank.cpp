@@ -156,7 +156,7 @@ Sample DecodeSample(const unsigned char* bytes, int size)
     if (failed || length < 1)
     {
         std::free(frames);
-        return {0, nullptr}; // undecodable, silent from the start, or out of memory
+        return {0, nullptr}; // nothing decoded, or out of memory
     }
     if (auto* fitted =
             static_cast<StereoFrame*>(std::realloc(frames, sizeof(StereoFrame) * length)))

@@ -43,9 +43,9 @@ std::int32_t SampleLength(int index);
 
 // Decodes one Ogg Vorbis file held in memory (size bytes) packet by packet. Returns the
 // frames and their count, or an empty sample for bytes that are not Ogg Vorbis, a stream
-// whose headers are broken or that decodes to nothing, or when memory runs out. A broken
-// page later in the stream ends the sound there; a sound longer than MaxSampleFrames is cut
-// to that length. A one-channel file plays its channel on both sides; of more than two
+// whose headers are broken or that decodes to nothing, or when memory runs out. Damage in
+// the sound pages loses at most the sound from there on; a sound longer than MaxSampleFrames
+// is cut to that length. A one-channel file plays its channel on both sides; of more than two
 // channels the first two are kept. The caller frees the frames. Any thread.
 Sample DecodeSample(const unsigned char* bytes, int size);
 
