@@ -7,7 +7,10 @@
 #include "display/text_scratch.h"
 #include "match/game_title.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace
 {
@@ -25,14 +28,22 @@ constexpr unsigned char EvenStripeColour = 7; // panel columns with an even x
 constexpr unsigned char OddStripeColour = 8;  // panel columns with an odd x
 constexpr int BlinkBit = 8;                   // stepCount bit that blinks the marker's ring
 
+// Fills the cells from (left, bottom) to (right, top), corners included, as PlotCell on
+// each of them would: cells off the canvas are skipped. A column's cells are adjacent in
+// ScreenCells, so each column is filled as one run.
 void FillRect(int left, int bottom, int right, int top, unsigned char colour)
 {
+    left = std::max(left, 0);
+    right = std::min(right, CanvasWidth - 1);
+    bottom = std::max(bottom, 0);
+    top = std::min(top, CanvasHeight - 1);
+    if (bottom > top)
+    {
+        return; // nothing of it on the canvas
+    }
     for (int x = left; x <= right; ++x)
     {
-        for (int y = bottom; y <= top; ++y)
-        {
-            PlotCell(x, y, colour);
-        }
+        std::memset(&ScreenCells[x * CanvasHeight + bottom], colour, top - bottom + 1);
     }
 }
 
@@ -91,24 +102,20 @@ void DrawMarker(const GameTitle& match)
     }
 }
 
-// Stripes of alternating colours on both sides, mirrored, and the frame lines.
+// Stripes on both sides and the frame lines, a whole column at a time: the panels mirror
+// each other, and as 127 - x has the other parity than x, every panel column with an even
+// x is colour 7 and every odd one colour 8.
 void DrawPanels()
 {
-    for (int x = 0; x <= LeftFrame; ++x)
+    for (int x = 0; x < LeftFrame; ++x)
     {
-        for (int y = 0; y < CanvasHeight; ++y)
-        {
-            if (x == LeftFrame)
-            {
-                PlotCell(LeftFrame, y, FrameColour);
-                PlotCell(RightFrame, y, FrameColour);
-                continue;
-            }
-            const bool even = x % 2 == 0;
-            PlotCell(x, y, even ? EvenStripeColour : OddStripeColour);
-            PlotCell(CanvasWidth - 1 - x, y, even ? OddStripeColour : EvenStripeColour);
-        }
+        const int mirrored = CanvasWidth - 1 - x;
+        FillRect(x, 0, x, CanvasHeight - 1, x % 2 == 0 ? EvenStripeColour : OddStripeColour);
+        FillRect(mirrored, 0, mirrored, CanvasHeight - 1,
+                 mirrored % 2 == 0 ? EvenStripeColour : OddStripeColour);
     }
+    FillRect(LeftFrame, 0, LeftFrame, CanvasHeight - 1, FrameColour);
+    FillRect(RightFrame, 0, RightFrame, CanvasHeight - 1, FrameColour);
 }
 
 // Team 0's score in the lower-left corner, team 1's flush with the right edge; the move
@@ -149,13 +156,42 @@ void DrawBanner(const GameTitle& match)
     DrawText(TextScratch, cx - TextWidth(TextScratch) / 2, BannerTextRow, TeamTextColour(team), 1);
 }
 
-// Whether the end's dissolve has blacked out cell (x, y) with countdown steps left: a
-// fixed scattered order, about 51 more cells in 12288 per step, all of them from 1 on.
-bool DissolvedCell(int x, int y, int countdown)
+// The end's dissolve turns cell n = 96x + y black once (7381 + 33333 n) mod 12288 is below
+// (240 - countdown) * 51: a fixed scattered order, about 51 more cells in 12288 per step.
+// For whole numbers, k < 51 s exactly when k / 51 < s, so k / 51 is the step of the dissolve
+// from which on the cell is black, 0..240. n is also the cell's index in ScreenCells.
+constexpr std::array<unsigned char, CanvasCells> MakeDissolveSteps()
 {
-    const int n = CanvasHeight * x + y;
-    const int k = (7381 + 33333 * n) % CanvasCells;
-    return countdown <= 1 || k < (EndSteps - countdown) * 51;
+    std::array<unsigned char, CanvasCells> steps{};
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        steps[n] = static_cast<unsigned char>((7381 + 33333 * n) % CanvasCells / 51);
+    }
+    return steps;
+}
+// Per cell index: the step of the dissolve from which the cell is black, 0..240.
+constexpr std::array<unsigned char, CanvasCells> DissolveSteps = MakeDissolveSteps();
+
+// Blackens the cells that the dissolve has reached with countdown steps left, and every
+// cell from 1 on. The plain select over whole byte arrays lets the compiler do many cells
+// at once.
+void DrawDissolve(int countdown)
+{
+    if (countdown <= 1)
+    {
+        std::memset(ScreenCells, Black, sizeof ScreenCells);
+        return;
+    }
+    const int elapsed = EndSteps - countdown;
+    if (elapsed <= 0)
+    {
+        return; // nothing dissolved yet
+    }
+    const auto reached = static_cast<unsigned char>(elapsed);
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        ScreenCells[n] = DissolveSteps[n] < reached ? Black : ScreenCells[n];
+    }
 }
 } // namespace
 
@@ -175,15 +211,6 @@ void GameTitle::Draw()
     {
         return;
     }
-    for (int x = 0; x < CanvasWidth; ++x)
-    {
-        for (int y = 0; y < CanvasHeight; ++y)
-        {
-            if (DissolvedCell(x, y, endCountdown))
-            {
-                ScreenCells[x * CanvasHeight + y] = Black;
-            }
-        }
-    }
+    DrawDissolve(endCountdown);
     DrawEndText();
 }

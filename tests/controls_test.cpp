@@ -5,57 +5,33 @@
 
 #include <gtest/gtest.h>
 
-namespace
+TEST(Controls, FirstKeyOnlyTakesTheBannerAwayAndSwitchKeysSpendAMoveAtOnce)
 {
-const Board Teams = {"......", "......", ">.....", "......",
-                     "..>...", "......", ">.....", "......"};
-} // namespace
-
-TEST(Controls, FirstKeyOfATurnOnlyTakesTheBannerAway)
-{
-    for (int action : {ActionUp, ActionDown, ActionS, ActionOther})
-    {
-        SCOPED_TRACE(action);
-        GameTitle match;
-        SetBoard(match, Teams, 2, 3);
-        match.turnBanner = true;
-        SoundEar ear;
-        const std::uint32_t selected = match.selectedId;
-        match.KeyDown(action);
-        EXPECT_EQ("37", ear.Heard());
-        EXPECT_FALSE(match.turnBanner);
-        for (int step = 0; step < 20; ++step)
-        {
-            match.Step();
-        }
-        EXPECT_EQ(23, CellOf(match, selected));
-        EXPECT_EQ(selected, match.selectedId);
-        EXPECT_EQ(9, match.movesLeft);
-        match.KeyDown(ActionUp); // the next press acts
-        match.Step();
-        EXPECT_EQ(33, CellOf(match, selected));
-    }
-}
-
-TEST(Controls, SwitchKeySpendsAMoveOnAnotherTeammateEvenWhileSliding)
-{
+    // Three players of team 0; the one in the middle is selected.
+    const Board teams = WithRow(5, ">.....", WithRow(3, "..>...", WithRow(1, ">.....")));
+    const int firstKeys[] = {ActionUp, ActionDown, ActionS, ActionOther};
     for (unsigned seed = 1; seed <= 20; ++seed)
     {
         SeedRand(seed);
         GameTitle match;
-        SetBoard(match, Teams, 2, 3, 2);
-        match.KeyDown(ActionUp);
-        match.Step();
-        match.KeyUp(ActionUp);
+        SetBoard(match, teams, 2, 3, 2);
+        match.turnBanner = true;
+        SoundEar ear;
         const std::uint32_t first = match.selectedId;
-        ASSERT_GT(match.units.at(first).busy, 0);
-        match.KeyDown(seed % 2 == 0 ? ActionDown : ActionS);
+        match.KeyDown(firstKeys[seed % 4]);
+        for (int step = 0; step < 20; ++step)
+        {
+            match.Step();
+        }
+        EXPECT_TRUE(ear.Heard() == "37" && !match.turnBanner && match.movesLeft == 2 &&
+                    match.selectedId == first && RowOf(match, 3) == "..>...");
+        match.KeyDown(ActionUp); // the next press acts
+        match.Step();
+        match.KeyDown(seed % 2 == 0 ? ActionDown : ActionS); // while the player still slides
         const std::uint32_t second = match.selectedId;
-        EXPECT_NE(first, second);
-        EXPECT_EQ(0, match.units.at(second).team);
-        EXPECT_EQ(0, match.movesLeft + match.heldCount);
+        EXPECT_TRUE(RowOf(match, 3) == "...>.." && second != first && match.movesLeft == 0);
+        EXPECT_TRUE(match.units.at(second).team == 0 && match.heldCount == 1);
         match.KeyDown(ActionDown); // no move left: nothing happens
-        EXPECT_EQ(second, match.selectedId);
-        EXPECT_EQ(0, match.movesLeft);
+        EXPECT_TRUE(match.selectedId == second && match.movesLeft == 0);
     }
 }

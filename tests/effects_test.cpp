@@ -1,15 +1,17 @@
-// Tests of effects: the debris burst, expiry, the area's edges and drawing.
+// Tests of debris: the burst, expiry at the area's edges or with age, and drawing.
 #include "display/canvas.h"
 #include "platform/rand.h"
 #include "scene/game_state.h"
 #include "scene/sprites.h"
 #include "scene/unit_types.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 TEST(Effects, BurstStartsOnTheBallsCellInItsOwnColours)
 {
+    const signed char* pixels = &Sprites[SpriteBall].pixels[0][0];
     for (unsigned seed = 1; seed <= 20; ++seed)
     {
         SeedRand(seed);
@@ -19,23 +21,13 @@ TEST(Effects, BurstStartsOnTheBallsCellInItsOwnColours)
         PlaceUnit(ball);
         ball.life = -1;
         scene.RemoveDeadUnits();
-        ASSERT_EQ(32u, scene.effects.size());
         int moving = 0;
-        for (const Effect& effect : scene.effects)
+        for (const Effect& e : scene.effects)
         {
-            bool inSprite = false;
-            for (const auto& row : Sprites[SpriteBall].pixels)
-            {
-                for (signed char pixel : row)
-                {
-                    inSprite = inSprite || pixel == effect.colour;
-                }
-            }
-            EXPECT_TRUE(inSprite && effect.colour != 0);
-            EXPECT_EQ(64 * 31, effect.x);
-            EXPECT_EQ(64 * 6, effect.y);
-            EXPECT_TRUE(std::abs(effect.dx) <= 16 && std::abs(effect.dy) <= 16);
-            moving += effect.dx != 0 || effect.dy != 0;
+            EXPECT_TRUE(e.colour != 0 && std::find(pixels, pixels + 256, e.colour) != pixels + 256);
+            EXPECT_TRUE(e.x == 64 * 31 && e.y == 64 * 6 && std::abs(e.dx) <= 16 &&
+                        std::abs(e.dy) <= 16);
+            moving += e.dx != 0 || e.dy != 0;
         }
         EXPECT_GT(moving, 16);
     }
@@ -43,36 +35,27 @@ TEST(Effects, BurstStartsOnTheBallsCellInItsOwnColours)
 
 TEST(Effects, FragmentDiesAtTheAreasEdgeOrInItsHundredthUpdate)
 {
-    const struct
-    {
-        int x, y, dx, dy, updates, heldX, heldY;
-    } cases[] = {
+    const int cases[][7] = {
+        // x, y, dx, dy, updates until it dies, where it is held
         {640, 640, 0, 0, 100, 640, 640}, {5, 640, -6, 0, 1, 0, 640},
         {8190, 640, 3, 0, 1, 8192, 640}, {640, 2, 0, -3, 1, 640, 0},
         {640, 6143, 0, 2, 1, 640, 6144}, {8192, 6144, 0, 0, 100, 8192, 6144},
     };
-    for (const auto& c : cases)
+    for (const auto& [x, y, dx, dy, updates, heldX, heldY] : cases)
     {
-        SCOPED_TRACE(c.x);
         GameState scene;
-        scene.effects.push_back({EffectDebris, c.x, c.y, c.dx, c.dy, 5, 1.0f, false});
-        for (int update = 0; update < c.updates; ++update)
+        scene.effects.push_back({EffectDebris, x, y, dx, dy, 5, 1.0f, false});
+        for (int update = 0; update < updates; ++update)
         {
-            ASSERT_FALSE(scene.effects.front().dead) << update;
+            ASSERT_FALSE(scene.effects.front().dead) << x << " " << update;
             scene.Step();
         }
         const Effect& effect = scene.effects.front();
-        EXPECT_TRUE(effect.dead);
-        EXPECT_EQ(c.heldX, effect.x);
-        EXPECT_EQ(c.heldY, effect.y);
+        EXPECT_TRUE(effect.dead && effect.x == heldX && effect.y == heldY) << x;
         ClearCanvas();
         scene.DrawEffects(); // drawn once more where it died, if that is on the canvas
-        int inked = 0;
-        for (unsigned char cell : ScreenCells)
-        {
-            inked += cell == 5;
-        }
-        EXPECT_EQ(OnCanvas(c.heldX / 64 + 28, c.heldY / 64) ? 1 : 0, inked);
+        EXPECT_EQ(OnCanvas(heldX / 64 + 28, heldY / 64) ? 1 : 0,
+                  std::count(ScreenCells, ScreenCells + CanvasCells, 5));
         scene.Step();
         EXPECT_TRUE(scene.effects.empty());
     }

@@ -9,13 +9,27 @@
 #include "scene/unit_types.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 // Rows from the top (row 7) down to row 0, six cells each: '.' empty, 'o' the ball,
 // '>' '^' '<' 'v' a team 0 player facing that way, 'R' 'U' 'L' 'D' a team 1 player
 // facing right, up, left or down.
 using Board = std::array<const char*, BoardRows>;
+
+// An empty board with one row filled in, or a given board with one row replaced.
+inline Board WithRow(int row, const char* cells, Board board = Board{})
+{
+    for (const char*& line : board)
+    {
+        line = line != nullptr ? line : "......";
+    }
+    board[BoardRows - 1 - row] = cells;
+    return board;
+}
+inline const Board Empty = WithRow(0, "......");
 
 // Replaces the match's units by the board's, ids in reading order, and puts it in team
 // 0's turn: banner down, the given moves, the player on (column, row) selected, no key
@@ -47,11 +61,29 @@ inline void SetBoard(GameTitle& match, const Board& board, int column, int row, 
     match.selectedId = selected != nullptr ? selected->id : 0;
 }
 
-// Where the unit stands, as column * 10 + row; -1 when it is gone.
-inline int CellOf(const GameTitle& match, std::uint32_t id)
+// The board's row as SetBoard reads it.
+inline std::string RowOf(const GameTitle& match, int row)
 {
-    const auto found = match.units.find(id);
-    return found == match.units.end() ? -1 : found->second.column * 10 + found->second.row;
+    std::string cells = "......";
+    for (const auto& [id, unit] : match.units)
+    {
+        if (unit.row == row)
+        {
+            cells[unit.column] = unit.team < 0 ? 'o' : ">^<vRULD"[4 * unit.team + unit.facing];
+        }
+    }
+    return cells;
+}
+
+// One step with the keys held, oldest first, released again afterwards.
+inline void StepHolding(GameTitle& match, std::initializer_list<int> actions)
+{
+    for (int action : actions)
+    {
+        match.GameState::KeyDown(action);
+    }
+    match.Step();
+    match.heldCount = 0;
 }
 
 // While it lives the samples count as loaded and the sounds requested stay queued.
@@ -71,6 +103,8 @@ struct SoundEar
 
     // The sounds queued so far, oldest first: the number, "@column" when panned to a
     // board column, and "!" when the pan, volume or echo share is not one of the game's.
+    // A voice's pan is the request's negated plus 0..15/128, its volume the request's
+    // times 1.5..1.6.
     static std::string Heard()
     {
         std::string heard;
@@ -78,19 +112,15 @@ struct SoundEar
         for (int i = 0; i < slot.voiceCount; ++i)
         {
             const Voice& voice = Voices[slot.voiceList[i]];
-            std::string pan = "!";
-            for (int column = -1; column < BoardColumns; ++column)
-            {
-                // A voice's pan is the request's, negated, plus a random 0..15/128.
-                const float jitter = voice.pan + (column < 0 ? 0.0f : ColumnPan(column));
-                if (jitter > -1e-4f && jitter < 0.118f)
-                {
-                    pan = column < 0 ? "" : "@" + std::to_string(column);
-                }
-            }
+            const bool centred = voice.pan > -1e-4f && voice.pan < 0.118f;
+            const int column =
+                centred ? -1 : static_cast<int>(std::lround(2.5f - (voice.pan - 0.06f) / 0.3f));
+            const float jitter = voice.pan + (centred ? 0.0f : ColumnPan(column));
             const float boost = voice.volume / (voice.sound == SoundBall ? BallVolume : CueVolume);
-            const bool level = boost > 1.4999f && boost < 1.6024f && voice.send == CueSend;
-            heard += (i > 0 ? " " : "") + std::to_string(voice.sound) + pan + (level ? "" : "!");
+            const bool level = jitter > -1e-4f && jitter < 0.118f && boost > 1.4999f &&
+                               boost < 1.6024f && voice.send == CueSend;
+            heard += (i > 0 ? " " : "") + std::to_string(voice.sound) +
+                     (centred ? "" : "@" + std::to_string(column)) + (level ? "" : "!");
         }
         return heard;
     }

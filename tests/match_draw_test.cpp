@@ -1,49 +1,56 @@
-// Tests of the match screen: layout, marker, counts, banner, layers and the dissolve.
+// Tests of the match screen: layout, marker, counts, banner, layers, the dissolve and the
+// result.
 #include "display/canvas.h"
+#include "display/font.h"
 #include "display/pictures.h"
 #include "match/match_draw.h"
 #include "match_board.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace
 {
 // One player of team 1 on cell (1, 1), selected.
-const Board Lone = {"......", "......", "......", "......", "......", "......", ".L....", "......"};
+const Board Lone = WithRow(1, ".L....");
 
 unsigned char Cell(int x, int y)
 {
     return ScreenCells[x * CanvasHeight + y];
 }
 
-void DrawFrame(GameTitle& match)
+std::vector<unsigned char> DrawFrame(GameTitle& match)
 {
-    std::memset(Pictures, 0, sizeof Pictures);
     ClearCanvas();
     match.Draw();
+    return std::vector<unsigned char>(ScreenCells, ScreenCells + CanvasCells);
 }
 
-// How many cells of the rectangle hold the colour, and the rightmost column holding it.
-std::pair<int, int> FindColour(unsigned char colour, int left, int bottom, int right, int top)
+int CountColour(unsigned char colour, int left, int bottom, int right, int top)
 {
-    std::pair<int, int> found{0, -1};
+    int count = 0;
     for (int x = left; x <= right; ++x)
     {
         for (int y = bottom; y <= top; ++y)
         {
-            found = Cell(x, y) == colour ? std::pair{found.first + 1, x} : found;
+            count += Cell(x, y) == colour;
         }
     }
-    return found;
+    return count;
 }
 } // namespace
 
-TEST(MatchDraw, GoalZonesLabelsPanelsFramesAndMarker)
+TEST(MatchDraw, GoalZonesPanelsAndMarkerUnderTheUnitsAndPictures)
 {
+    std::memset(Pictures, 0, sizeof Pictures);
     GameTitle match;
     SetBoard(match, Lone, 1, 1);
     match.currentTeam = 1;
+    for (int x : {82, 17}) // fragments at canvas columns 110 and 45
+    {
+        match.effects.push_back({EffectDebris, x * 64, 17 * 64, 0, 0, 5, 1, false});
+    }
     for (std::uint32_t step : {0u, 7u, 8u, 15u, 16u})
     {
         match.stepCount = step;
@@ -53,7 +60,8 @@ TEST(MatchDraw, GoalZonesLabelsPanelsFramesAndMarker)
         EXPECT_TRUE(Cell(41, 13) == ring && Cell(50, 22) == ring && Cell(45, 13) == ring);
         EXPECT_TRUE(Cell(40, 12) == 0 && Cell(42, 14) == GoalColour);
     }
-    EXPECT_GT(FindColour(3, 42, 14, 49, 21).first, 5); // the player's sprite over it
+    // Team 1's colours on the player, over the marker and a fragment; the panel over another.
+    EXPECT_TRUE(CountColour(3, 42, 14, 49, 21) > 5 && Cell(45, 17) != 5);
     int ink = 0;
     for (int y = 0; y < CanvasHeight; ++y)
     {
@@ -72,22 +80,28 @@ TEST(MatchDraw, GoalZonesLabelsPanelsFramesAndMarker)
         }
     }
     EXPECT_GT(ink, 10);
+    Pictures[2][46 * PictureSide + 8] = 1; // on the right panel, canvas (110, 40)
+    DrawFrame(match);
+    std::memset(Pictures, 0, sizeof Pictures);
+    EXPECT_EQ(1, Cell(110, 40));
 }
 
-TEST(MatchDraw, ScoresMoveCountAndBannerOverTheTeamsHalf)
+TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
 {
+    std::memset(Pictures, 0, sizeof Pictures);
     GameTitle match;
     SetBoard(match, Lone, 1, 1, 7);
-    std::pair<int, int> previous{0, 125};
+    int previous = 0;
     for (int score : {0, 42, 12345})
     {
         match.teamScore[1] = score;
         DrawFrame(match);
-        const auto digits = FindColour(TeamTextColour(1), 64, 0, 127, 15);
-        EXPECT_GT(digits.first, previous.first); // more digits, all ending at the right edge
-        EXPECT_EQ(previous.second, digits.second) << score;
+        const int digits = CountColour(TeamTextColour(1), 64, 0, 125, 15);
+        EXPECT_TRUE(digits > previous && CountColour(TeamTextColour(1), 124, 2, 125, 11) > 0 &&
+                    CountColour(TeamTextColour(1), 126, 0, 127, 15) == 0);
         previous = digits;
     }
+    EXPECT_GT(CountColour(TeamTextColour(0), 2, 2, 11, 11), 10); // team 0's "0"
     for (int team = 0; team < 2; ++team)
     {
         match.currentTeam = team;
@@ -96,67 +110,50 @@ TEST(MatchDraw, ScoresMoveCountAndBannerOverTheTeamsHalf)
         DrawFrame(match);
         const int cx = 42 * (team + 1);
         const int own = team == 0 ? 0 : 101;
-        EXPECT_GT(FindColour(FrameColour, own, 16, own + 26, 20).first, 0); // "7"
-        EXPECT_GT(FindColour(6, own, 16, own + 26, 20).first, 0);           // "moves"
-        EXPECT_EQ(0, FindColour(FrameColour, 101 - own, 16, 127 - own, 20).first);
+        EXPECT_TRUE(CountColour(FrameColour, own, 16, own + 4, 20) > 0 && // "7"
+                    CountColour(6, own + 4, 16, own + 26, 20) > 0 &&      // "moves"
+                    CountColour(FrameColour, 101 - own, 16, 127 - own, 20) == 0);
         EXPECT_TRUE(Cell(cx - 30, 40) == TeamFrameColour(team) &&
                     Cell(cx + 29, 55) == TeamFrameColour(team));
         EXPECT_TRUE(Cell(cx - 29, 41) == Black && Cell(cx + 28, 54) == Black);
-        EXPECT_GT(FindColour(TeamTextColour(team), cx - 29, 41, cx - 1, 54).first, 10);
-        EXPECT_GT(FindColour(TeamTextColour(team), cx, 41, cx + 28, 54).first, 10);
-
+        EXPECT_TRUE(CountColour(TeamTextColour(team), cx - 29, 41, cx - 1, 54) > 10 &&
+                    CountColour(TeamTextColour(team), cx, 41, cx + 28, 54) > 10);
         match.gameOver = true; // deciding the match takes both away at once
-        match.endCountdown = EndSteps;
         DrawFrame(match);
-        EXPECT_EQ(0, FindColour(Black, 0, 0, 127, 95).first);
-        EXPECT_EQ(0, FindColour(FrameColour, own, 16, own + 26, 20).first);
+        EXPECT_EQ(0, CountColour(Black, 0, 0, 127, 95) + CountColour(9, own, 16, own + 26, 20));
     }
 }
 
-TEST(MatchDraw, PicturesOverPanelsOverEffectsUnderUnits)
+TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
 {
     GameTitle match;
     SetBoard(match, Lone, 1, 1);
     match.turnBanner = true;
-    for (int x : {82, 17, 20}) // canvas columns 110, 45 and 48
+    const char* texts[3][2] = {{"", "game over"}, {"win", "lose"}, {"lose", "win"}};
+    for (int winner = -1; winner <= 1; ++winner)
     {
-        match.effects.push_back(
-            {EffectDebris, x * 64, (x == 17 ? 17 : 30) * 64, 0, 0, 5, 1, false});
-    }
-    DrawFrame(match);
-    EXPECT_EQ(7, Cell(110, 30)); // the panel covers the fragment
-    EXPECT_EQ(5, Cell(48, 30));
-    EXPECT_NE(5, Cell(45, 17));             // the player covers this one
-    Pictures[1][42 * PictureSide + 16] = 9; // on the banner, canvas (42, 48)
-    Pictures[2][46 * PictureSide + 8] = 1;  // on the right panel, canvas (110, 40)
-    ClearCanvas();
-    match.Draw();
-    EXPECT_TRUE(Cell(42, 48) == 9 && Cell(110, 40) == 1);
-    std::memset(Pictures, 0, sizeof Pictures);
-}
-
-TEST(MatchDraw, ScreenDissolvesToBlackUnderTheResult)
-{
-    GameTitle match;
-    SetBoard(match, Lone, 1, 1);
-    match.gameOver = true;
-    match.winner = 0;
-    bool blackBefore[CanvasCells] = {};
-    for (int countdown : {240, 200, 120, 40, 2, 1, 0})
-    {
-        match.endCountdown = countdown;
-        DrawFrame(match);
-        const int text = FindColour(6, 0, 0, 127, 95).first; // "win" and "lose" stay on top
-        int black = 0;
-        for (int i = 0; i < CanvasCells; ++i)
+        match.winner = winner;
+        match.gameOver = true;
+        match.endCountdown = EndSteps;
+        const std::vector<unsigned char> undissolved = DrawFrame(match);
+        for (int countdown : {239, 170, 2, 1, 0})
         {
-            EXPECT_TRUE(!blackBefore[i] || ScreenCells[i] == Black || ScreenCells[i] == 6);
-            blackBefore[i] = ScreenCells[i] == Black;
-            black += blackBefore[i];
+            // Cell n = 96x + y turns black once (7381 + 33333 n) mod 12288 is below
+            // (240 - countdown) * 51, and every cell from countdown 1 on. Team 0's result
+            // shows on the left half and team 1's on the right, over the black.
+            for (int n = 0; n < CanvasCells; ++n)
+            {
+                const bool black =
+                    countdown <= 1 || (7381 + 33333 * n) % 12288 < (240 - countdown) * 51;
+                ScreenCells[n] = black ? Black : undissolved[n];
+            }
+            const char* left = texts[winner + 1][0];
+            const char* right = texts[winner + 1][1];
+            DrawText(left, 32 - TextWidth(left), 42, 6, 2);
+            DrawText(right, (winner < 0 ? 64 : 96) - TextWidth(right), 42, 6, 2);
+            const std::vector<unsigned char> expected(ScreenCells, ScreenCells + CanvasCells);
+            match.endCountdown = countdown;
+            EXPECT_EQ(expected, DrawFrame(match)) << winner << " " << countdown;
         }
-        EXPECT_GT(text, 40);
-        const double share =
-            countdown <= 1 ? 1.0 - text / 12288.0 : (240.0 - countdown) * 51 / 12288;
-        EXPECT_NEAR(share, black / 12288.0, countdown <= 1 ? 1e-9 : 0.05) << countdown;
     }
 }

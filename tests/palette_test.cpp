@@ -6,18 +6,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace
-{
-// Runs TickDisplay until the colours rest on their targets.
-void Settle()
-{
-    for (int i = 0; i < 40; ++i)
-    {
-        TickDisplay();
-    }
-}
-} // namespace
-
 TEST(Palette, StartUpJitterDrawsShownValueThenTargetPerEntry)
 {
     SeedRand(99);
@@ -115,22 +103,6 @@ TEST(Palette, CellColourClampsAndShowsBlackWithoutAPaletteEntry)
             const CellRgba colour = CellColour(static_cast<unsigned char>(value), shade);
             EXPECT_EQ(colour.red + colour.green + colour.blue, 0.0f) << value;
             EXPECT_EQ(colour.alpha, 1.0f);
-        }
-    }
-}
-
-TEST(Palette, SettledBackgroundIsNearlyBlack)
-{
-    SeedRand(3);
-    InitPalette();
-    Settle();
-    for (int shade = 0; shade < 2; ++shade)
-    {
-        const CellRgba colour = CellColour(0, shade);
-        for (float channel : {colour.red, colour.green, colour.blue})
-        {
-            EXPECT_GE(channel, 0.0f);
-            EXPECT_LE(channel, 0.0401f);
         }
     }
 }

@@ -1,4 +1,4 @@
-// Tests of the sprite drawing: quarter turns, team colours and clipping.
+// Tests of the sprite drawing: quarter turns and team colours.
 #include "display/canvas.h"
 #include "scene/sprites.h"
 
@@ -34,18 +34,4 @@ TEST(Sprites, EachOrientationTurnsAQuarterMoreAndTeamOneSwapsColours)
             }
         }
     }
-}
-
-TEST(Sprites, CellsOffTheCanvasAreSkippedWithoutWrapping)
-{
-    ClearCanvas();
-    DrawSprite(SpriteBall, 2, 1, 0, -1);
-    DrawSprite(SpriteCount, 64, 48, 0, 0);
-    int inked = 0;
-    for (int i = 0; i < CanvasCells; ++i)
-    {
-        EXPECT_TRUE(ScreenCells[i] == 0 || (i / CanvasHeight <= 7 && i % CanvasHeight <= 6));
-        inked += ScreenCells[i] != 0;
-    }
-    EXPECT_GT(inked, 10);
 }
