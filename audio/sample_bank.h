@@ -8,6 +8,8 @@
 #include <cstdint>
 
 constexpr int SampleCount = 24; // bank entries: 16 drums, then the 8 game sounds
+constexpr std::int32_t MaxSampleFrames = 30 * 44100; // frames kept of one sound; the rest is cut
+constexpr long MaxSampleFileBytes = 64L << 20;       // larger sample files are not read at all
 
 // File names in bank order, without folder or extension: "drum0".."drumF", then "ball",
 // "end", "push", "score", "start", "step", "rotate", "swap". Sound number = index + 17.
@@ -39,9 +41,16 @@ void InitSampleBank();
 // The length in frames of bank entry index; 0 for an index outside the bank.
 std::int32_t SampleLength(int index);
 
-// Decodes "folder/name.ogg" whole. Returns the frames and their count, or an empty sample
-// for a missing, undecodable or empty file, or when memory runs out. A one-channel file plays
-// its channel on both sides; of more than two channels the first two are kept. Any thread.
+// Decodes one Ogg Vorbis file held in memory (size bytes) packet by packet. Returns the
+// frames and their count, or an empty sample for bytes that are not Ogg Vorbis, a stream
+// whose headers are broken or that decodes to nothing, or when memory runs out. Damage in
+// the sound pages loses at most the sound from there on; a sound longer than MaxSampleFrames
+// is cut to that length. A one-channel file plays its channel on both sides; of more than two
+// channels the first two are kept. The caller frees the frames. Any thread.
+Sample DecodeSample(const unsigned char* bytes, int size);
+
+// Reads "folder/name.ogg" whole and decodes it with DecodeSample. A missing, unreadable or
+// empty file, or one larger than MaxSampleFileBytes, gives an empty sample. Any thread.
 Sample LoadSample(const char* folder, const char* name);
 
 // Starts the loader thread, which fills the bank from folder (the game's is "dat/samples",

@@ -22,3 +22,7 @@ install_missing_packages() {
 
 # What building and running the game needs.
 GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev"
+
+# What ./test needs on top: unit tests, the virtual screen and key presses, clang with its
+# sanitizer and fuzzer runtimes, and sox to make damaged sample files.
+TEST_PACKAGES="libgtest-dev xvfb xauth xdotool clang libclang-rt-14-dev sox libsox-fmt-base"

@@ -7,10 +7,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -63,6 +66,39 @@ TEST(SampleBank, LoadSampleFailsQuietly)
         const Sample sample = LoadSample(folder.c_str(), name.c_str());
         EXPECT_TRUE(sample.length == 0 && sample.frames == nullptr) << name.substr(0, 9);
     }
+}
+
+TEST(SampleBank, LongSoundIsCutAtItsLimit)
+{
+    const Sample sample = LoadSample(Fixtures.c_str(), "long"); // 31 seconds, one channel
+    EXPECT_EQ(sample.length, MaxSampleFrames);
+    ASSERT_NE(sample.frames, nullptr);
+    EXPECT_EQ(sample.frames[MaxSampleFrames - 1].left, sample.frames[MaxSampleFrames - 1].right);
+    std::free(sample.frames);
+}
+
+TEST(SampleBank, DamagedSoundPagesStillGiveASound)
+{
+    std::ifstream file(Fixtures + "/drum0.ogg", std::ios::binary);
+    const std::vector<unsigned char> whole{std::istreambuf_iterator<char>(file),
+                                           std::istreambuf_iterator<char>()};
+    const Sample full = DecodeSample(whole.data(), static_cast<int>(whole.size()));
+    ASSERT_GT(full.length, 2000);
+    // The headers fill the first pages; the sound starts on the last one.
+    const std::size_t sound = std::string(whole.begin(), whole.end()).rfind("OggS") + 100;
+    std::vector<unsigned char> damaged = whole;
+    for (std::size_t i = sound; i < damaged.size(); i += 7)
+    {
+        damaged[i] ^= 0x5a;
+    }
+    for (const std::size_t size : {sound, whole.size()})
+    {
+        const Sample part = DecodeSample(damaged.data(), static_cast<int>(size));
+        EXPECT_GT(part.length, 0) << size;
+        EXPECT_LE(part.length, full.length) << size;
+        std::free(part.frames);
+    }
+    std::free(full.frames);
 }
 
 TEST(SampleBank, LoaderFillsWhatItFindsThenReportsLoaded)

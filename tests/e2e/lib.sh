@@ -19,13 +19,18 @@ GAME_PID=""
 cleanup() {
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
         kill "$GAME_PID" 2>/dev/null || true
+        for _ in $(seq 50); do
+            kill -0 "$GAME_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$GAME_PID" 2>/dev/null || true # a game that hangs does not hang the test
         wait "$GAME_PID" 2>/dev/null || true
     fi
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
     fi
-    rm -rf "$WORK"
+    [ -n "${KEEP_WORK:-}" ] || rm -rf "$WORK"
 }
 trap cleanup EXIT
 
@@ -54,10 +59,11 @@ start_screen() {
 }
 
 # Starts the game in the scratch folder with its sound going to a file, and waits for
-# its window.
+# its window. GAME_RUNNER, when set, is a command that runs the game (as another user, say).
 start_game() {
+    # shellcheck disable=SC2086
     (cd "$RUN" && SDL_AUDIODRIVER="${AUDIO_DRIVER:-disk}" SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-        exec "$GAME" >"$WORK/game.out" 2>"$WORK/game.err") &
+        exec ${GAME_RUNNER:-} "$GAME" >"$WORK/game.out" 2>"$WORK/game.err") &
     GAME_PID=$!
     for _ in $(seq 100); do
         if xdotool search --name '^marrowfen$' >/dev/null 2>&1; then
@@ -107,6 +113,11 @@ check_title() {
 # Checks a screenshot of a new match with (match-start) or without (match-board) its banner.
 check_match() {
     "$CHECK" "$1" "$2" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" || fail "$2 does not show a new match ($1)"
+}
+
+# Checks that a file is a whole PNG at the screen's size.
+check_png() {
+    "$CHECK" png "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" >/dev/null || fail "$1 is not a whole screenshot"
 }
 
 # Holds a key down long enough for the game to see it held for a few steps.

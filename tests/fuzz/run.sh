@@ -1,0 +1,57 @@
+#!/bin/sh
+# Builds the fuzz targets with clang's libFuzzer, replays the kept regression cases, and
+# fuzzes the picture reader and the sample decoder side by side for the given number of
+# seconds each (default 60).
+#
+#   tests/fuzz/run.sh [seconds]
+#
+# The corpora grow in build/fuzz/corpus/<target> from one run to the next, seeded from
+# dat/; an input that fails is written to build/fuzz/artifacts/<target>/ and the run fails.
+# Keep such an input under tests/fuzz/regressions/<target>/ once its fault is fixed.
+set -eu
+cd "$(dirname "$0")/../.."
+SECONDS_EACH=${1:-60}
+BUILD=build/fuzz
+CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ_FUZZ=ON \
+    -DTQ_TESTS=OFF -DTQ_WERROR=ON >/dev/null
+cmake --build "$BUILD" -j 2 --target picture_fuzz sample_fuzz
+
+# Leaks count as failures; the readers need a few MB, so 2 GB of memory is plenty, quarantine included.
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+for target in picture sample; do
+    mkdir -p "$BUILD/corpus/$target" "$BUILD/artifacts/$target"
+    cases=$(find "tests/fuzz/regressions/$target" -type f | sort)
+    if [ -n "$cases" ]; then
+        # shellcheck disable=SC2086
+        "$BUILD/tests/fuzz/${target}_fuzz" $cases >"$BUILD/$target-regressions.log" 2>&1 ||
+            { cat "$BUILD/$target-regressions.log"; echo "FAIL: a $target regression case fails"; exit 1; }
+        echo "$target: $(echo "$cases" | wc -l) regression cases pass"
+    fi
+done
+cp dat/ms*.txt "$BUILD/corpus/picture/"
+cp dat/samples/*.ogg "$BUILD/corpus/sample/"
+
+pids=""
+for target in picture sample; do
+    "$BUILD/tests/fuzz/${target}_fuzz" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/$target/" \
+        "$BUILD/corpus/$target" >"$BUILD/$target.log" 2>&1 &
+    pids="$pids $!"
+done
+status=0
+for pid in $pids; do
+    wait "$pid" || status=1
+done
+for target in picture sample; do
+    echo "$target: $(grep -E '^#[0-9]+.*(DONE|pulse|NEW|REDUCE)' "$BUILD/$target.log" | tail -1 |
+        sed 's/^#\([0-9]*\)[^c]*\(cov: [0-9]*\).*\(exec\/s: [0-9]*\).*/\1 runs, \2, \3/')"
+done
+if [ "$status" -ne 0 ]; then
+    for target in picture sample; do
+        grep -A30 -E 'ERROR|runtime error' "$BUILD/$target.log" || true
+    done
+    echo "FAIL: a fuzzer found a fault; see $BUILD/artifacts/"
+    exit 1
+fi

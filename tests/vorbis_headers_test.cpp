@@ -1,0 +1,132 @@
+// Tests of the header checks: real files pass, and counts or lengths that promise more than
+// the file holds are refused before the decoder sees them.
+#include "audio/vorbis_headers.h"
+
+#include "audio/sample_bank.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace
+{
+const std::string Source = std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/'));
+
+std::vector<unsigned char> ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+bool Fits(const std::vector<unsigned char>& bytes)
+{
+    return VorbisHeadersFit(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// Offset of the comment header's vendor length: after the second page's header and lacing
+// table, and the packet's type byte and "vorbis".
+std::size_t VendorLengthAt(const std::vector<unsigned char>& bytes)
+{
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t page = text.find("OggS", 4);
+    return page + 27 + bytes[page + 26] + 7;
+}
+} // namespace
+
+TEST(VorbisHeaders, RealFilesOfEveryChannelCountFit)
+{
+    for (const char* path :
+         {"/data/audio/drum0.ogg", "/data/audio/drum1.ogg", "/data/audio/drum2.ogg",
+          "/data/audio/long.ogg", "/../dat/samples/drumC.ogg", "/../dat/samples/swap.ogg"})
+    {
+        EXPECT_TRUE(Fits(ReadFile(Source + path))) << path;
+    }
+}
+
+// The same file with its second page, which holds the comment and setup headers, split in
+// two at a segment boundary half way through, so the setup header goes on in a new page.
+std::vector<unsigned char> SplitSecondPage(const std::vector<unsigned char>& bytes)
+{
+    const std::size_t page = std::string(bytes.begin(), bytes.end()).find("OggS", 4);
+    const int segments = bytes[page + 26];
+    const int split = segments / 2;
+    std::size_t firstData = 0;
+    for (int i = 0; i < split; ++i)
+    {
+        firstData += bytes[page + 27 + i];
+    }
+    const auto header = bytes.begin() + page;
+    const auto data = header + 27 + segments;
+    std::vector<unsigned char> out(bytes.begin(), header + 27);
+    out.back() = static_cast<unsigned char>(split);
+    out.insert(out.end(), header + 27, header + 27 + split);
+    out.insert(out.end(), data, data + firstData);
+    const std::size_t second = out.size();
+    out.insert(out.end(), header, header + 27);
+    out[second + 5] |= 1; // continues the packet of the page before
+    out.back() = static_cast<unsigned char>(segments - split);
+    out.insert(out.end(), header + 27 + split, data);
+    out.insert(out.end(), data + firstData, bytes.end());
+    return out;
+}
+
+TEST(VorbisHeaders, HeadersReadTheSameAcrossPages)
+{
+    const std::vector<unsigned char> whole = ReadFile(Source + "/data/audio/drum0.ogg");
+    const std::vector<unsigned char> split = SplitSecondPage(whole);
+    ASSERT_EQ(split.size(), whole.size() + 27);
+    EXPECT_TRUE(Fits(split));
+    const Sample before = DecodeSample(whole.data(), static_cast<int>(whole.size()));
+    const Sample after = DecodeSample(split.data(), static_cast<int>(split.size()));
+    EXPECT_GT(after.length, 2000);
+    EXPECT_EQ(after.length, before.length);
+    std::free(before.frames);
+    std::free(after.frames);
+    std::vector<unsigned char> cut = split;
+    cut.resize(std::string(split.begin(), split.end()).find("OggS", 60) + 40);
+    EXPECT_FALSE(Fits(cut)); // the setup header ends inside the new page
+}
+
+TEST(VorbisHeaders, FileCutInsideItsHeadersIsRefused)
+{
+    const std::vector<unsigned char> whole = ReadFile(Source + "/data/audio/drum0.ogg");
+    std::size_t firstFit = 0;
+    for (std::size_t cut = 0; cut <= whole.size(); ++cut)
+    {
+        const bool fits = Fits({whole.begin(), whole.begin() + cut});
+        if (fits && firstFit == 0)
+        {
+            firstFit = cut;
+        }
+        ASSERT_EQ(fits, firstFit != 0) << "a longer cut is refused again at " << cut;
+    }
+    EXPECT_GT(firstFit, VendorLengthAt(whole) + 100); // the setup header lies past the comments
+}
+
+TEST(VorbisHeaders, LengthsBeyondTheCommentPacketAreRefused)
+{
+    const std::vector<unsigned char> whole = ReadFile(Source + "/data/audio/drum0.ogg");
+    const std::size_t vendor = VendorLengthAt(whole);
+    const unsigned vendorLength = whole[vendor] | whole[vendor + 1] << 8;
+    for (std::size_t at : {vendor, vendor + 4 + vendorLength})
+    {
+        for (unsigned char top : {0x7f, 0xff})
+        {
+            std::vector<unsigned char> bad = whole;
+            bad[at + 3] = top; // a vendor length or comment count of two billion or more
+            EXPECT_FALSE(Fits(bad)) << at << " " << int{top};
+        }
+    }
+}
+
+TEST(VorbisHeaders, NonOggBytesAreRefused)
+{
+    const std::vector<unsigned char> picture = ReadFile(Source + "/../dat/ms0.txt");
+    const std::vector<unsigned char> onlyCapture = {'O', 'g', 'g', 'S'};
+    EXPECT_FALSE(Fits(picture));
+    EXPECT_FALSE(Fits(onlyCapture));
+    EXPECT_FALSE(VorbisHeadersFit(nullptr, 0));
+}
