@@ -22,6 +22,7 @@ GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
 bool QuitRequested = false;
 unsigned SceneClock = 0;
+bool PrintScreenHeld = false;
 
 void ResetShell()
 {
@@ -31,6 +32,7 @@ void ResetShell()
     }
     QuitRequested = false;
     SceneClock = 0;
+    PrintScreenHeld = false;
 }
 
 int FindAction(int key)
@@ -61,7 +63,9 @@ KeyResponse HandleKeyDown(int key)
     }
     if (key == KeyPrintScreen)
     {
-        return KeyResponse::TakeScreenshot;
+        const bool repeat = PrintScreenHeld;
+        PrintScreenHeld = true;
+        return repeat ? KeyResponse::None : KeyResponse::TakeScreenshot;
     }
     if (MatchRunning)
     {
@@ -74,6 +78,10 @@ KeyResponse HandleKeyDown(int key)
 
 void HandleKeyUp(int key)
 {
+    if (key == KeyPrintScreen)
+    {
+        PrintScreenHeld = false;
+    }
     if (!MatchRunning)
     {
         return; // the title screen ignores releases

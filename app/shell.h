@@ -27,6 +27,7 @@ extern GameState* CurrentScene; // the live match, owned here; null on the title
 extern bool MatchRunning;       // a match scene exists and is shown
 extern bool QuitRequested;      // Escape on the title screen: the loop ends
 extern unsigned SceneClock;     // steps the scene is to have taken
+extern bool PrintScreenHeld;    // Print Screen is down: its repeats take no more screenshots
 
 // What the window side must do after a key press.
 enum class KeyResponse
@@ -44,12 +45,13 @@ void ResetShell();
 int FindAction(int key);
 
 // A key went down: Escape leaves the match or, on the title screen, asks to quit;
-// Print Screen asks for a screenshot; any other key goes to the match as its action, or
-// on the title screen starts a match (and is not passed on to it).
+// Print Screen asks for one screenshot per press (the repeats of a held key, or of one
+// whose release waits behind a slow screenshot, take none); any other key goes to the
+// match as its action, or on the title screen starts a match (and is not passed on).
 KeyResponse HandleKeyDown(int key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// OtherKeyAction; ignored on the title screen.
+// OtherKeyAction; otherwise ignored, but for ending a press of Print Screen.
 void HandleKeyUp(int key);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock

@@ -68,6 +68,10 @@ protected:
 TEST_F(Shell, AnyKeyButEscapeAndPrintScreenStartsAMatchOnTheTitleScreen)
 {
     EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
+    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::None); // a repeat: no second shot
+    HandleKeyUp(KeyPrintScreen);
+    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
+    HandleKeyUp(KeyPrintScreen);
     EXPECT_FALSE(MatchRunning);
     HandleKeyUp(KeyW); // releases on the title screen are ignored
     EXPECT_FALSE(MatchRunning);
