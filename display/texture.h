@@ -13,5 +13,5 @@ extern unsigned char TexturePixels[TextureSide * TextureSide * 4];
 void FillTextureNoise();
 
 // Writes the colour of every canvas cell into its texel (channel value x 255, truncated)
-// through the palette; alpha bytes are left as they are.
+// through the palette. Texels are opaque from start-up on and stay so.
 void ConvertCanvasToTexture();
