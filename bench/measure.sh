@@ -1,17 +1,20 @@
 #!/bin/sh
 # Whole-process measurements of the game against the bare baseline program.
 #
-#   bench/measure.sh [seconds]      (default 20)
+#   bench/measure.sh [seconds] [rounds]      (default 20 seconds, 3 rounds)
 #
 # Builds both in build/bench (Release), then runs the game and the baseline in turn under
 # Xvfb at 1920x1080, on the title screen and in a match (keys sent with xdotool), each for
-# the given number of seconds after a two-second settling time. For each run it prints:
-# CPU seconds used per wall second, peak resident memory, the time from launch to the
-# first presented frame, and the simulation steps per second the loop reached (counted by
-# bench/frame_probe.c from the loop's own clock readings). Then the game/baseline ratios.
+# the given number of seconds after a two-second settling time, round after round so that
+# the machine's drift touches both alike. For each run it prints: CPU seconds used per
+# wall second, peak resident memory, the time from launch to the first presented frame,
+# and the simulation steps and frames per second the loop reached (counted by
+# bench/frame_probe.c from the loop's own clock readings). Then the medians over the
+# rounds and the game/baseline ratios of the medians.
 set -eu
 cd "$(dirname "$0")/.."
 SECONDS_PER_RUN=${1:-20}
+ROUNDS=${2:-3}
 BUILD=build/bench
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTQ_BENCH=ON -DTQ_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target tumblequay baseline frame_probe -j "$(nproc)" >/dev/null
@@ -26,7 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
 XVFB_PID=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 DISPLAY=":$(cat "$WORK/display")"
@@ -74,6 +77,14 @@ run() {
     peak_kb=$(awk '/VmHWM/ {print $2}' "/proc/$PROGRAM_PID/status")
     xdotool key Escape
     [ "$scene" = match ] && [ "$name" = game ] && sleep 0.3 && xdotool key Escape
+    for _ in $(seq 100); do
+        kill -0 "$PROGRAM_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$PROGRAM_PID" 2>/dev/null; then
+        echo "$name $scene: did not end on Escape" >&2
+        kill -9 "$PROGRAM_PID"
+    fi
     wait "$PROGRAM_PID" || true
     PROGRAM_PID=""
     hz=$(getconf CLK_TCK)
@@ -88,17 +99,27 @@ run() {
     }'
 }
 
-echo "Each run: $SECONDS_PER_RUN s measured after 2 s of settling, Xvfb 1920x1080x24."
-for scene in title match; do
-    run game "$BUILD/tumblequay" marrowfen "$scene" | tee -a "$WORK/results"
-    run baseline "$BUILD/bench/baseline" baseline "$scene" | tee -a "$WORK/results"
+echo "Each run: $SECONDS_PER_RUN s measured after 2 s of settling, Xvfb 1920x1080x24, $ROUNDS rounds."
+for round in $(seq "$ROUNDS"); do
+    for scene in title match; do
+        run game "$BUILD/tumblequay" marrowfen "$scene" | tee -a "$WORK/results"
+        run baseline "$BUILD/bench/baseline" baseline "$scene" | tee -a "$WORK/results"
+    done
 done
-awk '{ cpu[$1 "." $2] = $4; peak[$1 "." $2] = $6; first[$1 "." $2] = $10 }
-END {
-    for (s = 1; s <= 2; ++s) {
-        scene = s == 1 ? "title" : "match";
-        printf "ratio    %-5s cpu %.3f  peak +%.1f MB  first frame %+.1f ms\n", scene,
-            cpu["game." scene] / cpu["baseline." scene], peak["game." scene] - peak["baseline." scene],
-            first["game." scene] - first["baseline." scene]
-    }
-}' "$WORK/results"
+# Medians per program and scene of CPU, peak, first frame, steps and frames per second.
+median() {
+    grep "^$1 *$2 " "$WORK/results" | awk -v f="$3" '{print $f}' | sort -n |
+        awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
+}
+for scene in title match; do
+    for name in game baseline; do
+        printf "median   %-8s %-5s cpu/s %.3f  peak %6.1f MB  first frame %6.1f ms  steps/s %.3f  frames/s %.2f\n" \
+            "$name" "$scene" "$(median "$name" "$scene" 4)" "$(median "$name" "$scene" 6)" \
+            "$(median "$name" "$scene" 10)" "$(median "$name" "$scene" 13)" "$(median "$name" "$scene" 15)"
+    done
+    awk -v scene="$scene" -v gc="$(median game "$scene" 4)" -v bc="$(median baseline "$scene" 4)" \
+        -v gp="$(median game "$scene" 6)" -v bp="$(median baseline "$scene" 6)" \
+        -v gf="$(median game "$scene" 10)" -v bf="$(median baseline "$scene" 10)" 'BEGIN {
+        printf "ratio    %-5s cpu %.3f  peak %+.1f MB  first frame %+.1f ms\n", scene, gc / bc, gp - bp, gf - bf
+    }'
+done
