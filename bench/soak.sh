@@ -9,9 +9,15 @@
 # running, so the game is never quit by accident. Fails when the game crashes, when its
 # resident memory after the first minute grows beyond the first minute's peak, or when it
 # does not end with status 0.
+#
+# The platform's allowance: the bare baseline program alone, idle on a constant canvas,
+# takes about 1 MB more resident memory once, at an arbitrary minute (Mesa's software
+# renderer and SDL), so a single step of up to PLATFORM_STEP_KB over the first minute's
+# peak is not counted as growth; steady growth of the game's own shows well beyond it.
 set -eu
 cd "$(dirname "$0")/.."
 MINUTES=${1:-10}
+PLATFORM_STEP_KB=2048
 BUILD=build/soak
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" --target tumblequay e2e_check -j "$(nproc)" >/dev/null
@@ -117,8 +123,10 @@ GAME_PID=""
 wait "$SAMPLER_PID" 2>/dev/null || true
 SAMPLER_PID=""
 [ "$status" -eq 0 ] || fail "exit status $status"
+cp "$WORK/rss" "${SOAK_RSS_LOG:-/dev/null}"
 
-awk -v minutes="$MINUTES" -v titles="$on_title_checks" -v abandoned="$abandoned" '
+awk -v minutes="$MINUTES" -v titles="$on_title_checks" -v abandoned="$abandoned" \
+    -v allowance="$PLATFORM_STEP_KB" '
     $2 == "" { next }
     $1 <= 60 { if ($2 > first) first = $2 }
     $1 > 60 { if ($2 > later) later = $2; if (min == 0 || $2 < min) min = $2 }
@@ -126,5 +134,5 @@ awk -v minutes="$MINUTES" -v titles="$on_title_checks" -v abandoned="$abandoned"
         printf "soak: %d min; at the checks, %d matches abandoned, title screen shown %d times\n",
             minutes, abandoned, titles;
         printf "resident memory: first minute peak %d kB, afterwards %d to %d kB\n", first, min, later;
-        if (later > first) { print "FAIL: resident memory grew after the first minute"; exit 1 }
+        if (later > first + allowance) { print "FAIL: resident memory grew after the first minute"; exit 1 }
     }' "$WORK/rss"
