@@ -2,9 +2,11 @@
 // previews of them.
 #include "display/pictures.h"
 #include "tools/pictures/picture_art.h"
+#include "tools/pictures/picture_icon.h"
 #include "tools/pictures/picture_preview.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -19,7 +21,9 @@ constexpr const char* Usage =
     "         checks ART_DIR/picture0.txt to picture2.txt and, when all three are good,\n"
     "         writes DAT_DIR/ms0.txt to ms2.txt\n"
     "       picture_converter preview ART_DIR PICTURE OUT.png\n"
-    "         renders picture 0, 1 or 2 as the game shows it\n";
+    "         renders picture 0, 1 or 2 as the game shows it\n"
+    "       picture_converter icon PICTURE_FILE SIZE OUT.png\n"
+    "         makes the SIZE x SIZE icon from a picture file of the game (dat/ms0.txt)\n";
 
 std::string ArtPath(const std::string& artDir, int picture)
 {
@@ -98,6 +102,30 @@ int Preview(const std::string& artDir, const char* pictureText, const char* pngP
     }
     return 0;
 }
+int Icon(const char* picturePath, const char* sizeText, const char* pngPath)
+{
+    char* end = nullptr;
+    const long size = std::strtol(sizeText, &end, 10);
+    if (*sizeText == '\0' || *end != '\0' || size < 1 || size > 1024)
+    {
+        std::fprintf(stderr, "size must be 1 to 1024, not '%s'\n", sizeText);
+        return 1;
+    }
+    std::FILE* file = std::fopen(picturePath, "rb");
+    if (file == nullptr)
+    {
+        std::fprintf(stderr, "%s: cannot be read\n", picturePath);
+        return 1;
+    }
+    ReadPicture(file, Pictures[0]);
+    std::fclose(file);
+    if (!WritePictureIcon(0, static_cast<int>(size), pngPath))
+    {
+        std::fprintf(stderr, "%s: cannot be written\n", pngPath);
+        return 1;
+    }
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -109,6 +137,10 @@ int main(int argc, char** argv)
     if (argc == 5 && std::strcmp(argv[1], "preview") == 0)
     {
         return Preview(argv[2], argv[3], argv[4]);
+    }
+    if (argc == 5 && std::strcmp(argv[1], "icon") == 0)
+    {
+        return Icon(argv[2], argv[3], argv[4]);
     }
     std::fputs(Usage, stderr);
     return 2;

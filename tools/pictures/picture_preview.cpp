@@ -14,8 +14,6 @@
 
 namespace
 {
-constexpr unsigned PreviewSeed = 1; // any fixed seed: the palette jitter is the same each run
-
 // The parts of the match screen that lie under the emblems or next to them: goal zones,
 // striped side panels, frame lines, and the turn banner of the given team (0 or 1), whose
 // corner reaches into that team's panel.
