@@ -1,6 +1,16 @@
-# Installs the Debian packages named in its arguments that are not installed yet.
-# Sourced by ./play and ./test; uses sudo when not run as root, and does nothing when
-# every package is already there.
+# Package helpers sourced by ./play, ./test and ./install.
+
+# Runs a command as root: directly when we are root, through sudo otherwise.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    else
+        sudo "$@"
+    fi
+}
+
+# Installs the Debian packages named in its arguments that are not installed yet; does
+# nothing when every package is already there.
 install_missing_packages() {
     missing=""
     for package in "$@"; do
@@ -10,19 +20,15 @@ install_missing_packages() {
     done
     [ -z "$missing" ] && return 0
     echo "Installing:$missing"
-    if [ "$(id -u)" -eq 0 ]; then
-        sudo_cmd=""
-    else
-        sudo_cmd="sudo"
-    fi
-    $sudo_cmd apt-get update
+    as_root apt-get update
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends $missing
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 }
 
 # What building and running the game needs.
 GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev"
 
 # What ./test needs on top: unit tests, the virtual screen and key presses, clang with its
-# sanitizer and fuzzer runtimes, and sox to make damaged sample files.
-TEST_PACKAGES="libgtest-dev xvfb xauth xdotool clang libclang-rt-14-dev sox libsox-fmt-base"
+# sanitizer and fuzzer runtimes, sox to make damaged sample files, and the desktop entry
+# checker for the installed package.
+TEST_PACKAGES="libgtest-dev xvfb xauth xdotool clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils"

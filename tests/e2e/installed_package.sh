@@ -1,0 +1,83 @@
+#!/bin/sh
+# The Debian package as a player gets it: built from this build, installed with apt, the
+# game started through its menu entry from some other folder, a screenshot that lands in
+# the player's own folder, Escape with status 0; then the launcher straight from the path
+# with XDG_DATA_HOME set and no audio device, whose status 1 comes through. The package is
+# removed again unless it was installed before the test.
+#
+# Installing needs root or sudo without a password; without either the test is skipped.
+. "$(dirname "$0")/lib.sh"
+BUILD=$(dirname "$GAME")
+PREFIX=/usr
+PACKAGE_DATA=$PREFIX/share/games/tumblequay/dat
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+elif sudo -n true 2>/dev/null; then
+    as_root="sudo -n"
+else
+    echo "SKIP: installing a package needs root or sudo without a password"
+    exit 77
+fi
+apt_get() {
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $as_root apt-get -y -q "$@" >>"$WORK/apt.log" 2>&1 ||
+        fail "apt-get $*: $(tail -5 "$WORK/apt.log")"
+}
+installed() {
+    dpkg-query -W -f='${Status}' tumblequay 2>/dev/null | grep -q "install ok installed"
+}
+installed_before=""
+installed && installed_before=yes
+finish() {
+    status=$?
+    cleanup
+    if [ -z "$installed_before" ] && installed; then
+        # shellcheck disable=SC2086
+        DEBIAN_FRONTEND=noninteractive $as_root apt-get -y -q purge tumblequay >/dev/null 2>&1 ||
+            echo "could not remove the package tumblequay" >&2
+    fi
+    exit "$status"
+}
+trap finish EXIT
+
+cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK/package" >"$WORK/cpack.log" 2>&1 ||
+    fail "cpack: $(tail -5 "$WORK/cpack.log")"
+deb=$(ls "$WORK"/package/tumblequay_*.deb)
+apt_get install --reinstall "$deb"
+
+# What the desktop needs to show the game in its menu with its icon.
+desktop=$PREFIX/share/applications/tumblequay.desktop
+desktop-file-validate "$desktop" || fail "$desktop is not a valid desktop entry"
+grep -qx 'Name=tumblequay' "$desktop" || fail "the menu entry is not named tumblequay"
+for size in 16 24 32 48 64 128 256; do
+    "$CHECK" png "$PREFIX/share/icons/hicolor/${size}x$size/apps/tumblequay.png" "$size" "$size" ||
+        fail "no $size x $size icon"
+done
+
+# From the menu: run what the entry's Exec line says, in a folder that is not the player's.
+export HOME="$WORK/home"
+unset XDG_DATA_HOME
+mkdir -p "$HOME" "$WORK/elsewhere"
+start_screen
+GAME=$(sed -n 's/^Exec=//p' "$desktop")
+RUN="$WORK/elsewhere"
+start_game
+RUN="$HOME/.local/share/tumblequay"
+[ "$(readlink "$RUN/dat")" = "$PACKAGE_DATA" ] || fail "$RUN/dat does not link to $PACKAGE_DATA"
+press Print
+wait_for_file screen0.png
+check_title "$RUN/screen0.png"
+press Escape
+expect_exit 0
+[ -z "$(ls -A "$WORK/elsewhere")" ] || fail "the game wrote into the folder it was started from"
+
+# From the path, with the player's data folder elsewhere: no audio device ends the game
+# with status 1, and the launcher says so too.
+export XDG_DATA_HOME="$WORK/xdg"
+status=0
+(cd "$WORK/elsewhere" && SDL_AUDIODRIVER=no_such_driver PATH="$PREFIX/games:$PATH" \
+    tumblequay >/dev/null 2>"$WORK/launcher.err") || status=$?
+[ "$status" -eq 1 ] || fail "the launcher ended with $status, the game with 1: $(cat "$WORK/launcher.err")"
+[ "$(readlink "$XDG_DATA_HOME/tumblequay/dat")" = "$PACKAGE_DATA" ] ||
+    fail "no data link in \$XDG_DATA_HOME/tumblequay"
