@@ -12,27 +12,29 @@
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <vector>
+#include <initializer_list>
 
 namespace
 {
-// A clean start with a loaded bank whose entry 0 holds frames, the clock between two beats.
-void ResetWithSample(const std::vector<StereoFrame>& frames)
+// Mixes one frame in which voices 0, 1, ... play a one-frame sample at the given volumes,
+// centred, with no echo, between two beats.
+StereoFrame MixOneFrame(StereoFrame sample, std::initializer_list<float> volumes)
 {
     InitAudio();
-    auto* data = static_cast<StereoFrame*>(std::calloc(frames.size(), sizeof(StereoFrame)));
-    std::memcpy(data, frames.data(), frames.size() * sizeof(StereoFrame));
-    SampleBank[0] = {static_cast<std::int32_t>(frames.size()), data};
+    auto* data = static_cast<StereoFrame*>(std::calloc(1, sizeof(StereoFrame)));
+    *data = sample;
+    SampleBank[0] = {1, data};
     SamplesLoaded = true;
     SampleClock = 1;
-}
-
-// Switches voice number on, playing bank entry 0 centred at volume.
-void SoundSample(int number, float volume)
-{
-    const auto length = static_cast<std::uint32_t>(SampleLength(0));
-    Voices[number] = {0, 0, 0, length, 0, 0.0f, volume, 0.0f, 0.0f, FirstSampleSound, 1};
-    VoiceActive[number] = true;
+    int number = 0;
+    for (float volume : volumes)
+    {
+        Voices[number] = {0, 0, 0, 1, 0, 0.0f, volume, 0.0f, 0.0f, FirstSampleSound, 1};
+        VoiceActive[number++] = true;
+    }
+    StereoFrame out;
+    MixFrames(&out, 1);
+    return out;
 }
 
 // Fills every bank entry but drum 5 (a file that failed) with a decaying triangle wave.
@@ -59,32 +61,15 @@ void FillBankWithTones()
     }
     SamplesLoaded = true;
 }
-
-// FNV-1a over bytes, continuing from hash.
-std::uint64_t Digest(std::uint64_t hash, const unsigned char* bytes, int count)
-{
-    for (int i = 0; i < count; ++i)
-    {
-        hash = (hash ^ bytes[i]) * 0x100000001b3ull;
-    }
-    return hash;
-}
 } // namespace
 
 TEST(Mixer, LoudSumsSaturateOnceInsteadOfWrapping)
 {
-    ResetWithSample({{30000, -30000}});
-    SoundSample(0, 1.0f);
-    SoundSample(1, 1.0f);
-    StereoFrame out[2];
-    MixFrames(out, 1);
-    EXPECT_EQ(out[0].left, 32767); // wrapping would have given -5536
-    EXPECT_EQ(out[0].right, -32768);
-    SoundSample(0, 1.0f);
-    SoundSample(1, 1.0f);
-    SoundSample(2, -1.0f); // a voice of the opposite sign still counts in full
-    MixFrames(out + 1, 1);
-    EXPECT_EQ(out[1].left, 30000);
+    const StereoFrame loud = MixOneFrame({30000, -30000}, {1.0f, 1.0f});
+    EXPECT_EQ(loud.left, 32767); // wrapping would have given -5536
+    EXPECT_EQ(loud.right, -32768);
+    // A voice of the opposite sign still counts in full.
+    EXPECT_EQ(MixOneFrame({30000, -30000}, {1.0f, 1.0f, -1.0f}).left, 30000);
 }
 
 // A busy run through the real callback: title then match music across the clock's wrap and
@@ -101,6 +86,13 @@ TEST(Mixer, OutputDigestIsStable)
     const int lengths[] = {8192, 8192, 4003, 8192, 1, 8192, 6000, 0, 8192, 2050};
     alignas(4) static unsigned char stream[8192 + 4];
     std::uint64_t hash = 0xcbf29ce484222325ull;
+    const auto digest = [&hash](const void* bytes, std::size_t count) // FNV-1a
+    {
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            hash = (hash ^ static_cast<const unsigned char*>(bytes)[i]) * 0x100000001b3ull;
+        }
+    };
     int frames = 0;
     for (int call = 0; frames < 500000; ++call)
     {
@@ -134,11 +126,10 @@ TEST(Mixer, OutputDigestIsStable)
         const int length = lengths[call % 10];
         std::memset(stream, 0xab, sizeof(stream));
         AudioCallback(stream, length);
-        hash = Digest(hash, stream, length / 4 * 4);
+        digest(stream, length / 4 * 4);
         ASSERT_EQ(stream[length / 4 * 4], 0xab); // a part of a frame stays as it was
         const AudioStatusSlot& ended = AudioStatusSlots[AudioSlot]; // in the order they ended
-        hash = Digest(hash, reinterpret_cast<const unsigned char*>(ended.voiceList),
-                      ended.voiceCount * static_cast<int>(sizeof(int)));
+        digest(ended.voiceList, ended.voiceCount * sizeof(int));
         frames += length / 4;
     }
     EXPECT_EQ(hash, 9123254765585309039u);
