@@ -5,6 +5,7 @@
 #define STB_VORBIS_HEADER_ONLY
 #include <stb_vorbis.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -18,7 +19,8 @@
 namespace
 {
 // Small Ogg files beside this source, under bank names: drum0 has two channels, drum1 one,
-// drum2 three; drum3 is empty and drum4 corrupt. The other names are missing.
+// drum2 three; drum3 is empty and drum4 corrupt; long lasts 31 seconds, in one channel. The
+// other names are missing.
 const std::string Fixtures =
     std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/data/audio";
 
@@ -32,19 +34,21 @@ void WaitForLoader()
 }
 } // namespace
 
-TEST(SampleBank, LoadSampleKeepsTwoChannelsOfAnyFile)
+// A single channel plays on both sides, of three channels the first two are kept, and a
+// sound longer than the limit is cut there.
+TEST(SampleBank, LoadSampleKeepsTwoChannelsOfAnyFileUpToTheLimit)
 {
-    for (const char* name : {"drum0", "drum1", "drum2"})
+    for (const char* name : {"drum0", "drum1", "drum2", "long"})
     {
         int channels = 0, rate = 0;
         short* raw = nullptr;
         const int length = stb_vorbis_decode_filename((Fixtures + "/" + name + ".ogg").c_str(),
                                                       &channels, &rate, &raw);
         const Sample sample = LoadSample(Fixtures.c_str(), name);
-        ASSERT_TRUE(length > 2000 && sample.length == length) << name;
-        for (int k = 0; k < length; ++k)
+        ASSERT_TRUE(length > 2000 && sample.length == std::min(length, MaxSampleFrames)) << name;
+        for (int k = 0; k < sample.length; ++k)
         {
-            const short* values = raw + k * channels; // a single channel plays on both sides
+            const short* values = raw + k * channels;
             ASSERT_EQ(std::pair(sample.frames[k].left, sample.frames[k].right),
                       std::pair(values[0], values[channels == 1 ? 0 : 1]))
                 << name << " " << k;
@@ -57,24 +61,12 @@ TEST(SampleBank, LoadSampleKeepsTwoChannelsOfAnyFile)
 TEST(SampleBank, LoadSampleFailsQuietly)
 {
     const std::string longName(1100, 'x');
-    for (const auto& [folder, name] : {std::pair{Fixtures, std::string("ball")},
-                                       {Fixtures + "/absent", std::string("drum0")},
-                                       {Fixtures, std::string("drum3")},
-                                       {Fixtures, std::string("drum4")},
-                                       {Fixtures, longName}})
+    for (const std::string& name :
+         {std::string("ball"), std::string("drum3"), std::string("drum4"), longName})
     {
-        const Sample sample = LoadSample(folder.c_str(), name.c_str());
+        const Sample sample = LoadSample(Fixtures.c_str(), name.c_str());
         EXPECT_TRUE(sample.length == 0 && sample.frames == nullptr) << name.substr(0, 9);
     }
-}
-
-TEST(SampleBank, LongSoundIsCutAtItsLimit)
-{
-    const Sample sample = LoadSample(Fixtures.c_str(), "long"); // 31 seconds, one channel
-    EXPECT_EQ(sample.length, MaxSampleFrames);
-    ASSERT_NE(sample.frames, nullptr);
-    EXPECT_EQ(sample.frames[MaxSampleFrames - 1].left, sample.frames[MaxSampleFrames - 1].right);
-    std::free(sample.frames);
 }
 
 TEST(SampleBank, DamagedSoundPagesStillGiveASound)
@@ -94,8 +86,7 @@ TEST(SampleBank, DamagedSoundPagesStillGiveASound)
     for (const std::size_t size : {sound, whole.size()})
     {
         const Sample part = DecodeSample(damaged.data(), static_cast<int>(size));
-        EXPECT_GT(part.length, 0) << size;
-        EXPECT_LE(part.length, full.length) << size;
+        EXPECT_TRUE(part.length > 0 && part.length <= full.length) << size << " " << part.length;
         std::free(part.frames);
     }
     std::free(full.frames);
