@@ -5,109 +5,72 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace
 {
-unsigned char Cell(int x, int y)
+// Draws the text alone on a cleared canvas and returns the canvas.
+std::vector<unsigned char> Drawn(const char* text, int x, int y, int scale)
 {
-    return ScreenCells[x * CanvasHeight + y];
+    ClearCanvas();
+    DrawText(text, x, y, 1, scale);
+    return {std::begin(ScreenCells), std::end(ScreenCells)};
 }
 
-int CountCells(unsigned char colour)
+int Lit(const std::vector<unsigned char>& canvas)
 {
-    int count = 0;
-    for (unsigned char cell : ScreenCells)
+    return static_cast<int>(canvas.size() - std::count(canvas.begin(), canvas.end(), 0));
+}
+
+// Whether every lit cell lies in columns x0..x1 and rows y0..y1.
+bool LitOnlyWithin(const std::vector<unsigned char>& canvas, int x0, int x1, int y0, int y1)
+{
+    for (int x = 0; x < CanvasWidth; ++x)
     {
-        count += cell == colour;
+        for (int y = 0; y < CanvasHeight; ++y)
+        {
+            if (canvas[x * CanvasHeight + y] != 0 && (x < x0 || x > x1 || y < y0 || y > y1))
+            {
+                return false;
+            }
+        }
     }
-    return count;
+    return true;
 }
 } // namespace
 
-TEST(Font, TextWidthSumsAdvancesOfKnownGlyphsOnly)
+TEST(Font, TextWidthSumsAdvancesAndCharactersWithoutGlyphTakeNoRoom)
 {
     EXPECT_EQ(TextWidth("ab"), 8);
     EXPECT_EQ(TextWidth("a b"), 12);
-    EXPECT_EQ(TextWidth(""), 0);
     EXPECT_EQ(TextWidth(",()\"%\x80\xff"), 0);
-    EXPECT_EQ(FindGlyph('*'), GlyphCount - 1);
-    EXPECT_EQ(TextWidth("goal"), 16);
-    EXPECT_EQ(TextWidth("mw"), 12);
-    EXPECT_EQ(TextWidth("<> rotate ^ "), 54);
+    const std::vector<unsigned char> joined = Drawn("i,i", 0, 0, 1);
+    EXPECT_EQ(joined, Drawn("ii", 0, 0, 1));
+    EXPECT_EQ(joined[2 * CanvasHeight + 0], 1); // the second "i" right after the first
 }
 
 TEST(Font, GlyphRowZeroIsTheTopOfTheCharacter)
 {
-    ClearCanvas();
-    DrawText("i", 0, 0, 5, 1);
-    for (int y = 0; y < 5; ++y)
-    {
-        EXPECT_EQ(Cell(0, y), 5);
-    }
-    EXPECT_EQ(CountCells(5), 5);
-
-    ClearCanvas();
-    DrawText("a", 10, 20, 2, 2);
     // The apex of "a" (row 0, column 1) lands at the top, as a 2 x 2 block.
-    EXPECT_EQ(Cell(12, 28), 2);
-    EXPECT_EQ(Cell(13, 29), 2);
-    EXPECT_EQ(Cell(10, 28), 0);
-    for (int x = 0; x < CanvasWidth; ++x)
-    {
-        for (int y = 0; y < CanvasHeight; ++y)
-        {
-            if (Cell(x, y) != 0)
-            {
-                EXPECT_TRUE(x >= 10 && x <= 15 && y >= 20 && y <= 29) << x << "," << y;
-            }
-        }
-    }
-}
-
-TEST(Font, CharacterWithoutGlyphLeavesNoGap)
-{
-    ClearCanvas();
-    DrawText("i,i", 0, 0, 1, 1);
-    unsigned char joined[CanvasCells];
-    std::copy(std::begin(ScreenCells), std::end(ScreenCells), joined);
-    ClearCanvas();
-    DrawText("ii", 0, 0, 1, 1);
-    EXPECT_TRUE(std::equal(std::begin(ScreenCells), std::end(ScreenCells), joined));
-    EXPECT_EQ(Cell(2, 0), 1);
+    const std::vector<unsigned char> a = Drawn("a", 10, 20, 2);
+    EXPECT_EQ(a[12 * CanvasHeight + 28], 1);
+    EXPECT_EQ(a[13 * CanvasHeight + 29], 1);
+    EXPECT_EQ(a[10 * CanvasHeight + 28], 0);
+    EXPECT_TRUE(LitOnlyWithin(a, 10, 15, 20, 29));
 }
 
 TEST(Font, TextIsClippedCellByCellAtEveryEdge)
 {
-    ClearCanvas();
-    DrawText("i", 5, 93, 1, 1);
-    EXPECT_EQ(CountCells(1), 3);
-    EXPECT_EQ(Cell(5, 95), 1);
+    const std::vector<unsigned char> top = Drawn("i", 5, 93, 1);
+    EXPECT_EQ(Lit(top), 3);
+    EXPECT_EQ(top[5 * CanvasHeight + 95], 1);
 
-    ClearCanvas();
-    DrawText("ab", -4, 0, 1, 1); // "a" wholly off, "b" at 0..3
-    ClearCanvas();
-    DrawText("b", 0, 0, 2, 1);
-    const int drawnAlone = CountCells(2);
-    ClearCanvas();
-    DrawText("ab", -4, 0, 2, 1);
-    EXPECT_EQ(CountCells(2), drawnAlone);
+    EXPECT_EQ(Lit(Drawn("ab", -4, 0, 1)), Lit(Drawn("b", 0, 0, 1))); // "a" wholly off
 
-    ClearCanvas();
-    DrawText("m", 125, -2, 3, 2); // right and bottom edges
-    for (int x = 0; x < CanvasWidth; ++x)
-    {
-        for (int y = 0; y < CanvasHeight; ++y)
-        {
-            if (Cell(x, y) != 0)
-            {
-                EXPECT_TRUE(x >= 125 && y <= 7);
-            }
-        }
-    }
-    EXPECT_GT(CountCells(3), 0);
+    const std::vector<unsigned char> corner = Drawn("m", 125, -2, 2); // right and bottom
+    EXPECT_GT(Lit(corner), 0);
+    EXPECT_TRUE(LitOnlyWithin(corner, 125, 127, 0, 7));
 
-    ClearCanvas();
-    DrawText("abc", 10, 10, 4, 0); // a scale of 0 or less draws nothing
-    DrawText("abc", 10, 10, 4, -2);
-    EXPECT_EQ(CountCells(4), 0);
+    EXPECT_EQ(Lit(Drawn("abc", 10, 10, 0)), 0); // a scale of 0 or less draws nothing
+    EXPECT_EQ(Lit(Drawn("abc", 10, 10, -2)), 0);
 }
