@@ -1,6 +1,13 @@
-// Tests of the scene's held keys.
+// Tests of the scene: held keys, units leaving in a burst of debris, the debris's expiry
+// and the sprites' quarter turns and team colours.
+#include "display/canvas.h"
+#include "platform/rand.h"
 #include "scene/game_state.h"
+#include "scene/sprites.h"
+#include "scene/unit_types.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -20,4 +27,91 @@ TEST(GameState, HeldActionsKeepPressOrderAndReleaseEveryCopy)
         scene.KeyDown(4); // presses beyond the table's room are dropped
     }
     EXPECT_EQ(MaxHeldActions, scene.heldCount);
+}
+
+TEST(GameState, UnitsLeaveInABurstOfTheirColoursFromTheirCellAndNeverGiveTheirIdAgain)
+{
+    SeedRand(3);
+    GameState scene;
+    Unit& lingering = scene.AddUnit(UnitPlayer, 1, 1, 1);
+    lingering.life = 0;
+    lingering.slideX = 8;
+    lingering.slideY = -8;
+    Unit& ball = scene.AddUnit(UnitBall, -1, 2, 0);
+    ball.slideX = 2; // 1.5 cells right of the centre after the slide step: canvas cell 31
+    PlaceUnit(ball);
+    ball.life = -1;
+    scene.Step(); // the ball leaves now with its debris, updated once; the player stays
+    EXPECT_TRUE(scene.units.size() == 1u && lingering.life == -1);
+    EXPECT_TRUE(lingering.x == 768 + 384 + 96 * 7 && lingering.y == 768 + 384 - 96 * 7);
+    ASSERT_EQ(32u, scene.effects.size());
+    EXPECT_FLOAT_EQ(0.99f, scene.effects.front().life);
+    const signed char* pixels = &Sprites[SpriteBall].pixels[0][0];
+    int moving = 0;
+    for (const Effect& e : scene.effects)
+    {
+        EXPECT_TRUE(e.colour != 0 && std::find(pixels, pixels + 256, e.colour) != pixels + 256);
+        EXPECT_TRUE(e.x - e.dx == 64 * 31 && e.y - e.dy == 64 * 6 && std::abs(e.dx) <= 16 &&
+                    std::abs(e.dy) <= 16);
+        moving += e.dx != 0 || e.dy != 0;
+    }
+    EXPECT_GT(moving, 16);
+    scene.Step();
+    EXPECT_TRUE(scene.units.empty() && scene.effects.size() == 32u + 16u);
+    EXPECT_EQ(3u, scene.AddUnit(UnitBall, -1, 0, 0).id); // ids are never reused
+}
+
+TEST(GameState, FragmentDiesAtTheAreasEdgeOrInItsHundredthUpdate)
+{
+    const int cases[][7] = {
+        // x, y, dx, dy, updates until it dies, where it is held
+        {5, 640, -6, 0, 1, 0, 640},          {8190, 640, 3, 0, 1, 8192, 640},
+        {640, 2, 0, -3, 1, 640, 0},          {640, 6143, 0, 2, 1, 640, 6144},
+        {8192, 6144, 0, 0, 100, 8192, 6144},
+    };
+    for (const auto& [x, y, dx, dy, updates, heldX, heldY] : cases)
+    {
+        GameState scene;
+        scene.effects.push_back({EffectDebris, x, y, dx, dy, 5, 1.0f, false});
+        for (int update = 0; update < updates; ++update)
+        {
+            ASSERT_FALSE(scene.effects.front().dead) << x << " " << update;
+            scene.Step();
+        }
+        const Effect& effect = scene.effects.front();
+        EXPECT_TRUE(effect.dead && effect.x == heldX && effect.y == heldY) << x;
+        ClearCanvas();
+        scene.DrawEffects(); // drawn once more where it died, if that is on the canvas
+        EXPECT_EQ(OnCanvas(heldX / 64 + 28, heldY / 64) ? 1 : 0,
+                  std::count(ScreenCells, ScreenCells + CanvasCells, 5));
+        scene.Step();
+        EXPECT_TRUE(scene.effects.empty());
+    }
+}
+
+TEST(Sprites, EachOrientationTurnsAQuarterMoreAndTeamOneSwapsColours)
+{
+    const int teamColour[10] = {0, 3, 4, 1, 2, 5, 6, 7, 8, 9};
+    for (int sprite = 0; sprite < SpriteCount; ++sprite)
+    {
+        const int team = sprite - 1; // the ball, team 0's player, team 1's player
+        for (int orientation = 0; orientation < 4; ++orientation)
+        {
+            ClearCanvas();
+            DrawSprite(sprite, 64, 48, orientation, team);
+            for (int r = 0; r < 12; ++r)
+            {
+                for (int c = 0; c < 12; ++c)
+                {
+                    // Pixel (r, c) at (c, r) of the square, turned counter-clockwise.
+                    const int at[4][2] = {{c, r}, {11 - r, c}, {11 - c, 11 - r}, {r, 11 - c}};
+                    const auto [x, y] = at[orientation];
+                    const int stored = Sprites[sprite].pixels[r][c];
+                    ASSERT_EQ(team == 1 ? teamColour[stored] : stored,
+                              ScreenCells[(58 + x) * CanvasHeight + 42 + y])
+                        << sprite << " " << orientation << " " << r << "," << c;
+                }
+            }
+        }
+    }
 }

@@ -8,48 +8,38 @@
 #include "match/turn_rules.h"
 #include "scene/unit_types.h"
 
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
-// Rows from the top (row 7) down to row 0, six cells each: '.' empty, 'o' the ball,
+// Rows of a board by number, 0 at the bottom, six cells each: '.' empty, 'o' the ball,
 // '>' '^' '<' 'v' a team 0 player facing that way, 'R' 'U' 'L' 'D' a team 1 player
-// facing right, up, left or down.
-using Board = std::array<const char*, BoardRows>;
+// facing right, up, left or down. Rows not given are empty.
+using Rows = std::vector<std::pair<int, const char*>>;
 
-// An empty board with one row filled in, or a given board with one row replaced.
-inline Board WithRow(int row, const char* cells, Board board = Board{})
-{
-    for (const char*& line : board)
-    {
-        line = line != nullptr ? line : "......";
-    }
-    board[BoardRows - 1 - row] = cells;
-    return board;
-}
-inline const Board Empty = WithRow(0, "......");
-
-// Replaces the match's units by the board's, ids in reading order, and puts it in team
-// 0's turn: banner down, the given moves, the player on (column, row) selected, no key
-// held and no timer running.
-inline void SetBoard(GameTitle& match, const Board& board, int column, int row, int moves = 9)
+// Replaces the match's units by the rows', ids in reading order from the top row down, and
+// puts it in team 0's turn: banner down, the given moves, the player on (column, row)
+// selected, no key held and no timer running.
+inline void SetBoard(GameTitle& match, const Rows& rows, int column, int row, int moves = 9)
 {
     const char* marks = ">^<vRULDo";
     match.units.clear();
     match.nextUnitId = 1;
-    for (int line = 0; line < BoardRows; ++line)
+    for (int line = BoardRows - 1; line >= 0; --line)
     {
-        for (int c = 0; c < BoardColumns; ++c)
+        for (const auto& [number, cells] : rows)
         {
-            if (const char* found = std::strchr(marks, board[line][c]))
+            for (int c = 0; c < BoardColumns && number == line; ++c)
             {
-                const int k = static_cast<int>(found - marks);
-                match
-                    .AddUnit(k == 8 ? UnitBall : UnitPlayer, k == 8 ? -1 : k / 4, c,
-                             BoardRows - 1 - line)
-                    .facing = k % 4;
+                if (const char* found = std::strchr(marks, cells[c]))
+                {
+                    const int k = static_cast<int>(found - marks);
+                    match.AddUnit(k == 8 ? UnitBall : UnitPlayer, k == 8 ? -1 : k / 4, c, line)
+                        .facing = k % 4;
+                }
             }
         }
     }

@@ -13,7 +13,7 @@
 namespace
 {
 // One player of team 1 on cell (1, 1), selected.
-const Board Lone = WithRow(1, ".L....");
+const Rows Lone = {{1, ".L...."}};
 
 unsigned char Cell(int x, int y)
 {

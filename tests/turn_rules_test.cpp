@@ -1,7 +1,9 @@
-// Tests of the match rules: steps, pushes, swaps, goals, the ball's return, the turn's
-// timing and the win.
+// Tests of the match rules: the set-up, steps, pushes, swaps, goals, the ball's return, the
+// turn's timing, the keys and the win.
+#include "display/palette.h"
 #include "match/controls.h"
 #include "match_board.h"
+#include "platform/rand.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,7 @@ TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
     for (const auto& [before, after, sounds] : cases)
     {
         GameTitle match;
-        SetBoard(match, WithRow(3, before), static_cast<int>(std::strchr(before, '>') - before), 3);
+        SetBoard(match, {{3, before}}, static_cast<int>(std::strchr(before, '>') - before), 3);
         SoundEar ear;
         StepHolding(match, {ActionUp});
         EXPECT_EQ(after, RowOf(match, 3)) << before;
@@ -43,12 +45,13 @@ TEST(TurnRules, BallAtRestInAGoalRowScoresForTheTeamOnTurnAndTheFifthGoalWins)
     {
         SCOPED_TRACE(team * 10 + goalRow);
         const int from = goalRow == 0 ? 2 : 5; // the pusher's row, the ball's next to it
-        const Board middle = full != 0 ? WithRow(3, ">>>>>>", WithRow(4, "<<<<<<")) : Empty;
+        Rows rows = {{from, pushers[team][goalRow / 7]}, {goalRow == 0 ? 1 : 6, "..o..."}};
+        if (full != 0)
+        {
+            rows.insert(rows.end(), {{3, ">>>>>>"}, {4, "<<<<<<"}});
+        }
         GameTitle match;
-        SetBoard(match,
-                 WithRow(from, pushers[team][goalRow / 7],
-                         WithRow(goalRow == 0 ? 1 : 6, "..o...", middle)),
-                 2, from, 1);
+        SetBoard(match, rows, 2, from, 1);
         match.currentTeam = team;
         match.teamScore[team] = goals;
         SoundEar ear;
@@ -81,23 +84,22 @@ TEST(TurnRules, BallAtRestInAGoalRowScoresForTheTeamOnTurnAndTheFifthGoalWins)
 
 TEST(TurnRules, TurnPassesOncePlayerAndBallHaveSettled)
 {
-    const Board players = WithRow(0, "^.^.^.", WithRow(7, ".....L"));
     const struct
     {
-        Board board;
+        const char* ballRow; // row 1
         int action, steps;
         const char* sounds;
     } cases[] = {
-        {players, ActionUp, 14, "38@2 34"}, // after a last step
-        {players, ActionA, 12, "39@2 34"},  // after a last turn
-        {players, ActionS, 6, "34"},        // after a last switch by a player at rest
-        {WithRow(1, "..o...", players), ActionW, 16, "35@2 38@2 34"}, // not while the ball slides
+        {"......", ActionUp, 14, "38@2 34"},     // after a last step
+        {"......", ActionA, 12, "39@2 34"},      // after a last turn
+        {"......", ActionS, 6, "34"},            // after a last switch by a player at rest
+        {"..o...", ActionW, 16, "35@2 38@2 34"}, // not while the ball slides
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.steps);
         GameTitle match;
-        SetBoard(match, c.board, 2, 0, 1);
+        SetBoard(match, {{0, "^.^.^."}, {1, c.ballRow}, {7, ".....L"}}, 2, 0, 1);
         SoundEar ear;
         match.Step(); // the player stands at rest, the moves not yet spent
         match.KeyDown(c.action);
@@ -135,9 +137,75 @@ TEST(TurnRules, HeldKeysActTogetherInPressOrderWhileMovesLast)
     for (const auto& c : cases)
     {
         GameTitle match;
-        SetBoard(match, WithRow(2, "..>..."), 2, 2, c.moves);
+        SetBoard(match, {{2, "..>..."}}, 2, 2, c.moves);
         StepHolding(match, c.held);
         EXPECT_EQ(c.rows, RowOf(match, 2) + "|" + RowOf(match, 3));
         EXPECT_EQ(c.movesAfter, match.movesLeft);
+    }
+}
+
+TEST(MatchSetup, SevenUnitsInTheirRowPairsAndTeamColumnsBallBesideTheWaitingTeam)
+{
+    int movesSeen = 0; // bit per move count
+    int teamOneBegins = 0;
+    for (unsigned seed = 1; seed <= 300; ++seed)
+    {
+        SeedRand(seed);
+        PaletteTick = 500;
+        SoundEar ear;
+        GameTitle match;
+        EXPECT_TRUE(ear.Heard() == "33" && PaletteTick == 0 && match.turnBanner);
+        EXPECT_TRUE(match.selectedId == 0 && match.settleTimer == 0 && match.respawnTimer == 0);
+        ASSERT_TRUE(match.movesLeft >= 4 && match.movesLeft <= 9 && match.units.size() == 7u);
+        const Unit& ball = match.units.at(1);
+        EXPECT_TRUE(ball.type == UnitBall && ball.team == -1 && (ball.row == 3 || ball.row == 4));
+        EXPECT_EQ(match.currentTeam == 0 ? 5 : 0, ball.column);
+        for (std::uint32_t id = 2; id <= 7; ++id)
+        {
+            // Team 0 and team 1 alternately, a pair of ids to each pair of rows 1-2, 3-4
+            // and 5-6; team 0 in columns 1-2 facing +x, team 1 in columns 3-4 facing -x.
+            const Unit& player = match.units.at(id);
+            const int team = static_cast<int>(id % 2);
+            const int row = player.row - static_cast<int>(id / 2 * 2 - 1);
+            const int column = player.column - (1 + 2 * team);
+            EXPECT_TRUE(player.type == UnitPlayer && player.team == team &&
+                        player.facing == 2 * team);
+            EXPECT_TRUE((row == 0 || row == 1) && (column == 0 || column == 1)) << id;
+        }
+        movesSeen |= 1 << match.movesLeft;
+        teamOneBegins += match.currentTeam;
+    }
+    EXPECT_TRUE(teamOneBegins > 0 && teamOneBegins < 300);
+    EXPECT_EQ(0x3f0, movesSeen); // 4 to 9
+}
+
+TEST(Controls, FirstKeyOnlyTakesTheBannerAwayAndSwitchKeysSpendAMoveAtOnce)
+{
+    // Three players of team 0; the one in the middle is selected.
+    const Rows teams = {{5, ">....."}, {3, "..>..."}, {1, ">....."}};
+    const int firstKeys[] = {ActionUp, ActionDown, ActionS, ActionOther};
+    for (unsigned seed = 1; seed <= 20; ++seed)
+    {
+        SeedRand(seed);
+        GameTitle match;
+        SetBoard(match, teams, 2, 3, 2);
+        match.turnBanner = true;
+        SoundEar ear;
+        const std::uint32_t first = match.selectedId;
+        match.KeyDown(firstKeys[seed % 4]);
+        for (int step = 0; step < 20; ++step)
+        {
+            match.Step();
+        }
+        EXPECT_TRUE(ear.Heard() == "37" && !match.turnBanner && match.movesLeft == 2 &&
+                    match.selectedId == first && RowOf(match, 3) == "..>...");
+        match.KeyDown(ActionUp); // the next press acts
+        match.Step();
+        match.KeyDown(seed % 2 == 0 ? ActionDown : ActionS); // while the player still slides
+        const std::uint32_t second = match.selectedId;
+        EXPECT_TRUE(RowOf(match, 3) == "...>.." && second != first && match.movesLeft == 0);
+        EXPECT_TRUE(match.units.at(second).team == 0 && match.heldCount == 1);
+        match.KeyDown(ActionDown); // no move left: nothing happens
+        EXPECT_TRUE(match.selectedId == second && match.movesLeft == 0);
     }
 }
