@@ -11,6 +11,7 @@
 #include "display/present.h"
 #include "display/readback.h"
 #include "platform/desktop_size.h"
+#include "platform/names.h"
 #include "platform/rand.h"
 
 #include <SDL.h>
@@ -24,7 +25,7 @@ DesktopSize ScreenSize; // pixels; the window covers the whole desktop
 
 [[noreturn]] void FailStartUp(const char* what)
 {
-    std::fprintf(stderr, "tumblequay: cannot %s: %s\n", what, SDL_GetError());
+    std::fprintf(stderr, "%s: cannot %s: %s\n", ProgramName, what, SDL_GetError());
     SDL_Quit();
     std::exit(1);
 }
@@ -44,7 +45,7 @@ void StartUp()
     {
         FailStartUp("open the window");
     }
-    SDL_WM_SetCaption("marrowfen", "marrowfen");
+    SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
     SDL_ShowCursor(SDL_DISABLE);

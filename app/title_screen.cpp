@@ -3,6 +3,7 @@
 
 #include "display/font.h"
 #include "display/pictures.h"
+#include "platform/names.h"
 
 namespace
 {
@@ -14,8 +15,8 @@ constexpr int HelpLeft = 28;             // column where the key lines start
 
 void DrawTitleScreen()
 {
-    DrawText("brasswick", 64 - TextWidth("brasswick"), 83, TitleColour, 2);
-    DrawText("tumblequay", 64 - TextWidth("tumblequay"), 71, TitleColour, 2);
+    DrawText(TitleName, 64 - TextWidth(TitleName), 83, TitleColour, 2);
+    DrawText(ProgramName, 64 - TextWidth(ProgramName), 71, TitleColour, 2);
     DrawHelpText();
 }
 

@@ -3,6 +3,7 @@
 
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
+#include "platform/names.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -30,7 +31,7 @@ void OpenAudioDevice()
     // subsystem itself when only the video one has been started.
     if (SDL_OpenAudio(&desired, nullptr) < 0)
     {
-        std::fprintf(stderr, "tumblequay: cannot open the audio device: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s: cannot open the audio device: %s\n", ProgramName, SDL_GetError());
         ReleaseAudio(); // the loader thread must be joined before the process may end
         SDL_Quit();
         std::exit(1);
