@@ -10,6 +10,7 @@
 #include "display/pictures.h"
 #include "display/present.h"
 #include "display/readback.h"
+#include "match/controls.h"
 #include "platform/desktop_size.h"
 #include "platform/names.h"
 #include "platform/rand.h"
@@ -22,6 +23,39 @@
 namespace
 {
 DesktopSize ScreenSize; // pixels; the window covers the whole desktop
+
+// The window's keys that have a code of the game's own: one row per code but KeyOther.
+struct KeyTranslation
+{
+    SDLKey windowKey;
+    Key key;
+};
+constexpr KeyTranslation KeyTranslations[] = {
+    {SDLK_UP, KeyCursorUp},
+    {SDLK_DOWN, KeyCursorDown},
+    {SDLK_LEFT, KeyCursorLeft},
+    {SDLK_RIGHT, KeyCursorRight},
+    {SDLK_w, KeyW},
+    {SDLK_s, KeyS},
+    {SDLK_a, KeyA},
+    {SDLK_d, KeyD},
+    {SDLK_ESCAPE, KeyEscape},
+    {SDLK_PRINT, KeyPrintScreen},
+};
+static_assert(sizeof KeyTranslations / sizeof KeyTranslations[0] == KeyOther);
+
+// The game's code of a window key; KeyOther for every key without a row.
+Key TranslateKey(SDLKey windowKey)
+{
+    for (const KeyTranslation& translation : KeyTranslations)
+    {
+        if (translation.windowKey == windowKey)
+        {
+            return translation.key;
+        }
+    }
+    return KeyOther;
+}
 
 [[noreturn]] void FailStartUp(const char* what)
 {
@@ -63,7 +97,7 @@ void HandleEvent(const SDL_Event& event)
 {
     if (event.type == SDL_KEYDOWN)
     {
-        switch (HandleKeyDown(event.key.keysym.sym))
+        switch (HandleKeyDown(TranslateKey(event.key.keysym.sym)))
         {
             case KeyResponse::TakeScreenshot:
                 TakeScreenshot(ScreenSize.width, ScreenSize.height);
@@ -77,7 +111,7 @@ void HandleEvent(const SDL_Event& event)
     }
     else if (event.type == SDL_KEYUP)
     {
-        HandleKeyUp(event.key.keysym.sym);
+        HandleKeyUp(TranslateKey(event.key.keysym.sym));
     }
 }
 

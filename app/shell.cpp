@@ -7,17 +7,6 @@
 #include "display/palette.h"
 #include "match/game_title.h"
 
-const int ActionKeys[ActionKeyCount] = {
-    KeyCursorUp,    // 0 forward
-    KeyCursorDown,  // 1 switch teammate
-    KeyCursorLeft,  // 2 turn left
-    KeyCursorRight, // 3 turn right
-    KeyW,           // 4 forward
-    KeyS,           // 5 switch teammate
-    KeyA,           // 6 turn left
-    KeyD,           // 7 turn right
-};
-
 GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
 bool QuitRequested = false;
@@ -35,19 +24,7 @@ void ResetShell()
     PrintScreenHeld = false;
 }
 
-int FindAction(int key)
-{
-    for (int action = 0; action < ActionKeyCount; ++action)
-    {
-        if (ActionKeys[action] == key)
-        {
-            return action;
-        }
-    }
-    return OtherKeyAction;
-}
-
-KeyResponse HandleKeyDown(int key)
+KeyResponse HandleKeyDown(Key key)
 {
     if (key == KeyEscape)
     {
@@ -76,7 +53,7 @@ KeyResponse HandleKeyDown(int key)
     return KeyResponse::MatchStarted;
 }
 
-void HandleKeyUp(int key)
+void HandleKeyUp(Key key)
 {
     if (key == KeyPrintScreen)
     {
@@ -93,7 +70,7 @@ void HandleKeyUp(int key)
             CurrentScene->KeyUp(action);
         }
     }
-    CurrentScene->KeyUp(OtherKeyAction);
+    CurrentScene->KeyUp(ActionOther);
 }
 
 void StartScene(GameState* scene)

@@ -2,25 +2,9 @@
 // iteration of the main loop between polling and drawing.
 #pragma once
 
+#include "match/controls.h"
+
 class GameState;
-
-// Key codes as the window reports them.
-constexpr int KeyEscape = 27;
-constexpr int KeyPrintScreen = 316;
-constexpr int KeyCursorUp = 273;
-constexpr int KeyCursorDown = 274;
-constexpr int KeyCursorRight = 275;
-constexpr int KeyCursorLeft = 276;
-constexpr int KeyW = 119;
-constexpr int KeyS = 115;
-constexpr int KeyA = 97;
-constexpr int KeyD = 100;
-
-constexpr int ActionKeyCount = 8;
-constexpr int OtherKeyAction = 8; // the action of every key that is not in ActionKeys
-
-// Keys whose position is their action: up, down, left, right, then W, S, A, D.
-extern const int ActionKeys[ActionKeyCount];
 
 // Shell state, main thread only.
 extern GameState* CurrentScene; // the live match, owned here; null on the title screen
@@ -41,18 +25,15 @@ enum class KeyResponse
 // destroyed first, so this also ends a match left running when the window closes.
 void ResetShell();
 
-// The action index of a key: its first position in ActionKeys, else OtherKeyAction.
-int FindAction(int key);
-
 // A key went down: Escape leaves the match or, on the title screen, asks to quit;
 // Print Screen asks for one screenshot per press (the repeats of a held key, or of one
 // whose release waits behind a slow screenshot, take none); any other key goes to the
 // match as its action, or on the title screen starts a match (and is not passed on).
-KeyResponse HandleKeyDown(int key);
+KeyResponse HandleKeyDown(Key key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// OtherKeyAction; otherwise ignored, but for ending a press of Print Screen.
-void HandleKeyUp(int key);
+// ActionOther; otherwise ignored, but for ending a press of Print Screen.
+void HandleKeyUp(Key key);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock
 // and steps the scene once at once. The shell owns and later deletes the scene.

@@ -1,7 +1,27 @@
-// The match's keys: what each action does and how a press reaches the rules.
+// The match's keys: the game's own key codes, the actions they stand for, and how a press
+// reaches the rules.
 #pragma once
 
-// Actions, the positions of the keys in the shell's key table; 8 is any other key.
+// The game's key codes. The window's edge (main_sdl.cpp) turns each key it reports into
+// one of these through its one table; a key that has no code of its own is KeyOther. A
+// new key gets a name above KeyOther and a row in that table.
+enum Key
+{
+    KeyCursorUp,
+    KeyCursorDown,
+    KeyCursorLeft,
+    KeyCursorRight,
+    KeyW,
+    KeyS,
+    KeyA,
+    KeyD,
+    KeyEscape,      // leaves the match, or quits on the title screen
+    KeyPrintScreen, // takes a screenshot
+    KeyOther,       // any other key
+    KeyCount
+};
+
+// Actions, the positions of their keys in ActionKeys; ActionOther is every other key.
 // Each direction has an arrow key and a letter key.
 enum Action
 {
@@ -16,3 +36,11 @@ enum Action
     ActionOther, // nothing, but it takes the turn's banner away
     ActionCount
 };
+
+constexpr int ActionKeyCount = ActionOther; // one key for each action before ActionOther
+
+// The key of each action, row n for action n; ActionKeyCount rows (the definition checks).
+extern const Key ActionKeys[];
+
+// The action of a key: its first row in ActionKeys, else ActionOther.
+int FindAction(Key key);

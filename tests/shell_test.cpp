@@ -85,11 +85,11 @@ TEST_F(Shell, KeysReachTheMatchAsActions)
 {
     RecordingScene* scene = StartRecording();
     EXPECT_EQ(HandleKeyDown(KeyW), KeyResponse::None);
-    HandleKeyDown('q');
+    HandleKeyDown(KeyOther);
     HandleKeyDown(KeyCursorLeft);
     EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
     HandleKeyUp(KeyW);
-    HandleKeyUp('q');
+    HandleKeyUp(KeyOther);
     HandleKeyUp(KeyPrintScreen);
     const std::vector<std::string> expected = {"down 4", "down 8", "down 2", "up 4",
                                                "up 8",   "up 8",   "up 8"};
