@@ -116,7 +116,7 @@ void RunSteps(int steps)
     }
     for (int step = 0; step < steps; ++step)
     {
-        TickDisplay();
+        TickPalette();
     }
     SubmitAudioStatus(MatchRunning);
 }

@@ -56,7 +56,7 @@ void InitPalette()
     PaletteTick = 0;
 }
 
-void TickDisplay()
+void TickPalette()
 {
     const float step = static_cast<float>(PaletteSpeed) * 0.005f;
     for (int i = 0; i < PaletteEntries; ++i)
@@ -93,6 +93,11 @@ void TickDisplay()
         }
     }
     ++PaletteTick;
+}
+
+void RestartPaletteDrift()
+{
+    PaletteTick = 0;
 }
 
 CellRgba CellColour(unsigned char value, int shade)

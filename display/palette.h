@@ -14,7 +14,7 @@ extern const float BasePalette[PaletteColours][3];
 extern float Palette[PaletteEntries];
 extern float PaletteTarget[PaletteEntries];
 extern int PaletteSpeed; // 24 until the first retarget after 0, then 1; step = speed * 0.005
-extern int PaletteTick;  // TickDisplay calls since start-up or the last match start
+extern int PaletteTick;  // TickPalette calls since start-up or the last restart
 
 struct CellRgba
 {
@@ -28,7 +28,11 @@ void InitPalette();
 
 // One simulation step of drift; every 2000th call from tick 0 on picks new targets
 // within +-0.04 of the base, and from tick 2000 on the drift slows to 1.
-void TickDisplay();
+void TickPalette();
+
+// Sets the tick count back to 0, as every new match does: the next tick picks new
+// targets and leaves the drift's speed as it is.
+void RestartPaletteDrift();
 
 // The colour of one canvas value in the given shade (row parity). Values 128..255 are
 // black; values 10..127 have no palette entry and are black too.

@@ -15,7 +15,7 @@ constexpr int TeamStartColumn[TeamCount] = {1, 3}; // left column of each team's
 
 GameTitle::GameTitle()
 {
-    PaletteTick = 0;
+    RestartPaletteDrift();
     currentTeam = Rand() & 1;
     turnBanner = true;
     movesLeft = Rand() % MoveChoices + MinMoves;

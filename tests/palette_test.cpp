@@ -12,7 +12,7 @@ void Tick(int times)
 {
     for (int i = 0; i < times; ++i)
     {
-        TickDisplay();
+        TickPalette();
     }
 }
 } // namespace
@@ -40,20 +40,20 @@ TEST(Palette, DriftSlowsToSmallStepsAtTick2000AndMatchStartRestartsTheCount)
     InitPalette();
     Tick(2000);
     EXPECT_EQ(PaletteSpeed, 24);
-    TickDisplay(); // tick 2000: new targets, and the slow drift from now on
+    TickPalette(); // tick 2000: new targets, and the slow drift from now on
     EXPECT_EQ(PaletteSpeed, 1);
     Palette[7] = 0.5f;
     PaletteTarget[7] = 0.512f;
-    TickDisplay();
+    TickPalette();
     EXPECT_FLOAT_EQ(Palette[7], 0.505f);
-    TickDisplay();
+    TickPalette();
     EXPECT_FLOAT_EQ(Palette[7], 0.51f);
-    TickDisplay(); // closer than a step: snaps to the target
+    TickPalette(); // closer than a step: snaps to the target
     EXPECT_EQ(Palette[7], 0.512f);
 
     InitPalette();
     Tick(1500);
-    PaletteTick = 0; // a match starts
+    RestartPaletteDrift(); // a match starts
     Tick(1999);
     EXPECT_EQ(PaletteSpeed, 24);
 }
