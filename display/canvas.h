@@ -27,3 +27,7 @@ inline void PlotCell(int x, int y, unsigned char colour)
         ScreenCells[x * CanvasHeight + y] = colour;
     }
 }
+
+// Fills the cells from (left, bottom) to (right, top), corners included, as PlotCell on
+// each of them would: cells off the canvas are skipped, and an empty range fills nothing.
+void FillRect(int left, int bottom, int right, int top, unsigned char colour);

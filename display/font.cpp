@@ -157,9 +157,13 @@ int TextWidth(const char* text)
     return width;
 }
 
-void DrawText(const char* text, int x, int y, unsigned char colour, int scale)
+namespace
 {
-    int penX = x;
+// Draws the text as DrawText does, with every offset from (x, y) multiplied by turn: 1
+// draws it as it reads, -1 turned by a half turn about (x, y).
+void DrawTurnedText(const char* text, int x, int y, unsigned char colour, int scale, int turn)
+{
+    int pen = 0; // offset of the glyph's left edge from x
     for (; *text != '\0'; ++text)
     {
         const int glyph = FindGlyph(*text);
@@ -177,17 +181,28 @@ void DrawText(const char* text, int x, int y, unsigned char colour, int scale)
                 {
                     continue;
                 }
-                const int left = penX + c * scale;
-                const int bottom = y + (GlyphSide - 1 - r) * scale;
+                const int left = pen + c * scale;
+                const int bottom = (GlyphSide - 1 - r) * scale;
                 for (int i = 0; i < scale; ++i)
                 {
                     for (int j = 0; j < scale; ++j)
                     {
-                        PlotCell(left + i, bottom + j, colour);
+                        PlotCell(x + turn * (left + i), y + turn * (bottom + j), colour);
                     }
                 }
             }
         }
-        penX += width * scale;
+        pen += width * scale;
     }
+}
+} // namespace
+
+void DrawText(const char* text, int x, int y, unsigned char colour, int scale)
+{
+    DrawTurnedText(text, x, y, colour, scale, 1);
+}
+
+void DrawTextHalfTurned(const char* text, int x, int y, unsigned char colour, int scale)
+{
+    DrawTurnedText(text, x, y, colour, scale, -1);
 }

@@ -23,3 +23,8 @@ int TextWidth(const char* text);
 // glyph are skipped without moving the pen; cells off the canvas are skipped one by
 // one; a scale of 0 or less draws nothing.
 void DrawText(const char* text, int x, int y, unsigned char colour, int scale);
+
+// Draws the text as DrawText would at (x, y), turned by a half turn about cell (x, y): the
+// cell DrawText lights at (x + dx, y + dy) is lit at (x - dx, y - dy), so the text reads
+// upside down from the right, its first glyph's upper-right corner at (x, y).
+void DrawTextHalfTurned(const char* text, int x, int y, unsigned char colour, int scale);

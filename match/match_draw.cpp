@@ -7,7 +7,6 @@
 #include "display/text_scratch.h"
 #include "match/game_title.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +14,6 @@
 namespace
 {
 constexpr int LabelBottom = 3;    // bottom row of the lower "goal" label
-constexpr int LabelTop = 88;      // row of the upper label's (upside-down) top glyph row
 constexpr int ScoreScale = 2;     // canvas cells per font pixel of the scores
 constexpr int ScoreMargin = 2;    // cells from the canvas edges to the scores
 constexpr int MovesRow = 16;      // bottom row of the move count
@@ -28,55 +26,16 @@ constexpr unsigned char EvenStripeColour = 7; // panel columns with an even x
 constexpr unsigned char OddStripeColour = 8;  // panel columns with an odd x
 constexpr int BlinkBit = 8;                   // stepCount bit that blinks the marker's ring
 
-// Fills the cells from (left, bottom) to (right, top), corners included, as PlotCell on
-// each of them would: cells off the canvas are skipped. A column's cells are adjacent in
-// ScreenCells, so each column is filled as one run.
-void FillRect(int left, int bottom, int right, int top, unsigned char colour)
-{
-    left = std::max(left, 0);
-    right = std::min(right, CanvasWidth - 1);
-    bottom = std::max(bottom, 0);
-    top = std::min(top, CanvasHeight - 1);
-    if (bottom > top)
-    {
-        return; // nothing of it on the canvas
-    }
-    for (int x = left; x <= right; ++x)
-    {
-        std::memset(&ScreenCells[x * CanvasHeight + bottom], colour, top - bottom + 1);
-    }
-}
-
 // The bottom zone reads from below, the top one from above: its word is the bottom
 // word turned by a half turn about the centre of the canvas.
 void DrawGoalZones()
 {
     FillRect(BoardLeft, 0, BoardRight, GoalZoneHeight - 1, GoalColour);
     FillRect(BoardLeft, CanvasHeight - GoalZoneHeight, BoardRight, CanvasHeight - 1, GoalColour);
-    const int width = TextWidth("goal");
-    DrawText("goal", 64 - width / 2, LabelBottom, LabelColour, 1);
-    int pen = 63 + width / 2;
-    for (const char* c = "goal"; *c != '\0'; ++c)
-    {
-        const int glyph = FindGlyph(*c);
-        if (glyph < 0)
-        {
-            continue;
-        }
-        const int advance = GlyphWidths[glyph];
-        const int columns = advance < GlyphSide ? advance : GlyphSide;
-        for (int column = 0; column < columns; ++column)
-        {
-            for (int row = 0; row < GlyphSide; ++row)
-            {
-                if (GlyphBitmaps[glyph][row * GlyphSide + column] != 0)
-                {
-                    PlotCell(pen - column, LabelTop + row, LabelColour);
-                }
-            }
-        }
-        pen -= advance;
-    }
+    const int left = 64 - TextWidth("goal") / 2;
+    DrawText("goal", left, LabelBottom, LabelColour, 1);
+    DrawTextHalfTurned("goal", CanvasWidth - 1 - left, CanvasHeight - 1 - LabelBottom, LabelColour,
+                       1);
 }
 
 // A 10 x 10 square one cell inside the selected player's cell, following its slide; the
