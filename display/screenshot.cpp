@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,21 +23,34 @@ bool FileExists(const char* path)
 
 bool SaveScreenshot(int width, int height, const unsigned char* rgbaBottomUp)
 {
+    char partial[64];
+    int file = -1;
     unsigned number = ScreenshotCounter;
-    for (;;)
+    for (;; ++number)
     {
         std::snprintf(TextScratch, TextScratchSize, "screen%u.png", number);
-        if (!FileExists(TextScratch))
+        if (FileExists(TextScratch))
+        {
+            continue; // never replace an earlier screenshot
+        }
+        std::snprintf(partial, sizeof partial, "screen%u.png.tmp", number);
+        // Only a file made here is ever written: O_EXCL refuses any existing name, links
+        // included.
+        file = open(partial, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (file >= 0 || errno != EEXIST)
         {
             break;
         }
-        ++number; // never replace an earlier screenshot
+        // The temporary name is someone else's file: leave it, take the next number.
     }
     ScreenshotCounter = number + 1;
+    if (file < 0)
+    {
+        return false; // the folder cannot be written
+    }
 
-    char partial[64];
-    std::snprintf(partial, sizeof partial, "screen%u.png.tmp", number);
-    if (!WritePngBottomUp(partial, width, height, rgbaBottomUp))
+    const bool written = WritePngBottomUp(file, width, height, rgbaBottomUp);
+    if (close(file) != 0 || !written)
     {
         unlink(partial); // leave no half-written file behind
         return false;

@@ -7,8 +7,9 @@ extern unsigned ScreenshotCounter;
 
 // Saves width x height RGBA pixels, bottom row first as read back from the screen, as
 // "screen%d.png" in the working directory under the lowest number from
-// ScreenshotCounter on whose file does not exist yet. The image is written to a
-// temporary file beside it and then linked into place, so an existing file is never
-// replaced and a failed or interrupted write never leaves a broken PNG under a
+// ScreenshotCounter on for which neither that name nor "screen%d.png.tmp" is taken. The
+// image is written to that temporary file, which is created here and never an existing
+// one, and then linked into place, so no file of the player's is ever replaced or
+// written, and a failed or interrupted write never leaves a broken PNG under a
 // screenshot's name. Returns false, silently, when nothing could be written.
 bool SaveScreenshot(int width, int height, const unsigned char* rgbaBottomUp);

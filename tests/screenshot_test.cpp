@@ -1,11 +1,13 @@
 // Tests of screenshot files: their names, their contents and failed writes.
 #include "display/screenshot.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -67,11 +69,32 @@ TEST_F(Screenshot, FilesAreNumberedFromZeroTopRowFirstAndNeverReplaceEarlierOnes
     stbi_image_free(image);
 }
 
+TEST_F(Screenshot, APlayersFileUnderATemporaryNameIsNeverTouched)
+{
+    std::ofstream(folder / "elsewhere") << "the player's";
+    std::ofstream("screen0.png.tmp") << "the player's too";
+    fs::create_symlink(folder / "elsewhere", "screen1.png.tmp");
+    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels));
+    EXPECT_EQ(Contents("screen0.png.tmp"), "the player's too");
+    EXPECT_EQ(Contents("elsewhere"), "the player's");
+    EXPECT_TRUE(fs::is_symlink("screen1.png.tmp"));
+    EXPECT_TRUE(fs::exists("screen2.png")); // the first number whose names are both free
+    EXPECT_EQ(ScreenshotCounter, 3u);
+}
+
 TEST_F(Screenshot, FailedWriteLeavesNoFileAndMovesToTheNextNumber)
 {
-    fs::create_directory("screen0.png.tmp"); // the temporary file cannot be opened
+    // Files may grow to 10 bytes only: no PNG can be written whole.
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t before = limit.rlim_cur;
+    limit.rlim_cur = 10;
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
     EXPECT_FALSE(SaveScreenshot(3, 2, Pixels));
-    EXPECT_FALSE(fs::exists("screen0.png"));
+    limit.rlim_cur = before;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_EQ(ScreenshotCounter, 1u);
     EXPECT_TRUE(SaveScreenshot(3, 2, Pixels));
     EXPECT_TRUE(fs::exists("screen1.png"));
