@@ -37,7 +37,7 @@ press Return
 sleep 0.3
 press Print
 wait_for_file screen0.png
-check_match match-start "$RUN/screen0.png"
+check_match "$RUN/screen0.png"
 for key in space Up Left Up Right Up Down Up w a s d Up Up; do
     hold "$key"
 done

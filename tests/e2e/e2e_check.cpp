@@ -4,11 +4,9 @@
 //       The screenshot shows the title screen as the core draws it with the pictures of
 //       the working folder's dat/, cell for cell.
 //   e2e_check match-start <screenshot.png> <width> <height>
-//       The screenshot shows a new match with its turn banner up: the banner over the half
-//       of the team whose turn it is, both scores 0, that team's move count of 4 to 9.
-//   e2e_check match-board <screenshot.png> <width> <height>
-//       The screenshot shows a new match without its banner: the ball and six players,
-//       each on a cell where a match can start.
+//       The screenshot shows a new match with its turn banner up as the core draws it with
+//       the working folder's pictures, for one team and a move count of 4 to 9, wherever
+//       the units stand.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //   e2e_check audio <stream.raw> <first second> <last second>
@@ -18,11 +16,11 @@
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
 #include "app/title_screen.h"
 #include "display/canvas.h"
-#include "display/font.h"
 #include "display/palette.h"
 #include "display/pictures.h"
-#include "scene/sprites.h"
-#include "scene/units.h"
+#include "match/game_title.h"
+#include "match/match_draw.h"
+#include "match/turn_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -36,13 +34,15 @@ namespace
 // Settled colours lie within 0.04 of their base, start-up ones within 0.08.
 constexpr int Tolerance = 24;
 constexpr int Unknown = -1;
-constexpr int Dark = 0; // the background and black look the same
+constexpr int Dark = 0;      // the background and black look the same
+constexpr int DarkGreen = 7; // within 0.1 of black: drifted, it may look like black too
 
-int Observed[CanvasWidth][CanvasHeight]; // the screenshot's colour number per cell
+int Observed[CanvasWidth][CanvasHeight]; // the class of the screenshot's colour per cell
 
-int ClassOf(unsigned char value)
+// The colour as the screenshot can tell it: Dark for every colour that may look black.
+int ClassOf(int colour)
 {
-    return value >= PaletteColours ? Dark : value;
+    return colour >= PaletteColours || colour == DarkGreen ? Dark : colour;
 }
 
 // The palette colour nearest to a pixel, or Unknown when none is near enough.
@@ -90,37 +90,32 @@ bool ReadScreenshot(const char* path, int expectedWidth, int expectedHeight)
         {
             const int px = (2 * x + 1) * width / (2 * CanvasWidth);
             const int rowFromTop = (2 * (CanvasHeight - 1 - y) + 1) * height / (2 * CanvasHeight);
-            Observed[x][y] = NameColour(&image[(rowFromTop * width + px) * 4]);
+            Observed[x][y] = ClassOf(NameColour(&image[(rowFromTop * width + px) * 4]));
         }
     }
     stbi_image_free(image);
     return true;
 }
 
-// Counts the cells in the rectangle where the canvas differs from the screenshot; with
-// litOnly, only the canvas's non-zero cells are compared.
-int Mismatches(int left, int bottom, int right, int top, bool litOnly, bool report)
+// Counts the cells where the canvas differs from the screenshot, among those marked in
+// compared (every cell when null), and names the first ten when asked to.
+int Mismatches(const bool* compared, bool report)
 {
     int mismatches = 0;
-    for (int x = std::max(left, 0); x <= std::min(right, CanvasWidth - 1); ++x)
+    for (int n = 0; n < CanvasCells; ++n)
     {
-        for (int y = std::max(bottom, 0); y <= std::min(top, CanvasHeight - 1); ++y)
+        const int x = n / CanvasHeight;
+        const int y = n % CanvasHeight;
+        if ((compared != nullptr && !compared[n]) || Observed[x][y] == ClassOf(ScreenCells[n]))
         {
-            const unsigned char value = ScreenCells[x * CanvasHeight + y];
-            if ((litOnly && value == 0) || Observed[x][y] == ClassOf(value))
-            {
-                continue;
-            }
-            if (report && ++mismatches <= 10)
-            {
-                std::fprintf(stderr, "cell (%d, %d): expected colour %d, found %d\n", x, y, value,
-                             Observed[x][y]);
-            }
-            else if (!report)
-            {
-                ++mismatches;
-            }
+            continue;
         }
+        if (report && mismatches < 10)
+        {
+            std::fprintf(stderr, "cell (%d, %d): expected colour %d, found %d\n", x, y,
+                         ScreenCells[n], Observed[x][y]);
+        }
+        ++mismatches;
     }
     return mismatches;
 }
@@ -130,7 +125,7 @@ int CheckTitle()
     LoadPictures();
     ClearCanvas();
     DrawTitleScreen();
-    const int mismatches = Mismatches(0, 0, CanvasWidth - 1, CanvasHeight - 1, false, true);
+    const int mismatches = Mismatches(nullptr, true);
     if (mismatches != 0)
     {
         std::fprintf(stderr, "%d cells differ from the title screen\n", mismatches);
@@ -139,152 +134,47 @@ int CheckTitle()
     return 0;
 }
 
-// Whether the screenshot shows the text over whatever lies below it: every lit cell in
-// the colour, and no other cell of the text's box in that colour.
-bool TextShown(const char* text, int x, int y, unsigned char colour, int scale)
+// Draws a new match of the team's turn with the given moves, with or without its banner,
+// and without units: they stand where chance put them.
+void DrawNewMatch(int team, int moves, bool banner)
 {
+    GameTitle match;
+    match.units.clear();
+    match.currentTeam = team;
+    match.movesLeft = moves;
+    match.turnBanner = banner;
     ClearCanvas();
-    DrawText(text, x, y, colour, scale);
-    for (int cx = std::max(x, 0); cx < std::min(x + TextWidth(text) * scale, CanvasWidth); ++cx)
-    {
-        for (int cy = y; cy < y + 5 * scale; ++cy)
-        {
-            const bool lit = ScreenCells[cx * CanvasHeight + cy] != 0;
-            if (lit != (Observed[cx][cy] == colour))
-            {
-                return false;
-            }
-        }
-    }
-    return true;
+    match.Draw();
 }
 
-// Draws the turn banner of a team as a new match shows it.
-void DrawBanner(int team)
-{
-    const int cx = 42 * (team + 1);
-    for (int x = cx - 30; x <= cx + 29; ++x)
-    {
-        for (int y = 40; y <= 55; ++y)
-        {
-            const bool ring = x == cx - 30 || x == cx + 29 || y == 40 || y == 55;
-            PlotCell(x, y, ring ? static_cast<unsigned char>(2 * team + 1) : Black);
-        }
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "player %d turn", team + 1);
-    DrawText(text, cx - TextWidth(text) / 2, 46, static_cast<unsigned char>(2 * team + 2), 1);
-}
-
+// A new match as the core draws it, compared where chance plays no part: beside the board
+// (panels, scores, move count, pictures) and on the banner, which hides what lies below it.
 int CheckMatchStart()
 {
-    int bannerTeam = Unknown;
-    for (int team = 0; team < 2; ++team)
+    LoadPictures();
+    static unsigned char noBanner[CanvasCells];
+    static bool compared[CanvasCells];
+    for (int team = 0; team < TeamCount; ++team)
     {
-        ClearCanvas();
-        DrawBanner(team);
-        const int cx = 42 * (team + 1);
-        if (Mismatches(cx - 30, 40, cx + 29, 55, false, false) == 0)
+        for (int moves = MinMoves; moves < MinMoves + MoveChoices; ++moves)
         {
-            bannerTeam = team;
-        }
-    }
-    if (bannerTeam == Unknown)
-    {
-        std::fprintf(stderr, "no turn banner over either half\n");
-        return 1;
-    }
-    if (!TextShown("0", 2, 2, 2, 2) || !TextShown("0", CanvasWidth - 2 * TextWidth("0"), 2, 4, 2))
-    {
-        std::fprintf(stderr, "the scores are not both 0\n");
-        return 1;
-    }
-    const int x0 = 1 + 101 * bannerTeam;
-    int moves = Unknown;
-    for (int count = 4; count <= 9; ++count)
-    {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, "%d", count);
-        if (TextShown(digits, x0, 16, 9, 1) && TextShown("moves", x0 + TextWidth(digits), 16, 6, 1))
-        {
-            moves = count;
-        }
-    }
-    if (moves == Unknown)
-    {
-        std::fprintf(stderr, "no move count of 4 to 9 for team %d\n", bannerTeam);
-        return 1;
-    }
-    std::printf("team %d begins with %d moves\n", bannerTeam, moves);
-    return 0;
-}
-
-int CheckMatchBoard()
-{
-    struct Piece
-    {
-        int sprite, facing, team;
-        const char* name;
-        int found;
-    };
-    Piece pieces[] = {{SpriteBall, 0, -1, "ball", 0},
-                      {SpriteTeam0, 0, 0, "team 0 player", 0},
-                      {SpriteTeam1, 2, 1, "team 1 player", 0}};
-    int rowPairs[2][3] = {};
-    for (int column = 0; column < BoardColumns; ++column)
-    {
-        for (int row = 0; row < BoardRows; ++row)
-        {
-            const int cx = BoardLeft + CellSide * column + CellSide / 2;
-            const int cy = CellSide * row + CellSide / 2;
-            for (Piece& piece : pieces)
+            DrawNewMatch(team, moves, false);
+            std::memcpy(noBanner, ScreenCells, sizeof noBanner);
+            DrawNewMatch(team, moves, true);
+            for (int n = 0; n < CanvasCells; ++n)
             {
-                ClearCanvas();
-                DrawSprite(piece.sprite, cx, cy, piece.facing, piece.team);
-                if (Mismatches(cx - 6, cy - 6, cx + 5, cy + 5, true, false) != 0)
-                {
-                    continue;
-                }
-                ++piece.found;
-                const bool ballCell = (column == 0 || column == 5) && (row == 3 || row == 4);
-                const int firstColumn = piece.team == 0 ? 1 : 3;
-                const bool playerCell =
-                    column >= firstColumn && column <= firstColumn + 1 && row >= 1 && row <= 6;
-                if (piece.team < 0 ? !ballCell : !playerCell)
-                {
-                    std::fprintf(stderr, "a %s on cell (%d, %d)\n", piece.name, column, row);
-                    return 1;
-                }
-                if (piece.team >= 0)
-                {
-                    ++rowPairs[piece.team][(row - 1) / 2];
-                }
+                const int x = n / CanvasHeight;
+                compared[n] = x <= LeftFrame || x >= RightFrame || ScreenCells[n] != noBanner[n];
+            }
+            if (Mismatches(compared, false) == 0)
+            {
+                std::printf("team %d begins with %d moves\n", team, moves);
+                return 0;
             }
         }
     }
-    const int expected[] = {1, 3, 3};
-    for (int i = 0; i < 3; ++i)
-    {
-        if (pieces[i].found != expected[i])
-        {
-            std::fprintf(stderr, "%d of %s found, expected %d\n", pieces[i].found, pieces[i].name,
-                         expected[i]);
-            return 1;
-        }
-    }
-    for (int team = 0; team < 2; ++team)
-    {
-        for (int pair = 0; pair < 3; ++pair)
-        {
-            if (rowPairs[team][pair] != 1)
-            {
-                std::fprintf(stderr, "team %d has %d players in row pair %d\n", team,
-                             rowPairs[team][pair], pair);
-                return 1;
-            }
-        }
-    }
-    return 0;
+    std::fprintf(stderr, "not a new match with its banner up, of either team with 4 to 9 moves\n");
+    return 1;
 }
 
 int CheckAudio(const char* path, double from, double to)
@@ -329,7 +219,7 @@ int main(int argc, char** argv)
     }
     if (argc != 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|match-start|match-board|png|audio ...\n");
+        std::fprintf(stderr, "usage: e2e_check title|match-start|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
@@ -347,10 +237,6 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "match-start") == 0)
     {
         return CheckMatchStart();
-    }
-    if (std::strcmp(argv[1], "match-board") == 0)
-    {
-        return CheckMatchBoard();
     }
     std::fprintf(stderr, "unknown check %s\n", argv[1]);
     return 2;
