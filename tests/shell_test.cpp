@@ -1,9 +1,8 @@
 // Tests of the shell: what keys do on the title screen and in a match, and how the
-// scene is stepped, ended and drawn.
+// scene is stepped and ended.
 #include "app/shell.h"
 
 #include "audio/status_handoff.h"
-#include "display/canvas.h"
 #include "display/palette.h"
 #include "scene/game_state.h"
 
@@ -29,10 +28,6 @@ public:
     void KeyUp(int action) override
     {
         keys.push_back("up " + std::to_string(action));
-    }
-    void Draw() override
-    {
-        ScreenCells[0] = 9;
     }
 
     std::vector<std::string> keys;
@@ -131,17 +126,4 @@ TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishe
 
     RunSteps(0); // no step due: the palette rests, the status is still handed over
     EXPECT_EQ(PaletteTick, 4);
-}
-
-TEST_F(Shell, FrameShowsTheMatchOrTheTitleScreen)
-{
-    StartRecording();
-    ScreenCells[5] = 4;
-    DrawFrame();
-    EXPECT_EQ(ScreenCells[0], 9);
-    EXPECT_EQ(ScreenCells[5], 0); // cleared first
-    HandleKeyDown(KeyEscape);
-    DrawFrame();
-    EXPECT_EQ(ScreenCells[0], 0);
-    EXPECT_EQ(ScreenCells[28 * CanvasHeight + 83], 3); // the foot of the title's first letter
 }
