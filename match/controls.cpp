@@ -3,7 +3,6 @@
 
 #include "audio/sound_requests.h"
 #include "match/game_title.h"
-#include "match/turn_rules.h"
 
 void GameTitle::KeyDown(int action)
 {

@@ -47,8 +47,9 @@ inline void SetBoard(GameTitle& match, const Rows& rows, int column, int row, in
     match.movesLeft = moves;
     match.turnBanner = false;
     match.heldCount = match.settleTimer = match.respawnTimer = 0;
-    const Unit* selected = match.FindUnitAt(column, row);
-    match.selectedId = selected != nullptr ? selected->id : 0;
+    const Board board = match.CurrentBoard();
+    const int selected = PieceAt(board, column, row);
+    match.selectedId = selected >= 0 ? board.pieces[selected].id : 0;
 }
 
 // The board's row as SetBoard reads it.
