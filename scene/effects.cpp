@@ -3,7 +3,7 @@
 
 #include "display/canvas.h"
 #include "platform/rand.h"
-#include "scene/units.h"
+#include "scene/board_geometry.h"
 
 #include <algorithm>
 #include <cmath>
