@@ -10,7 +10,7 @@ import re
 import sys
 
 # Lower folders never include higher ones; folders on one level do not include each other.
-LEVELS = {"platform": 0, "display": 1, "audio": 1, "scene": 2, "match": 3, "app": 4}
+LEVELS = {"platform": 0, "display": 1, "audio": 1, "scene": 2, "match": 3, "computer": 4, "app": 5}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([a-z_0-9]+)\.h"', re.M)
 VECTOR_CODE = re.compile(r"vector_size|__builtin_(shuffle|convert)vector|[a-z]mmintrin|__m128|_mm_")
 
