@@ -4,7 +4,6 @@
 
 #include "audio/sound_requests.h"
 #include "match/game_title.h"
-#include "match/turn_rules.h"
 
 const Key ActionKeys[] = {
     KeyCursorUp,    // ActionUp

@@ -2,16 +2,21 @@
 // until one team has scored five goals.
 #pragma once
 
+#include "match/board_rules.h"
 #include "scene/game_state.h"
 
 #include <cstdint>
 
-// One match from its set-up to its end. The shell creates it on the heap when a key
-// starts a match, calls Step once at once (which selects the first player), then Step
-// per simulation step, Draw per frame and KeyDown/KeyUp per key, and deletes it when
-// finished is set or Escape is pressed. Main thread only. Its operations are spread over
-// the match's modules: set-up (match_setup.cpp), rules (turn_rules.h), keys (controls.h)
-// and drawing (match_draw.h).
+constexpr float BallVolume = 0.2f; // a new ball's sound
+constexpr float CueVolume = 0.4f;  // every other sound of the match
+constexpr float CueSend = 0.6f;    // share of every match sound fed into the echo
+
+// GameTitle is the match scene: one match from its set-up to its end. The shell creates it
+// on the heap when a key starts a match, calls Step once at once (which selects the first
+// player), then Step per simulation step, Draw per frame and KeyDown/KeyUp per key, and
+// deletes it when finished is set or Escape is pressed. Main thread only. Its operations are
+// spread over the match's files: set-up (match_setup.cpp), the turn (turn_rules.h, applying
+// the board's rules of board_rules.h), keys (controls.h) and drawing (match_draw.h).
 class GameTitle : public GameState
 {
 public:
@@ -26,6 +31,10 @@ public:
     // One step of the match: ball respawn, the turn's timers, the selected player acting
     // on the held keys, the scene's own step, and the win check.
     void Step() override;
+    // The ball's rule: while it slides it holds the turn open; at rest on row 0 or row 7 it
+    // scores for the team whose turn it is, leaves the board with its burst, and starts the
+    // pause before the next ball. Players have no rule of their own.
+    void StepUnit(Unit& unit) override;
     // The whole match screen: goal zones, marker, effects, units, panels, scores, moves,
     // banner, pictures and the end-of-match dissolve.
     void Draw() override;
@@ -33,18 +42,8 @@ public:
     // teammate; any other key is held until released.
     void KeyDown(int action) override;
 
-    // The first solid unit, in ascending id order, on the cell; null off the board or
-    // on an empty cell.
-    Unit* FindUnitAt(int column, int row);
-    // Moves the unit one cell in the direction (0..3) and returns whether it moved.
-    // mayPush: the line of units in the way is pushed on from its far end if its last
-    // unit has room; forced: the target cell is not looked at (the halves of a swap);
-    // ownStep: the selected player's own step, which plays "step" and changes places with
-    // a ball that cannot be pushed; pushSound: the unit is pushed directly by the selected
-    // player and plays "push". A unit that moves gets a slide from its old cell and 14
-    // busy steps. A step off the board fails and moves nothing.
-    bool TryStep(Unit& unit, int direction, bool mayPush, bool forced, bool ownStep,
-                 bool pushSound);
+    // The units as the board's rules see them, in ascending id order.
+    Board CurrentBoard() const;
     // Spends a move to select another player of the current team at random; does nothing
     // with no move left.
     void SwitchTeammate();

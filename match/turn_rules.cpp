@@ -1,8 +1,9 @@
-// The rules of a match step: stepping, turning, pushing, swapping with the ball, goals,
-// the passing of the turn and the win.
+// The turn of a match: the board's rules applied with their slides, busy times, sounds and
+// timers; the goal, the passing of the turn, the new ball and the win.
 #include "match/turn_rules.h"
 
 #include "audio/sound_requests.h"
+#include "match/board_rules.h"
 #include "match/controls.h"
 #include "match/game_title.h"
 #include "platform/rand.h"
@@ -13,44 +14,91 @@
 
 namespace
 {
-constexpr int BallRows[2] = {3, 4};                    // where a new ball goes first
-constexpr int SpareBallRows[2] = {2, 5};               // where it goes when those are full
-constexpr int BallCellsMax = BoardColumns * 2;         // candidate cells per pair of rows
-constexpr int MaxTeamUnits = BoardColumns * BoardRows; // no more units than cells
-
-// Ids of the team's units but one, in ascending order; returns how many.
-int CollectTeam(const GameTitle& match, int team, std::uint32_t except,
-                std::uint32_t (&ids)[MaxTeamUnits])
+// The sounds a move asks for, each panned to its column.
+void PlayCues(const MoveOutcome& outcome)
 {
-    int n = 0;
-    for (const auto& [id, unit] : match.units)
+    for (int i = 0; i < outcome.cueCount; ++i)
     {
-        if (unit.team == team && id != except && n < MaxTeamUnits)
-        {
-            ids[n++] = id;
-        }
+        const Cue& cue = outcome.cues[i];
+        PlaySound(cue.sound, 0.0f, CueVolume, CueSend, ColumnPan(cue.column));
     }
-    return n;
 }
 
-bool IsGoalRow(int row)
+// Every unit a move took one cell on glides there from its old cell and is busy until it
+// has arrived and rested.
+void ApplyMoves(GameTitle& match, const Board& board, const MoveOutcome& outcome)
 {
-    return row == 0 || row == BoardRows - 1;
+    for (int i = 0; i < outcome.movedCount; ++i)
+    {
+        const Piece& piece = board.pieces[outcome.moved[i]];
+        Unit& unit = match.units.find(piece.id)->second;
+        const int direction = outcome.movedDirection[i];
+        unit.column = piece.column;
+        unit.row = piece.row;
+        unit.slideX = SlideForMove(unit, DirectionColumn[direction]);
+        unit.slideY = SlideForMove(unit, DirectionRow[direction]);
+        unit.busy = std::max(std::abs(unit.slideX), std::abs(unit.slideY)) + RestAfterMove;
+    }
+    PlayCues(outcome);
+}
+
+// The selected player's forward step; returns whether it was made.
+bool StepPlayer(GameTitle& match, const Unit& player)
+{
+    Board board = match.CurrentBoard();
+    const MoveOutcome outcome = StepForward(board, FindPiece(board, player.id));
+    ApplyMoves(match, board, outcome);
+    return outcome.made;
 }
 
 // The selected player turns a quarter: counter-clockwise for left, clockwise for right.
 void TurnPlayer(GameTitle& match, Unit& player, int quarters)
 {
-    player.facing = (player.facing + quarters) % 4;
+    Board board = match.CurrentBoard();
+    const int piece = FindPiece(board, player.id);
+    const MoveOutcome outcome = TurnPiece(board, piece, quarters);
+    player.facing = board.pieces[piece].facing;
     player.busy = TurnBusy;
     --match.movesLeft;
-    PlaySound(SoundRotate, 0.0f, CueVolume, CueSend, ColumnPan(player.column));
+    PlayCues(outcome);
+}
+
+// Selects a random player of the current team other than the one with exceptId.
+void SelectTeammate(GameTitle& match, std::uint32_t exceptId)
+{
+    const Board board = match.CurrentBoard();
+    int pieces[MaxPieces];
+    const int n = CollectTeammates(board, match.currentTeam, exceptId, pieces);
+    if (n > 0)
+    {
+        match.selectedId = board.pieces[pieces[Rand() % n]].id;
+    }
 }
 } // namespace
 
 float ColumnPan(int column)
 {
     return static_cast<float>((column - 2.5) * 0.3);
+}
+
+Board GameTitle::CurrentBoard() const
+{
+    Board board;
+    board.count = 0;
+    for (const auto& [id, unit] : units)
+    {
+        if (board.count == MaxPieces)
+        {
+            break; // more units than cells: the rest cannot stand on the board
+        }
+        board.pieces[board.count++] = {id,
+                                       static_cast<signed char>(unit.type),
+                                       static_cast<signed char>(unit.team),
+                                       static_cast<signed char>(unit.column),
+                                       static_cast<signed char>(unit.row),
+                                       static_cast<signed char>(unit.facing)};
+    }
+    return board;
 }
 
 void GameTitle::Step()
@@ -73,12 +121,7 @@ void GameTitle::Step()
     }
     if (selectedId == 0)
     {
-        std::uint32_t ids[MaxTeamUnits];
-        const int n = CollectTeam(*this, currentTeam, 0, ids);
-        if (n > 0)
-        {
-            selectedId = ids[Rand() % n];
-        }
+        SelectTeammate(*this, 0);
     }
     const auto selected = units.find(selectedId);
     if (selected != units.end() && movesLeft > 0)
@@ -92,7 +135,7 @@ void GameTitle::Step()
                 {
                     case ActionUp:
                     case ActionW:
-                        if (TryStep(player, player.facing, true, false, true, false))
+                        if (StepPlayer(*this, player))
                         {
                             --movesLeft;
                         }
@@ -125,58 +168,26 @@ void GameTitle::Step()
     }
 }
 
-Unit* GameTitle::FindUnitAt(int column, int row)
+void GameTitle::StepUnit(Unit& unit)
 {
-    for (auto& [id, unit] : units)
+    if (unit.type != UnitBall)
     {
-        if (unit.column == column && unit.row == row && UnitTypes[unit.type].solid)
-        {
-            return &unit;
-        }
+        return; // players follow the keys alone
     }
-    return nullptr;
-}
-
-bool GameTitle::TryStep(Unit& unit, int direction, bool mayPush, bool forced, bool ownStep,
-                        bool pushSound)
-{
-    const int dx = DirectionColumn[direction & 3];
-    const int dy = DirectionRow[direction & 3];
-    const int column = unit.column + dx;
-    const int row = unit.row + dy;
-    if (mayPush && !forced)
+    if (unit.busy > 0)
     {
-        Unit* blocker = FindUnitAt(column, row);
-        if (blocker != nullptr && !TryStep(*blocker, direction, true, false, false, ownStep))
-        {
-            if (blocker->type != UnitBall || !ownStep)
-            {
-                return false; // the line in front is stuck
-            }
-            TryStep(unit, direction, false, true, false, false);
-            TryStep(*blocker, direction + 2, false, true, false, false);
-            PlayEffect(SoundSwap, CueVolume, ColumnPan(column));
-            return true;
-        }
+        settleTimer = std::max(settleTimer, unit.busy + BallRestMargin);
+        return;
     }
-    if (column < 0 || row < 0 || column >= BoardColumns || row >= BoardRows)
+    if (!IsGoalRow(unit.row))
     {
-        return false; // the edge of the board
+        return;
     }
-    unit.slideX = SlideForMove(unit, dx);
-    unit.slideY = SlideForMove(unit, dy);
-    unit.column = column;
-    unit.row = row;
-    unit.busy = std::max(std::abs(unit.slideX), std::abs(unit.slideY)) + RestAfterMove;
-    if (ownStep)
-    {
-        PlayEffect(SoundStep, CueVolume, ColumnPan(column));
-    }
-    else if (pushSound)
-    {
-        PlayEffect(SoundPush, CueVolume, ColumnPan(column));
-    }
-    return true;
+    unit.life = -1;
+    ++teamScore[currentTeam];
+    respawnTimer = GoalPause;
+    settleTimer = GoalPause;
+    PlaySound(SoundScore, 0.0f, CueVolume, CueSend, 0.0f);
 }
 
 void GameTitle::SwitchTeammate()
@@ -186,12 +197,7 @@ void GameTitle::SwitchTeammate()
         return; // the turn's moves are spent
     }
     --movesLeft;
-    std::uint32_t ids[MaxTeamUnits];
-    const int n = CollectTeam(*this, currentTeam, selectedId, ids);
-    if (n > 0)
-    {
-        selectedId = ids[Rand() % n];
-    }
+    SelectTeammate(*this, selectedId);
 }
 
 void GameTitle::PassTurn()
@@ -206,51 +212,13 @@ void GameTitle::PassTurn()
 
 void GameTitle::RespawnBall()
 {
-    int cells[2][BallCellsMax][2];
-    int counts[2] = {0, 0};
-    for (int column = 0; column < BoardColumns; ++column)
-    {
-        for (int row = SpareBallRows[0]; row <= SpareBallRows[1]; ++row)
-        {
-            if (FindUnitAt(column, row) != nullptr)
-            {
-                continue;
-            }
-            const int list = row == BallRows[0] || row == BallRows[1] ? 0 : 1;
-            cells[list][counts[list]][0] = column;
-            cells[list][counts[list]][1] = row;
-            ++counts[list];
-        }
-    }
-    const int list = counts[0] > 0 ? 0 : 1;
-    if (counts[list] == 0)
+    int cells[MaxBallCells][2];
+    const int n = CollectBallCells(CurrentBoard(), cells);
+    if (n == 0)
     {
         return; // no free cell in the middle of the board
     }
-    const int* cell = cells[list][Rand() % counts[list]];
+    const int* cell = cells[Rand() % n];
     AddUnit(UnitBall, -1, cell[0], cell[1]);
     PlaySound(SoundBall, 0.0f, BallVolume, CueSend, 0.0f);
-}
-
-void BallStep(Unit& ball, GameState& scene)
-{
-    GameTitle* match = dynamic_cast<GameTitle*>(&scene);
-    if (match == nullptr)
-    {
-        return; // a ball outside a match has no rules
-    }
-    if (ball.busy > 0)
-    {
-        match->settleTimer = std::max(match->settleTimer, ball.busy + BallRestMargin);
-        return;
-    }
-    if (!IsGoalRow(ball.row))
-    {
-        return;
-    }
-    ball.life = -1;
-    ++match->teamScore[match->currentTeam];
-    match->respawnTimer = GoalPause;
-    match->settleTimer = GoalPause;
-    PlaySound(SoundScore, 0.0f, CueVolume, CueSend, 0.0f);
 }

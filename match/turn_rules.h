@@ -1,9 +1,6 @@
-// The rules of a match step: stepping, turning, pushing, swapping with the ball, goals,
-// the passing of the turn and the win.
+// The turn of a match: the selected player acting on the held keys, the ball's goal, the
+// passing of the turn, the new ball and the win, with their timers and sounds.
 #pragma once
-
-class GameState;
-struct Unit;
 
 constexpr int GoalsToWin = 5;     // the first team with this many goals wins
 constexpr int TurnBusy = 12;      // steps a quarter turn keeps the player busy
@@ -14,19 +11,5 @@ constexpr int GoalPause = 32;     // steps from a goal to the next ball and, wit
 constexpr int MinMoves = 4;       // moves of a turn, drawn from 4..9
 constexpr int MoveChoices = 6;
 
-constexpr float BallVolume = 0.2f; // a new ball's sound
-constexpr float CueVolume = 0.4f;  // every other sound of the match
-constexpr float CueSend = 0.6f;    // share of every match sound fed into the echo
-
-// The step of each direction 0..3 (+x, +y, -x, -y) in board cells.
-constexpr int DirectionColumn[4] = {1, 0, -1, 0};
-constexpr int DirectionRow[4] = {0, 1, 0, -1};
-
 // Stereo position of a sound made on a board column: -0.75 at column 0 to 0.75 at 5.
 float ColumnPan(int column);
-
-// The ball's own rule, run by the scene's step before its busy time counts down: while
-// it slides it holds the turn open; at rest on row 0 or row 7 it scores for the team whose
-// turn it is, leaves the board with its burst, and starts the pause before the next ball.
-// Outside a match it does nothing.
-void BallStep(Unit& ball, GameState& scene);

@@ -3,11 +3,9 @@
 
 #include "display/canvas.h"
 #include "platform/rand.h"
-#include "scene/game_state.h"
-#include "scene/sprites.h"
-#include "scene/unit_types.h"
-#include "scene/units.h"
+#include "scene/board_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -15,13 +13,13 @@ namespace
 constexpr double FullTurn = 6.2831854820251465; // radians in a turn, as a single-precision value
 constexpr int Directions = 360;                 // directions a fragment may fly in
 
-void Inert(Effect&, GameState&) {}
+void Inert(Effect&) {}
 
-void DrawNothing(const Effect&, GameState&) {}
+void DrawNothing(const Effect&) {}
 
 // A random direction and, on each axis separately, a random speed of up to 16/64 cell
 // per step. Three draws: direction, x speed, y speed.
-void Burst(Effect& effect, GameState&)
+void Burst(Effect& effect)
 {
     const int k = Rand() % Directions;
     const float angle = static_cast<float>(k * FullTurn / Directions);
@@ -33,7 +31,23 @@ void Burst(Effect& effect, GameState&)
     effect.dy = static_cast<int>(cosine * speedY * 0.125);
 }
 
-void PlotFragment(const Effect& effect, GameState&)
+// Whether the sprite's first n rows and columns hold a pixel that is not transparent.
+bool HasOpaquePixel(const Sprite& sprite, int n)
+{
+    for (int row = 0; row < n; ++row)
+    {
+        for (int column = 0; column < n; ++column)
+        {
+            if (sprite.pixels[row][column] != 0)
+            {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void PlotFragment(const Effect& effect)
 {
     PlotCell(effect.x / SubCell + BoardLeft, effect.y / SubCell,
              static_cast<unsigned char>(effect.colour));
@@ -47,12 +61,15 @@ const EffectKind EffectKinds[EffectKindCount] = {
     {Burst, Inert, PlotFragment, 1.0f, 0.01f}, // EffectDebris
 };
 
-void SpawnDebris(GameState& scene, const Unit& unit)
+void SpawnDebris(std::list<Effect>& effects, int kind, int count, const Sprite& sprite, int x,
+                 int y)
 {
-    const UnitType& type = UnitTypes[unit.type];
-    const Sprite& sprite = Sprites[UnitSprite(unit)];
-    const int n = sprite.size;
-    for (int made = 0; made < type.debrisCount;)
+    const int n = std::min<int>(sprite.size, SpriteGrid);
+    if (!HasOpaquePixel(sprite, n))
+    {
+        return; // nothing to take a colour from: no fragments rather than a search without end
+    }
+    for (int made = 0; made < count;)
     {
         const int row = Rand() % n;
         const int column = Rand() % n;
@@ -61,21 +78,21 @@ void SpawnDebris(GameState& scene, const Unit& unit)
         {
             continue; // transparent: draw again
         }
-        Effect& effect = scene.effects.emplace_back();
-        effect.kind = type.debrisKind;
-        effect.x = unit.x / SubCell * SubCell;
-        effect.y = unit.y / SubCell * SubCell;
+        Effect& effect = effects.emplace_back();
+        effect.kind = kind;
+        effect.x = x / SubCell * SubCell;
+        effect.y = y / SubCell * SubCell;
         effect.dx = 0;
         effect.dy = 0;
         effect.colour = colour;
         effect.dead = false;
-        effect.life = EffectKinds[effect.kind].initialLife;
-        EffectKinds[effect.kind].init(effect, scene);
+        effect.life = EffectKinds[kind].initialLife;
+        EffectKinds[kind].init(effect);
         ++made;
     }
 }
 
-void UpdateEffect(Effect& effect, GameState& scene)
+void UpdateEffect(Effect& effect)
 {
     const EffectKind& kind = EffectKinds[effect.kind];
     effect.life -= kind.decay;
@@ -105,13 +122,5 @@ void UpdateEffect(Effect& effect, GameState& scene)
     {
         effect.dead = true;
     }
-    kind.update(effect, scene);
-}
-
-void GameState::DrawEffects()
-{
-    for (const Effect& effect : effects)
-    {
-        EffectKinds[effect.kind].draw(effect, *this);
-    }
+    kind.update(effect);
 }

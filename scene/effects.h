@@ -1,8 +1,9 @@
 // Short-lived particles: the fragments a unit bursts into when it leaves the board.
 #pragma once
 
-class GameState;
-struct Unit;
+#include "scene/sprites.h"
+
+#include <list>
 
 // Position limits of an effect, in 1/64 canvas cell from the board's origin; an effect
 // that runs into one is held there and expires.
@@ -29,24 +30,25 @@ struct Effect
 
 struct EffectKind
 {
-    void (*init)(Effect& effect, GameState& scene);       // once, at creation
-    void (*update)(Effect& effect, GameState& scene);     // every step after the common update
-    void (*draw)(const Effect& effect, GameState& scene); // every frame, dead or not
-    float initialLife;                                    // life of a new effect
-    float decay;                                          // life lost per step
+    void (*init)(Effect& effect);       // once, at creation
+    void (*update)(Effect& effect);     // every step after the common update
+    void (*draw)(const Effect& effect); // every frame, dead or not
+    float initialLife;                  // life of a new effect
+    float decay;                        // life lost per step
 };
 
 // Read-only for the whole run.
 extern const EffectKind EffectKinds[EffectKindCount];
 
-// Bursts a leaving unit into its type's debrisCount fragments of its debrisKind, appended
-// to the scene's effects. Each takes the colour of a random opaque pixel of the unit's
-// sprite (two draws, row then column, repeated on a transparent pixel) and starts on the
-// canvas cell of the unit's centre; the kind's init then gives it a direction. Called by
-// the scene's removal pass.
-void SpawnDebris(GameState& scene, const Unit& unit);
+// Bursts a leaving unit into count fragments of the kind, appended to effects. Each takes
+// the colour of a random opaque pixel of the sprite (two draws, row then column, repeated on
+// a transparent pixel) and starts on the canvas cell of (x, y), the unit's centre in 1/64
+// cell; the kind's init then gives it a direction. A sprite without an opaque pixel bursts
+// into nothing. Called by the scene's removal pass.
+void SpawnDebris(std::list<Effect>& effects, int kind, int count, const Sprite& sprite, int x,
+                 int y);
 
 // One step of an effect that is not dead: life falls by the decay, the position moves
 // by the velocity and is held inside the area (leaving it kills the effect), the effect
 // dies once its life is no more than one decay, and then its kind's update runs.
-void UpdateEffect(Effect& effect, GameState& scene);
+void UpdateEffect(Effect& effect);

@@ -2,6 +2,7 @@
 #include "scene/game_state.h"
 
 #include "display/font.h"
+#include "scene/sprites.h"
 #include "scene/unit_types.h"
 
 namespace
@@ -27,7 +28,7 @@ void GameState::Step()
         {
             continue; // leaves in this step's removal pass
         }
-        UnitTypes[unit.type].stepOp(unit, *this);
+        StepUnit(unit);
         if (unit.busy > 0)
         {
             --unit.busy;
@@ -42,7 +43,7 @@ void GameState::Step()
             it = effects.erase(it);
             continue;
         }
-        UpdateEffect(*it, *this);
+        UpdateEffect(*it);
         ++it;
     }
     if (gameOver)
@@ -58,6 +59,8 @@ void GameState::Step()
     }
     ++stepCount;
 }
+
+void GameState::StepUnit(Unit&) {}
 
 void GameState::Draw()
 {
@@ -108,4 +111,66 @@ void GameState::DrawEndText()
         return;
     }
     DrawText("game over", 64 - TextWidth("game over"), ResultY, ResultColour, ResultScale);
+}
+
+Unit& GameState::AddUnit(int type, int team, int column, int row)
+{
+    const std::uint32_t id = nextUnitId++;
+    Unit& unit = units[id];
+    unit.id = id;
+    unit.type = type;
+    unit.team = team;
+    unit.column = column;
+    unit.row = row;
+    unit.slideX = 0;
+    unit.slideY = 0;
+    unit.busy = 0;
+    unit.life = UnitTypes[type].life;
+    unit.facing = team == 1 ? 2 : 0;
+    unit.x = CellSide * SubCell * column + CellSide / 2 * SubCell;
+    unit.y = CellSide * SubCell * row + CellSide / 2 * SubCell;
+    return unit;
+}
+
+void GameState::DrawUnits()
+{
+    for (const auto& [id, unit] : units)
+    {
+        DrawSprite(UnitSprite(unit), unit.x / SubCell + BoardLeft, unit.y / SubCell, unit.facing,
+                   unit.team);
+    }
+}
+
+void GameState::RemoveDeadUnits()
+{
+    for (auto it = units.begin(); it != units.end();)
+    {
+        Unit& unit = it->second;
+        if (unit.life > 0)
+        {
+            ++it;
+            continue;
+        }
+        if (unit.life == 0)
+        {
+            unit.life = -1; // one more step on the board
+            ++it;
+            continue;
+        }
+        const UnitType& type = UnitTypes[unit.type];
+        if (type.debrisKind != EffectNone && type.debrisCount > 0)
+        {
+            SpawnDebris(effects, type.debrisKind, type.debrisCount, Sprites[UnitSprite(unit)],
+                        unit.x, unit.y);
+        }
+        it = units.erase(it);
+    }
+}
+
+void GameState::DrawEffects()
+{
+    for (const Effect& effect : effects)
+    {
+        EffectKinds[effect.kind].draw(effect);
+    }
 }

@@ -1,5 +1,5 @@
 // The scene the shell runs during a match: its units, effects, held keys, scores and the
-// end of the match, behind the seven operations the shell and the match call.
+// end of the match, behind the operations the shell calls and the match replaces.
 #pragma once
 
 #include "scene/effects.h"
@@ -24,12 +24,15 @@ public:
     GameState();
     virtual ~GameState();
 
-    // One simulation step: each unit on the board runs its type's rule, counts its busy
-    // time down and slides; units whose life ran out leave and burst into debris; dead
+    // One simulation step: each unit on the board runs StepUnit, counts its busy time
+    // down and slides; units whose life ran out leave and burst into debris; dead
     // effects are deleted and the others updated (new debris included); once the match
     // is decided the end countdown runs and sets finished when it reaches 0; stepCount
     // grows by one.
     virtual void Step();
+    // A unit's own rule, once per step while its life is not negative, before its busy time
+    // counts down. A plain scene has none; the match gives the ball its rule.
+    virtual void StepUnit(Unit& unit);
     // Effects, then units, then the result text.
     virtual void Draw();
     // Every effect in creation order, those that died in the last step included.

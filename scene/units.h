@@ -1,14 +1,9 @@
-// The pieces on the board: the unit record, the board's geometry and how a unit glides
-// into its cell after a move.
+// The pieces on the board: the unit record and how a unit glides into its cell after a move.
 #pragma once
 
-#include <cstdint>
+#include "scene/board_geometry.h"
 
-constexpr int BoardColumns = 6; // board cells across, columns 0..5
-constexpr int BoardRows = 8;    // board cells up, rows 0..7
-constexpr int BoardLeft = 28;   // canvas column of the board's left edge
-constexpr int CellSide = 12;    // canvas cells per board cell side
-constexpr int SubCell = 64;     // position units per canvas cell
+#include <cstdint>
 
 // One piece on the board: the ball or a player.
 struct Unit

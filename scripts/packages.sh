@@ -30,5 +30,5 @@ GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-m
 
 # What ./test needs on top: unit tests, the virtual screen and key presses, clang with its
 # sanitizer and fuzzer runtimes, sox to make damaged sample files, and the desktop entry
-# checker for the installed package.
-TEST_PACKAGES="libgtest-dev xvfb xauth xdotool clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils"
+# checker for the installed package, and python3 for the check of the code's shape.
+TEST_PACKAGES="python3 libgtest-dev xvfb xauth xdotool clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils"

@@ -2,6 +2,7 @@
 // and the sprites' quarter turns and team colours.
 #include "display/canvas.h"
 #include "platform/rand.h"
+#include "scene/effects.h"
 #include "scene/game_state.h"
 #include "scene/sprites.h"
 #include "scene/unit_types.h"
@@ -59,6 +60,18 @@ TEST(GameState, UnitsLeaveInABurstOfTheirColoursFromTheirCellAndNeverGiveTheirId
     scene.Step();
     EXPECT_TRUE(scene.units.empty() && scene.effects.size() == 32u + 16u);
     EXPECT_EQ(3u, scene.AddUnit(UnitBall, -1, 0, 0).id); // ids are never reused
+}
+
+TEST(GameState, ASpriteWithNothingToShowBurstsIntoNothing)
+{
+    for (int size : {12, 0})
+    {
+        Sprite empty{};
+        empty.size = static_cast<signed char>(size); // all transparent, or no square at all
+        std::list<Effect> effects;
+        SpawnDebris(effects, EffectDebris, 16, empty, 640, 640);
+        EXPECT_TRUE(effects.empty()) << size;
+    }
 }
 
 TEST(GameState, FragmentDiesAtTheAreasEdgeOrInItsHundredthUpdate)

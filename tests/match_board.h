@@ -47,8 +47,9 @@ inline void SetBoard(GameTitle& match, const Rows& rows, int column, int row, in
     match.movesLeft = moves;
     match.turnBanner = false;
     match.heldCount = match.settleTimer = match.respawnTimer = 0;
-    const Unit* selected = match.FindUnitAt(column, row);
-    match.selectedId = selected != nullptr ? selected->id : 0;
+    const Board board = match.CurrentBoard();
+    const int selected = PieceAt(board, column, row);
+    match.selectedId = selected >= 0 ? board.pieces[selected].id : 0;
 }
 
 // The board's row as SetBoard reads it.
@@ -91,7 +92,7 @@ struct SoundEar
         SamplesLoaded.store(false);
     }
 
-    // The sounds queued so far, oldest first: the number, "@column" when panned to a
+    // The sounds queued so far, oldest first: the name, "@column" when panned to a
     // board column, and "!" when the pan, volume or echo share is not one of the game's.
     // A voice's pan is the request's negated plus 0..15/128, its volume the request's
     // times 1.5..1.6.
@@ -109,7 +110,7 @@ struct SoundEar
             const float boost = voice.volume / (voice.sound == SoundBall ? BallVolume : CueVolume);
             const bool level = jitter > -1e-4f && jitter < 0.118f && boost > 1.4999f &&
                                boost < 1.6024f && voice.send == CueSend;
-            heard += (i > 0 ? " " : "") + std::to_string(voice.sound) +
+            heard += (i > 0 ? " " : "") + std::string(SampleNames[voice.sound - FirstSampleSound]) +
                      (centred ? "" : "@" + std::to_string(column)) + (level ? "" : "!");
         }
         return heard;

@@ -12,11 +12,13 @@ TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
     const char* cases[][3] = {
         // Row 3 before and after the player at '>' steps right, and the sounds: only the
         // unit right in front of the player says "push".
-        {">.....", ".>....", "38@1"},      {".....>", ".....>", ""}, // open cell; the edge
-        {">^Do..", ".>^Do.", "35@2 38@1"}, {"..>RUo", "..>RUo", ""}, // a line; one at the edge
-        {"...>Uo", "...>Uo", ""},     // a stuck ball inside a line is never swapped
-        {"....>o", "....o>", "40@5"}, // a stuck ball changes places with the player
-        {"...>oR", "...o>R", "40@4"}, // also in front of a stuck line
+        {">.....", ".>....", "step@1"},
+        {".....>", ".....>", ""}, // open cell; the edge
+        {">^Do..", ".>^Do.", "push@2 step@1"},
+        {"..>RUo", "..>RUo", ""},       // a line; one at the edge
+        {"...>Uo", "...>Uo", ""},       // a stuck ball inside a line is never swapped
+        {"....>o", "....o>", "swap@5"}, // a stuck ball changes places with the player
+        {"...>oR", "...o>R", "swap@4"}, // also in front of a stuck line
     };
     for (const auto& [before, after, sounds] : cases)
     {
@@ -30,7 +32,7 @@ TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
         for (const auto& [id, unit] : match.units)
         {
             // Whatever moved glides from its old cell, a swapped ball the other way.
-            const int slide = unit.busy == 0 ? 0 : unit.team < 0 && sounds[0] == '4' ? 7 : -7;
+            const int slide = unit.busy == 0 ? 0 : unit.team < 0 && sounds[1] == 'w' ? 7 : -7;
             EXPECT_TRUE(unit.slideX == slide && (unit.busy == 0 || unit.busy == 13)) << before;
         }
     }
@@ -78,7 +80,8 @@ TEST(TurnRules, BallAtRestInAGoalRowScoresForTheTeamOnTurnAndTheFifthGoalWins)
         const Unit& last = match.units.rbegin()->second;
         EXPECT_TRUE(goals == 4 ||
                     (last.type == UnitBall && std::min(last.row, 7 - last.row) == 3 - full));
-        EXPECT_EQ(goals == 4 ? "35@2 38@2 36 34" : "35@2 38@2 36 33 34", ear.Heard());
+        EXPECT_EQ(goals == 4 ? "push@2 step@2 score end" : "push@2 step@2 score ball end",
+                  ear.Heard());
     }
 }
 
@@ -90,10 +93,10 @@ TEST(TurnRules, TurnPassesOncePlayerAndBallHaveSettled)
         int action, steps;
         const char* sounds;
     } cases[] = {
-        {"......", ActionUp, 14, "38@2 34"},     // after a last step
-        {"......", ActionA, 12, "39@2 34"},      // after a last turn
-        {"......", ActionS, 6, "34"},            // after a last switch by a player at rest
-        {"..o...", ActionW, 16, "35@2 38@2 34"}, // not while the ball slides
+        {"......", ActionUp, 14, "step@2 end"},       // after a last step
+        {"......", ActionA, 12, "rotate@2 end"},      // after a last turn
+        {"......", ActionS, 6, "end"},                // after a last switch by a player at rest
+        {"..o...", ActionW, 16, "push@2 step@2 end"}, // not while the ball slides
     };
     for (const auto& c : cases)
     {
@@ -154,7 +157,7 @@ TEST(MatchSetup, SevenUnitsInTheirRowPairsAndTeamColumnsBallBesideTheWaitingTeam
         PaletteTick = 500;
         SoundEar ear;
         GameTitle match;
-        EXPECT_TRUE(ear.Heard() == "33" && PaletteTick == 0 && match.turnBanner);
+        EXPECT_TRUE(ear.Heard() == "ball" && PaletteTick == 0 && match.turnBanner);
         EXPECT_TRUE(match.selectedId == 0 && match.settleTimer == 0 && match.respawnTimer == 0);
         ASSERT_TRUE(match.movesLeft >= 4 && match.movesLeft <= 9 && match.units.size() == 7u);
         const Unit& ball = match.units.at(1);
@@ -197,7 +200,7 @@ TEST(Controls, FirstKeyOnlyTakesTheBannerAwayAndSwitchKeysSpendAMoveAtOnce)
         {
             match.Step();
         }
-        EXPECT_TRUE(ear.Heard() == "37" && !match.turnBanner && match.movesLeft == 2 &&
+        EXPECT_TRUE(ear.Heard() == "start" && !match.turnBanner && match.movesLeft == 2 &&
                     match.selectedId == first && RowOf(match, 3) == "..>...");
         match.KeyDown(ActionUp); // the next press acts
         match.Step();

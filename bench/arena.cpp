@@ -1,0 +1,163 @@
+// The computer opponent's strength: seeded matches between policies at the keys of the real
+// match scene, with win rates, their 95 % intervals and the time per decision.
+//
+//   arena [matches] [first seed]      (default 1000 matches per pairing, seed 1)
+//
+// Pairings: the computer against a random player (uniform over the four moves), against a
+// greedy one (a goal in one move if it has one, else towards the ball), and against itself
+// with the computer under test on either side. Sides alternate between matches, and the
+// match's own draw decides which team begins.
+#include "audio/sample_bank.h"
+#include "computer/pace.h"
+#include "match/game_title.h"
+#include "platform/rand.h"
+#include "scene/unit_types.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace
+{
+constexpr long MaxMatchSteps = 400000; // a match still going after 2 hours is a draw
+
+std::uint64_t ArenaState = 1; // the random player's own generator, not the match's
+
+ComputerMove RandomMove(const Board&, int, int)
+{
+    ArenaState = ArenaState * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<ComputerMove>((ArenaState >> 33) % ComputerMoveCount);
+}
+
+// One move ahead: a forward step that scores, else towards the ball, turning when the step
+// ahead leads away from it or is blocked.
+ComputerMove GreedyMove(const Board& board, int selected, int)
+{
+    Board next = board;
+    const MoveOutcome outcome = StepForward(next, selected);
+    int ball = -1;
+    for (int i = 0; i < next.count; ++i)
+    {
+        ball = next.pieces[i].type == UnitBall ? i : ball;
+    }
+    if (outcome.made && ball >= 0 && IsGoalRow(next.pieces[ball].row))
+    {
+        return MoveForward;
+    }
+    if (ball < 0)
+    {
+        return MoveLeft; // nothing to go for
+    }
+    const Piece& me = board.pieces[selected];
+    const Piece& target = board.pieces[ball];
+    const int dx = target.column - me.column;
+    const int dy = target.row - me.row;
+    const auto towards = [&](int facing)
+    { return DirectionColumn[facing] * dx > 0 || DirectionRow[facing] * dy > 0; };
+    if (towards(me.facing) && outcome.made)
+    {
+        return MoveForward;
+    }
+    if (towards((me.facing + 1) & 3))
+    {
+        return MoveLeft;
+    }
+    return MoveRight;
+}
+
+std::vector<double> DecisionMicros;
+
+ComputerMove TimedChooseMove(const Board& board, int selected, int movesLeft)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const ComputerMove move = ChooseMove(board, selected, movesLeft);
+    const std::chrono::duration<double, std::micro> spent =
+        std::chrono::steady_clock::now() - start;
+    DecisionMicros.push_back(spent.count());
+    return move;
+}
+
+// Plays one match; returns the winning team, or -1 for a draw.
+int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
+{
+    SeedRand(seed);
+    GameTitle match;
+    ComputerPlayer players[2] = {MakeComputerPlayer(0, team0), MakeComputerPlayer(1, team1)};
+    match.Step();
+    for (long step = 0; step < MaxMatchSteps && !match.finished; ++step)
+    {
+        TickComputerPlayer(players[0], match);
+        TickComputerPlayer(players[1], match);
+        match.Step();
+    }
+    return match.finished ? match.winner : -1;
+}
+
+struct Pairing
+{
+    const char* name;
+    MovePolicy tested; // the computer under test
+    MovePolicy opponent;
+};
+
+// Wilson's 95 % interval of a share.
+void Interval(double wins, double n, double& low, double& high)
+{
+    const double z = 1.959964, p = wins / n;
+    const double centre = (p + z * z / (2 * n)) / (1 + z * z / n);
+    const double half = z * std::sqrt(p * (1 - p) / n + z * z / (4 * n * n)) / (1 + z * z / n);
+    low = centre - half;
+    high = centre + half;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int matches = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const unsigned firstSeed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1;
+    SamplesLoaded.store(false); // no sounds: the match plays the same without them
+    const Pairing pairings[] = {
+        {"computer vs random", TimedChooseMove, RandomMove},
+        {"computer vs greedy", TimedChooseMove, GreedyMove},
+        {"computer vs itself", TimedChooseMove, ChooseMove},
+    };
+    std::printf("| pairing | matches | computer wins | draws | win rate | 95 %% interval | "
+                "as team 0 | as team 1 |\n|---|---|---|---|---|---|---|---|\n");
+    for (const Pairing& pairing : pairings)
+    {
+        int wins = 0, draws = 0, winsAs[2] = {0, 0};
+        for (int m = 0; m < matches; ++m)
+        {
+            const int side = m % 2; // the computer under test plays this team
+            const int winner =
+                PlayMatch(firstSeed + m, side == 0 ? pairing.tested : pairing.opponent,
+                          side == 0 ? pairing.opponent : pairing.tested);
+            wins += winner == side;
+            winsAs[side] += winner == side;
+            draws += winner < 0;
+        }
+        double low = 0, high = 0;
+        Interval(wins, matches, low, high);
+        std::printf("| %s | %d | %d | %d | %.1f %% | %.1f-%.1f %% | %d of %d | %d of %d |\n",
+                    pairing.name, matches, wins, draws, 100.0 * wins / matches, 100 * low,
+                    100 * high, winsAs[0], (matches + 1) / 2, winsAs[1], matches / 2);
+        std::fflush(stdout);
+    }
+    std::sort(DecisionMicros.begin(), DecisionMicros.end());
+    const auto at = [](double share)
+    { return DecisionMicros[static_cast<std::size_t>(share * (DecisionMicros.size() - 1))]; };
+    double sum = 0;
+    for (double t : DecisionMicros)
+    {
+        sum += t;
+    }
+    std::printf("\nProcessor time per decision of the computer under test over %zu decisions: mean "
+                "%.0f us, "
+                "median %.0f us, 99th percentile %.0f us, longest %.0f us\n",
+                DecisionMicros.size(), sum / DecisionMicros.size(), at(0.5), at(0.99),
+                DecisionMicros.back());
+    return 0;
+}

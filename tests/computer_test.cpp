@@ -1,0 +1,151 @@
+// Tests of the computer opponent: its choices on boards where one answer is right, its pace at
+// the keys, and that its thinking leaves the match's random draws alone.
+#include "computer/pace.h"
+#include "match/controls.h"
+#include "match_board.h"
+#include "platform/rand.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+// The board of the rows, team 0 to move with the player on (column, row) selected.
+Board BoardOf(const Rows& rows, int column, int row, int& selected)
+{
+    GameTitle match;
+    SetBoard(match, rows, column, row);
+    const Board board = match.CurrentBoard();
+    selected = PieceAt(board, column, row);
+    return board;
+}
+} // namespace
+
+TEST(Planner, FewestMovesToAScoringPush)
+{
+    const struct
+    {
+        Rows rows;
+        int column, row, moves;
+    } cases[] = {
+        {{{3, "..>..."}, {1, "..o..."}}, 2, 3, 3},                 // turn, step, push
+        {{{3, "..v..."}, {2, "..R..."}, {1, "..o..."}}, 2, 3, 1},  // the line goes with the ball
+        {{{2, "..v..."}, {1, "..o..."}, {0, "..R..."}}, 2, 2, 99}, // nowhere to push it to
+        {{{0, "....^."}, {2, "....o."}}, 4, 0, 6},                 // up the column to row 7
+    };
+    for (const auto& c : cases)
+    {
+        int selected = 0;
+        const Board board = BoardOf(c.rows, c.column, c.row, selected);
+        EXPECT_EQ(c.moves, std::min(MovesToScore(board, selected), 99)) << c.moves;
+    }
+}
+
+TEST(Planner, ScoresWhenItCanAndElseLeavesNoPushToAGoal)
+{
+    const struct
+    {
+        Rows rows;
+        int column, row, moves;
+        ComputerMove move;
+    } cases[] = {
+        // Three moves score: turn right, step down, push the ball into row 0.
+        {{{7, "L....L"}, {3, "..>..."}, {1, "..o..."}}, 2, 3, 3, MoveRight},
+        // Team 1's player above the ball pushes it in with one move: push it away, over a
+        // piece of team 0 that keeps it from going down.
+        {{{7, "L....."}, {2, "...D.."}, {1, "..>o.."}, {0, "....^."}}, 2, 1, 1, MoveForward},
+        // The same at the edge, where the step changes places with the ball.
+        {{{7, "L....."}, {2, ".....D"}, {1, "....>o"}, {0, "....^."}}, 4, 1, 1, MoveForward},
+    };
+    for (const auto& c : cases)
+    {
+        InitPlanner();
+        int selected = 0;
+        const Board board = BoardOf(c.rows, c.column, c.row, selected);
+        EXPECT_EQ(c.move, ChooseMove(board, selected, c.moves)) << c.column;
+    }
+}
+
+TEST(ComputerPlayer, TakesItsBannerAfterASecondThenOneMoveAKeyGapApart)
+{
+    SeedRand(4);
+    InitPlanner();
+    GameTitle match;
+    ComputerPlayer computers[2] = {MakeComputerPlayer(0), MakeComputerPlayer(1)};
+    match.Step();
+    int turns = 0;
+    int since = 0; // steps since the turn began, or since the last move
+    for (int step = 0; turns < 6 && step < 5000; ++step)
+    {
+        const int team = match.currentTeam;
+        const bool banner = match.turnBanner;
+        const int moves = match.movesLeft;
+        const std::uint32_t selected = match.selectedId;
+        TickComputerPlayer(computers[0], match);
+        TickComputerPlayer(computers[1], match);
+        match.Step();
+        ++since;
+        ASSERT_LE(match.heldCount, 1); // one key at a time
+        if (match.currentTeam != team)
+        {
+            EXPECT_EQ(0, moves) << step; // every move of the turn was spent
+            ++turns;
+            since = 0;
+        }
+        else if (banner && !match.turnBanner)
+        {
+            EXPECT_EQ(BannerWaitSteps + 1, since) << step; // about a second
+            since = 0;
+        }
+        else if (match.movesLeft != moves || match.selectedId != selected)
+        {
+            EXPECT_EQ(KeyGapSteps + 1, since) << step; // about 0.4 s
+            since = 0;
+        }
+    }
+    EXPECT_EQ(6, turns);
+}
+
+TEST(ComputerPlayer, ThinkingLeavesTheMatchsDrawsAloneAndEveryMatchEnds)
+{
+    // The moves the computer chose, replayed at the same pace without any thinking.
+    static std::vector<ComputerMove> chosen;
+    static std::size_t replayed = 0;
+    const MovePolicy record = [](const Board& board, int selected, int movesLeft)
+    {
+        chosen.push_back(ChooseMove(board, selected, movesLeft));
+        return chosen.back();
+    };
+    const MovePolicy replay = [](const Board&, int, int)
+    { return replayed < chosen.size() ? chosen[replayed++] : MoveLeft; };
+    std::string boards[2];
+    int draws[2] = {};
+    for (int run = 0; run < 2; ++run)
+    {
+        SeedRand(9);
+        InitPlanner();
+        GameTitle match;
+        const MovePolicy policy = run == 0 ? record : replay;
+        ComputerPlayer computers[2] = {MakeComputerPlayer(0, policy),
+                                       MakeComputerPlayer(1, policy)};
+        match.Step();
+        for (int step = 0; step < 100000 && !match.finished; ++step)
+        {
+            TickComputerPlayer(computers[0], match);
+            TickComputerPlayer(computers[1], match);
+            match.Step();
+        }
+        EXPECT_TRUE(match.finished);
+        for (int row = 0; row < BoardRows; ++row)
+        {
+            boards[run] += RowOf(match, row);
+        }
+        draws[run] = Rand();
+    }
+    EXPECT_GT(chosen.size(), 100u);
+    EXPECT_EQ(chosen.size(), replayed);
+    EXPECT_EQ(boards[0], boards[1]);
+    EXPECT_EQ(draws[0], draws[1]);
+}
