@@ -41,6 +41,7 @@ constexpr KeyTranslation KeyTranslations[] = {
     {SDLK_d, KeyD},
     {SDLK_ESCAPE, KeyEscape},
     {SDLK_PRINT, KeyPrintScreen},
+    {SDLK_1, Key1},
 };
 static_assert(sizeof KeyTranslations / sizeof KeyTranslations[0] == KeyOther);
 

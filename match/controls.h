@@ -17,6 +17,7 @@ enum Key
     KeyD,
     KeyEscape,      // leaves the match, or quits on the title screen
     KeyPrintScreen, // takes a screenshot
+    Key1,           // on the title screen: a match against the computer
     KeyOther,       // any other key
     KeyCount
 };
