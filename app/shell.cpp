@@ -12,6 +12,19 @@ bool MatchRunning = false;
 bool QuitRequested = false;
 unsigned SceneClock = 0;
 bool PrintScreenHeld = false;
+GameTitle* ComputerMatch = nullptr;
+ComputerPlayer Computer = MakeComputerPlayer(1);
+
+namespace
+{
+constexpr int ComputerTeam = 1; // the computer plays the right half, "player 2"
+
+// The computer's turn in a match against it: the person's keys do nothing.
+bool ComputersTurn()
+{
+    return ComputerMatch != nullptr && ComputerMatch->currentTeam == Computer.team;
+}
+} // namespace
 
 void ResetShell()
 {
@@ -46,10 +59,13 @@ KeyResponse HandleKeyDown(Key key)
     }
     if (MatchRunning)
     {
-        CurrentScene->KeyDown(FindAction(key));
+        if (!ComputersTurn())
+        {
+            CurrentScene->KeyDown(FindAction(key));
+        }
         return KeyResponse::None;
     }
-    StartMatch();
+    StartMatch(key == Key1);
     return KeyResponse::MatchStarted;
 }
 
@@ -82,13 +98,22 @@ void StartScene(GameState* scene)
     CurrentScene->Step();
 }
 
-void StartMatch()
+void StartMatch(bool againstComputer)
 {
-    StartScene(new GameTitle());
+    auto* match = new GameTitle();
+    if (againstComputer)
+    {
+        InitPlanner(); // its tables ready before the first step
+        match->computerTeam = ComputerTeam;
+        Computer = MakeComputerPlayer(ComputerTeam);
+        ComputerMatch = match;
+    }
+    StartScene(match);
 }
 
 void LeaveMatch()
 {
+    ComputerMatch = nullptr;
     MatchRunning = false;
     delete CurrentScene;
     CurrentScene = nullptr;
@@ -99,6 +124,10 @@ void StepScene(int steps)
     SceneClock += static_cast<unsigned>(steps);
     while (CurrentScene->stepCount < SceneClock)
     {
+        if (ComputerMatch != nullptr)
+        {
+            TickComputerPlayer(Computer, *ComputerMatch);
+        }
         CurrentScene->Step();
     }
     SceneClock = CurrentScene->stepCount;

@@ -2,16 +2,20 @@
 // iteration of the main loop between polling and drawing.
 #pragma once
 
+#include "computer/pace.h"
 #include "match/controls.h"
 
 class GameState;
+class GameTitle;
 
 // Shell state, main thread only.
-extern GameState* CurrentScene; // the live match, owned here; null on the title screen
-extern bool MatchRunning;       // a match scene exists and is shown
-extern bool QuitRequested;      // Escape on the title screen: the loop ends
-extern unsigned SceneClock;     // steps the scene is to have taken
-extern bool PrintScreenHeld;    // Print Screen is down: its repeats take no more screenshots
+extern GameState* CurrentScene;  // the live match, owned here; null on the title screen
+extern bool MatchRunning;        // a match scene exists and is shown
+extern bool QuitRequested;       // Escape on the title screen: the loop ends
+extern unsigned SceneClock;      // steps the scene is to have taken
+extern bool PrintScreenHeld;     // Print Screen is down: its repeats take no more screenshots
+extern GameTitle* ComputerMatch; // the running match when the computer plays in it, else null
+extern ComputerPlayer Computer;  // the computer's place at the keys in ComputerMatch
 
 // What the window side must do after a key press.
 enum class KeyResponse
@@ -28,24 +32,28 @@ void ResetShell();
 // A key went down: Escape leaves the match or, on the title screen, asks to quit;
 // Print Screen asks for one screenshot per press (the repeats of a held key, or of one
 // whose release waits behind a slow screenshot, take none); any other key goes to the
-// match as its action, or on the title screen starts a match (and is not passed on).
+// match as its action, or on the title screen starts a match (and is not passed on): the
+// key 1 a match against the computer, any other a match of two people. In the computer's
+// turn the person's keys do nothing.
 KeyResponse HandleKeyDown(Key key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// ActionOther; otherwise ignored, but for ending a press of Print Screen.
+// ActionOther; otherwise ignored, but for ending a press of Print Screen. (A key of the
+// computer's acts in the step right after its press, before a release could take it away.)
 void HandleKeyUp(Key key);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock
 // and steps the scene once at once. The shell owns and later deletes the scene.
 void StartScene(GameState* scene);
 
-// Starts a new match scene.
-void StartMatch();
+// Starts a new match scene; against the computer, which plays team 1, when asked.
+void StartMatch(bool againstComputer);
 
 // Destroys the match scene and returns to the title screen.
 void LeaveMatch();
 
-// Steps the scene until its step count has caught up with SceneClock + steps.
+// Steps the scene until its step count has caught up with SceneClock + steps; in a match
+// against the computer, the computer has its look at the keys before each step.
 void StepScene(int steps);
 
 // The steps of one iteration after polling: the match catches up and ends if it has

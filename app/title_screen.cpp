@@ -11,6 +11,8 @@ constexpr unsigned char TitleColour = 3; // brown
 constexpr unsigned char KeyColour = 9;   // red: the arrows
 constexpr unsigned char WordColour = 1;  // grey: what the arrows do
 constexpr int HelpLeft = 28;             // column where the key lines start
+constexpr int ComputerHintLeft = 97;     // "1 vs cpu", right of picture 0
+constexpr int ComputerHintRow = 40;
 } // namespace
 
 void DrawTitleScreen()
@@ -34,4 +36,8 @@ void DrawHelpText()
     DrawText("switch teammate", HelpLeft + TextWidth("& "), 9, WordColour, 1);
 
     DrawText("get ball to any goal to score", 7, 2, WordColour, 1);
+
+    // In the free band right of the picture: the key that starts a match against the computer.
+    DrawText("1", ComputerHintLeft, ComputerHintRow, KeyColour, 1);
+    DrawText("vs cpu", ComputerHintLeft + TextWidth("1 "), ComputerHintRow, WordColour, 1);
 }

@@ -60,4 +60,5 @@ public:
     bool turnBanner;          // the turn's banner is up and waits for a key
     int settleTimer;          // steps before the turn may pass, 0..
     int respawnTimer;         // steps until a new ball; 0 none pending, else 1..32
+    int computerTeam;         // the team the computer plays, shown as "cpu"; -1 none
 };

@@ -25,6 +25,8 @@ constexpr int BannerBottom = 40;              // lowest row of the banner's box
 constexpr unsigned char EvenStripeColour = 7; // panel columns with an even x
 constexpr unsigned char OddStripeColour = 8;  // panel columns with an odd x
 constexpr int BlinkBit = 8;                   // stepCount bit that blinks the marker's ring
+constexpr char ComputerName[] = "cpu";        // the computer's team in the banner and at the end
+constexpr int ComputerNameRow = 55;           // bottom row of its name over the result
 
 // The bottom zone reads from below, the top one from above: its word is the bottom
 // word turned by a half turn about the centre of the canvas.
@@ -111,8 +113,27 @@ void DrawBanner(const GameTitle& match)
     const int top = BannerBottom + BannerHeight - 1;
     FillRect(left, BannerBottom, right, top, TeamFrameColour(team));
     FillRect(left + 1, BannerBottom + 1, right - 1, top - 1, Black);
-    std::snprintf(TextScratch, TextScratchSize, "player %d turn", team + 1);
+    if (team == match.computerTeam)
+    {
+        std::snprintf(TextScratch, TextScratchSize, "%s turn", ComputerName);
+    }
+    else
+    {
+        std::snprintf(TextScratch, TextScratchSize, "player %d turn", team + 1);
+    }
     DrawText(TextScratch, cx - TextWidth(TextScratch) / 2, BannerTextRow, TeamTextColour(team), 1);
+}
+
+// At the end of a match against the computer, its name over its half, above the result.
+void DrawComputerName(const GameTitle& match)
+{
+    if (match.computerTeam < 0)
+    {
+        return; // two people played
+    }
+    const int centre = match.computerTeam == 0 ? 32 : 96;
+    DrawText(ComputerName, centre - TextWidth(ComputerName) / 2, ComputerNameRow,
+             TeamTextColour(match.computerTeam), 1);
 }
 
 // The end's dissolve turns cell n = 96x + y black once (7381 + 33333 n) mod 12288 is below
@@ -172,4 +193,5 @@ void GameTitle::Draw()
     }
     DrawDissolve(endCountdown);
     DrawEndText();
+    DrawComputerName(*this);
 }

@@ -4,6 +4,7 @@
 
 #include "audio/status_handoff.h"
 #include "display/palette.h"
+#include "match/game_title.h"
 #include "scene/game_state.h"
 
 #include <gtest/gtest.h>
@@ -126,4 +127,43 @@ TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishe
 
     RunSteps(0); // no step due: the palette rests, the status is still handed over
     EXPECT_EQ(PaletteTick, 4);
+}
+
+TEST_F(Shell, TheKeyOneStartsAMatchAgainstTheComputerWhoseTurnTakesNoKeysOfThePerson)
+{
+    HandleKeyDown(KeyOther);
+    EXPECT_EQ(ComputerMatch, nullptr); // two people
+    HandleKeyDown(KeyEscape);
+    ASSERT_EQ(HandleKeyDown(Key1), KeyResponse::MatchStarted);
+    ASSERT_TRUE(ComputerMatch != nullptr && ComputerMatch == CurrentScene);
+    GameTitle& match = *ComputerMatch;
+    EXPECT_EQ(1, match.computerTeam);
+    for (int turn = 0; turn < 2; ++turn)
+    {
+        if (match.currentTeam == 1)
+        {
+            HandleKeyDown(KeyCursorUp); // nothing: neither the banner nor a held key
+            EXPECT_TRUE(match.turnBanner && match.heldCount == 0);
+            for (int step = 0; step < 2000 && match.currentTeam == 1; ++step)
+            {
+                RunSteps(1);
+                HandleKeyDown(KeyCursorLeft);
+                HandleKeyUp(KeyCursorLeft);
+            }
+            EXPECT_EQ(0, match.currentTeam); // the computer spent its moves, the turn passed
+        }
+        else
+        {
+            HandleKeyDown(KeyOther); // the person's banner goes with the person's key
+            EXPECT_FALSE(match.turnBanner);
+            HandleKeyUp(KeyOther);
+            while (match.movesLeft > 0)
+            {
+                HandleKeyDown(KeyCursorDown); // spend the moves on switches
+            }
+            RunSteps(10);
+        }
+    }
+    HandleKeyDown(KeyEscape);
+    EXPECT_TRUE(ComputerMatch == nullptr && !MatchRunning);
 }

@@ -36,6 +36,15 @@ TEST(TitleScreen, LinesStandWhereTheLayoutPutsThem)
     DrawText("&", 28, 9, 9, 1);
     DrawText("switch teammate", 38, 9, 1, 1);
     DrawText("get ball to any goal to score", 7, 2, 1, 1);
+    // The hint for a match against the computer keeps to the free band right of the picture.
+    const std::vector<unsigned char> withoutHint = Canvas();
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        const int x = n / CanvasHeight, y = n % CanvasHeight;
+        EXPECT_TRUE(drawn[n] == withoutHint[n] || (x >= 96 && y >= 21 && y <= 70)) << x << "," << y;
+    }
+    DrawText("1", 97, 40, 9, 1);
+    DrawText("vs cpu", 104, 40, 1, 1);
     EXPECT_EQ(drawn, Canvas());
 }
 

@@ -7,6 +7,10 @@
 //       The screenshot shows a new match with its turn banner up as the core draws it with
 //       the working folder's pictures, for one team and a move count of 4 to 9, wherever
 //       the units stand.
+//   e2e_check state <screenshot.png> <width> <height>
+//       The screenshot shows a match: prints "team T moves M banner B", whose turn it is,
+//       the moves left and whether the turn's banner is up, read from the move count beside
+//       the board and the banner's frame.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //   e2e_check audio <stream.raw> <first second> <last second>
@@ -177,6 +181,43 @@ int CheckMatchStart()
     return 1;
 }
 
+// The turn a match screen shows: the move count in the panels as a new match of that team
+// with that many moves draws it, and the banner's frame when it is up.
+int CheckState()
+{
+    LoadPictures();
+    static unsigned char noBanner[CanvasCells];
+    static bool compared[CanvasCells];
+    for (int team = 0; team < TeamCount; ++team)
+    {
+        for (int moves = 0; moves < MinMoves + MoveChoices; ++moves)
+        {
+            DrawNewMatch(team, moves, false);
+            std::memcpy(noBanner, ScreenCells, sizeof noBanner);
+            for (int n = 0; n < CanvasCells; ++n)
+            {
+                const int x = n / CanvasHeight, y = n % CanvasHeight;
+                compared[n] = (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22;
+            }
+            if (Mismatches(compared, false) != 0)
+            {
+                continue;
+            }
+            DrawNewMatch(team, moves, true);
+            for (int n = 0; n < CanvasCells; ++n)
+            {
+                compared[n] =
+                    ScreenCells[n] != noBanner[n] && ScreenCells[n] == TeamFrameColour(team);
+            }
+            std::printf("team %d moves %d banner %d\n", team, moves,
+                        Mismatches(compared, false) == 0);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "no move count of a match\n");
+    return 1;
+}
+
 int CheckAudio(const char* path, double from, double to)
 {
     std::FILE* file = std::fopen(path, "rb");
@@ -219,7 +260,7 @@ int main(int argc, char** argv)
     }
     if (argc != 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|match-start|png|audio ...\n");
+        std::fprintf(stderr, "usage: e2e_check title|match-start|state|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
@@ -237,6 +278,10 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "match-start") == 0)
     {
         return CheckMatchStart();
+    }
+    if (std::strcmp(argv[1], "state") == 0)
+    {
+        return CheckState();
     }
     std::fprintf(stderr, "unknown check %s\n", argv[1]);
     return 2;

@@ -1,0 +1,58 @@
+#!/bin/sh
+# The key 1 starts a match against the computer. In its turn it takes the banner away and
+# spends its moves with no key pressed, while a burst of the person's keys spends none; then
+# the turn comes back to the person's team. Escape returns to the title screen.
+. "$(dirname "$0")/lib.sh"
+with_data
+start_screen
+start_game
+SHOTS=0
+# Sets STATE to the turn a fresh screenshot shows: "team T moves M banner B".
+take_state() {
+    press Print
+    wait_for_file "screen$SHOTS.png"
+    STATE=$("$CHECK" state "$RUN/screen$SHOTS.png" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") ||
+        fail "screen$SHOTS.png shows no match"
+    SHOTS=$((SHOTS + 1))
+}
+field() {
+    echo "$1" | awk -v k="$2" '{ for (i = 1; i < NF; ++i) if ($i == k) print $(i + 1) }'
+}
+press 1
+sleep 0.3
+seen_computer=0
+for _ in $(seq 40); do
+    take_state
+    now=$STATE
+    team=$(field "$now" team)
+    if [ "$team" = 0 ]; then
+        [ "$seen_computer" = 1 ] && break # the turn came back
+        # The person's turn: the banner goes, then every move is spent on switches.
+        press space
+        sleep 0.2
+        for _ in $(seq 10); do press Down; sleep 0.05; done
+        sleep 0.5
+        continue
+    fi
+    seen_computer=1
+    [ "$(field "$now" banner)" = 1 ] && { sleep 1.2; continue; }
+    moves=$(field "$now" moves)
+    for _ in $(seq 5); do press Down; done # the person's switches do nothing now
+    take_state
+    after=$STATE
+    [ "$(field "$after" team)" = 0 ] || [ "$(field "$after" moves)" -ge $((moves - 1)) ] ||
+        fail "the person's keys spent the computer's moves: $now, then $after"
+    sleep 1.5 # no key: the computer plays on
+    take_state
+    later=$STATE
+    [ "$(field "$later" team)" = 0 ] || [ "$(field "$later" moves)" -lt "$(field "$after" moves)" ] ||
+        fail "the computer did not move: $after, then $later"
+done
+[ "$seen_computer" = 1 ] && [ "$team" = 0 ] || fail "the turn did not go to the computer and back"
+press Escape
+sleep 0.3
+press Print
+wait_for_file "screen$SHOTS.png"
+check_title "$RUN/screen$SHOTS.png"
+press Escape
+expect_exit 0
