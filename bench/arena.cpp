@@ -84,6 +84,7 @@ ComputerMove TimedChooseMove(const Board& board, int selected, int movesLeft)
 int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
 {
     SeedRand(seed);
+    InitPlanner(); // as a match against the computer starts
     GameTitle match;
     ComputerPlayer players[2] = {MakeComputerPlayer(0, team0), MakeComputerPlayer(1, team1)};
     match.Step();
