@@ -44,6 +44,10 @@ KeyResponse HandleKeyDown(Key key)
         PrintScreenHeld = true;
         return repeat ? KeyResponse::None : KeyResponse::TakeScreenshot;
     }
+    if (key == KeyAlt || key == KeyAltEnter)
+    {
+        return key == KeyAltEnter ? KeyResponse::SwitchScreen : KeyResponse::None;
+    }
     if (MatchRunning)
     {
         CurrentScene->KeyDown(FindAction(key));
@@ -59,9 +63,9 @@ void HandleKeyUp(Key key)
     {
         PrintScreenHeld = false;
     }
-    if (!MatchRunning)
+    if (!MatchRunning || key == KeyAlt || key == KeyAltEnter)
     {
-        return; // the title screen ignores releases
+        return; // the title screen ignores releases, and the match never sees Alt+Enter
     }
     for (int action = 0; action < ActionKeyCount; ++action)
     {

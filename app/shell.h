@@ -19,6 +19,7 @@ enum class KeyResponse
     None,
     TakeScreenshot, // Print Screen: read the screen back and save it
     MatchStarted,   // a match began: turn key repeat off for good
+    SwitchScreen,   // Alt+Enter: switch between full screen and the window
 };
 
 // Back to the title screen with no scene and no quit request. A live scene is
@@ -27,12 +28,15 @@ void ResetShell();
 
 // A key went down: Escape leaves the match or, on the title screen, asks to quit;
 // Print Screen asks for one screenshot per press (the repeats of a held key, or of one
-// whose release waits behind a slow screenshot, take none); any other key goes to the
-// match as its action, or on the title screen starts a match (and is not passed on).
+// whose release waits behind a slow screenshot, take none); Alt+Enter asks to switch the
+// screen and Alt alone does nothing, neither reaching the match nor starting one; any
+// other key goes to the match as its action, or on the title screen starts a match (and
+// is not passed on).
 KeyResponse HandleKeyDown(Key key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// ActionOther; otherwise ignored, but for ending a press of Print Screen.
+// ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
+// Print Screen.
 void HandleKeyUp(Key key);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock
