@@ -91,6 +91,22 @@ TEST_F(Shell, KeysReachTheMatchAsActions)
     EXPECT_EQ(scene->keys, expected);
 }
 
+TEST_F(Shell, AltAndAltEnterNeitherStartAMatchNorReachIt)
+{
+    EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
+    HandleKeyUp(KeyAltEnter);
+    HandleKeyUp(KeyAlt);
+    EXPECT_FALSE(MatchRunning);
+
+    RecordingScene* scene = StartRecording();
+    EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
+    HandleKeyUp(KeyAltEnter);
+    HandleKeyUp(KeyAlt);
+    EXPECT_TRUE(scene->keys.empty());
+}
+
 TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
 {
     StartRecording();

@@ -7,6 +7,9 @@
 //       The screenshot shows a new match with its turn banner up as the core draws it with
 //       the working folder's pictures, for one team and a move count of 4 to 9, wherever
 //       the units stand.
+//   e2e_check match <screenshot.png> <width> <height>
+//       The screenshot shows a match under way with both scores 0 and no banner, and its
+//       output names the team whose turn it is and the moves left (0 to 9).
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //   e2e_check audio <stream.raw> <first second> <last second>
@@ -147,20 +150,22 @@ void DrawNewMatch(int team, int moves, bool banner)
     match.Draw();
 }
 
-// A new match as the core draws it, compared where chance plays no part: beside the board
-// (panels, scores, move count, pictures) and on the banner, which hides what lies below it.
-int CheckMatchStart()
+// A match as the core draws it, compared where chance plays no part: beside the board
+// (panels, scores, move count, pictures) and, for a new one, on the banner, which hides
+// what lies below it. A new match has 4 to 9 moves, one under way 0 to 9.
+int CheckMatch(bool banner)
 {
     LoadPictures();
     static unsigned char noBanner[CanvasCells];
     static bool compared[CanvasCells];
+    const int fewest = banner ? MinMoves : 0;
     for (int team = 0; team < TeamCount; ++team)
     {
-        for (int moves = MinMoves; moves < MinMoves + MoveChoices; ++moves)
+        for (int moves = fewest; moves < MinMoves + MoveChoices; ++moves)
         {
             DrawNewMatch(team, moves, false);
             std::memcpy(noBanner, ScreenCells, sizeof noBanner);
-            DrawNewMatch(team, moves, true);
+            DrawNewMatch(team, moves, banner);
             for (int n = 0; n < CanvasCells; ++n)
             {
                 const int x = n / CanvasHeight;
@@ -168,12 +173,13 @@ int CheckMatchStart()
             }
             if (Mismatches(compared, false) == 0)
             {
-                std::printf("team %d begins with %d moves\n", team, moves);
+                std::printf("team %d with %d moves\n", team, moves);
                 return 0;
             }
         }
     }
-    std::fprintf(stderr, "not a new match with its banner up, of either team with 4 to 9 moves\n");
+    std::fprintf(stderr, "not a match %s, of either team with %d to 9 moves\n",
+                 banner ? "with its banner up" : "under way", fewest);
     return 1;
 }
 
@@ -219,7 +225,7 @@ int main(int argc, char** argv)
     }
     if (argc != 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|match-start|png|audio ...\n");
+        std::fprintf(stderr, "usage: e2e_check title|match-start|match|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
@@ -234,9 +240,9 @@ int main(int argc, char** argv)
     {
         return CheckTitle();
     }
-    if (std::strcmp(argv[1], "match-start") == 0)
+    if (std::strcmp(argv[1], "match-start") == 0 || std::strcmp(argv[1], "match") == 0)
     {
-        return CheckMatchStart();
+        return CheckMatch(std::strcmp(argv[1], "match-start") == 0);
     }
     std::fprintf(stderr, "unknown check %s\n", argv[1]);
     return 2;
