@@ -46,19 +46,19 @@ TEST_F(Gamepad, StickPressesPastHalfItsTravelAndReleasesBelowAQuarter)
         int value;
         std::string changes;
     } steps[] = {
-        {10000, ""},                                               // resting off centre
-        {StickPressAt, ""},                                        // half is not past half
-        {StickPressAt + 1, Press(KeyCursorRight)},                 // past half
-        {AxisMax, ""},                                             // already held
-        {StickReleaseAt, ""},                                      // a quarter still holds
-        {StickReleaseAt - 1, Release(KeyCursorRight)},             // below a quarter
-        {12000, ""},                                               // between: no press
-        {30000, Press(KeyCursorRight)},                            //
-        {-12000, Release(KeyCursorRight)},                         // the other side lets go
-        {-20000, Press(KeyCursorLeft)},                            //
-        {20000, Release(KeyCursorLeft) + Press(KeyCursorRight)},   // straight across
-        {INT_MIN, Release(KeyCursorRight) + Press(KeyCursorLeft)}, // clamped, not wrapped
-        {0, Release(KeyCursorLeft)},                               //
+        {10000, ""},                                   // resting off centre
+        {StickPressAt, ""},                            // half is not past half
+        {StickPressAt + 1, Press(KeyCursorRight)},     // past half
+        {AxisMax, ""},                                 // already held
+        {StickReleaseAt, ""},                          // a quarter still holds
+        {StickReleaseAt - 1, Release(KeyCursorRight)}, // below a quarter
+        {12000, ""},                                   // between: no press
+        {30000, Press(KeyCursorRight)},
+        {-12000, Release(KeyCursorRight)}, // the other side lets go
+        {-20000, Press(KeyCursorLeft)},
+        {INT_MIN, ""},                                           // held: clamped, not wrapped
+        {20000, Release(KeyCursorLeft) + Press(KeyCursorRight)}, // straight across
+        {0, Release(KeyCursorRight)},
     };
     for (const auto& step : steps)
     {
