@@ -12,6 +12,7 @@ bool MatchRunning = false;
 bool QuitRequested = false;
 unsigned SceneClock = 0;
 bool PrintScreenHeld = false;
+bool SwitchKeyHeld = false;
 
 void ResetShell()
 {
@@ -22,6 +23,7 @@ void ResetShell()
     QuitRequested = false;
     SceneClock = 0;
     PrintScreenHeld = false;
+    SwitchKeyHeld = false;
 }
 
 KeyResponse HandleKeyDown(Key key)
@@ -44,9 +46,15 @@ KeyResponse HandleKeyDown(Key key)
         PrintScreenHeld = true;
         return repeat ? KeyResponse::None : KeyResponse::TakeScreenshot;
     }
-    if (key == KeyAlt || key == KeyAltEnter)
+    if (key == KeyAltEnter)
     {
-        return key == KeyAltEnter ? KeyResponse::SwitchScreen : KeyResponse::None;
+        const bool repeat = SwitchKeyHeld;
+        SwitchKeyHeld = true;
+        return repeat ? KeyResponse::None : KeyResponse::SwitchScreen;
+    }
+    if (key == KeyAlt)
+    {
+        return KeyResponse::None;
     }
     if (MatchRunning)
     {
@@ -59,6 +67,7 @@ KeyResponse HandleKeyDown(Key key)
 
 void HandleKeyUp(Key key)
 {
+    SwitchKeyHeld = false;
     if (key == KeyPrintScreen)
     {
         PrintScreenHeld = false;

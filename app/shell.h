@@ -12,6 +12,7 @@ extern bool MatchRunning;       // a match scene exists and is shown
 extern bool QuitRequested;      // Escape on the title screen: the loop ends
 extern unsigned SceneClock;     // steps the scene is to have taken
 extern bool PrintScreenHeld;    // Print Screen is down: its repeats take no more screenshots
+extern bool SwitchKeyHeld;      // Alt+Enter is down: its repeats switch no more
 
 // What the window side must do after a key press.
 enum class KeyResponse
@@ -29,14 +30,16 @@ void ResetShell();
 // A key went down: Escape leaves the match or, on the title screen, asks to quit;
 // Print Screen asks for one screenshot per press (the repeats of a held key, or of one
 // whose release waits behind a slow screenshot, take none); Alt+Enter asks to switch the
-// screen and Alt alone does nothing, neither reaching the match nor starting one; any
+// screen once per press and Alt alone does nothing, neither reaching the match nor
+// starting one; any
 // other key goes to the match as its action, or on the title screen starts a match (and
 // is not passed on).
 KeyResponse HandleKeyDown(Key key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
 // ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
-// Print Screen.
+// Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt
+// and so without it.
 void HandleKeyUp(Key key);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock

@@ -95,8 +95,11 @@ TEST_F(Shell, AltAndAltEnterNeitherStartAMatchNorReachIt)
 {
     EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
     EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
-    HandleKeyUp(KeyAltEnter);
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::None); // a repeat: no second switch
     HandleKeyUp(KeyAlt);
+    HandleKeyUp(KeyOther); // Enter let go after Alt
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
+    HandleKeyUp(KeyAltEnter);
     EXPECT_FALSE(MatchRunning);
 
     RecordingScene* scene = StartRecording();
