@@ -1,9 +1,10 @@
 #!/bin/sh
 # A gamepad, fed to the game at SDL's edge by the preloaded stand-in (lib.sh's SHIM). Its
-# start button starts a two-player match, then takes the banner away; the stick pushed
-# past half its travel turns the selected player until it is let go; the second face
+# start button starts a two-player match, then takes the banner away; the second face
 # button switches the teammate once, however long it is held; a stick short of half its
-# travel moves no one; the back button leaves the match and then quits.
+# travel moves no one; pushed past half it turns the selected player again and again until
+# it is let go (or the turn's moves run out); the back button leaves the match and then
+# quits.
 . "$(dirname "$0")/lib.sh"
 with_data
 start_screen
@@ -22,54 +23,66 @@ tap() {
     pad button "$1" 0
     sleep 0.3
 }
-# Takes a screenshot of a match under way and sets MOVES to the moves it shows left.
+# Takes the next screenshot; sets SHOT to its path.
 shot=0
-read_moves() {
+screenshot() {
     press Print
     wait_for_file "screen$shot.png"
-    (cd "$RUN" && "$CHECK" match "$RUN/screen$shot.png" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") \
-        >"$WORK/match.out" || fail "screen$shot.png does not show a match under way"
-    MOVES=$(sed -n 's/.* with \([0-9]*\) moves$/\1/p' "$WORK/match.out")
+    SHOT="$RUN/screen$shot.png"
     shot=$((shot + 1))
+}
+# Whether the screenshot shows a match under way; sets MOVES to the moves it shows left.
+under_way() {
+    (cd "$RUN" && "$CHECK" match "$SHOT" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") >"$WORK/match.out" 2>&1 ||
+        return 1
+    MOVES=$(sed -n 's/.* with \([0-9]*\) moves$/\1/p' "$WORK/match.out")
+}
+read_moves() {
+    screenshot
+    under_way || fail "$SHOT does not show a match under way"
 }
 
 tap 6
-press Print
-wait_for_file screen0.png
-check_match "$RUN/screen0.png"
-shot=1
+screenshot
+check_match "$SHOT"
 tap 6
 read_moves
 first=$MOVES
 
-pad axis 0 -30000
-for _ in $(seq 20); do
-    read_moves
-    [ "$MOVES" -lt "$first" ] && break
-done
-pad axis 0 0
-[ "$MOVES" -lt "$first" ] || fail "the stick did not turn the player: still $MOVES moves"
-sleep 0.5
-read_moves
-turned=$MOVES
-sleep 0.5
-read_moves
-[ "$MOVES" -eq "$turned" ] || fail "the player went on turning after the stick was let go"
-
 pad button 1 1
 sleep 0.5
 read_moves
-[ "$MOVES" -eq $((turned - 1)) ] || fail "holding the switch button: $MOVES moves, not $((turned - 1))"
+[ "$MOVES" -eq $((first - 1)) ] || fail "holding the switch button: $MOVES moves, not $((first - 1))"
 pad button 1 0
 pad axis 0 12000
 sleep 0.5
 read_moves
-[ "$MOVES" -eq $((turned - 1)) ] || fail "a stick short of half its travel moved the player"
+[ "$MOVES" -eq $((first - 1)) ] || fail "a stick short of half its travel moved the player"
+
+# Turning until the screen shows it, or until the turn has passed to the other team.
+pad axis 0 -30000
+turned=""
+for _ in $(seq 20); do
+    screenshot
+    if (cd "$RUN" && "$CHECK" match-start "$SHOT" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") >/dev/null 2>&1; then
+        turned=passed && break
+    elif under_way && [ "$MOVES" -lt $((first - 1)) ]; then
+        turned=$MOVES && break
+    fi
+done
 pad axis 0 0
+[ -n "$turned" ] || fail "the stick did not turn the player"
+if [ "$turned" != passed ]; then
+    sleep 0.5
+    read_moves
+    settled=$MOVES
+    sleep 0.5
+    read_moves
+    [ "$MOVES" -eq "$settled" ] || fail "the player went on turning after the stick was let go"
+fi
 
 tap 4
-press Print
-wait_for_file "screen$shot.png"
-check_title "$RUN/screen$shot.png"
+screenshot
+check_title "$SHOT"
 tap 4
 expect_exit 0
