@@ -166,9 +166,9 @@ void StartUp(bool fullScreen)
     SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
+    OpenPads();
     SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
-    OpenPads();
     InitPalette();
     StartAudio();
     OpenAudioDevice();
