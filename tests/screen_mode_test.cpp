@@ -5,41 +5,28 @@
 #include <climits>
 #include <gtest/gtest.h>
 
-TEST(ScreenMode, AWindowIsTheLargestMultipleThatLeavesATenthFree)
+TEST(ScreenMode, FullScreenIsTheDesktopAndAWindowTheLargestMultipleThatLeavesATenth)
 {
     const struct
     {
+        bool fullScreen;
         DesktopSize desktop;
         int width;
         int height;
     } cases[] = {
-        {{1280, 720}, 768, 576},   // 648 rows of room: six times
-        {{1920, 1080}, 1280, 960}, // 972 rows of room: ten times
-        {{1366, 768}, 896, 672},   {{2560, 1440}, 1664, 1248},
-        {{1280, 1024}, 1152, 864},                       // the width decides: 1152 columns of room
-        {{800, 600}, 640, 480},    {{100, 50}, 128, 96}, // too small for any: the canvas once
-        {{0, 0}, 640, 480},                              // unknown
-        {{-1280, 720}, 640, 480},                        // nonsense counts as unknown
+        {true, {1280, 720}, 1280, 720},
+        {true, {-1, 0}, 0, 0},            // unknown: SDL chooses
+        {false, {1280, 720}, 768, 576},   // 648 rows of room: six times
+        {false, {1280, 1024}, 1152, 864}, // the width decides
+        {false, {100, 50}, 128, 96},      // too small for any: the canvas once
+        {false, {-1280, 720}, 640, 480},  // unknown: nothing positive
+        {false, {INT_MAX, INT_MAX}, 128 * 15099494, 96 * 15099494}, // no overflow
     };
     for (const auto& c : cases)
     {
-        const ScreenMode mode = ChooseScreenMode(false, c.desktop);
-        EXPECT_FALSE(mode.fullScreen);
+        const ScreenMode mode = ChooseScreenMode(c.fullScreen, c.desktop);
+        EXPECT_EQ(mode.fullScreen, c.fullScreen);
         EXPECT_EQ(mode.width, c.width) << c.desktop.width << " x " << c.desktop.height;
         EXPECT_EQ(mode.height, c.height) << c.desktop.width << " x " << c.desktop.height;
     }
-    const ScreenMode absurd = ChooseScreenMode(false, {INT_MAX, INT_MAX});
-    EXPECT_GT(absurd.width, 0); // no overflow
-    EXPECT_EQ(absurd.width / 128, absurd.height / 96);
-}
-
-TEST(ScreenMode, FullScreenTakesTheDesktopAsReported)
-{
-    const ScreenMode known = ChooseScreenMode(true, {1280, 720});
-    EXPECT_TRUE(known.fullScreen);
-    EXPECT_EQ(known.width, 1280);
-    EXPECT_EQ(known.height, 720);
-    const ScreenMode unknown = ChooseScreenMode(true, {-1, 0});
-    EXPECT_EQ(unknown.width, 0); // SDL then chooses
-    EXPECT_EQ(unknown.height, 0);
 }

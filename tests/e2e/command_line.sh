@@ -6,29 +6,23 @@
 . "$(dirname "$0")/lib.sh"
 unset DISPLAY
 version=$(sed -n 's/^project(tumblequay VERSION \([0-9.]*\) .*/\1/p' "$SOURCE/CMakeLists.txt")
-
-# Runs the game with the arguments; sets STATUS and leaves its output in out and err.
+# Runs the game with the arguments, expecting the status; leaves its output in out and err.
 run() {
-    STATUS=0
-    "$GAME" "$@" >"$WORK/out" 2>"$WORK/err" || STATUS=$?
+    expected=$1
+    shift
+    status=0
+    "$GAME" "$@" >"$WORK/out" 2>"$WORK/err" || status=$?
+    [ "$status" -eq "$expected" ] || fail "$*: status $status, expected $expected: $(cat "$WORK/err")"
 }
 
-run --help
-[ "$STATUS" -eq 0 ] && [ ! -s "$WORK/err" ] || fail "--help: status $STATUS, $(cat "$WORK/err")"
-head -n 1 "$WORK/out" | grep -q '^usage: tumblequay ' || fail "--help does not begin with the usage"
-for option in --fullscreen --window --help --version; do
-    grep -q -- "^  $option " "$WORK/out" || fail "--help does not explain $option"
-done
-
-run --version
-[ "$STATUS" -eq 0 ] && [ "$(cat "$WORK/out")" = "tumblequay $version" ] && [ ! -s "$WORK/err" ] ||
-    fail "--version: status $STATUS, '$(cat "$WORK/out")', expected 'tumblequay $version'"
-
-for arguments in --bogus -w --window=yes "" "--window --window" "--window --fullscreen" \
-    "--help --help" "--version extra"; do
+run 0 --help
+head -n 1 "$WORK/out" | grep -q '^usage: tumblequay ' && grep -q -- '^  --window ' "$WORK/out" ||
+    fail "--help: $(cat "$WORK/out")"
+run 0 --version
+[ "$(cat "$WORK/out")" = "tumblequay $version" ] || fail "--version: $(cat "$WORK/out")"
+for arguments in --bogus --window=yes "--window --window" "--window --fullscreen" "--version x" ""; do
     # shellcheck disable=SC2086
-    if [ -z "$arguments" ]; then run ""; else run $arguments; fi
-    [ "$STATUS" -eq 2 ] || fail "'$arguments': status $STATUS, expected 2: $(cat "$WORK/err")"
+    run 2 ${arguments:-""}
     [ ! -s "$WORK/out" ] && [ "$(wc -l <"$WORK/err")" -eq 1 ] && grep -q '^usage: tumblequay ' "$WORK/err" ||
-        fail "'$arguments' did not give one line of usage on standard error: $(cat "$WORK/out" "$WORK/err")"
+        fail "'$arguments': not one line of usage on standard error: $(cat "$WORK/out" "$WORK/err")"
 done

@@ -147,6 +147,18 @@ check_png() {
     "$CHECK" png "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" >/dev/null || fail "$1 is not a whole screenshot"
 }
 
+# Takes the next screenshot, screen$SHOTS.png, and checks it with the command given, which
+# gets its path and the further arguments; returns what the check returns.
+SHOTS=0
+screenshot() {
+    press Print
+    wait_for_file "screen$SHOTS.png"
+    SHOTS=$((SHOTS + 1))
+    check=$1
+    shift
+    "$check" "$RUN/screen$((SHOTS - 1)).png" "$@"
+}
+
 # Holds a key down long enough for the game to see it held for a few steps.
 hold() {
     xdotool keydown "$1"
