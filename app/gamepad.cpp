@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-const Key PadButtonKeys[PadButtonRows] = {
+const Key PadButtonKeys[] = {
     KeyCursorUp,    // 0, A, the first face button: step forward
     KeyCursorDown,  // 1, B, the second: switch teammate
     KeyOther,       // 2, X
@@ -22,6 +22,7 @@ const Key PadButtonKeys[PadButtonRows] = {
     KeyCursorLeft,  // 13, d-pad left
     KeyCursorRight, // 14, d-pad right
 };
+static_assert(sizeof PadButtonKeys / sizeof PadButtonKeys[0] == PadButtonRows);
 
 namespace
 {

@@ -25,17 +25,19 @@ constexpr int HatRight = 2;
 constexpr int HatDown = 4;
 constexpr int HatLeft = 8;
 
-// The key of each button by its number in the game controller layout; buttons past the
-// table are KeyOther.
+// The key of each button by its number in the game controller layout, PadButtonRows rows
+// (the definition checks); buttons past the table are KeyOther.
 constexpr int PadButtonRows = 15;
-extern const Key PadButtonKeys[PadButtonRows];
+extern const Key PadButtonKeys[];
+
+constexpr int MaxKeyChanges = 4; // one pad event changes at most a d-pad's four directions
 
 // Key presses and releases for the shell, in the order they happened.
 struct KeyChanges
 {
-    int count;    // 0..4
-    Key keys[4];  // the key of each change
-    bool down[4]; // a press, else a release
+    int count;                // 0..MaxKeyChanges
+    Key keys[MaxKeyChanges];  // the key of each change
+    bool down[MaxKeyChanges]; // a press, else a release
 };
 
 // Every pad at rest and no key held; at start-up and by tests.
