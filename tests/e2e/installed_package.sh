@@ -53,12 +53,10 @@ apt_get install --reinstall "$deb"
 metainfo=$(dpkg -L tumblequay | grep "^$PREFIX/share/metainfo/.*[.]metainfo[.]xml$")
 appstreamcli validate --no-net "$metainfo" >"$WORK/appstream.log" 2>&1 ||
     fail "$metainfo is not valid: $(cat "$WORK/appstream.log")"
-MANWIDTH=80 man -P cat tumblequay >"$WORK/man.txt" 2>&1 || fail "man tumblequay: $(cat "$WORK/man.txt")"
+LC_ALL=C MANWIDTH=80 man -P cat tumblequay >"$WORK/man.txt" 2>&1 || fail "man tumblequay: $(cat "$WORK/man.txt")"
 for topic in --window --fullscreen Alt+Enter "$PACKAGE_DATA" "EXIT STATUS" "GAMEPADS"; do
     grep -q -- "$topic" "$WORK/man.txt" || fail "the manual page does not mention $topic"
 done
-[ "$($PREFIX/games/tumblequay --version)" = "$("$GAME" --version)" ] ||
-    fail "the launcher does not pass the command line on"
 
 # What the desktop needs to show the game in its menu with its icon.
 desktop=$PREFIX/share/applications/tumblequay.desktop
@@ -73,6 +71,8 @@ done
 export HOME="$WORK/home"
 unset XDG_DATA_HOME
 mkdir -p "$HOME" "$WORK/elsewhere"
+[ "$($PREFIX/games/tumblequay --version)" = "$("$GAME" --version)" ] ||
+    fail "the launcher does not pass the command line on"
 start_screen
 GAME=$(sed -n 's/^Exec=//p' "$desktop")
 RUN="$WORK/elsewhere"
