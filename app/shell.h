@@ -31,9 +31,8 @@ void ResetShell();
 // Print Screen asks for one screenshot per press (the repeats of a held key, or of one
 // whose release waits behind a slow screenshot, take none); Alt+Enter asks to switch the
 // screen once per press and Alt alone does nothing, neither reaching the match nor
-// starting one; any
-// other key goes to the match as its action, or on the title screen starts a match (and
-// is not passed on).
+// starting one; any other key goes to the match as its action, or on the title screen
+// starts a match (and is not passed on).
 KeyResponse HandleKeyDown(Key key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
