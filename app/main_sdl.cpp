@@ -1,6 +1,9 @@
-// The game's entry point: start-up, the main loop around SDL's events and clock, and
-// shutdown. Every decision is made by the core; this file only talks to SDL.
+// The game's entry point: the command line, start-up, the main loop around SDL's events
+// and clock, the screen modes, and shutdown. Every decision is made by the core; this
+// file only talks to SDL.
+#include "app/gamepad.h"
 #include "app/main_loop.h"
+#include "app/options.h"
 #include "app/shell.h"
 #include "audio/device.h"
 #include "audio/mixer.h"
@@ -10,6 +13,7 @@
 #include "display/pictures.h"
 #include "display/present.h"
 #include "display/readback.h"
+#include "display/screen_mode.h"
 #include "match/controls.h"
 #include "platform/desktop_size.h"
 #include "platform/names.h"
@@ -22,35 +26,66 @@
 
 namespace
 {
-DesktopSize ScreenSize; // pixels; the window covers the whole desktop
+DesktopSize Desktop;  // pixels, asked before the first mode was set
+bool FullScreen;      // the mode set: the whole desktop, else a window
+int ScreenWidth = 0;  // pixels of the mode set, as SDL made it
+int ScreenHeight = 0; // pixels
 
-// The window's keys that have a code of the game's own: one row per code but KeyOther.
+static_assert(HatUp == SDL_HAT_UP && HatRight == SDL_HAT_RIGHT && HatDown == SDL_HAT_DOWN &&
+              HatLeft == SDL_HAT_LEFT);
+
+// The window's keys that have a code of the game's own: every code but KeyOther has at
+// least one row. A row with withAlt counts only while an Alt key is down; the others
+// count with or without it.
 struct KeyTranslation
 {
     SDLKey windowKey;
+    bool withAlt;
     Key key;
 };
 constexpr KeyTranslation KeyTranslations[] = {
-    {SDLK_UP, KeyCursorUp},
-    {SDLK_DOWN, KeyCursorDown},
-    {SDLK_LEFT, KeyCursorLeft},
-    {SDLK_RIGHT, KeyCursorRight},
-    {SDLK_w, KeyW},
-    {SDLK_s, KeyS},
-    {SDLK_a, KeyA},
-    {SDLK_d, KeyD},
-    {SDLK_ESCAPE, KeyEscape},
-    {SDLK_PRINT, KeyPrintScreen},
-    {SDLK_1, Key1},
+    {SDLK_UP, false, KeyCursorUp},
+    {SDLK_DOWN, false, KeyCursorDown},
+    {SDLK_LEFT, false, KeyCursorLeft},
+    {SDLK_RIGHT, false, KeyCursorRight},
+    {SDLK_w, false, KeyW},
+    {SDLK_s, false, KeyS},
+    {SDLK_a, false, KeyA},
+    {SDLK_d, false, KeyD},
+    {SDLK_ESCAPE, false, KeyEscape},
+    {SDLK_PRINT, false, KeyPrintScreen},
+    {SDLK_1, false, Key1},
+    {SDLK_LALT, false, KeyAlt},
+    {SDLK_RALT, false, KeyAlt},
+    {SDLK_RETURN, true, KeyAltEnter},
+    {SDLK_KP_ENTER, true, KeyAltEnter},
 };
-static_assert(sizeof KeyTranslations / sizeof KeyTranslations[0] == KeyOther);
+
+constexpr bool EveryKeyHasARow()
+{
+    for (int key = 0; key < KeyOther; ++key)
+    {
+        bool found = false;
+        for (const KeyTranslation& translation : KeyTranslations)
+        {
+            found = found || translation.key == key;
+        }
+        if (!found)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(EveryKeyHasARow());
 
 // The game's code of a window key; KeyOther for every key without a row.
-Key TranslateKey(SDLKey windowKey)
+Key TranslateKey(const SDL_keysym& keysym)
 {
+    const bool alt = (keysym.mod & KMOD_ALT) != 0;
     for (const KeyTranslation& translation : KeyTranslations)
     {
-        if (translation.windowKey == windowKey)
+        if (translation.windowKey == keysym.sym && (alt || !translation.withAlt))
         {
             return translation.key;
         }
@@ -65,26 +100,74 @@ Key TranslateKey(SDLKey windowKey)
     std::exit(1);
 }
 
-void StartUp()
+// Sets the video mode, full screen or a window, with the cursor hidden only in full
+// screen. Returns false, having changed nothing that the game keeps, when SDL refuses.
+bool SetScreenMode(bool fullScreen)
+{
+    const ScreenMode mode = ChooseScreenMode(fullScreen, Desktop);
+    const SDL_Surface* surface = SDL_SetVideoMode(mode.width, mode.height, 32,
+                                                  SDL_OPENGL | (fullScreen ? SDL_FULLSCREEN : 0));
+    if (surface == nullptr)
+    {
+        return false;
+    }
+    FullScreen = fullScreen;
+    ScreenWidth = surface->w;
+    ScreenHeight = surface->h;
+    SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
+    return true;
+}
+
+// Alt+Enter: the other mode, or, when SDL refuses it, the mode the game was in.
+void SwitchScreenMode()
+{
+    if (!SetScreenMode(!FullScreen) && !SetScreenMode(FullScreen))
+    {
+        return; // neither mode: the game goes on with what SDL left
+    }
+    ResizeViewport(ScreenWidth, ScreenHeight);
+}
+
+// Every joystick and gamepad SDL sees now, up to MaxPads; without a joystick system the
+// game is played from the keyboard alone.
+void OpenPads()
+{
+    ResetPads();
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
+    {
+        return; // no pads
+    }
+    const int count = SDL_NumJoysticks();
+    for (int pad = 0; pad < count && pad < MaxPads; ++pad)
+    {
+        SDL_JoystickOpen(pad);
+    }
+    SDL_JoystickEventState(SDL_ENABLE);
+}
+
+void StartUp(bool fullScreen)
 {
     ResetShell();
     SeedRand(static_cast<unsigned>(std::time(nullptr)));
+    // A window opens centred, and pads come in the common game controller layout (see
+    // app/gamepad.h), unless the player's environment says otherwise.
+    setenv("SDL_VIDEO_CENTERED", "1", 0);
+    setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
     {
         FailStartUp("start the video system");
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    ScreenSize = QueryDesktopSize();
-    if (SDL_SetVideoMode(ScreenSize.width, ScreenSize.height, 32, SDL_FULLSCREEN | SDL_OPENGL) ==
-        nullptr)
+    Desktop = QueryDesktopSize();
+    if (!SetScreenMode(fullScreen) && !SetScreenMode(!fullScreen))
     {
         FailStartUp("open the window");
     }
     SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(500, 30);
-    SDL_ShowCursor(SDL_DISABLE);
-    SetUpViewport(ScreenSize.width, ScreenSize.height);
+    OpenPads();
+    SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
     InitPalette();
     StartAudio();
@@ -94,25 +177,63 @@ void StartUp()
     LoadPictures();
 }
 
-void HandleEvent(const SDL_Event& event)
+void PressKey(Key key)
 {
-    if (event.type == SDL_KEYDOWN)
+    switch (HandleKeyDown(key))
     {
-        switch (HandleKeyDown(TranslateKey(event.key.keysym.sym)))
+        case KeyResponse::TakeScreenshot:
+            TakeScreenshot(ScreenWidth, ScreenHeight);
+            break;
+        case KeyResponse::MatchStarted:
+            SDL_EnableKeyRepeat(0, 0);
+            break;
+        case KeyResponse::SwitchScreen:
+            SwitchScreenMode();
+            break;
+        case KeyResponse::None:
+            break;
+    }
+}
+
+// A pad's keys go through the shell as the keyboard's do.
+void ChangeKeys(const KeyChanges& changes)
+{
+    for (int n = 0; n < changes.count; ++n)
+    {
+        if (changes.down[n])
         {
-            case KeyResponse::TakeScreenshot:
-                TakeScreenshot(ScreenSize.width, ScreenSize.height);
-                break;
-            case KeyResponse::MatchStarted:
-                SDL_EnableKeyRepeat(0, 0);
-                break;
-            case KeyResponse::None:
-                break;
+            PressKey(changes.keys[n]);
+        }
+        else
+        {
+            HandleKeyUp(changes.keys[n]);
         }
     }
-    else if (event.type == SDL_KEYUP)
+}
+
+void HandleEvent(const SDL_Event& event)
+{
+    switch (event.type)
     {
-        HandleKeyUp(TranslateKey(event.key.keysym.sym));
+        case SDL_KEYDOWN:
+            PressKey(TranslateKey(event.key.keysym));
+            break;
+        case SDL_KEYUP:
+            HandleKeyUp(TranslateKey(event.key.keysym));
+            break;
+        case SDL_JOYAXISMOTION:
+            ChangeKeys(MovePadAxis(event.jaxis.which, event.jaxis.axis, event.jaxis.value));
+            break;
+        case SDL_JOYHATMOTION:
+            ChangeKeys(MovePadHat(event.jhat.which, event.jhat.hat, event.jhat.value));
+            break;
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            ChangeKeys(PressPadButton(event.jbutton.which, event.jbutton.button,
+                                      event.type == SDL_JOYBUTTONDOWN));
+            break;
+        default:
+            break;
     }
 }
 
@@ -152,11 +273,38 @@ void ShutDown()
     ResetShell();
     SDL_Quit();
 }
+
+// Answers --help, --version or a command line the game does not take; returns the exit
+// status, or -1 to play. A help or version that cannot be written fails with status 1.
+int AnswerCommandLine(const Options& options)
+{
+    switch (options.request)
+    {
+        case StartRequest::ShowHelp:
+        case StartRequest::ShowVersion:
+        {
+            const char* text = options.request == StartRequest::ShowHelp ? HelpText : VersionText;
+            return std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
+        }
+        case StartRequest::ShowUsage:
+            std::fputs(UsageText, stderr);
+            return UsageStatus;
+        case StartRequest::Play:
+            break;
+    }
+    return -1;
+}
 } // namespace
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
-    StartUp();
+    const Options options = ParseOptions(argc, argv);
+    const int status = AnswerCommandLine(options);
+    if (status >= 0)
+    {
+        return status;
+    }
+    StartUp(options.fullScreen);
     RunMainLoop();
     ShutDown();
     return 0;

@@ -12,6 +12,7 @@ bool MatchRunning = false;
 bool QuitRequested = false;
 unsigned SceneClock = 0;
 bool PrintScreenHeld = false;
+bool SwitchKeyHeld = false;
 GameTitle* ComputerMatch = nullptr;
 ComputerPlayer Computer = MakeComputerPlayer(1);
 
@@ -35,6 +36,7 @@ void ResetShell()
     QuitRequested = false;
     SceneClock = 0;
     PrintScreenHeld = false;
+    SwitchKeyHeld = false;
 }
 
 KeyResponse HandleKeyDown(Key key)
@@ -57,6 +59,16 @@ KeyResponse HandleKeyDown(Key key)
         PrintScreenHeld = true;
         return repeat ? KeyResponse::None : KeyResponse::TakeScreenshot;
     }
+    if (key == KeyAltEnter)
+    {
+        const bool repeat = SwitchKeyHeld;
+        SwitchKeyHeld = true;
+        return repeat ? KeyResponse::None : KeyResponse::SwitchScreen;
+    }
+    if (key == KeyAlt)
+    {
+        return KeyResponse::None;
+    }
     if (MatchRunning)
     {
         if (!ComputersTurn())
@@ -71,13 +83,14 @@ KeyResponse HandleKeyDown(Key key)
 
 void HandleKeyUp(Key key)
 {
+    SwitchKeyHeld = false;
     if (key == KeyPrintScreen)
     {
         PrintScreenHeld = false;
     }
-    if (!MatchRunning)
+    if (!MatchRunning || key == KeyAlt || key == KeyAltEnter)
     {
-        return; // the title screen ignores releases
+        return; // the title screen ignores releases, and the match never sees Alt+Enter
     }
     for (int action = 0; action < ActionKeyCount; ++action)
     {

@@ -14,6 +14,7 @@ extern bool MatchRunning;        // a match scene exists and is shown
 extern bool QuitRequested;       // Escape on the title screen: the loop ends
 extern unsigned SceneClock;      // steps the scene is to have taken
 extern bool PrintScreenHeld;     // Print Screen is down: its repeats take no more screenshots
+extern bool SwitchKeyHeld;       // Alt+Enter is down: its repeats switch no more
 extern GameTitle* ComputerMatch; // the running match when the computer plays in it, else null
 extern ComputerPlayer Computer;  // the computer's place at the keys in ComputerMatch
 
@@ -23,6 +24,7 @@ enum class KeyResponse
     None,
     TakeScreenshot, // Print Screen: read the screen back and save it
     MatchStarted,   // a match began: turn key repeat off for good
+    SwitchScreen,   // Alt+Enter: switch between full screen and the window
 };
 
 // Back to the title screen with no scene and no quit request. A live scene is
@@ -31,15 +33,18 @@ void ResetShell();
 
 // A key went down: Escape leaves the match or, on the title screen, asks to quit;
 // Print Screen asks for one screenshot per press (the repeats of a held key, or of one
-// whose release waits behind a slow screenshot, take none); any other key goes to the
-// match as its action, or on the title screen starts a match (and is not passed on): the
-// key 1 a match against the computer, any other a match of two people. In the computer's
-// turn the person's keys do nothing.
+// whose release waits behind a slow screenshot, take none); Alt+Enter asks to switch the
+// screen once per press and Alt alone does nothing, neither reaching the match nor
+// starting one; any other key goes to the match as its action, or on the title screen
+// starts a match (and is not passed on): the key 1 a match against the computer, any other
+// a match of two people. In the computer's turn the person's keys do nothing.
 KeyResponse HandleKeyDown(Key key);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// ActionOther; otherwise ignored, but for ending a press of Print Screen. (A key of the
-// computer's acts in the step right after its press, before a release could take it away.)
+// ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
+// Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt
+// and so without it. (A key of the computer's acts in the step right after its press,
+// before a release could take it away.)
 void HandleKeyUp(Key key);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock

@@ -11,6 +11,12 @@ void SetUpViewport(int width, int height);
 // blending. Needs the window's OpenGL context.
 void SetUpScreenTexture();
 
+// After a change of the video mode: the viewport of SetUpViewport for the new width x
+// height pixels, and, where the change cost the OpenGL context (SDL 1.2 keeps it on some
+// systems and not on others), the screen texture and drawing state of SetUpScreenTexture
+// again with the texels as they are.
+void ResizeViewport(int width, int height);
+
 // Turns the canvas into the texture, uploads the whole texture, draws it over the
 // whole window and swaps the buffers.
 void PresentCanvas();

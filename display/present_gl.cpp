@@ -21,6 +21,26 @@ void UploadTexture()
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, TextureSide, TextureSide, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  TexturePixels);
 }
+
+// The screen texture from TexturePixels, the quad's arrays and the blending.
+void SetUpDrawing()
+{
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    glGenTextures(1, &ScreenTexture);
+    glBindTexture(GL_TEXTURE_2D, ScreenTexture);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    UploadTexture();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glVertexPointer(2, GL_FLOAT, 0, QuadVertices);
+    glTexCoordPointer(2, GL_FLOAT, 0, QuadTexCoords);
+}
 } // namespace
 
 void SetUpViewport(int width, int height)
@@ -41,21 +61,16 @@ void SetUpViewport(int width, int height)
 void SetUpScreenTexture()
 {
     FillTextureNoise();
-    glColor4f(1, 1, 1, 1);
-    glEnable(GL_TEXTURE_2D);
-    glGenTextures(1, &ScreenTexture);
-    glBindTexture(GL_TEXTURE_2D, ScreenTexture);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    UploadTexture();
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glVertexPointer(2, GL_FLOAT, 0, QuadVertices);
-    glTexCoordPointer(2, GL_FLOAT, 0, QuadTexCoords);
+    SetUpDrawing();
+}
+
+void ResizeViewport(int width, int height)
+{
+    SetUpViewport(width, height);
+    if (glIsTexture(ScreenTexture) == GL_FALSE)
+    {
+        SetUpDrawing(); // a new context: the old one's texture and state went with it
+    }
 }
 
 void PresentCanvas()

@@ -3,8 +3,9 @@
 #pragma once
 
 // The game's key codes. The window's edge (main_sdl.cpp) turns each key it reports into
-// one of these through its one table; a key that has no code of its own is KeyOther. A
-// new key gets a name above KeyOther and a row in that table.
+// one of these through its one table, and a gamepad's sticks and buttons through
+// app/gamepad.h; a key that has no code of its own is KeyOther. A new key gets a name
+// above KeyOther and a row in that table.
 enum Key
 {
     KeyCursorUp,
@@ -18,6 +19,8 @@ enum Key
     KeyEscape,      // leaves the match, or quits on the title screen
     KeyPrintScreen, // takes a screenshot
     Key1,           // on the title screen: a match against the computer
+    KeyAlt,         // either Alt key alone: the first half of Alt+Enter, which is no game key
+    KeyAltEnter,    // Enter with Alt held: switches between full screen and the window
     KeyOther,       // any other key
     KeyCount
 };

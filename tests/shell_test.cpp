@@ -92,6 +92,25 @@ TEST_F(Shell, KeysReachTheMatchAsActions)
     EXPECT_EQ(scene->keys, expected);
 }
 
+TEST_F(Shell, AltAndAltEnterNeitherStartAMatchNorReachIt)
+{
+    EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::None); // a repeat: no second switch
+    HandleKeyUp(KeyAlt);
+    HandleKeyUp(KeyOther); // Enter let go after Alt
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
+    HandleKeyUp(KeyAltEnter);
+    EXPECT_FALSE(MatchRunning);
+
+    RecordingScene* scene = StartRecording();
+    EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
+    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
+    HandleKeyUp(KeyAltEnter);
+    HandleKeyUp(KeyAlt);
+    EXPECT_TRUE(scene->keys.empty());
+}
+
 TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
 {
     StartRecording();

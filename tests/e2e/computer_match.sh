@@ -6,14 +6,9 @@
 with_data
 start_screen
 start_game
-SHOTS=0
-# Sets STATE to the turn a fresh screenshot shows: "team T moves M banner B".
-take_state() {
-    press Print
-    wait_for_file "screen$SHOTS.png"
-    STATE=$("$CHECK" state "$RUN/screen$SHOTS.png" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") ||
-        fail "screen$SHOTS.png shows no match"
-    SHOTS=$((SHOTS + 1))
+# Sets STATE to the turn a screenshot shows: "team T moves M banner B".
+read_state() {
+    STATE=$(cd "$RUN" && "$CHECK" state "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1 shows no match"
 }
 field() {
     echo "$1" | awk -v k="$2" '{ for (i = 1; i < NF; ++i) if ($i == k) print $(i + 1) }'
@@ -22,7 +17,7 @@ press 1
 sleep 0.3
 seen_computer=0
 for _ in $(seq 40); do
-    take_state
+    screenshot read_state
     now=$STATE
     team=$(field "$now" team)
     if [ "$team" = 0 ]; then
@@ -38,12 +33,12 @@ for _ in $(seq 40); do
     [ "$(field "$now" banner)" = 1 ] && { sleep 1.2; continue; }
     moves=$(field "$now" moves)
     for _ in $(seq 5); do press Down; done # the person's switches do nothing now
-    take_state
+    screenshot read_state
     after=$STATE
     [ "$(field "$after" team)" = 0 ] || [ "$(field "$after" moves)" -ge $((moves - 1)) ] ||
         fail "the person's keys spent the computer's moves: $now, then $after"
     sleep 1.5 # no key: the computer plays on
-    take_state
+    screenshot read_state
     later=$STATE
     [ "$(field "$later" team)" = 0 ] || [ "$(field "$later" moves)" -lt "$(field "$after" moves)" ] ||
         fail "the computer did not move: $after, then $later"
@@ -51,8 +46,6 @@ done
 [ "$seen_computer" = 1 ] && [ "$team" = 0 ] || fail "the turn did not go to the computer and back"
 press Escape
 sleep 0.3
-press Print
-wait_for_file "screen$SHOTS.png"
-check_title "$RUN/screen$SHOTS.png"
+screenshot check_title
 press Escape
 expect_exit 0

@@ -1,8 +1,10 @@
 #!/bin/sh
-# The Debian package as a player gets it: built from this build, installed with apt, the
-# game started through its menu entry from some other folder, a screenshot that lands in
-# the player's own folder, Escape with status 0. The package is removed again unless it
-# was installed before the test.
+# The Debian package as a player and a distribution get it: built from this build, taken
+# by lintian without an error or a warning, installed with apt, its AppStream metainfo
+# valid and its manual page readable, the launcher passing the command line on, the game
+# started through its menu entry from some other folder, a screenshot that lands in the
+# player's own folder, Escape with status 0. The package is removed again unless it was
+# installed before the test.
 #
 # Installing needs root or sudo without a password; without either the test is skipped.
 . "$(dirname "$0")/lib.sh"
@@ -43,7 +45,18 @@ trap finish EXIT
 cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK/package" >"$WORK/cpack.log" 2>&1 ||
     fail "cpack: $(tail -5 "$WORK/cpack.log")"
 deb=$(ls "$WORK"/package/tumblequay_*.deb)
+lintian "$deb" >"$WORK/lintian.log" 2>&1 || fail "lintian failed: $(cat "$WORK/lintian.log")"
+! grep -E '^[EW]: ' "$WORK/lintian.log" || fail "lintian has errors or warnings"
 apt_get install --reinstall "$deb"
+
+# What software centres and man read.
+metainfo=$(dpkg -L tumblequay | grep "^$PREFIX/share/metainfo/.*[.]metainfo[.]xml$")
+appstreamcli validate --no-net "$metainfo" >"$WORK/appstream.log" 2>&1 ||
+    fail "$metainfo is not valid: $(cat "$WORK/appstream.log")"
+LC_ALL=C MANWIDTH=80 man -P cat tumblequay >"$WORK/man.txt" 2>&1 || fail "man tumblequay: $(cat "$WORK/man.txt")"
+for topic in --window --fullscreen Alt+Enter "$PACKAGE_DATA" "EXIT STATUS" "GAMEPADS"; do
+    grep -q -- "$topic" "$WORK/man.txt" || fail "the manual page does not mention $topic"
+done
 
 # What the desktop needs to show the game in its menu with its icon.
 desktop=$PREFIX/share/applications/tumblequay.desktop
@@ -58,6 +71,8 @@ done
 export HOME="$WORK/home"
 unset XDG_DATA_HOME
 mkdir -p "$HOME" "$WORK/elsewhere"
+[ "$($PREFIX/games/tumblequay --version)" = "$("$GAME" --version)" ] ||
+    fail "the launcher does not pass the command line on"
 start_screen
 GAME=$(sed -n 's/^Exec=//p' "$desktop")
 RUN="$WORK/elsewhere"

@@ -10,10 +10,12 @@ CHECK=$2
 SOURCE=$3
 SCREEN_WIDTH=1280
 SCREEN_HEIGHT=720
+SHIM="$(dirname "$CHECK")/libsdl_shim.so" # preload it for pads and window modes of a test's own
 WORK=$(mktemp -d)
 RUN="$WORK/run"
 mkdir -p "$RUN"
 XVFB_PID=""
+WM_PID=""
 GAME_PID=""
 
 cleanup() {
@@ -25,6 +27,10 @@ cleanup() {
         done
         kill -9 "$GAME_PID" 2>/dev/null || true # a game that hangs does not hang the test
         wait "$GAME_PID" 2>/dev/null || true
+    fi
+    if [ -n "$WM_PID" ]; then
+        kill "$WM_PID" 2>/dev/null || true
+        wait "$WM_PID" 2>/dev/null || true
     fi
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
@@ -58,15 +64,33 @@ start_screen() {
     export DISPLAY
 }
 
+# Starts a window manager on the virtual screen: switching to full screen and back needs
+# one. It binds no keys (by default it would take Print Screen for itself). Waits until it
+# has taken the screen.
+start_window_manager() {
+    printf '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/><mouse/></openbox_config>\n' \
+        >"$WORK/openbox.xml"
+    openbox --config-file "$WORK/openbox.xml" >"$WORK/openbox.log" 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    fail "the window manager did not start"
+}
+
 # Starts the game in the scratch folder with its sound going to a file, and waits for
-# its window. GAME_RUNNER, when set, is a command that runs the game (as another user, say).
+# its window; the arguments go to the game. GAME_RUNNER, when set, is a command that runs
+# the game (as another user, say).
 start_game() {
     # shellcheck disable=SC2086
     (cd "$RUN" && SDL_AUDIODRIVER="${AUDIO_DRIVER:-disk}" SDL_DISKAUDIOFILE="$WORK/audio.raw" \
-        exec ${GAME_RUNNER:-} "$GAME" >"$WORK/game.out" 2>"$WORK/game.err") &
+        exec ${GAME_RUNNER:-} "$GAME" "$@" >"$WORK/game.out" 2>"$WORK/game.err") &
     GAME_PID=$!
     for _ in $(seq 100); do
         if xdotool search --name '^marrowfen$' >/dev/null 2>&1; then
+            # Under a window manager the keys go to the window that has the focus.
+            [ -z "$WM_PID" ] || xdotool search --name '^marrowfen$' windowactivate --sync >/dev/null 2>&1
             sleep 0.5 # a few frames
             return 0
         fi
@@ -105,20 +129,34 @@ expect_exit() {
 }
 
 # Checks a screenshot against the title screen as the core draws it from the scratch
-# folder's data.
+# folder's data; the screenshot is the screen's size, or width x height when given.
 check_title() {
-    (cd "$RUN" && "$CHECK" title "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1 does not show the title screen"
+    (cd "$RUN" && "$CHECK" title "$1" "${2:-$SCREEN_WIDTH}" "${3:-$SCREEN_HEIGHT}") ||
+        fail "$1 does not show the title screen"
 }
 
 # Checks a screenshot against a new match with its banner up as the core draws it from
-# the scratch folder's data.
+# the scratch folder's data; the screenshot is the screen's size, or width x height.
 check_match() {
-    (cd "$RUN" && "$CHECK" match-start "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1 does not show a new match"
+    (cd "$RUN" && "$CHECK" match-start "$1" "${2:-$SCREEN_WIDTH}" "${3:-$SCREEN_HEIGHT}") ||
+        fail "$1 does not show a new match"
 }
 
 # Checks that a file is a whole PNG at the screen's size.
 check_png() {
     "$CHECK" png "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" >/dev/null || fail "$1 is not a whole screenshot"
+}
+
+# Takes the next screenshot, screen$SHOTS.png, and checks it with the command given, which
+# gets its path and the further arguments; returns what the check returns.
+SHOTS=0
+screenshot() {
+    press Print
+    wait_for_file "screen$SHOTS.png"
+    SHOTS=$((SHOTS + 1))
+    check=$1
+    shift
+    "$check" "$RUN/screen$((SHOTS - 1)).png" "$@"
 }
 
 # Holds a key down long enough for the game to see it held for a few steps.
