@@ -51,7 +51,12 @@ void StartUp()
     SetUpViewport(ScreenSize.width, ScreenSize.height);
     SetUpScreenTexture();
     InitPalette();
-    StartAudio();
+    if (!StartAudio())
+    {
+        std::perror("tumblequay: cannot start the sample loader"); // errno names the cause
+        SDL_Quit();
+        std::exit(1);
+    }
     OpenAudioDevice();
     RequestEchoHalving();
     ResumeAudioDevice();

@@ -1,21 +1,22 @@
-// The voices of the mixer: start, grid alignment, envelope, pan, square wave and rendering.
+// The voices of the mixer: start, grid alignment, pan, square wave, and a voice's block of frames.
 #include "audio/voices.h"
 
 #include "audio/sample_bank.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 Voice Voices[MaxVoices];
-bool VoiceActive[MaxVoices];
+bool VoiceSounding[MaxVoices];
 float NoteFrequencies[NoteCount];
 std::uint32_t SampleClock;
 
 void InitVoices()
 {
     std::memset(Voices, 0, sizeof(Voices));
-    std::memset(VoiceActive, 0, sizeof(VoiceActive));
+    std::memset(VoiceSounding, 0, sizeof(VoiceSounding));
     SampleClock = 0;
 }
 
@@ -109,9 +110,14 @@ PanGains PanLaw(float pan)
     return {true, 0.6f + 0.4f * (1.0f + pan), 0.6f + 0.4f * (1.0f - pan)};
 }
 
-StereoFrame ApplyPan(StereoFrame frame, float pan)
+StereoFrame ApplyPanGains(StereoFrame frame, const PanGains& gains)
 {
-    return ApplyPanGains(frame, PanLaw(pan));
+    if (!gains.panned)
+    {
+        return frame;
+    }
+    return {TruncateSample(static_cast<float>(frame.left) * gains.left),
+            TruncateSample(static_cast<float>(frame.right) * gains.right)};
 }
 
 std::uint32_t WholeHertz(float frequency)
@@ -127,37 +133,125 @@ std::uint32_t WholeHertz(float frequency)
     return static_cast<std::uint32_t>(frequency);
 }
 
-std::int16_t SquareWave(const Voice& voice, float level)
+bool SquareIsLow(std::uint32_t wholeHertz, std::uint32_t position)
 {
-    return SquareValue(SquareIsLow(WholeHertz(voice.frequency), voice.position), level);
+    return wholeHertz * position % SampleRate < SampleRate / 2;
 }
 
-StereoFrame RenderVoice(Voice& voice)
+std::int16_t SquareValue(bool low, float level)
 {
-    if (voice.position < voice.delay)
+    return TruncateSample(low ? level * -16383.0f : level * 16383.0f);
+}
+
+namespace
+{
+// What stays the same while a voice sounds, worked out once for a block of its frames.
+struct VoiceSetup
+{
+    std::uint32_t delay;        // frames of silence before the sound begins
+    float attack;               // frames of the envelope's rising ramp
+    float sustain;              // frames at full level
+    float release;              // frames of the falling ramp
+    float volume;               // linear gain
+    bool square;                // the square wave, at hertz
+    std::uint32_t hertz;        // WholeHertz of the frequency
+    const StereoFrame* sample;  // a sample's frames; null for a synthesized sound
+    std::uint32_t sampleLength; // frames of sample; 0 for a number past the bank
+    PanGains pan;               // PanLaw of the voice's pan
+};
+
+VoiceSetup SetUpVoice(const Voice& voice)
+{
+    VoiceSetup setup = {voice.delay,
+                        static_cast<float>(voice.attack),
+                        static_cast<float>(voice.sustain),
+                        static_cast<float>(voice.release),
+                        voice.volume,
+                        voice.sound == SoundSquare,
+                        WholeHertz(voice.frequency),
+                        nullptr,
+                        0,
+                        PanLaw(voice.pan)};
+    const int bankIndex = voice.sound - FirstSampleSound;
+    if (bankIndex >= 0 && bankIndex < SampleCount)
     {
-        ++voice.position;
-        return {0, 0};
+        setup.sample = SampleBank[bankIndex].frames;
+        setup.sampleLength = static_cast<std::uint32_t>(SampleLength(bankIndex));
     }
-    const float level = VoiceEnvelope(voice) * voice.volume;
+    return setup;
+}
+
+// The envelope level 0..1 at t frames after the delay.
+float Envelope(const VoiceSetup& setup, float t)
+{
+    if (t < setup.attack)
+    {
+        return t / setup.attack;
+    }
+    if (t - setup.attack < setup.sustain)
+    {
+        return 1.0f;
+    }
+    if (t - setup.attack - setup.sustain < setup.release)
+    {
+        return 1.0f - (t - setup.attack - setup.sustain) / setup.release;
+    }
+    return 0.0f;
+}
+
+// The voice's frame at position, which is not below its delay: the sample frame or the square
+// wave at envelope * volume, panned.
+StereoFrame RenderFrame(const VoiceSetup& setup, std::uint32_t position)
+{
+    const std::uint32_t t = position - setup.delay;
+    const float level = Envelope(setup, static_cast<float>(t)) * setup.volume;
     StereoFrame frame = {0, 0};
-    if (voice.sound >= FirstSampleSound)
+    if (t < setup.sampleLength)
     {
-        const std::uint32_t index = voice.position - voice.delay;
-        const int bankIndex = voice.sound - FirstSampleSound;
-        if (index < static_cast<std::uint32_t>(SampleLength(bankIndex)))
-        {
-            const StereoFrame source = SampleBank[bankIndex].frames[index];
-            frame.left = TruncateSample(static_cast<float>(source.left) * level);
-            frame.right = TruncateSample(static_cast<float>(source.right) * level);
-        }
+        frame.left = TruncateSample(static_cast<float>(setup.sample[t].left) * level);
+        frame.right = TruncateSample(static_cast<float>(setup.sample[t].right) * level);
     }
-    else if (voice.sound == SoundSquare && level > 0.0f)
+    else if (setup.square && level > 0.0f)
     {
-        const std::int16_t wave = SquareWave(voice, level);
+        const std::int16_t wave = SquareValue(SquareIsLow(setup.hertz, position), level);
         frame = {wave, wave};
     }
-    frame = ApplyPan(frame, voice.pan);
-    ++voice.position;
+    if (setup.pan.panned)
+    {
+        frame = {TruncateSample(static_cast<float>(frame.left) * setup.pan.left),
+                 TruncateSample(static_cast<float>(frame.right) * setup.pan.right)};
+    }
     return frame;
+}
+} // namespace
+
+int MixVoiceBlock(Voice& voice, int frameCount, WideFrame* dry, WideFrame* send)
+{
+    const VoiceSetup setup = SetUpVoice(voice);
+    const float sendGain = voice.send;
+    std::uint32_t position = voice.position;
+    // Up to the voice's end; a voice at or past it (a length that wraps past 2^32 puts the end
+    // before the start) still renders the frame it is at.
+    const std::uint32_t length = VoiceLength(voice);
+    const int frames = static_cast<int>(std::min<std::uint32_t>(
+        static_cast<std::uint32_t>(frameCount), position < length ? length - position : 1));
+    int done = 0;
+    if (position < setup.delay)
+    {
+        // The delay adds nothing to the sums.
+        const std::uint32_t silent =
+            std::min(setup.delay - position, static_cast<std::uint32_t>(frames));
+        position += silent;
+        done += static_cast<int>(silent);
+    }
+    for (; done < frames; ++done)
+    {
+        const StereoFrame frame = RenderFrame(setup, position++);
+        dry[done].left += frame.left;
+        dry[done].right += frame.right;
+        send[done].left += TruncateSample(static_cast<float>(frame.left) * sendGain);
+        send[done].right += TruncateSample(static_cast<float>(frame.right) * sendGain);
+    }
+    voice.position = position;
+    return frames;
 }

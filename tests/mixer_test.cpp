@@ -30,7 +30,7 @@ StereoFrame MixOneFrame(StereoFrame sample, std::initializer_list<float> volumes
     for (float volume : volumes)
     {
         Voices[number] = {0, 0, 0, 1, 0, 0.0f, volume, 0.0f, 0.0f, FirstSampleSound, 1};
-        VoiceActive[number++] = true;
+        VoiceSounding[number++] = true;
     }
     StereoFrame out;
     MixFrames(&out, 1);

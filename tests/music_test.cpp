@@ -4,6 +4,7 @@
 
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
+#include "audio/voices.h"
 #include "platform/rand.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +16,9 @@ TEST(Music, NotesSpanTheScaleAndUpperDegreesSoundAnOctaveHigher)
     EXPECT_EQ(NoteFrequencies[12], 440.0f);
     EXPECT_NEAR(NoteFrequencies[0], 220.0f, 0.001f);
     EXPECT_EQ(MusicNote(6, -1), NoteFrequencies[11] / 2.0f);
-    for (int degree = 0; degree < ScaleSteps; ++degree)
+    for (int degree = 0; degree < ScaleNotes; ++degree)
     {
-        EXPECT_EQ(MusicNote(degree + ScaleSteps, -2), 2.0f * MusicNote(degree, -2));
+        EXPECT_EQ(MusicNote(degree + ScaleNotes, -2), 2.0f * MusicNote(degree, -2));
     }
 }
 
@@ -33,7 +34,7 @@ TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
         SamplesLoaded = loaded;
         for (int v = FirstMusicVoice + (voicesFull ? 0 : 3); v < MaxVoices; ++v)
         {
-            VoiceActive[v] = true; // a search from 9 wraps round to 0, 1 and 2
+            VoiceSounding[v] = true; // a search from 9 wraps round to 0, 1 and 2
         }
         NextMusicVoice = 9;
         SeedRand(77);

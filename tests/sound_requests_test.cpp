@@ -23,7 +23,7 @@ TEST(SoundRequests, SearchTakesTheNextFreeVoiceInRotation)
 {
     InitAudio();
     SamplesLoaded = true;
-    std::fill(VoiceBusy, VoiceBusy + 63, true);
+    std::fill(EffectVoiceTaken, EffectVoiceTaken + 63, true);
     NextEffectVoice = 5;
     PlaySound(SoundBall, 0.0f, 0.2f, 0.6f, 0.0f); // only 63 is free
     PlaySound(SoundEnd, 0.0f, 0.4f, 0.6f, 0.0f);  // none is: nothing changes

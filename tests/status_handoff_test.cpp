@@ -28,21 +28,21 @@ TEST(StatusHandoff, PublishAndTakeAlternateStrictly)
     SampleClock = 100;
     TakeAudioStatus();
     EXPECT_EQ(MainSlot * 100 + SpareSlot * 10 + AudioSlot, 102);
-    EXPECT_TRUE(AudioStatusSlots[AudioSlot].titleMusic && VoiceActive[0] && !VoiceActive[1]);
+    EXPECT_TRUE(AudioStatusSlots[AudioSlot].titleMusic && VoiceSounding[0] && !VoiceSounding[1]);
     TakeAudioStatus(); // nothing new: the audio thread keeps its slot
     EXPECT_EQ(AudioSlot, 2);
-    VoiceActive[0] = false; // voice 0 ends while the audio thread holds this slot
+    VoiceSounding[0] = false; // voice 0 ends while the audio thread holds this slot
     AppendSlotVoice(AudioStatusSlots[AudioSlot], 0);
     SubmitAudioStatus(true); // receives the slot given up at the first take
     SampleClock = 200;
     TakeAudioStatus(); // gives up the slot holding voice 0
     EXPECT_EQ(MainSlot * 100 + SpareSlot * 10 + AudioSlot, 21);
-    EXPECT_TRUE(!AudioStatusSlots[AudioSlot].titleMusic && VoiceActive[1] && VoiceActive[2]);
+    EXPECT_TRUE(!AudioStatusSlots[AudioSlot].titleMusic && VoiceSounding[1] && VoiceSounding[2]);
     EXPECT_EQ(Voices[1].delay + Voices[2].delay, 2 * (3307u - 200u));
-    EXPECT_TRUE(VoiceBusy[0]);
+    EXPECT_TRUE(EffectVoiceTaken[0]);
     SubmitAudioStatus(true);
-    EXPECT_FALSE(VoiceBusy[0]);
-    EXPECT_TRUE(VoiceBusy[1] && VoiceBusy[2]);
+    EXPECT_FALSE(EffectVoiceTaken[0]);
+    EXPECT_TRUE(EffectVoiceTaken[1] && EffectVoiceTaken[2]);
 }
 
 // The main thread requests notes and publishes; the audio thread takes, ends voices at random
@@ -64,11 +64,11 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
         takes += AudioSlot != held ? 1 : 0;
         for (int v = 0; v < EffectVoices; ++v)
         {
-            started += VoiceActive[v] && !sounding[v] ? 1 : 0;
-            sounding[v] = VoiceActive[v];
+            started += VoiceSounding[v] && !sounding[v] ? 1 : 0;
+            sounding[v] = VoiceSounding[v];
             if (sounding[v] && (endAll || Rand() % 3 == 0))
             {
-                sounding[v] = VoiceActive[v] = false;
+                sounding[v] = VoiceSounding[v] = false;
                 AppendSlotVoice(AudioStatusSlots[AudioSlot], v);
                 ++ended;
             }
@@ -109,6 +109,6 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
     }
     SubmitAudioStatus(false);
     EXPECT_EQ(std::pair(started, ended), std::pair(queued, queued));
-    EXPECT_EQ(std::count(VoiceBusy, VoiceBusy + EffectVoices, true), 0);
-    EXPECT_EQ(std::count(VoiceActive, VoiceActive + EffectVoices, true), 0);
+    EXPECT_EQ(std::count(EffectVoiceTaken, EffectVoiceTaken + EffectVoices, true), 0);
+    EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + EffectVoices, true), 0);
 }

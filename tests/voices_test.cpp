@@ -16,8 +16,13 @@ using LeftRight = std::pair<int, int>;
 
 LeftRight Panned(StereoFrame frame, float pan)
 {
-    const StereoFrame out = ApplyPan(frame, pan);
+    const StereoFrame out = ApplyPanGains(frame, PanLaw(pan));
     return {out.left, out.right};
+}
+
+std::int16_t SquareWave(const Voice& voice, float level)
+{
+    return SquareValue(SquareIsLow(WholeHertz(voice.frequency), voice.position), level);
 }
 
 Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
