@@ -158,6 +158,7 @@ struct VoiceSetup
     const StereoFrame* sample;  // a sample's frames; null for a synthesized sound
     std::uint32_t sampleLength; // frames of sample; 0 for a number past the bank
     PanGains pan;               // PanLaw of the voice's pan
+    float send;                 // gain of the share fed into the echo
 };
 
 VoiceSetup SetUpVoice(const Voice& voice)
@@ -171,7 +172,8 @@ VoiceSetup SetUpVoice(const Voice& voice)
                         WholeHertz(voice.frequency),
                         nullptr,
                         0,
-                        PanLaw(voice.pan)};
+                        PanLaw(voice.pan),
+                        voice.send};
     const int bankIndex = voice.sound - FirstSampleSound;
     if (bankIndex >= 0 && bankIndex < SampleCount)
     {
@@ -199,36 +201,37 @@ float Envelope(const VoiceSetup& setup, float t)
     return 0.0f;
 }
 
-// The voice's frame at position, which is not below its delay: the sample frame or the square
-// wave at envelope * volume, panned.
-StereoFrame RenderFrame(const VoiceSetup& setup, std::uint32_t position)
+// A frame of the voice as it goes into the sums: panned, and its share for the echo.
+struct MixedFrame
 {
-    const std::uint32_t t = position - setup.delay;
-    const float level = Envelope(setup, static_cast<float>(t)) * setup.volume;
-    StereoFrame frame = {0, 0};
-    if (t < setup.sampleLength)
-    {
-        frame.left = TruncateSample(static_cast<float>(setup.sample[t].left) * level);
-        frame.right = TruncateSample(static_cast<float>(setup.sample[t].right) * level);
-    }
-    else if (setup.square && level > 0.0f)
-    {
-        const std::int16_t wave = SquareValue(SquareIsLow(setup.hertz, position), level);
-        frame = {wave, wave};
-    }
+    WideFrame dry;  // added to the dry sum, -32768..32767 a channel
+    WideFrame send; // added to the echo's send, -32768..32767 a channel
+};
+
+inline MixedFrame MixFrame(const VoiceSetup& setup, StereoFrame frame)
+{
     if (setup.pan.panned)
     {
         frame = {TruncateSample(static_cast<float>(frame.left) * setup.pan.left),
                  TruncateSample(static_cast<float>(frame.right) * setup.pan.right)};
     }
-    return frame;
+    return {{frame.left, frame.right},
+            {TruncateSample(static_cast<float>(frame.left) * setup.send),
+             TruncateSample(static_cast<float>(frame.right) * setup.send)}};
+}
+
+inline void AddMixedFrame(const MixedFrame& mixed, WideFrame& dry, WideFrame& send)
+{
+    dry.left += mixed.dry.left;
+    dry.right += mixed.dry.right;
+    send.left += mixed.send.left;
+    send.right += mixed.send.right;
 }
 } // namespace
 
 int MixVoiceBlock(Voice& voice, int frameCount, WideFrame* dry, WideFrame* send)
 {
     const VoiceSetup setup = SetUpVoice(voice);
-    const float sendGain = voice.send;
     std::uint32_t position = voice.position;
     // Up to the voice's end; a voice at or past it (a length that wraps past 2^32 puts the end
     // before the start) still renders the frame it is at.
@@ -244,13 +247,33 @@ int MixVoiceBlock(Voice& voice, int frameCount, WideFrame* dry, WideFrame* send)
         position += silent;
         done += static_cast<int>(silent);
     }
-    for (; done < frames; ++done)
+    // A square wave gives one of two frames, one for each half of its period, as long as its
+    // level stays the same: each is worked out again only when the level has changed.
+    MixedFrame halves[2] = {};
+    float halfLevels[2] = {NAN, NAN}; // the level each half was worked out at; none yet
+    for (; done < frames; ++done, ++position)
     {
-        const StereoFrame frame = RenderFrame(setup, position++);
-        dry[done].left += frame.left;
-        dry[done].right += frame.right;
-        send[done].left += TruncateSample(static_cast<float>(frame.left) * sendGain);
-        send[done].right += TruncateSample(static_cast<float>(frame.right) * sendGain);
+        const std::uint32_t t = position - setup.delay;
+        const float level = Envelope(setup, static_cast<float>(t)) * setup.volume;
+        if (t < setup.sampleLength)
+        {
+            const StereoFrame source = setup.sample[t];
+            const StereoFrame frame = {TruncateSample(static_cast<float>(source.left) * level),
+                                       TruncateSample(static_cast<float>(source.right) * level)};
+            AddMixedFrame(MixFrame(setup, frame), dry[done], send[done]);
+        }
+        else if (setup.square)
+        {
+            const bool low = SquareIsLow(setup.hertz, position);
+            if (!(halfLevels[low] == level))
+            {
+                const std::int16_t wave = level > 0.0f ? SquareValue(low, level) : 0;
+                halves[low] = MixFrame(setup, {wave, wave});
+                halfLevels[low] = level;
+            }
+            AddMixedFrame(halves[low], dry[done], send[done]);
+        }
+        // Past the sample's end, and for no such sound, silence adds nothing.
     }
     voice.position = position;
     return frames;
