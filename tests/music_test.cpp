@@ -1,5 +1,5 @@
-// Tests of the generated music: note pitches, and the draws of a beat whose notes are dropped.
-// What the generators play is pinned down by the mixer's output digest.
+// Tests of the generated music: note pitches, the chord table, which beats carry notes and
+// chord changes, and the draws of a beat whose notes are dropped.
 #include "audio/music.h"
 
 #include "audio/mixer.h"
@@ -7,6 +7,7 @@
 #include "audio/voices.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -22,7 +23,64 @@ TEST(Music, NotesSpanTheScaleAndUpperDegreesSoundAnOctaveHigher)
     }
 }
 
-// Match variant 0, step 0: a drum (a pick of two draws, then the voice's pan and volume),
+// The table comes in groups of seven rows, one chord shape each: row r of a group is the
+// shape on the root r. A wrong note shows as a row that breaks its group's shape.
+TEST(Music, EveryChordIsItsGroupsShapeOnItsRoot)
+{
+    for (int row = 0; row < ChordCount; ++row)
+    {
+        const int* shape = ChordTable[row - row % ScaleNotes];
+        EXPECT_EQ(ChordTable[row][0], row % ScaleNotes) << row;
+        for (int note = 1; note < ChordNotes; ++note)
+        {
+            EXPECT_EQ(ChordTable[row][note] - ChordTable[row][0], shape[note] - shape[0]) << row;
+        }
+    }
+}
+
+// Match variant 0 plays a pair of half-beat notes on every fourth beat and a long note on the
+// beat after it; variant 1 plays pairs on the first two beats of each half bar and a long
+// note on its fourth. Before the bank has loaded only the notes start.
+TEST(Music, MatchNotesFallOnTheirBeats)
+{
+    for (int variant : {0, 1})
+    {
+        for (int beat = 0; beat < BarBeats; ++beat)
+        {
+            InitAudio();
+            SeedRand(beat);
+            MusicVariation = variant;
+            MatchMusic(beat);
+            const int notes = variant == 0 ? (beat % 4 == 0   ? 2
+                                              : beat % 4 == 1 ? 1
+                                                              : 0)
+                                           : (beat % 8 < 2    ? 2
+                                              : beat % 8 == 3 ? 1
+                                                              : 0);
+            EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes)
+                << variant << " " << beat;
+        }
+    }
+}
+
+// The chord changes on the first beat of a bar only, to the row of ChordOrder drawn first.
+TEST(Music, ChordChangesOnTheFirstBeatOfABarOnly)
+{
+    SeedRand(5);
+    const int drawn = ChordOrder[Rand() % ChordCount];
+    for (int beat = 0; beat < 2 * BarBeats; ++beat)
+    {
+        InitAudio();
+        CurrentChord = drawn == 0 ? 1 : 0;
+        const int before = CurrentChord;
+        SampleClock = static_cast<std::uint32_t>(beat) * BeatLength;
+        SeedRand(5);
+        PlayBeat(true);
+        EXPECT_EQ(CurrentChord, beat % BarBeats == 0 ? drawn : before) << beat;
+    }
+}
+
+// Match variant 0, beat 0: a drum (a pick of two draws, then the voice's pan and volume),
 // two notes (member, shift, pan, volume each), then the draw for a change of variant. A drum
 // before the bank has loaded and a note with every music voice sounding cost no voice draws.
 TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)

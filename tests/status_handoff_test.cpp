@@ -1,8 +1,8 @@
-// Tests of the status hand-off: strict alternation, voices travelling both ways, and two
-// threads running the rotation against each other. The echo request taken with a slot is
-// pinned down by the mixer's output digest.
+// Tests of the status hand-off: strict alternation, voices travelling both ways, the echo
+// halving taken once with its slot, and two threads running the rotation against each other.
 #include "audio/status_handoff.h"
 
+#include "audio/echo.h"
 #include "audio/mixer.h"
 #include "audio/sound_requests.h"
 #include "platform/rand.h"
@@ -43,6 +43,24 @@ TEST(StatusHandoff, PublishAndTakeAlternateStrictly)
     SubmitAudioStatus(true);
     EXPECT_FALSE(EffectVoiceTaken[0]);
     EXPECT_TRUE(EffectVoiceTaken[1] && EffectVoiceTaken[2]);
+}
+
+// The audio thread halves the echo ring (toward zero) when it takes the slot that asked for it,
+// and clears the request, so the slot does not ask again when it comes round.
+TEST(StatusHandoff, EchoHalvingIsTakenOnceWithItsSlot)
+{
+    InitAudio();
+    EchoRing[0] = {7, -7};
+    EchoRing[EchoLength - 1] = {-32768, 32767};
+    RequestEchoHalving();
+    for (int round = 0; round < 2 * StatusSlots; ++round)
+    {
+        SubmitAudioStatus(false);
+        TakeAudioStatus();
+    }
+    const StereoFrame first = EchoRing[0], last = EchoRing[EchoLength - 1];
+    EXPECT_EQ((std::pair<int, int>(first.left, first.right)), std::pair(3, -3));
+    EXPECT_EQ((std::pair<int, int>(last.left, last.right)), std::pair(-16384, 16383));
 }
 
 // The main thread requests notes and publishes; the audio thread takes, ends voices at random

@@ -1,5 +1,5 @@
-// Tests of the voices: samples past the bank, grid alignment, pan and square wave. The
-// envelope is pinned down by the mixer's output digest.
+// Tests of the voices: how long they sound and their last frame, grid alignment, pan and
+// square wave.
 #include "audio/voices.h"
 
 #include "audio/mixer.h"
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -28,20 +29,50 @@ std::int16_t SquareWave(const Voice& voice, float level)
 Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
              std::uint32_t delay)
 {
-    return {0, delay, attack, sustain, release, 441.0f, 1.0f, 0.0f, 0.0f, SoundSquare, 1};
+    return {0, delay, attack, sustain, release, 441.0f, 1.0f, 0.5f, 0.0f, SoundSquare, 1};
+}
+
+// The voice mixed in blocks of block frames until it ends: the left channel of each frame and
+// the right channel of its send share.
+std::vector<LeftRight> MixToEnd(Voice voice, int block)
+{
+    std::vector<LeftRight> mixed;
+    do
+    {
+        WideFrame dry[64] = {}, send[64] = {};
+        const int rendered = MixVoiceBlock(voice, block, dry, send);
+        for (int i = 0; i < rendered; ++i)
+        {
+            mixed.push_back({dry[i].left, send[i].right});
+        }
+    } while (voice.position < VoiceLength(voice));
+    return mixed;
 }
 } // namespace
 
-// A sample plays at one level for its length; a number past the bank has no length.
-TEST(Voices, SampleLastsItsBankLengthAndANumberPastTheBankNothing)
+// A voice sounds for exactly its length, however its frames are split into blocks: a sample
+// to its last frame (a number past the bank for its delay only), a square wave to the last
+// frame of its release, at a quarter of its level.
+TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
 {
     InitAudio();
-    SampleBank[0] = {3, static_cast<StereoFrame*>(std::calloc(3, sizeof(StereoFrame)))};
-    Voice voice = Square(0, 0, 0, 0);
-    StartVoice(voice, FirstSampleSound, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 0);
-    EXPECT_EQ(voice.attack * 1000 + voice.sustain * 10 + voice.release, 30u);
-    StartVoice(voice, FirstSampleSound + SampleCount, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 0);
-    EXPECT_EQ(VoiceLength(voice), 0u);
+    auto* frames = static_cast<StereoFrame*>(std::calloc(3, sizeof(StereoFrame)));
+    frames[0] = {1000, -1000}, frames[1] = {2000, -2000}, frames[2] = {3000, -3000};
+    SampleBank[0] = {3, frames};
+    Voice sample = Square(0, 0, 0, 0), pastBank = sample;
+    StartVoice(sample, FirstSampleSound, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 2);
+    sample.volume = 1.0f, sample.pan = 0.0f; // no random boost or pan
+    StartVoice(pastBank, FirstSampleSound + SampleCount, 0.0f, 1.0f, 0.5f, 0.0f, 10, 20, 30, 2);
+    for (int block : {1, 4, 64})
+    {
+        EXPECT_EQ(
+            MixToEnd(sample, block),
+            (std::vector<LeftRight>{{0, 0}, {0, 0}, {1000, -500}, {2000, -1000}, {3000, -1500}}));
+        EXPECT_EQ(MixToEnd(pastBank, block).size(), 2u);
+        const std::vector<LeftRight> square = MixToEnd(Square(4, 4, 4, 2), block);
+        EXPECT_EQ(square.size(), 14u);
+        EXPECT_EQ(square.back(), LeftRight(-4095, -2047)); // trunc(0.25 * -16383), half of it
+    }
 }
 
 TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
