@@ -50,7 +50,7 @@ TEST(StatusHandoff, PublishAndTakeAlternateStrictly)
 TEST(StatusHandoff, EchoHalvingIsTakenOnceWithItsSlot)
 {
     InitAudio();
-    EchoRing[0] = {7, -7};
+    EchoRing[0] = {-7, 7};
     EchoRing[EchoLength - 1] = {-32768, 32767};
     RequestEchoHalving();
     for (int round = 0; round < 2 * StatusSlots; ++round)
@@ -59,7 +59,7 @@ TEST(StatusHandoff, EchoHalvingIsTakenOnceWithItsSlot)
         TakeAudioStatus();
     }
     const StereoFrame first = EchoRing[0], last = EchoRing[EchoLength - 1];
-    EXPECT_EQ((std::pair<int, int>(first.left, first.right)), std::pair(3, -3));
+    EXPECT_EQ((std::pair<int, int>(first.left, first.right)), std::pair(-3, 3));
     EXPECT_EQ((std::pair<int, int>(last.left, last.right)), std::pair(-16384, 16383));
 }
 

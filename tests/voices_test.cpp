@@ -32,12 +32,12 @@ Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
     return {0, delay, attack, sustain, release, 441.0f, 1.0f, 0.5f, 0.0f, SoundSquare, 1};
 }
 
-// The voice mixed in blocks of block frames until it ends: the left channel of each frame and
-// the right channel of its send share.
+// The voice mixed in blocks of block frames until it ends (or 100 blocks have passed): the
+// left channel of each frame and the right channel of its send share.
 std::vector<LeftRight> MixToEnd(Voice voice, int block)
 {
     std::vector<LeftRight> mixed;
-    do
+    for (int blocks = 0; blocks < 100 && voice.position < VoiceLength(voice); ++blocks)
     {
         WideFrame dry[64] = {}, send[64] = {};
         const int rendered = MixVoiceBlock(voice, block, dry, send);
@@ -45,7 +45,7 @@ std::vector<LeftRight> MixToEnd(Voice voice, int block)
         {
             mixed.push_back({dry[i].left, send[i].right});
         }
-    } while (voice.position < VoiceLength(voice));
+    }
     return mixed;
 }
 } // namespace
