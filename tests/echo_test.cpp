@@ -1,16 +1,14 @@
-// Tests of the echo ring: where each head reads and writes, what it takes of an impulse and of
-// the send, and saturation.
+// Tests of the echo ring: where each head reads and feeds the ring, what it takes of an impulse
+// and of the send, and saturation.
 #include "audio/echo.h"
 
 #include <gtest/gtest.h>
 #include <utility>
-#include <vector>
 
 namespace
 {
-using LeftRight = std::pair<int, int>;
-
-LeftRight Channels(StereoFrame frame)
+// The frame's two channels as one comparable value.
+std::pair<int, int> Channels(StereoFrame frame)
 {
     return {frame.left, frame.right};
 }
@@ -20,38 +18,34 @@ LeftRight Channels(StereoFrame frame)
 // backward head one place back, each wrapping at the ring's end. The output takes 0.24 of
 // what the forward head reads and 0.19 of what the others read. The forward head leaves 0.25
 // of it in its place, the backward head adds 0.25 of it, and the fast head adds 0.3 of it to
-// the two places half a ring ahead. One frame's send goes in as 0.24 at the forward head,
-// 0.34 at both places ahead of the fast head and 0.29 at the backward head.
+// the two places half a ring ahead. A frame's send goes in as 0.24 at the forward head, 0.34
+// at both places ahead of the fast head and 0.29 at the backward head.
 TEST(Echo, HeadsReadAndFeedTheRingInTheirTurn)
 {
+    // Where the heads start and the impulse lies, the frame the tested head reads it, what the
+    // output takes of it, the places the head then feeds (fed, and fed + 1 too when twice) and
+    // what each then holds.
     struct Case
     {
-        int a, b, c;     // where the heads start
-        int place;       // where the impulse is
-        int frame;       // when the tested head reads it
-        int tap;         // what the output takes of it
-        int fed, stored; // a place the head feeds, and what it holds afterwards
-        bool twice;      // the place after it is fed the same
+        int a, b, c, place, frame, tap, fed, stored;
+        bool twice;
     };
-    const Case cases[] = {
-        {EchoLength - 1, 60000, 60001, 1, 2, 2400, 1, 2500, false},       // forward
-        {60001, EchoLength - 2, 60001, 2, 2, 1900, 52922, 3000, true},    // fast
-        {60001, 60000, 1, EchoLength - 2, 3, 1900, 105838, 12500, false}, // backward
-    };
-    for (const Case& test : cases)
+    for (const Case& test : {Case{EchoLength - 1, 60000, 60001, 1, 2, 2400, 1, 2500, false},
+                             Case{60001, EchoLength - 2, 60001, 2, 2, 1900, 52922, 3000, true},
+                             Case{60001, 60000, 1, 105838, 3, 1900, 105838, 12500, false}})
     {
         InitEcho();
         EchoHeadA = test.a, EchoHeadB = test.b, EchoHeadC = test.c;
         EchoRing[test.place] = {10000, -10000};
-        const std::vector<WideFrame> quiet(test.frame + 1, WideFrame{0, 0});
-        std::vector<StereoFrame> out(test.frame + 1);
-        RunEcho(quiet.data(), quiet.data(), out.data(), test.frame + 1);
-        for (int frame = 0; frame <= test.frame; ++frame)
+        const WideFrame quiet[4] = {};
+        StereoFrame out[4];
+        RunEcho(quiet, quiet, out, 4);
+        for (int frame = 0; frame < 4; ++frame)
         {
             const int tap = frame == test.frame ? test.tap : 0;
-            EXPECT_EQ(Channels(out[frame]), LeftRight(tap, -tap)) << test.place << " " << frame;
+            EXPECT_EQ(Channels(out[frame]), std::pair(tap, -tap)) << test.place << " " << frame;
         }
-        EXPECT_EQ(Channels(EchoRing[test.fed]), LeftRight(test.stored, -test.stored));
+        EXPECT_EQ(Channels(EchoRing[test.fed]), std::pair(test.stored, -test.stored));
         EXPECT_EQ(EchoRing[test.fed + 1].left, test.twice ? test.stored : 0);
     }
     InitEcho();
@@ -59,13 +53,13 @@ TEST(Echo, HeadsReadAndFeedTheRingInTheirTurn)
     const WideFrame send = {10000, -10000}, dry = {5, -5};
     StereoFrame out;
     RunEcho(&send, &dry, &out, 1);
-    EXPECT_EQ(Channels(out), LeftRight(5, -5));
+    EXPECT_EQ(Channels(out), std::pair(5, -5));
     for (auto [place, share] : {std::pair{10, 2400},
                                 {20 + EchoHalfLength, 3400},
                                 {21 + EchoHalfLength, 3400},
                                 {31, 2900}})
     {
-        EXPECT_EQ(Channels(EchoRing[place]), LeftRight(share, -share)) << place;
+        EXPECT_EQ(Channels(EchoRing[place]), std::pair(share, -share)) << place;
     }
 }
 
@@ -81,6 +75,6 @@ TEST(Echo, LoudSumsSaturateInsteadOfWrapping)
     RunEcho(&send, &dry, &out, 1);
     for (const StereoFrame frame : {EchoRing[0], EchoRing[200 + EchoHalfLength], out})
     {
-        EXPECT_EQ(Channels(frame), LeftRight(32767, -32768));
+        EXPECT_EQ(Channels(frame), std::pair(32767, -32768));
     }
 }

@@ -1,5 +1,5 @@
-// Tests of the generated music: note pitches, the chord table, which beats carry notes and
-// chord changes, and the draws of a beat whose notes are dropped.
+// Tests of the generated music: note pitches, the chord table, the beats of chord changes and
+// notes, and the draws of a beat whose notes are dropped.
 #include "audio/music.h"
 
 #include "audio/mixer.h"
@@ -38,45 +38,31 @@ TEST(Music, EveryChordIsItsGroupsShapeOnItsRoot)
     }
 }
 
-// Match variant 0 plays a pair of half-beat notes on every fourth beat and a long note on the
-// beat after it; variant 1 plays pairs on the first two beats of each half bar and a long
+// On the first beat of a bar, and only then, the chord changes to the row of ChordOrder drawn
+// first. Match variant 0 plays a pair of half-beat notes on every fourth beat and a long note
+// on the beat after it; variant 1 pairs on the first two beats of each half bar and a long
 // note on its fourth. Before the bank has loaded only the notes start.
-TEST(Music, MatchNotesFallOnTheirBeats)
-{
-    for (int variant : {0, 1})
-    {
-        for (int beat = 0; beat < BarBeats; ++beat)
-        {
-            InitAudio();
-            SeedRand(beat);
-            MusicVariation = variant;
-            MatchMusic(beat);
-            const int notes = variant == 0 ? (beat % 4 == 0   ? 2
-                                              : beat % 4 == 1 ? 1
-                                                              : 0)
-                                           : (beat % 8 < 2    ? 2
-                                              : beat % 8 == 3 ? 1
-                                                              : 0);
-            EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes)
-                << variant << " " << beat;
-        }
-    }
-}
-
-// The chord changes on the first beat of a bar only, to the row of ChordOrder drawn first.
-TEST(Music, ChordChangesOnTheFirstBeatOfABarOnly)
+TEST(Music, ChordsAndNotesFallOnTheirBeats)
 {
     SeedRand(5);
-    const int drawn = ChordOrder[Rand() % ChordCount];
-    for (int beat = 0; beat < 2 * BarBeats; ++beat)
+    const int drawn = ChordOrder[Rand() % ChordCount], kept = drawn == 0 ? 1 : 0;
+    for (int run = 0; run < 2 * BarBeats; ++run)
     {
+        const int variant = run / BarBeats, beat = run % BarBeats;
         InitAudio();
-        CurrentChord = drawn == 0 ? 1 : 0;
-        const int before = CurrentChord;
-        SampleClock = static_cast<std::uint32_t>(beat) * BeatLength;
+        MusicVariation = variant;
+        CurrentChord = kept;
+        SampleClock = static_cast<std::uint32_t>(BarBeats + beat) * BeatLength;
         SeedRand(5);
-        PlayBeat(true);
-        EXPECT_EQ(CurrentChord, beat % BarBeats == 0 ? drawn : before) << beat;
+        PlayBeat(false);
+        EXPECT_EQ(CurrentChord, beat == 0 ? drawn : kept) << beat;
+        const int notes = variant == 0 ? (beat % 4 == 0   ? 2
+                                          : beat % 4 == 1 ? 1
+                                                          : 0)
+                                       : (beat % 8 < 2    ? 2
+                                          : beat % 8 == 3 ? 1
+                                                          : 0);
+        EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes) << run;
     }
 }
 
@@ -90,10 +76,9 @@ TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
     {
         InitAudio();
         SamplesLoaded = loaded;
-        for (int v = FirstMusicVoice + (voicesFull ? 0 : 3); v < MaxVoices; ++v)
-        {
-            VoiceSounding[v] = true; // a search from 9 wraps round to 0, 1 and 2
-        }
+        // With the first three free, a search from 9 wraps round to 0, 1 and 2.
+        std::fill(VoiceSounding + FirstMusicVoice + (voicesFull ? 0 : 3), VoiceSounding + MaxVoices,
+                  true);
         NextMusicVoice = 9;
         SeedRand(77);
         for (int n = 0; n < draws; ++n)

@@ -15,17 +15,6 @@ namespace
 {
 using LeftRight = std::pair<int, int>;
 
-LeftRight Panned(StereoFrame frame, float pan)
-{
-    const StereoFrame out = ApplyPanGains(frame, PanLaw(pan));
-    return {out.left, out.right};
-}
-
-std::int16_t SquareWave(const Voice& voice, float level)
-{
-    return SquareValue(SquareIsLow(WholeHertz(voice.frequency), voice.position), level);
-}
-
 Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
              std::uint32_t delay)
 {
@@ -91,28 +80,32 @@ TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
     }
 }
 
+// Inside -0.05..0.05 a frame is left as it is; outside, the pan (clamped to -1..1) scales both
+// sides, and loud frames saturate instead of wrapping to the opposite sign.
 TEST(Voices, PanKeepsTheCentreAndScalesBothSidesOutsideIt)
 {
-    EXPECT_EQ(Panned({10001, -9999}, 0.049f), LeftRight(10001, -9999));
-    EXPECT_EQ(Panned({10001, -9999}, -0.049f), LeftRight(10001, -9999));
-    EXPECT_EQ(Panned({1000, 1000}, 0.05f), LeftRight(1020, 980));
-    EXPECT_EQ(Panned({1000, -1000}, 7.0f), LeftRight(1400, -600)); // clamped to 1
-    // Loud frames saturate instead of wrapping to the opposite sign.
-    EXPECT_EQ(Panned({30000, -30000}, -1.0f), LeftRight(18000, -32768));
+    for (auto [frame, pan, left, right] :
+         {std::tuple{StereoFrame{10001, -9999}, 0.049f, 10001, -9999},
+          {{10001, -9999}, -0.049f, 10001, -9999},
+          {{1000, 1000}, 0.05f, 1020, 980},
+          {{1000, -1000}, 7.0f, 1400, -600},
+          {{30000, -30000}, -1.0f, 18000, -32768}})
+    {
+        const StereoFrame out = ApplyPanGains(frame, PanLaw(pan));
+        EXPECT_EQ(LeftRight(out.left, out.right), LeftRight(left, right)) << pan;
+    }
 }
 
 TEST(Voices, SquareWaveIsLowThenHighInEachPeriod)
 {
-    Voice voice = Square(0, 1000, 0, 0);
-    for (voice.position = 0; voice.position < 200; ++voice.position)
+    for (std::uint32_t position = 0; position < 200; ++position)
     {
         // 441 Hz: a period of 100 frames.
-        EXPECT_EQ(SquareWave(voice, 0.5f), voice.position % 100 < 50 ? -8191 : 8191);
+        EXPECT_EQ(SquareValue(SquareIsLow(441, position), 0.5f),
+                  position % 100 < 50 ? -8191 : 8191);
     }
-    EXPECT_EQ(SquareWave(voice, 3.0f), -32768); // too loud: saturated, not wrapped
-    // The phase product wraps in 32 bits: 1000 * 4294968 is 704 after the wrap, early in a
-    // period; without the wrap it would be 24900 of 44100, late in one.
-    voice.frequency = 1000.9f;
-    voice.position = 4294968;
-    EXPECT_EQ(SquareWave(voice, 1.0f), -16383);
+    EXPECT_EQ(SquareValue(true, 3.0f), -32768); // too loud: saturated, not wrapped
+    // The phase counts whole hertz and its product wraps in 32 bits: 1000 * 4294968 is 704
+    // after the wrap, early in a period; without the wrap it would be 24900 of 44100, late.
+    EXPECT_TRUE(SquareIsLow(WholeHertz(1000.9f), 4294968));
 }
