@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 constexpr int SampleRate = 44100; // frames per second, of the output and of every sample
@@ -24,25 +23,14 @@ struct WideFrame
 };
 
 // Truncates toward zero into the 16-bit range, saturating outside it; not-a-number gives 0.
+// Written as choices between values rather than branches, so that the compiler may run a loop
+// of them several values at once.
 inline std::int16_t TruncateSample(float value)
 {
-    if (std::fabs(value) < 32767.0f)
-    {
-        return static_cast<std::int16_t>(value); // inside the range: one comparison
-    }
-    if (value >= 32767.0f)
-    {
-        return 32767;
-    }
-    if (value <= -32768.0f)
-    {
-        return -32768;
-    }
-    if (std::isnan(value))
-    {
-        return 0; // not a number: a broken gain is heard as silence
-    }
-    return static_cast<std::int16_t>(value); // -32768 < value <= -32767
+    const float number = value == value ? value : 0.0f; // a broken gain is heard as silence
+    const float above = number < -32768.0f ? -32768.0f : number;
+    const float inside = above > 32767.0f ? 32767.0f : above;
+    return static_cast<std::int16_t>(static_cast<std::int32_t>(inside));
 }
 
 // Saturates a 32-bit sum into the 16-bit range.

@@ -18,10 +18,8 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace
 {
-constexpr int BlockLength = 512; // at most this many frames mixed in one pass over the voices
-
-WideFrame DrySums[BlockLength];  // the dry mix of the block's frames, before saturation
-WideFrame SendSums[BlockLength]; // the echo send of the block's frames, before saturation
+WideFrame DrySums[MaxBlockLength];  // the dry mix of the block's frames, before saturation
+WideFrame SendSums[MaxBlockLength]; // the echo send of the block's frames, before saturation
 
 // Frames from SampleClock to the next beat: the next multiple of BeatLength, or the clock's
 // wrap to 0, which is one too. At least 1.
@@ -35,7 +33,7 @@ std::uint64_t FramesUntilBeat()
 // lower numbers first within a frame, as a frame-by-frame mix would find them.
 struct EndedVoice
 {
-    int frame; // 0..BlockLength - 1, within the block
+    int frame; // 0..MaxBlockLength - 1, within the block
     int voice; // 0..63
 };
 
@@ -109,7 +107,7 @@ void MixFrames(StereoFrame* out, int frameCount)
         // Up to the next beat nothing but the voices' own ends changes what sounds.
         const int block = static_cast<int>(
             std::min({static_cast<std::uint64_t>(frameCount - done),
-                      static_cast<std::uint64_t>(BlockLength), FramesUntilBeat()}));
+                      static_cast<std::uint64_t>(MaxBlockLength), FramesUntilBeat()}));
         std::fill_n(DrySums, block, WideFrame{0, 0});
         std::fill_n(SendSums, block, WideFrame{0, 0});
         MixSoundingVoices(block, slot);

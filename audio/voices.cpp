@@ -153,7 +153,6 @@ struct VoiceSetup
     float sustain;              // frames at full level
     float release;              // frames of the falling ramp
     float volume;               // linear gain
-    bool square;                // the square wave, at hertz
     std::uint32_t hertz;        // WholeHertz of the frequency
     const StereoFrame* sample;  // a sample's frames; null for a synthesized sound
     std::uint32_t sampleLength; // frames of sample; 0 for a number past the bank
@@ -168,7 +167,6 @@ VoiceSetup SetUpVoice(const Voice& voice)
                         static_cast<float>(voice.sustain),
                         static_cast<float>(voice.release),
                         voice.volume,
-                        voice.sound == SoundSquare,
                         WholeHertz(voice.frequency),
                         nullptr,
                         0,
@@ -201,80 +199,92 @@ float Envelope(const VoiceSetup& setup, float t)
     return 0.0f;
 }
 
-// A frame of the voice as it goes into the sums: panned, and its share for the echo.
-struct MixedFrame
+// Whether the envelope holds at full level t frames after the delay.
+bool Holds(const VoiceSetup& setup, float t)
 {
-    WideFrame dry;  // added to the dry sum, -32768..32767 a channel
-    WideFrame send; // added to the echo's send, -32768..32767 a channel
-};
-
-inline MixedFrame MixFrame(const VoiceSetup& setup, StereoFrame frame)
-{
-    if (setup.pan.panned)
-    {
-        frame = {TruncateSample(static_cast<float>(frame.left) * setup.pan.left),
-                 TruncateSample(static_cast<float>(frame.right) * setup.pan.right)};
-    }
-    return {{frame.left, frame.right},
-            {TruncateSample(static_cast<float>(frame.left) * setup.send),
-             TruncateSample(static_cast<float>(frame.right) * setup.send)}};
+    return !(t < setup.attack) && t - setup.attack < setup.sustain;
 }
 
-inline void AddMixedFrame(const MixedFrame& mixed, WideFrame& dry, WideFrame& send)
+// Adds count frames of the voice, from t frames after its delay on, to dry and send: each is
+// the sound's own frame (sound(i, t, level) for the block's frame i) at t and level (envelope
+// * volume), panned, with its send share.
+template<typename Sound>
+void MixSoundingFrames(const VoiceSetup setup, std::uint32_t t, int count, const float* levels,
+                       Sound sound, WideFrame* dry, WideFrame* send)
 {
-    dry.left += mixed.dry.left;
-    dry.right += mixed.dry.right;
-    send.left += mixed.send.left;
-    send.right += mixed.send.right;
+    for (int i = 0; i < count; ++i, ++t)
+    {
+        const float level = levels[i];
+        const StereoFrame own = sound(i, t, level);
+        // A centred voice's gains are 1, which leave every 16-bit value as it is.
+        const std::int16_t left = TruncateSample(static_cast<float>(own.left) * setup.pan.left);
+        const std::int16_t right = TruncateSample(static_cast<float>(own.right) * setup.pan.right);
+        dry[i].left += left;
+        dry[i].right += right;
+        send[i].left += TruncateSample(static_cast<float>(left) * setup.send);
+        send[i].right += TruncateSample(static_cast<float>(right) * setup.send);
+    }
 }
 } // namespace
 
 int MixVoiceBlock(Voice& voice, int frameCount, WideFrame* dry, WideFrame* send)
 {
     const VoiceSetup setup = SetUpVoice(voice);
-    std::uint32_t position = voice.position;
+    const std::uint32_t start = voice.position;
     // Up to the voice's end; a voice at or past it (a length that wraps past 2^32 puts the end
     // before the start) still renders the frame it is at.
     const std::uint32_t length = VoiceLength(voice);
     const int frames = static_cast<int>(std::min<std::uint32_t>(
-        static_cast<std::uint32_t>(frameCount), position < length ? length - position : 1));
-    int done = 0;
-    if (position < setup.delay)
+        static_cast<std::uint32_t>(frameCount), start < length ? length - start : 1));
+    voice.position += static_cast<std::uint32_t>(frames);
+    // The delay adds nothing to the sums.
+    const int silent = static_cast<int>(std::min<std::uint32_t>(
+        start < setup.delay ? setup.delay - start : 0, static_cast<std::uint32_t>(frames)));
+    const std::uint32_t t = start + static_cast<std::uint32_t>(silent) - setup.delay;
+    const int sounding = frames - silent;
+    // The envelope's levels over the block, worked out first: the frames' own loop then has
+    // no branch, and the compiler may run it several frames at once. The envelope's parts
+    // follow one another as t grows, so when the first and the last frame both hold at full
+    // level, every frame between does too, and the level is the volume.
+    float levels[MaxBlockLength];
+    const std::uint32_t last = t + static_cast<std::uint32_t>(sounding - 1);
+    if (sounding > 0 && Holds(setup, static_cast<float>(t)) &&
+        Holds(setup, static_cast<float>(last)))
     {
-        // The delay adds nothing to the sums.
-        const std::uint32_t silent =
-            std::min(setup.delay - position, static_cast<std::uint32_t>(frames));
-        position += silent;
-        done += static_cast<int>(silent);
+        std::fill_n(levels, sounding, setup.volume);
     }
-    // A square wave gives one of two frames, one for each half of its period, as long as its
-    // level stays the same: each is worked out again only when the level has changed.
-    MixedFrame halves[2] = {};
-    float halfLevels[2] = {NAN, NAN}; // the level each half was worked out at; none yet
-    for (; done < frames; ++done, ++position)
+    else
     {
-        const std::uint32_t t = position - setup.delay;
-        const float level = Envelope(setup, static_cast<float>(t)) * setup.volume;
-        if (t < setup.sampleLength)
+        for (int i = 0; i < sounding; ++i)
         {
-            const StereoFrame source = setup.sample[t];
-            const StereoFrame frame = {TruncateSample(static_cast<float>(source.left) * level),
-                                       TruncateSample(static_cast<float>(source.right) * level)};
-            AddMixedFrame(MixFrame(setup, frame), dry[done], send[done]);
+            levels[i] = Envelope(setup, static_cast<float>(t + static_cast<std::uint32_t>(i))) *
+                        setup.volume;
         }
-        else if (setup.square)
-        {
-            const bool low = SquareIsLow(setup.hertz, position);
-            if (!(halfLevels[low] == level))
-            {
-                const std::int16_t wave = level > 0.0f ? SquareValue(low, level) : 0;
-                halves[low] = MixFrame(setup, {wave, wave});
-                halfLevels[low] = level;
-            }
-            AddMixedFrame(halves[low], dry[done], send[done]);
-        }
-        // Past the sample's end, and for no such sound, silence adds nothing.
     }
-    voice.position = position;
-    return frames;
+    if (setup.sample != nullptr)
+    {
+        // Past the sample's end the voice is silent.
+        const int audible = static_cast<int>(
+            std::min<std::uint32_t>(static_cast<std::uint32_t>(sounding),
+                                    t < setup.sampleLength ? setup.sampleLength - t : 0));
+        const StereoFrame* source = audible > 0 ? setup.sample + t : setup.sample;
+        const auto sampleFrame = [source](int i, std::uint32_t, float level) -> StereoFrame
+        {
+            return {TruncateSample(static_cast<float>(source[i].left) * level),
+                    TruncateSample(static_cast<float>(source[i].right) * level)};
+        };
+        MixSoundingFrames(setup, t, audible, levels, sampleFrame, dry + silent, send + silent);
+    }
+    else if (voice.sound == SoundSquare)
+    {
+        // A level of 0 or below is silence.
+        const auto squareFrame = [setup](int, std::uint32_t at, float level) -> StereoFrame
+        {
+            const bool low = SquareIsLow(setup.hertz, setup.delay + at);
+            const std::int16_t wave = level > 0.0f ? SquareValue(low, level) : 0;
+            return {wave, wave};
+        };
+        MixSoundingFrames(setup, t, sounding, levels, squareFrame, dry + silent, send + silent);
+    }
+    return frames; // any other number is silent
 }

@@ -11,6 +11,7 @@ constexpr int EffectVoices = 64;           // started by the game's sound reques
 constexpr int FirstMusicVoice = 64;        // started by the music on the audio thread
 constexpr std::uint32_t GridLength = 3307; // frames between two points of the start grid
 constexpr int NoteCount = 24;              // entries of NoteFrequencies
+constexpr int MaxBlockLength = 512;        // frames of the longest block MixVoiceBlock mixes
 
 // One sounding voice. It ends when position reaches delay + attack + sustain + release.
 struct Voice
@@ -95,8 +96,8 @@ bool SquareIsLow(std::uint32_t wholeHertz, std::uint32_t position);
 // trunc(-16383 * level) or trunc(16383 * level), saturated.
 std::int16_t SquareValue(bool low, float level);
 
-// Mixes the voice's next frames, at most frameCount (1 or more), into the sums dry and send.
-// Frame by frame the voice's rule is: silence while the delay runs, then the sample frame or
+// Mixes the voice's next frames, at most frameCount (1..MaxBlockLength), into the sums dry and
+// send. Frame by frame the voice's rule is: silence while the delay runs, then the sample frame or
 // the square wave scaled by envelope * volume, panned by PanLaw. The envelope rises from 0 over
 // attack, holds 1 over sustain, falls over release, then stays 0, counted in single precision.
 // A sample frame past the sample's length, or a synthesized number other than SoundSquare, is
