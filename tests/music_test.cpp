@@ -46,9 +46,9 @@ TEST(Music, ChordsAndNotesFallOnTheirBeats)
 {
     SeedRand(5);
     const int drawn = ChordOrder[Rand() % ChordCount], kept = drawn == 0 ? 1 : 0;
-    for (int run = 0; run < 2 * BarBeats; ++run)
+    for (int n = 0; n < 2 * BarBeats; ++n)
     {
-        const int variant = run / BarBeats, beat = run % BarBeats;
+        const int variant = n / BarBeats, beat = n % BarBeats;
         InitAudio();
         MusicVariation = variant;
         CurrentChord = kept;
@@ -62,7 +62,7 @@ TEST(Music, ChordsAndNotesFallOnTheirBeats)
                                        : (beat % 8 < 2    ? 2
                                           : beat % 8 == 3 ? 1
                                                           : 0);
-        EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes) << run;
+        EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes) << n;
     }
 }
 

@@ -58,9 +58,10 @@ TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
             MixToEnd(sample, block),
             (std::vector<LeftRight>{{0, 0}, {0, 0}, {1000, -500}, {2000, -1000}, {3000, -1500}}));
         EXPECT_EQ(MixToEnd(pastBank, block).size(), 2u);
-        const std::vector<LeftRight> square = MixToEnd(Square(4, 4, 4, 2), block);
-        EXPECT_EQ(square.size(), 14u);
-        EXPECT_EQ(square.back(), LeftRight(-4095, -2047)); // trunc(0.25 * -16383), half of it
+        // The square wave's phase counts the delay: its last frame, 61, is in a high half.
+        const std::vector<LeftRight> square = MixToEnd(Square(4, 4, 4, 50), block);
+        EXPECT_EQ(square.size(), 62u);
+        EXPECT_EQ(square.back(), LeftRight(4095, 2047)); // trunc(0.25 * 16383), half of it
     }
 }
 
