@@ -5,6 +5,7 @@
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -62,6 +63,21 @@ TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
         const std::vector<LeftRight> square = MixToEnd(Square(4, 4, 4, 50), block);
         EXPECT_EQ(square.size(), 62u);
         EXPECT_EQ(square.back(), LeftRight(4095, 2047)); // trunc(0.25 * 16383), half of it
+    }
+}
+
+// Silent throughout: a synthesized number other than the square wave, a square wave below
+// level 0, and a square wave whose volume or pan is not a number.
+TEST(Voices, BrokenVoicesAreSilent)
+{
+    Voice noSound = Square(4, 4, 4, 2), inverted = noSound, noVolume = noSound, noPan = noSound;
+    noSound.sound = SoundSquare + 1;
+    inverted.volume = -0.3f;
+    noVolume.volume = NAN;
+    noPan.pan = NAN;
+    for (const Voice& voice : {noSound, inverted, noVolume, noPan})
+    {
+        EXPECT_EQ(MixToEnd(voice, 64), std::vector<LeftRight>(14, {0, 0})) << voice.volume;
     }
 }
 
