@@ -105,17 +105,13 @@ PanGains PanLaw(float pan)
     }
     if (pan > -0.05f && pan < 0.05f)
     {
-        return {false, 1.0f, 1.0f}; // centred: untouched
+        return {1.0f, 1.0f}; // centred: untouched
     }
-    return {true, 0.6f + 0.4f * (1.0f + pan), 0.6f + 0.4f * (1.0f - pan)};
+    return {0.6f + 0.4f * (1.0f + pan), 0.6f + 0.4f * (1.0f - pan)};
 }
 
 StereoFrame ApplyPanGains(StereoFrame frame, const PanGains& gains)
 {
-    if (!gains.panned)
-    {
-        return frame;
-    }
     return {TruncateSample(static_cast<float>(frame.left) * gains.left),
             TruncateSample(static_cast<float>(frame.right) * gains.right)};
 }
@@ -215,14 +211,11 @@ void MixSoundingFrames(const VoiceSetup setup, std::uint32_t t, int count, const
     for (int i = 0; i < count; ++i, ++t)
     {
         const float level = levels[i];
-        const StereoFrame own = sound(i, t, level);
-        // A centred voice's gains are 1, which leave every 16-bit value as it is.
-        const std::int16_t left = TruncateSample(static_cast<float>(own.left) * setup.pan.left);
-        const std::int16_t right = TruncateSample(static_cast<float>(own.right) * setup.pan.right);
-        dry[i].left += left;
-        dry[i].right += right;
-        send[i].left += TruncateSample(static_cast<float>(left) * setup.send);
-        send[i].right += TruncateSample(static_cast<float>(right) * setup.send);
+        const StereoFrame frame = ApplyPanGains(sound(i, t, level), setup.pan);
+        dry[i].left += frame.left;
+        dry[i].right += frame.right;
+        send[i].left += TruncateSample(static_cast<float>(frame.left) * setup.send);
+        send[i].right += TruncateSample(static_cast<float>(frame.right) * setup.send);
     }
 }
 } // namespace

@@ -69,18 +69,17 @@ void AlignVoiceStart(Voice& voice);
 std::uint32_t VoiceLength(const Voice& voice);
 
 // The pan law for pan p: p is clamped to -1..1; inside -0.05 < p < 0.05 the frame stays as it
-// is (panned false), otherwise left is scaled by 0.6 + 0.4 * (1 + p) and right by
+// is (both gains 1), otherwise left is scaled by 0.6 + 0.4 * (1 + p) and right by
 // 0.6 + 0.4 * (1 - p). Not a number gives gains that are not numbers, heard as silence.
 struct PanGains
 {
-    bool panned; // false: the frame passes unchanged
-    float left;  // 0.6..1.4 when panned
-    float right; // 0.6..1.4 when panned
+    float left;  // 0.6..1.4, or 1 in the centre
+    float right; // 0.6..1.4, or 1 in the centre
 };
 PanGains PanLaw(float pan);
 
-// The frame scaled by the pan law's gains, each product truncated with TruncateSample;
-// unchanged when not panned.
+// The frame scaled by the pan law's gains, each product truncated with TruncateSample. Gains
+// of 1 leave every 16-bit value as it is.
 StereoFrame ApplyPanGains(StereoFrame frame, const PanGains& gains);
 
 // The oscillator's whole hertz as the square wave's phase counts them: 0 below 1 Hz and for
