@@ -203,7 +203,8 @@ bool Holds(const VoiceSetup& setup, float t)
 
 // Adds count frames of the voice, from t frames after its delay on, to dry and send: each is
 // the sound's own frame (sound(i, t, level) for the block's frame i) at t and level (envelope
-// * volume), panned, with its send share.
+// * volume), panned, with its send share. The setup comes as a copy, which no store into the
+// sums can change, so the compiler keeps it out of the loop.
 template<typename Sound>
 void MixSoundingFrames(const VoiceSetup setup, std::uint32_t t, int count, const float* levels,
                        Sound sound, WideFrame* dry, WideFrame* send)
