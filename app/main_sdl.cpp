@@ -170,7 +170,12 @@ void StartUp(bool fullScreen)
     SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
     InitPalette();
-    StartAudio();
+    if (!StartAudio())
+    {
+        std::perror("tumblequay: cannot start the sample loader"); // errno names the cause
+        SDL_Quit();
+        std::exit(1);
+    }
     OpenAudioDevice();
     RequestEchoHalving();
     ResumeAudioDevice();

@@ -7,7 +7,7 @@
 // process with status 1.
 void OpenAudioDevice();
 
-// Start-up, main thread, last audio step: the callback starts running.
+// Start-up, main thread, the last audio call of start-up: the callback starts running.
 void ResumeAudioDevice();
 
 // Shutdown, main thread, before ReleaseAudio: stops the callback and closes the device.

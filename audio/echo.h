@@ -1,7 +1,7 @@
 // The echo: one 2.4-second ring of frames read and fed by three heads moving at different speeds.
 #pragma once
 
-#include "audio/voices.h"
+#include "audio/frames.h"
 
 #include <cstdint>
 

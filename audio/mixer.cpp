@@ -1,4 +1,4 @@
-// The mixer: the audio callback's passes between beats, and the start of the audio subsystem.
+// The mixer: the audio callback's blocks between beats, and the start of the audio subsystem.
 #include "audio/mixer.h"
 
 #include "audio/echo.h"
@@ -6,7 +6,7 @@
 #include "audio/sample_bank.h"
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
-#include "audio/voice_runs.h"
+#include "audio/voices.h"
 #include "platform/rand.h"
 
 #include <algorithm>
@@ -18,10 +18,8 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace
 {
-constexpr int RunLength = 512; // frames mixed in one pass over the voices
-
-WideFrame DrySums[RunLength];  // the dry mix of the pass's frames, before saturation
-WideFrame SendSums[RunLength]; // the echo send of the pass's frames, before saturation
+WideFrame DrySums[MaxBlockLength];  // the dry mix of the block's frames, before saturation
+WideFrame SendSums[MaxBlockLength]; // the echo send of the block's frames, before saturation
 
 // Frames from SampleClock to the next beat: the next multiple of BeatLength, or the clock's
 // wrap to 0, which is one too. At least 1.
@@ -31,33 +29,34 @@ std::uint64_t FramesUntilBeat()
     return std::min<std::uint64_t>(BeatLength - SampleClock % BeatLength, untilWrap);
 }
 
-// An effect voice that ended in this pass: reported in the order of the frames they ended in,
+// An effect voice that ended in this block: reported in the order of the frames they ended in,
 // lower numbers first within a frame, as a frame-by-frame mix would find them.
 struct EndedVoice
 {
-    int frame; // 0..RunLength - 1, within the pass
+    int frame; // 0..MaxBlockLength - 1, within the block
     int voice; // 0..63
 };
 
-// Mixes every active voice over run frames into DrySums and SendSums. A voice that reaches its
-// end is switched off, and an effect voice is reported back through the audio thread's slot.
-void MixActiveVoices(int run, AudioStatusSlot& slot)
+// Mixes every sounding voice over a block of frames into DrySums and SendSums. A voice that
+// reaches its end is switched off, and an effect voice is reported back through the audio
+// thread's slot.
+void MixSoundingVoices(int block, AudioStatusSlot& slot)
 {
     EndedVoice ended[EffectVoices];
     int endedCount = 0;
     for (int v = 0; v < MaxVoices; ++v)
     {
-        if (!VoiceActive[v])
+        if (!VoiceSounding[v])
         {
             continue;
         }
         Voice& voice = Voices[v];
-        const int rendered = MixVoiceRun(voice, run, DrySums, SendSums);
+        const int rendered = MixVoiceBlock(voice, block, DrySums, SendSums);
         if (voice.position < VoiceLength(voice))
         {
             continue;
         }
-        VoiceActive[v] = false;
+        VoiceSounding[v] = false;
         if (v >= EffectVoices)
         {
             continue; // music voices are the audio thread's own
@@ -87,11 +86,11 @@ void InitAudio()
     InitMusic();
 }
 
-void StartAudio()
+bool StartAudio()
 {
     InitAudio();
     CurrentChord = Rand() % ChordCount;
-    StartSampleLoader(SampleFolder);
+    return StartSampleLoader(SampleFolder);
 }
 
 void MixFrames(StereoFrame* out, int frameCount)
@@ -106,15 +105,15 @@ void MixFrames(StereoFrame* out, int frameCount)
             PlayBeat(slot.titleMusic);
         }
         // Up to the next beat nothing but the voices' own ends changes what sounds.
-        const int run =
-            static_cast<int>(std::min({static_cast<std::uint64_t>(frameCount - done),
-                                       static_cast<std::uint64_t>(RunLength), FramesUntilBeat()}));
-        std::fill_n(DrySums, run, WideFrame{0, 0});
-        std::fill_n(SendSums, run, WideFrame{0, 0});
-        MixActiveVoices(run, slot);
-        RunEcho(SendSums, DrySums, out + done, run);
-        SampleClock += static_cast<std::uint32_t>(run);
-        done += run;
+        const int block = static_cast<int>(
+            std::min({static_cast<std::uint64_t>(frameCount - done),
+                      static_cast<std::uint64_t>(MaxBlockLength), FramesUntilBeat()}));
+        std::fill_n(DrySums, block, WideFrame{0, 0});
+        std::fill_n(SendSums, block, WideFrame{0, 0});
+        MixSoundingVoices(block, slot);
+        RunEcho(SendSums, DrySums, out + done, block);
+        SampleClock += static_cast<std::uint32_t>(block);
+        done += block;
     }
 }
 

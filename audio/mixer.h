@@ -2,7 +2,7 @@
 // and the audio subsystem's start-up.
 #pragma once
 
-#include "audio/voices.h"
+#include "audio/frames.h"
 
 constexpr const char* SampleFolder = "dat/samples"; // where the game's samples live
 
@@ -12,18 +12,20 @@ constexpr const char* SampleFolder = "dat/samples"; // where the game's samples 
 void InitAudio();
 
 // Start-up, main thread, before the device is opened: InitAudio, then the first chord (one
-// Rand() on the main thread), then the loader thread on SampleFolder. Then the caller opens
-// the device, requests the echo halving and un-pauses the device. ReleaseAudio undoes it.
-void StartAudio();
+// Rand() on the main thread), then the loader thread on SampleFolder. Returns false, with
+// errno naming the cause, when the loader thread cannot be started; the caller then ends the
+// game (nothing of the audio runs). Otherwise the caller opens the device, requests the echo
+// halving and un-pauses the device. ReleaseAudio undoes it.
+bool StartAudio();
 
 // The callback body, audio thread: takes the newest status, then produces frameCount frames
-// into out. Per frame: on a beat the music starts its voices; every active voice renders and
+// into out. Per frame: on a beat the music starts its voices; every sounding voice renders and
 // is summed dry and into the echo send; a voice that has reached its end is switched off, and
 // an effect voice is reported back through the audio thread's slot; the echo runs; the frame
 // is written and SampleClock advances. Sums saturate at the 16-bit limits. Never blocks and
-// never allocates. The work is done in passes of up to 512 frames that end at the next beat,
-// each voice a stretch at a time (voice_runs.h), and ended voices are reported in the order
-// of the frames they ended in: the output is bit for bit that of the frame-by-frame rule.
+// never allocates. The work is done in blocks of up to 512 frames that end at the next beat,
+// one pass over the voices for each (MixVoiceBlock), and ended voices are reported in the
+// order of the frames they ended in: the output is bit for bit that of the frame-by-frame rule.
 void MixFrames(StereoFrame* out, int frameCount);
 
 // The device's callback: fills byteLength / 4 whole frames of little-endian 16-bit stereo

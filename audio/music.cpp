@@ -5,7 +5,7 @@
 #include "audio/voices.h"
 #include "platform/rand.h"
 
-const int MusicScale[ScaleSteps] = {1, 2, 4, 6, 8, 10, 11};
+const int MusicScale[ScaleNotes] = {1, 2, 4, 6, 8, 10, 11};
 
 const int ChordTable[ChordCount][ChordNotes] = {
     // r, r + 1, r + 4, r + 7
@@ -61,7 +61,7 @@ int ChordMember(int index)
 
 void Drum(int drum, float volume, std::uint32_t delay, float send)
 {
-    StartMusicVoice(FirstSampleSound + drum, 0.0f, volume, send, 0, 0, delay);
+    StartMusicVoice(SoundDrum0 + drum, 0.0f, volume, send, 0, 0, delay);
 }
 
 void Note(int degree, int shift, float volume, std::uint32_t sustain, std::uint32_t release,
@@ -89,10 +89,10 @@ void MatchLongNote(int lowestShift)
     Note(degree, shift, 0.025f, BeatLength, BeatLength, 0, MatchNoteSend);
 }
 
-void MatchVariant0(int step)
+void MatchVariant0(int beat)
 {
-    const int s = step % 8;
-    const int t = step % 4;
+    const int s = beat % 8;
+    const int t = beat % 4;
     if (s == 0 || s == 5)
     {
         Drum(BiasedPick(DrumCount, 1), 0.08f, 0, MatchDrumSend);
@@ -115,9 +115,9 @@ void MatchVariant0(int step)
     }
 }
 
-void MatchVariant1(int step)
+void MatchVariant1(int beat)
 {
-    const int s = step % 8;
+    const int s = beat % 8;
     if (s == 0 || s == 2 || s == 5)
     {
         Drum(BiasedPick(DrumCount, 1), 0.08f, 0, MatchDrumSend);
@@ -155,35 +155,35 @@ void TitleNote(int memberIndex, int octave, float volume)
     Note(degree, octave - 1 - b1 - b2, volume, BeatLength, 0, 0, TitleNoteSend);
 }
 
-void TitleVariant0(int step)
+void TitleVariant0(int beat)
 {
-    if (Chance(step % 2 + 2))
+    if (Chance(beat % 2 + 2))
     {
         TitleNote(BiasedPick(ChordNotes, 2), 0, 0.035f);
     }
-    if (Chance(step % 6 + 3))
+    if (Chance(beat % 6 + 3))
     {
         Drum(BiasedPick(DrumCount, 3), 0.06f, 0, TitleDrumSend);
     }
 }
 
-void TitleVariant1(int step)
+void TitleVariant1(int beat)
 {
-    if (Chance(step % 3 + 1))
+    if (Chance(beat % 3 + 1))
     {
         TitleNote(Rand() % ChordNotes, 0, 0.036f);
     }
-    if (Chance(step % 3 + 3))
+    if (Chance(beat % 3 + 3))
     {
         Drum(Rand() % DrumCount, 0.06f, 0, TitleDrumSend);
     }
 }
 
-void TitleVariant2(int step)
+void TitleVariant2(int beat)
 {
-    if (Chance(step % 3 + 1))
+    if (Chance(beat % 3 + 1))
     {
-        TitleNote(Rand() % ChordNotes, step % 8 == 0 ? 2 : 0, 0.038f);
+        TitleNote(Rand() % ChordNotes, beat % 8 == 0 ? 2 : 0, 0.038f);
     }
     if (Chance(2))
     {
@@ -195,13 +195,13 @@ void TitleVariant2(int step)
     }
 }
 
-void TitleVariant3(int step)
+void TitleVariant3(int beat)
 {
-    if (Chance(step % 2 + 1))
+    if (Chance(beat % 2 + 1))
     {
-        TitleNote(Rand() % ChordNotes, step % 4 == 0 ? 2 : 0, 0.04f);
+        TitleNote(Rand() % ChordNotes, beat % 4 == 0 ? 2 : 0, 0.04f);
     }
-    const int u = step % 3;
+    const int u = beat % 3;
     if (u == 0 || Rand() % u == 0)
     {
         Drum(Rand() % DrumCount, 0.05f, 0, TitleDrumSend);
@@ -220,10 +220,10 @@ void InitMusic()
     NextMusicVoice = 0;
 }
 
-int BiasedPick(int bound, int passes)
+int BiasedPick(int bound, int rounds)
 {
     int pick = bound;
-    for (int pass = 0; pass < passes; ++pass)
+    for (int round = 0; round < rounds; ++round)
     {
         if (pick >= Rand() % bound)
         {
@@ -235,8 +235,8 @@ int BiasedPick(int bound, int passes)
 
 float MusicNote(int degree, int shift)
 {
-    return IntegerPower(2.0f, degree / ScaleSteps + shift) *
-           NoteFrequencies[MusicScale[degree % ScaleSteps]];
+    return IntegerPower(2.0f, degree / ScaleNotes + shift) *
+           NoteFrequencies[MusicScale[degree % ScaleNotes]];
 }
 
 void StartMusicVoice(int sound, float frequency, float volume, float send, std::uint32_t sustain,
@@ -247,7 +247,7 @@ void StartMusicVoice(int sound, float frequency, float volume, float send, std::
         return; // no drums until the bank has loaded
     }
     int index = NextMusicVoice;
-    while (VoiceActive[FirstMusicVoice + index])
+    while (VoiceSounding[FirstMusicVoice + index])
     {
         index = (index + 1) % (MaxVoices - FirstMusicVoice);
         if (index == NextMusicVoice)
@@ -259,43 +259,43 @@ void StartMusicVoice(int sound, float frequency, float volume, float send, std::
     Voice& voice = Voices[FirstMusicVoice + index];
     StartVoice(voice, sound, frequency, volume, send, 0.0f, 0, sustain, release, delay);
     AlignVoiceStart(voice);
-    VoiceActive[FirstMusicVoice + index] = true;
+    VoiceSounding[FirstMusicVoice + index] = true;
 }
 
-void MatchMusic(int step)
+void MatchMusic(int beat)
 {
     if (MusicVariation % 2 == 0)
     {
-        MatchVariant0(step);
+        MatchVariant0(beat);
     }
     else
     {
-        MatchVariant1(step);
+        MatchVariant1(beat);
     }
-    if (step == 0 && Chance(8))
+    if (beat == 0 && Chance(8))
     {
         MusicVariation = (MusicVariation + 1) % 2;
     }
 }
 
-void TitleMusic(int step)
+void TitleMusic(int beat)
 {
     switch (MusicVariation)
     {
         case 0:
-            TitleVariant0(step);
+            TitleVariant0(beat);
             break;
         case 1:
-            TitleVariant1(step);
+            TitleVariant1(beat);
             break;
         case 2:
-            TitleVariant2(step);
+            TitleVariant2(beat);
             break;
         default:
-            TitleVariant3(step);
+            TitleVariant3(beat);
             break;
     }
-    if (step == 0)
+    if (beat == 0)
     {
         MusicVariation = (MusicVariation + BiasedPick(3, 3)) % 4;
     }
@@ -303,17 +303,17 @@ void TitleMusic(int step)
 
 void PlayBeat(bool titleMusic)
 {
-    const int step = static_cast<int>(SampleClock / BeatLength % BarSteps);
-    if (step == 0)
+    const int beat = static_cast<int>(SampleClock / BeatLength % BarBeats);
+    if (beat == 0)
     {
         CurrentChord = ChordOrder[Rand() % ChordCount];
     }
     if (titleMusic)
     {
-        TitleMusic(step);
+        TitleMusic(beat);
     }
     else
     {
-        MatchMusic(step);
+        MatchMusic(beat);
     }
 }

@@ -2,18 +2,19 @@
 // from a chord that changes every sixteen beats.
 #pragma once
 
+#include "audio/sounds.h"
+
 #include <cstdint>
 
 constexpr std::uint32_t BeatLength = 13230; // frames per beat, 0.3 s
 constexpr std::uint32_t HalfBeat = 6615;    // frames, the delay of an off-beat hit
-constexpr int BarSteps = 16;                // beats per bar; the chord may change at step 0
-constexpr int ScaleSteps = 7;               // notes of MusicScale
+constexpr int BarBeats = 16;                // beats per bar; the chord may change at beat 0
+constexpr int ScaleNotes = 7;               // notes of MusicScale
 constexpr int ChordCount = 21;              // rows of ChordTable
 constexpr int ChordNotes = 4;               // scale degrees per chord
-constexpr int DrumCount = 16;               // drum samples, sound numbers 17..32
 
 // Indices into NoteFrequencies of the seven notes of the scale.
-extern const int MusicScale[ScaleSteps];
+extern const int MusicScale[ScaleNotes];
 // Chords as scale degrees 0..13; degrees 7..13 sound an octave above 0..6.
 extern const int ChordTable[ChordCount][ChordNotes];
 // The chords a bar can change to, one drawn at random, weighted by repetition.
@@ -28,10 +29,10 @@ extern int NextMusicVoice; // 0..63, music voice (number - 64) where the next se
 // CurrentChord, MusicVariation and NextMusicVoice to 0. Start-up and tests.
 void InitMusic();
 
-// A number 0..bound-1 leaning towards small ones: starts from bound, and each of passes passes
-// draws r and, if the number is not below r, replaces it with a second draw. The first pass
-// always replaces it, so one pass costs two draws.
-int BiasedPick(int bound, int passes);
+// A number 0..bound-1 leaning towards small ones: starts from bound, and each of rounds rounds
+// draws r and, if the number is not below r, replaces it with a second draw. The first round
+// always replaces it, so one round costs two draws.
+int BiasedPick(int bound, int rounds);
 
 // The frequency in Hz of scale degree degree (0..13) moved by shift octaves.
 float MusicNote(int degree, int shift);
@@ -42,11 +43,11 @@ float MusicNote(int degree, int shift);
 void StartMusicVoice(int sound, float frequency, float volume, float send, std::uint32_t sustain,
                      std::uint32_t release, std::uint32_t delay);
 
-// The match music's events for beat step 0..15: variant MusicVariation % 2.
-void MatchMusic(int step);
-// The title music's events for beat step 0..15: variant MusicVariation, 0..3.
-void TitleMusic(int step);
+// The match music's events for beat 0..15 of the bar: variant MusicVariation % 2.
+void MatchMusic(int beat);
+// The title music's events for beat 0..15 of the bar: variant MusicVariation, 0..3.
+void TitleMusic(int beat);
 
 // At a beat (SampleClock a multiple of BeatLength): a new chord at the start of a bar, then the
-// title or the match music for the beat's step. Audio thread.
+// title or the match music for the beat's place in its bar. Audio thread.
 void PlayBeat(bool titleMusic);

@@ -11,13 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
-
-const char* const SampleNames[SampleCount] = {
-    "drum0", "drum1", "drum2", "drum3", "drum4", "drum5", "drum6",  "drum7",
-    "drum8", "drum9", "drumA", "drumB", "drumC", "drumD", "drumE",  "drumF",
-    "ball",  "end",   "push",  "score", "start", "step",  "rotate", "swap",
-};
 
 Sample SampleBank[SampleCount];
 std::atomic<bool> SamplesLoaded;
@@ -30,7 +23,7 @@ namespace
 // any quality need about 0.2 MB, six channels about 0.8 MB.
 constexpr int DecoderArenaBytes = 4 << 20;
 
-std::thread LoaderThread;      // joinable from StartSampleLoader until ReleaseAudio
+Thread LoaderThread;           // running from StartSampleLoader until ReleaseAudio
 const char* LoaderFolder = ""; // folder the loader reads, set before the thread starts
 
 void FreeSamples()
@@ -197,14 +190,14 @@ Sample LoadSample(const char* folder, const char* name)
     return sample; // empty for an empty, oversized, unreadable or undecodable file
 }
 
-void StartSampleLoader(const char* folder)
+bool StartSampleLoader(const char* folder)
 {
-    if (LoaderThread.joinable())
+    if (LoaderThread.running)
     {
-        return; // already started: one loader per run
+        return true; // already started: one loader per run
     }
     LoaderFolder = folder;
-    LoaderThread = StartThread(LoadAllSamples);
+    return StartThread(LoaderThread, LoadAllSamples);
 }
 
 void ReleaseAudio()
@@ -212,9 +205,6 @@ void ReleaseAudio()
     LoaderLock.Enter();
     LoaderStopRequest = true;
     LoaderLock.Leave();
-    if (LoaderThread.joinable())
-    {
-        LoaderThread.join();
-    }
+    JoinThread(LoaderThread);
     FreeSamples();
 }

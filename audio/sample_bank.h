@@ -1,19 +1,19 @@
 // The 24 recorded sounds, decoded whole into memory by a background loader thread.
 #pragma once
 
-#include "audio/voices.h"
+#include "audio/frames.h"
+#include "audio/sounds.h"
 #include "platform/lock.h"
 
 #include <atomic>
 #include <cstdint>
 
-constexpr int SampleCount = 24; // bank entries: 16 drums, then the 8 game sounds
-constexpr std::int32_t MaxSampleFrames = 30 * 44100; // frames kept of one sound; the rest is cut
-constexpr long MaxSampleFileBytes = 64L << 20;       // larger sample files are not read at all
+constexpr std::int32_t MaxSampleFrames =
+    30 * SampleRate;                           // frames kept of one sound; the rest is cut
+constexpr long MaxSampleFileBytes = 64L << 20; // larger sample files are not read at all
 
-// File names in bank order, without folder or extension: "drum0".."drumF", then "ball",
-// "end", "push", "score", "start", "step", "rotate", "swap". Sound number = index + 17.
-extern const char* const SampleNames[SampleCount];
+// The bank holds the sample sounds of sounds.h in SampleNames' order: entry i is sound number
+// FirstSampleSound + i, read from the file SampleNames[i] + ".ogg".
 
 // One decoded sound: two-channel frames at 44100 Hz, owned by the bank.
 struct Sample
@@ -55,9 +55,11 @@ Sample LoadSample(const char* folder, const char* name);
 
 // Starts the loader thread, which fills the bank from folder (the game's is "dat/samples",
 // relative to the working directory) one file after another and then sets SamplesLoaded.
-// folder must live until ReleaseAudio. Main thread, after InitSampleBank; a second call
-// before ReleaseAudio does nothing.
-void StartSampleLoader(const char* folder);
+// folder must live until ReleaseAudio. Returns true once the thread runs; when the system
+// cannot start a thread, returns false with errno naming the cause, and the bank stays empty
+// and not loaded. Main thread, after InitSampleBank; a second call before ReleaseAudio does
+// nothing and returns true.
+bool StartSampleLoader(const char* folder);
 
 // Shutdown, after the audio device is closed: asks the loader to stop before its next file,
 // waits for the thread to end, then frees every sample. Main thread. Safe without a loader.

@@ -4,14 +4,12 @@
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
 
-#include <cstring>
+#include "audio/voices.h"
 
-bool VoiceBusy[EffectVoices];
 int NextEffectVoice;
 
 void InitSoundRequests()
 {
-    std::memset(VoiceBusy, 0, sizeof(VoiceBusy));
     NextEffectVoice = 0;
 }
 
@@ -22,17 +20,17 @@ void PlaySound(int sound, float frequency, float volume, float send, float pan)
         return; // the bank is still loading
     }
     int voice = NextEffectVoice;
-    while (VoiceBusy[voice])
+    while (EffectVoiceTaken[voice])
     {
         voice = (voice + 1) % EffectVoices;
         if (voice == NextEffectVoice)
         {
-            return; // every effect voice is busy
+            return; // every effect voice is taken
         }
     }
     NextEffectVoice = voice;
     StartVoice(Voices[voice], sound, frequency, volume, send, pan, 500, 5000, 50000, 0);
-    VoiceBusy[voice] = true;
+    EffectVoiceTaken[voice] = true;
     AppendSlotVoice(AudioStatusSlots[MainSlot], voice);
 }
 

@@ -2,9 +2,10 @@
 #include "audio/status_handoff.h"
 
 #include "audio/echo.h"
-#include "audio/sound_requests.h"
-#include "audio/voices.h"
 
+#include <cstring>
+
+bool EffectVoiceTaken[EffectVoices];
 AudioStatusSlot AudioStatusSlots[StatusSlots];
 int MainSlot;
 int SpareSlot;
@@ -15,6 +16,7 @@ Lock StatusLock;
 
 void InitStatusHandoff()
 {
+    std::memset(EffectVoiceTaken, 0, sizeof(EffectVoiceTaken));
     for (AudioStatusSlot& slot : AudioStatusSlots)
     {
         slot.titleMusic = true;
@@ -61,7 +63,7 @@ void SubmitAudioStatus(bool matchRunning)
     AudioStatusSlot& returned = AudioStatusSlots[MainSlot];
     for (int i = 0; i < returned.voiceCount; ++i)
     {
-        VoiceBusy[returned.voiceList[i]] = false;
+        EffectVoiceTaken[returned.voiceList[i]] = false;
     }
     returned.voiceCount = 0;
 }
@@ -95,7 +97,7 @@ void TakeAudioStatus()
     for (int i = 0; i < slot.voiceCount; ++i)
     {
         const int voice = slot.voiceList[i];
-        VoiceActive[voice] = true;
+        VoiceSounding[voice] = true;
         AlignVoiceStart(Voices[voice]);
     }
     slot.voiceCount = 0;

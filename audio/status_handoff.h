@@ -5,18 +5,21 @@
 // swapping it with SpareSlot, but only after the audio thread has taken the previous one.
 // TakeAudioStatus, at the start of every audio callback, swaps a published SpareSlot into
 // AudioSlot, switches its voices on and collects the numbers of effect voices that end while
-// it holds the slot; that slot goes back to the main thread at its next publish, which frees
-// those voices for new requests. Publish and take alternate strictly, so a voice number is in
-// exactly one list at a time. StatusLock guards only the three indices and the two flags, and
-// both sides only try it: a side that misses simply tries again next time, losing nothing.
+// it holds the slot; that slot goes back to the main thread at its next publish, which gives
+// those voices back for new requests (their EffectVoiceTaken flags clear). Publish and take
+// alternate strictly, so a voice number is in exactly one list at a time. StatusLock guards only
+// the three indices and the two flags, and both sides only try it: a side that misses simply tries
+// again next time, losing nothing.
 #pragma once
 
+#include "audio/voices.h"
 #include "platform/lock.h"
 
 #include <cstdint>
 
 constexpr int StatusSlots = 3;    // slots in the rotation
 constexpr int MaxSlotVoices = 64; // every effect voice fits: each is in one list at a time
+static_assert(MaxSlotVoices >= EffectVoices, "a slot's list holds every effect voice");
 
 struct AudioStatusSlot
 {
@@ -36,8 +39,12 @@ extern bool SlotPublished; // a filled slot waits in SpareSlot for the audio thr
 extern bool SlotTaken;     // the audio thread took the last one: the main thread may publish
 extern Lock StatusLock;
 
-// All three slots to title music, no echo request and empty lists; AudioSlot 0, SpareSlot 1,
-// MainSlot 2; nothing published, and the main thread free to publish.
+// Effect voices 0..63 that a sound request has taken and the audio thread has not yet given
+// back through a slot. Main thread only; a taken voice is neither chosen nor written.
+extern bool EffectVoiceTaken[EffectVoices];
+
+// No effect voice taken; all three slots to title music, no echo request and empty lists; AudioSlot
+// 0, SpareSlot 1, MainSlot 2; nothing published, and the main thread free to publish.
 void InitStatusHandoff();
 
 // Appends a voice number to a slot's list; a full list drops it (it cannot fill up while
@@ -46,7 +53,7 @@ void AppendSlotVoice(AudioStatusSlot& slot, int voice);
 
 // Main thread, once per main-loop iteration after the steps: records the music choice in
 // MainSlot and publishes it if the audio thread took the previous one; the slot received in
-// exchange frees the effect voices that ended (their VoiceBusy flags clear).
+// exchange gives back the effect voices that ended (their EffectVoiceTaken flags clear).
 void SubmitAudioStatus(bool matchRunning);
 
 // Main thread: asks the audio thread to halve the echo ring when it takes the slot now being
@@ -54,5 +61,5 @@ void SubmitAudioStatus(bool matchRunning);
 void RequestEchoHalving();
 
 // Audio thread, first in every callback: takes a published slot if there is one, switches its
-// voices on aligned to the start grid, and halves the echo if asked.
+// voices on aligned to the start grid, and halves the echo if asked, clearing the request.
 void TakeAudioStatus();

@@ -66,10 +66,10 @@ struct PacketReader
             {
                 return false;
             }
-            const int step = static_cast<int>(std::min<std::uint32_t>(count, left));
-            data += step;
-            left -= step;
-            count -= step;
+            const int skipped = static_cast<int>(std::min<std::uint32_t>(count, left));
+            data += skipped;
+            left -= skipped;
+            count -= skipped;
         }
         return true;
     }

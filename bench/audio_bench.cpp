@@ -21,7 +21,7 @@ void SoundVoices(int count)
 {
     for (int v = 0; v < MaxVoices; ++v)
     {
-        VoiceActive[v] = v < count;
+        VoiceSounding[v] = v < count;
         Voice& voice = Voices[v];
         const int sound = v % 2 == 0 ? FirstSampleSound + v % SampleCount : SoundSquare;
         StartVoice(voice, sound, 220.0f + v, 0.05f, 0.6f, 0.5f, 500, 1000000, 1000, 0);

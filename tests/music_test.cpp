@@ -1,11 +1,13 @@
-// Tests of the generated music: note pitches, and the draws of a beat whose notes are dropped.
-// What the generators play is pinned down by the mixer's output digest.
+// Tests of the generated music: note pitches, the chord table, the beats of chord changes and
+// notes, and the draws of a beat whose notes are dropped.
 #include "audio/music.h"
 
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
+#include "audio/voices.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -15,13 +17,56 @@ TEST(Music, NotesSpanTheScaleAndUpperDegreesSoundAnOctaveHigher)
     EXPECT_EQ(NoteFrequencies[12], 440.0f);
     EXPECT_NEAR(NoteFrequencies[0], 220.0f, 0.001f);
     EXPECT_EQ(MusicNote(6, -1), NoteFrequencies[11] / 2.0f);
-    for (int degree = 0; degree < ScaleSteps; ++degree)
+    for (int degree = 0; degree < ScaleNotes; ++degree)
     {
-        EXPECT_EQ(MusicNote(degree + ScaleSteps, -2), 2.0f * MusicNote(degree, -2));
+        EXPECT_EQ(MusicNote(degree + ScaleNotes, -2), 2.0f * MusicNote(degree, -2));
     }
 }
 
-// Match variant 0, step 0: a drum (a pick of two draws, then the voice's pan and volume),
+// The table comes in groups of seven rows, one chord shape each: row r of a group is the
+// shape on the root r. A wrong note shows as a row that breaks its group's shape.
+TEST(Music, EveryChordIsItsGroupsShapeOnItsRoot)
+{
+    for (int row = 0; row < ChordCount; ++row)
+    {
+        const int* shape = ChordTable[row - row % ScaleNotes];
+        EXPECT_EQ(ChordTable[row][0], row % ScaleNotes) << row;
+        for (int note = 1; note < ChordNotes; ++note)
+        {
+            EXPECT_EQ(ChordTable[row][note] - ChordTable[row][0], shape[note] - shape[0]) << row;
+        }
+    }
+}
+
+// On the first beat of a bar, and only then, the chord changes to the row of ChordOrder drawn
+// first. Match variant 0 plays a pair of half-beat notes on every fourth beat and a long note
+// on the beat after it; variant 1 pairs on the first two beats of each half bar and a long
+// note on its fourth. Before the bank has loaded only the notes start.
+TEST(Music, ChordsAndNotesFallOnTheirBeats)
+{
+    SeedRand(5);
+    const int drawn = ChordOrder[Rand() % ChordCount], kept = drawn == 0 ? 1 : 0;
+    for (int n = 0; n < 2 * BarBeats; ++n)
+    {
+        const int variant = n / BarBeats, beat = n % BarBeats;
+        InitAudio();
+        MusicVariation = variant;
+        CurrentChord = kept;
+        SampleClock = static_cast<std::uint32_t>(BarBeats + beat) * BeatLength;
+        SeedRand(5);
+        PlayBeat(false);
+        EXPECT_EQ(CurrentChord, beat == 0 ? drawn : kept) << beat;
+        const int notes = variant == 0 ? (beat % 4 == 0   ? 2
+                                          : beat % 4 == 1 ? 1
+                                                          : 0)
+                                       : (beat % 8 < 2    ? 2
+                                          : beat % 8 == 3 ? 1
+                                                          : 0);
+        EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes) << n;
+    }
+}
+
+// Match variant 0, beat 0: a drum (a pick of two draws, then the voice's pan and volume),
 // two notes (member, shift, pan, volume each), then the draw for a change of variant. A drum
 // before the bank has loaded and a note with every music voice sounding cost no voice draws.
 TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
@@ -31,10 +76,9 @@ TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
     {
         InitAudio();
         SamplesLoaded = loaded;
-        for (int v = FirstMusicVoice + (voicesFull ? 0 : 3); v < MaxVoices; ++v)
-        {
-            VoiceActive[v] = true; // a search from 9 wraps round to 0, 1 and 2
-        }
+        // With the first three free, a search from 9 wraps round to 0, 1 and 2.
+        std::fill(VoiceSounding + FirstMusicVoice + (voicesFull ? 0 : 3), VoiceSounding + MaxVoices,
+                  true);
         NextMusicVoice = 9;
         SeedRand(77);
         for (int n = 0; n < draws; ++n)

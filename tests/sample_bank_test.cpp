@@ -13,7 +13,6 @@
 #include <iterator>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace
@@ -35,7 +34,7 @@ void WaitForLoader()
 } // namespace
 
 // A single channel plays on both sides, of three channels the first two are kept, and a
-// sound longer than the limit is cut there.
+// sound longer than the limit is cut there; every value is the decoder's own.
 TEST(SampleBank, LoadSampleKeepsTwoChannelsOfAnyFileUpToTheLimit)
 {
     for (const char* name : {"drum0", "drum1", "drum2", "long"})
@@ -49,8 +48,8 @@ TEST(SampleBank, LoadSampleKeepsTwoChannelsOfAnyFileUpToTheLimit)
         for (int k = 0; k < sample.length; ++k)
         {
             const short* values = raw + k * channels;
-            ASSERT_EQ(std::pair(sample.frames[k].left, sample.frames[k].right),
-                      std::pair(values[0], values[channels == 1 ? 0 : 1]))
+            ASSERT_TRUE(sample.frames[k].left == values[0] &&
+                        sample.frames[k].right == values[channels == 1 ? 0 : 1])
                 << name << " " << k;
         }
         std::free(raw);
@@ -58,34 +57,28 @@ TEST(SampleBank, LoadSampleKeepsTwoChannelsOfAnyFileUpToTheLimit)
     }
 }
 
-TEST(SampleBank, LoadSampleFailsQuietly)
+// Missing, empty and corrupt files and an over-long path give no sample; damage in the sound
+// pages, or a file cut there, keeps the sound up to the damage.
+TEST(SampleBank, BrokenFilesFailQuietlyOrKeepWhatDecodes)
 {
-    const std::string longName(1100, 'x');
     for (const std::string& name :
-         {std::string("ball"), std::string("drum3"), std::string("drum4"), longName})
+         {std::string("ball"), std::string("drum3"), std::string("drum4"), std::string(1100, 'x')})
     {
         const Sample sample = LoadSample(Fixtures.c_str(), name.c_str());
         EXPECT_TRUE(sample.length == 0 && sample.frames == nullptr) << name.substr(0, 9);
     }
-}
-
-TEST(SampleBank, DamagedSoundPagesStillGiveASound)
-{
     std::ifstream file(Fixtures + "/drum0.ogg", std::ios::binary);
-    const std::vector<unsigned char> whole{std::istreambuf_iterator<char>(file),
-                                           std::istreambuf_iterator<char>()};
-    const Sample full = DecodeSample(whole.data(), static_cast<int>(whole.size()));
-    ASSERT_GT(full.length, 2000);
+    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), {}};
+    const Sample full = DecodeSample(bytes.data(), static_cast<int>(bytes.size()));
     // The headers fill the first pages; the sound starts on the last one.
-    const std::size_t sound = std::string(whole.begin(), whole.end()).rfind("OggS") + 100;
-    std::vector<unsigned char> damaged = whole;
-    for (std::size_t i = sound; i < damaged.size(); i += 7)
+    const std::size_t sound = std::string(bytes.begin(), bytes.end()).rfind("OggS") + 100;
+    for (std::size_t i = sound; i < bytes.size(); i += 7)
     {
-        damaged[i] ^= 0x5a;
+        bytes[i] ^= 0x5a;
     }
-    for (const std::size_t size : {sound, whole.size()})
+    for (const std::size_t size : {sound, bytes.size()})
     {
-        const Sample part = DecodeSample(damaged.data(), static_cast<int>(size));
+        const Sample part = DecodeSample(bytes.data(), static_cast<int>(size));
         EXPECT_TRUE(part.length > 0 && part.length <= full.length) << size << " " << part.length;
         std::free(part.frames);
     }
@@ -97,7 +90,7 @@ TEST(SampleBank, LoaderFillsWhatItFindsThenReportsLoaded)
     for (const std::string& folder : {Fixtures, Fixtures + "/absent"})
     {
         InitSampleBank();
-        StartSampleLoader(folder.c_str());
+        ASSERT_TRUE(StartSampleLoader(folder.c_str()));
         WaitForLoader();
         for (int i = 0; i < SampleCount; ++i)
         {

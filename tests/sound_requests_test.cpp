@@ -1,4 +1,5 @@
-// Tests of the sound requests: the effect voice search, the bank check and the volume clamp.
+// Tests of the sound requests: the sound names, the effect voice search, the bank check and the
+// volume clamp.
 #include "audio/sound_requests.h"
 
 #include "audio/mixer.h"
@@ -19,11 +20,23 @@ std::vector<int> Queued()
 }
 } // namespace
 
+TEST(SoundRequests, EverySoundNumberHasItsNameAndNoOtherNumberOne)
+{
+    EXPECT_STREQ(SoundName(SoundSquare), "square");
+    EXPECT_STREQ(SoundName(SoundDrum3), "drum3");
+    EXPECT_STREQ(SoundName(SoundPush), "push");
+    EXPECT_STREQ(SoundName(SoundSwap), "swap");
+    for (int number : {-1, 8, 10, FirstSampleSound - 1, SoundSwap + 1})
+    {
+        EXPECT_STREQ(SoundName(number), "?") << number;
+    }
+}
+
 TEST(SoundRequests, SearchTakesTheNextFreeVoiceInRotation)
 {
     InitAudio();
     SamplesLoaded = true;
-    std::fill(VoiceBusy, VoiceBusy + 63, true);
+    std::fill(EffectVoiceTaken, EffectVoiceTaken + 63, true);
     NextEffectVoice = 5;
     PlaySound(SoundBall, 0.0f, 0.2f, 0.6f, 0.0f); // only 63 is free
     PlaySound(SoundEnd, 0.0f, 0.4f, 0.6f, 0.0f);  // none is: nothing changes

@@ -1,8 +1,8 @@
-// Tests of the status hand-off: strict alternation, voices travelling both ways, and two
-// threads running the rotation against each other. The echo request taken with a slot is
-// pinned down by the mixer's output digest.
+// Tests of the status hand-off: strict alternation, voices travelling both ways, the echo
+// halving taken once with its slot, and two threads running the rotation against each other.
 #include "audio/status_handoff.h"
 
+#include "audio/echo.h"
 #include "audio/mixer.h"
 #include "audio/sound_requests.h"
 #include "platform/rand.h"
@@ -13,36 +13,47 @@
 #include <thread>
 #include <utility>
 
-// Publish and take alternate strictly. Voices requested while the audio thread has not taken
-// the last slot wait in the main slot and start together, on the grid, when it does; a voice
-// that ends is free again only after the slot holding it has come back to the main thread.
+// Publish and take alternate strictly. A request made while the audio thread has not taken
+// the last slot waits in the main slot and starts, on the grid, with the next take; a voice
+// that ends is free again only once the slot holding it has come back to the main thread.
 TEST(StatusHandoff, PublishAndTakeAlternateStrictly)
 {
     InitAudio();
     PlaySound(SoundSquare, 440.0f, 0.1f, 0.5f, 0.0f);
-    SubmitAudioStatus(false); // the first publish goes through at once, with voice 0
-    EXPECT_EQ(MainSlot * 100 + SpareSlot * 10 + AudioSlot, 120);
+    SubmitAudioStatus(true); // the first publish goes through at once, with voice 0
     PlaySound(SoundSquare, 440.0f, 0.1f, 0.5f, 0.0f);
-    SubmitAudioStatus(true); // not taken yet: voice 1 waits in the main slot
-    PlaySound(SoundSquare, 440.0f, 0.1f, 0.5f, 0.0f);
-    SampleClock = 100;
+    SubmitAudioStatus(false); // not taken yet: voice 1 waits in the main slot
     TakeAudioStatus();
-    EXPECT_EQ(MainSlot * 100 + SpareSlot * 10 + AudioSlot, 102);
-    EXPECT_TRUE(AudioStatusSlots[AudioSlot].titleMusic && VoiceActive[0] && !VoiceActive[1]);
     TakeAudioStatus(); // nothing new: the audio thread keeps its slot
-    EXPECT_EQ(AudioSlot, 2);
-    VoiceActive[0] = false; // voice 0 ends while the audio thread holds this slot
+    EXPECT_TRUE(!AudioStatusSlots[AudioSlot].titleMusic && VoiceSounding[0] && !VoiceSounding[1]);
+    VoiceSounding[0] = false; // voice 0 ends while the audio thread holds this slot
     AppendSlotVoice(AudioStatusSlots[AudioSlot], 0);
-    SubmitAudioStatus(true); // receives the slot given up at the first take
+    SubmitAudioStatus(false); // receives the slot given up at the first take
     SampleClock = 200;
     TakeAudioStatus(); // gives up the slot holding voice 0
-    EXPECT_EQ(MainSlot * 100 + SpareSlot * 10 + AudioSlot, 21);
-    EXPECT_TRUE(!AudioStatusSlots[AudioSlot].titleMusic && VoiceActive[1] && VoiceActive[2]);
-    EXPECT_EQ(Voices[1].delay + Voices[2].delay, 2 * (3307u - 200u));
-    EXPECT_TRUE(VoiceBusy[0]);
-    SubmitAudioStatus(true);
-    EXPECT_FALSE(VoiceBusy[0]);
-    EXPECT_TRUE(VoiceBusy[1] && VoiceBusy[2]);
+    EXPECT_TRUE(AudioStatusSlots[AudioSlot].titleMusic && VoiceSounding[1]);
+    EXPECT_EQ(Voices[1].delay, 3307u - 200u);
+    EXPECT_TRUE(EffectVoiceTaken[0]);
+    SubmitAudioStatus(false);
+    EXPECT_TRUE(!EffectVoiceTaken[0] && EffectVoiceTaken[1]);
+}
+
+// The audio thread halves the echo ring (toward zero) when it takes the slot that asked for it,
+// and clears the request, so the slot does not ask again when it comes round.
+TEST(StatusHandoff, EchoHalvingIsTakenOnceWithItsSlot)
+{
+    InitAudio();
+    EchoRing[0] = {-7, 7};
+    EchoRing[EchoLength - 1] = {-32768, 32767};
+    RequestEchoHalving();
+    for (int round = 0; round < 2 * StatusSlots; ++round)
+    {
+        SubmitAudioStatus(false);
+        TakeAudioStatus();
+    }
+    const StereoFrame first = EchoRing[0], last = EchoRing[EchoLength - 1];
+    EXPECT_EQ((std::pair<int, int>(first.left, first.right)), std::pair(-3, 3));
+    EXPECT_EQ((std::pair<int, int>(last.left, last.right)), std::pair(-16384, 16383));
 }
 
 // The main thread requests notes and publishes; the audio thread takes, ends voices at random
@@ -64,11 +75,11 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
         takes += AudioSlot != held ? 1 : 0;
         for (int v = 0; v < EffectVoices; ++v)
         {
-            started += VoiceActive[v] && !sounding[v] ? 1 : 0;
-            sounding[v] = VoiceActive[v];
-            if (sounding[v] && (endAll || Rand() % 3 == 0))
+            started += VoiceSounding[v] && !sounding[v] ? 1 : 0;
+            sounding[v] = VoiceSounding[v] && !endAll && Rand() % 3 != 0;
+            if (VoiceSounding[v] && !sounding[v])
             {
-                sounding[v] = VoiceActive[v] = false;
+                VoiceSounding[v] = false;
                 AppendSlotVoice(AudioStatusSlots[AudioSlot], v);
                 ++ended;
             }
@@ -86,8 +97,7 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
         });
     for (long turn = 0; takes < Rotations && turn < 100000000; ++turn)
     {
-        const int takesSeen = takes;
-        const int before = AudioStatusSlots[MainSlot].voiceCount;
+        const int takesSeen = takes, before = AudioStatusSlots[MainSlot].voiceCount;
         for (int n = Rand() % 4; n > 0; --n)
         {
             PlaySound(SoundSquare, 440.0f, 0.1f, 0.5f, 0.0f);
@@ -102,13 +112,11 @@ TEST(StatusHandoff, TwoThreadsNeverLoseOrDoubleAVoice)
     stop = true;
     audio.join();
     ASSERT_GE(takes, Rotations);
-    for (int round = 0; round < 4; ++round) // hand everything back
+    for (int round = 0; round < 9; ++round) // hand everything back
     {
-        SubmitAudioStatus(false);
-        callback(true);
+        round % 2 == 0 ? SubmitAudioStatus(false) : callback(true);
     }
-    SubmitAudioStatus(false);
     EXPECT_EQ(std::pair(started, ended), std::pair(queued, queued));
-    EXPECT_EQ(std::count(VoiceBusy, VoiceBusy + EffectVoices, true), 0);
-    EXPECT_EQ(std::count(VoiceActive, VoiceActive + EffectVoices, true), 0);
+    EXPECT_EQ(std::count(EffectVoiceTaken, EffectVoiceTaken + EffectVoices, true), 0);
+    EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + EffectVoices, true), 0);
 }

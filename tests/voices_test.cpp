@@ -1,42 +1,84 @@
-// Tests of the voices: samples past the bank, grid alignment, pan and square wave. The
-// envelope is pinned down by the mixer's output digest.
+// Tests of the voices: how long they sound and their last frame, grid alignment, pan and
+// square wave.
 #include "audio/voices.h"
 
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
 using LeftRight = std::pair<int, int>;
 
-LeftRight Panned(StereoFrame frame, float pan)
-{
-    const StereoFrame out = ApplyPan(frame, pan);
-    return {out.left, out.right};
-}
-
 Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
              std::uint32_t delay)
 {
-    return {0, delay, attack, sustain, release, 441.0f, 1.0f, 0.0f, 0.0f, SoundSquare, 1};
+    return {0, delay, attack, sustain, release, 441.0f, 1.0f, 0.5f, 0.0f, SoundSquare, 1};
+}
+
+// The voice mixed in blocks of block frames until it ends (or 100 blocks have passed): the
+// left channel of each frame and the right channel of its send share.
+std::vector<LeftRight> MixToEnd(Voice voice, int block)
+{
+    std::vector<LeftRight> mixed;
+    for (int blocks = 0; blocks < 100 && voice.position < VoiceLength(voice); ++blocks)
+    {
+        WideFrame dry[64] = {}, send[64] = {};
+        const int rendered = MixVoiceBlock(voice, block, dry, send);
+        for (int i = 0; i < rendered; ++i)
+        {
+            mixed.push_back({dry[i].left, send[i].right});
+        }
+    }
+    return mixed;
 }
 } // namespace
 
-// A sample plays at one level for its length; a number past the bank has no length.
-TEST(Voices, SampleLastsItsBankLengthAndANumberPastTheBankNothing)
+// A voice sounds for exactly its length, however its frames are split into blocks: a sample
+// to its last frame (a number past the bank for its delay only), a square wave to the last
+// frame of its release, at a quarter of its level.
+TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
 {
     InitAudio();
-    SampleBank[0] = {3, static_cast<StereoFrame*>(std::calloc(3, sizeof(StereoFrame)))};
-    Voice voice = Square(0, 0, 0, 0);
-    StartVoice(voice, FirstSampleSound, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 0);
-    EXPECT_EQ(voice.attack * 1000 + voice.sustain * 10 + voice.release, 30u);
-    StartVoice(voice, FirstSampleSound + SampleCount, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 0);
-    EXPECT_EQ(VoiceLength(voice), 0u);
+    auto* frames = static_cast<StereoFrame*>(std::calloc(3, sizeof(StereoFrame)));
+    frames[0] = {1000, -1000}, frames[1] = {2000, -2000}, frames[2] = {3000, -3000};
+    SampleBank[0] = {3, frames};
+    Voice sample = Square(0, 0, 0, 0), pastBank = sample;
+    StartVoice(sample, FirstSampleSound, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 2);
+    sample.volume = 1.0f, sample.pan = 0.0f; // no random boost or pan
+    StartVoice(pastBank, FirstSampleSound + SampleCount, 0.0f, 1.0f, 0.5f, 0.0f, 10, 20, 30, 2);
+    for (int block : {1, 4, 64})
+    {
+        EXPECT_EQ(
+            MixToEnd(sample, block),
+            (std::vector<LeftRight>{{0, 0}, {0, 0}, {1000, -500}, {2000, -1000}, {3000, -1500}}));
+        EXPECT_EQ(MixToEnd(pastBank, block).size(), 2u);
+        // The square wave's phase counts the delay: its last frame, 61, is in a high half.
+        const std::vector<LeftRight> square = MixToEnd(Square(4, 4, 4, 50), block);
+        EXPECT_EQ(square.size(), 62u);
+        EXPECT_EQ(square.back(), LeftRight(4095, 2047)); // trunc(0.25 * 16383), half of it
+    }
+}
+
+// Silent throughout: a synthesized number other than the square wave, a square wave below
+// level 0, and a square wave whose volume or pan is not a number.
+TEST(Voices, BrokenVoicesAreSilent)
+{
+    Voice noSound = Square(4, 4, 4, 2), inverted = noSound, noVolume = noSound, noPan = noSound;
+    noSound.sound = SoundSquare + 1;
+    inverted.volume = -0.3f;
+    noVolume.volume = NAN;
+    noPan.pan = NAN;
+    for (const Voice& voice : {noSound, inverted, noVolume, noPan})
+    {
+        EXPECT_EQ(MixToEnd(voice, 64), std::vector<LeftRight>(14, {0, 0})) << voice.volume;
+    }
 }
 
 TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
@@ -55,28 +97,32 @@ TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
     }
 }
 
+// Inside -0.05..0.05 a frame is left as it is; outside, the pan (clamped to -1..1) scales both
+// sides, and loud frames saturate instead of wrapping to the opposite sign.
 TEST(Voices, PanKeepsTheCentreAndScalesBothSidesOutsideIt)
 {
-    EXPECT_EQ(Panned({10001, -9999}, 0.049f), LeftRight(10001, -9999));
-    EXPECT_EQ(Panned({10001, -9999}, -0.049f), LeftRight(10001, -9999));
-    EXPECT_EQ(Panned({1000, 1000}, 0.05f), LeftRight(1020, 980));
-    EXPECT_EQ(Panned({1000, -1000}, 7.0f), LeftRight(1400, -600)); // clamped to 1
-    // Loud frames saturate instead of wrapping to the opposite sign.
-    EXPECT_EQ(Panned({30000, -30000}, -1.0f), LeftRight(18000, -32768));
+    for (auto [frame, pan, left, right] :
+         {std::tuple{StereoFrame{10001, -9999}, 0.049f, 10001, -9999},
+          {{10001, -9999}, -0.049f, 10001, -9999},
+          {{1000, 1000}, 0.05f, 1020, 980},
+          {{1000, -1000}, 7.0f, 1400, -600},
+          {{30000, -30000}, -1.0f, 18000, -32768}})
+    {
+        const StereoFrame out = ApplyPanGains(frame, PanLaw(pan));
+        EXPECT_EQ(LeftRight(out.left, out.right), LeftRight(left, right)) << pan;
+    }
 }
 
 TEST(Voices, SquareWaveIsLowThenHighInEachPeriod)
 {
-    Voice voice = Square(0, 1000, 0, 0);
-    for (voice.position = 0; voice.position < 200; ++voice.position)
+    for (std::uint32_t position = 0; position < 200; ++position)
     {
         // 441 Hz: a period of 100 frames.
-        EXPECT_EQ(SquareWave(voice, 0.5f), voice.position % 100 < 50 ? -8191 : 8191);
+        EXPECT_EQ(SquareValue(SquareIsLow(441, position), 0.5f),
+                  position % 100 < 50 ? -8191 : 8191);
     }
-    EXPECT_EQ(SquareWave(voice, 3.0f), -32768); // too loud: saturated, not wrapped
-    // The phase product wraps in 32 bits: 1000 * 4294968 is 704 after the wrap, early in a
-    // period; without the wrap it would be 24900 of 44100, late in one.
-    voice.frequency = 1000.9f;
-    voice.position = 4294968;
-    EXPECT_EQ(SquareWave(voice, 1.0f), -16383);
+    EXPECT_EQ(SquareValue(true, 3.0f), -32768); // too loud: saturated, not wrapped
+    // The phase counts whole hertz and its product wraps in 32 bits: 1000 * 4294968 is 704
+    // after the wrap, early in a period; without the wrap it would be 24900 of 44100, late.
+    EXPECT_TRUE(SquareIsLow(WholeHertz(1000.9f), 4294968));
 }
