@@ -1,7 +1,7 @@
 // The board's rules as plain functions over a small copyable board.
 #include "match/board_rules.h"
 
-#include "audio/sound_requests.h"
+#include "audio/sounds.h"
 #include "scene/unit_types.h"
 
 namespace

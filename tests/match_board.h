@@ -110,7 +110,7 @@ struct SoundEar
             const float boost = voice.volume / (voice.sound == SoundBall ? BallVolume : CueVolume);
             const bool level = jitter > -1e-4f && jitter < 0.118f && boost > 1.4999f &&
                                boost < 1.6024f && voice.send == CueSend;
-            heard += (i > 0 ? " " : "") + std::string(SampleNames[voice.sound - FirstSampleSound]) +
+            heard += std::string(i > 0 ? " " : "") + SoundName(voice.sound) +
                      (centred ? "" : "@" + std::to_string(column)) + (level ? "" : "!");
         }
         return heard;
