@@ -122,6 +122,13 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         DrawFrame(match);
         EXPECT_EQ(0, CountColour(Black, 0, 0, 127, 95) + CountColour(9, own, 16, own + 26, 20));
     }
+    ClearCanvas();
+    DrawText("cpu turn", 0, 0, 1, 1); // the computer's banner names it
+    const int cpuTurn = CountColour(1, 0, 0, 127, 95);
+    match.gameOver = false;
+    match.computerTeam = 1;
+    DrawFrame(match);
+    EXPECT_EQ(cpuTurn, CountColour(TeamTextColour(1), 55, 41, 112, 54));
 }
 
 TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
@@ -133,6 +140,7 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
     for (int winner = -1; winner <= 1; ++winner)
     {
         match.winner = winner;
+        match.computerTeam = winner < 0 ? -1 : 1;
         match.gameOver = true;
         match.endCountdown = EndSteps;
         const std::vector<unsigned char> undissolved = DrawFrame(match);
@@ -151,6 +159,10 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
             const char* right = texts[winner + 1][1];
             DrawText(left, 32 - TextWidth(left), 42, 6, 2);
             DrawText(right, (winner < 0 ? 64 : 96) - TextWidth(right), 42, 6, 2);
+            if (winner >= 0)
+            {
+                DrawText("cpu", 96 - TextWidth("cpu") / 2, 55, 4, 1); // the computer's half
+            }
             const std::vector<unsigned char> expected(ScreenCells, ScreenCells + CanvasCells);
             match.endCountdown = countdown;
             EXPECT_EQ(expected, DrawFrame(match)) << winner << " " << countdown;
