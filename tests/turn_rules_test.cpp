@@ -212,3 +212,21 @@ TEST(Controls, FirstKeyOnlyTakesTheBannerAwayAndSwitchKeysSpendAMoveAtOnce)
         EXPECT_TRUE(match.selectedId == second && match.movesLeft == 0);
     }
 }
+
+TEST(BoardRules, ANewBallGoesToRowsThreeAndFourOrElseToRowsTwoAndFive)
+{
+    GameTitle match;
+    for (bool full : {false, true})
+    {
+        SetBoard(match, {{3, full ? ">>>>>>" : ">....."}, {4, "<<<<<<"}}, 0, 3);
+        int cells[MaxBallCells][2];
+        const int n = CollectBallCells(match.CurrentBoard(), cells);
+        int rows[BoardRows] = {};
+        for (int i = 0; i < n; ++i)
+        {
+            ++rows[cells[i][1]];
+        }
+        EXPECT_EQ(full ? 0 : 5, rows[3]);
+        EXPECT_TRUE(rows[2] == rows[5] && rows[5] == (full ? 6 : 0));
+    }
+}
