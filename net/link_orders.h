@@ -7,7 +7,7 @@
 
 constexpr int MaxLinkOrders = 16;        // orders between two flushes; more are dropped
 constexpr int LinkOrderBytes = 32768;    // their bytes together; a message past them is dropped
-constexpr unsigned PeerTimeoutMs = 3000; // a peer that answers nothing for this long is gone
+constexpr unsigned PeerTimeoutMs = 2000; // a peer that answers nothing for this long is gone
 
 // Why a connection ended, carried by the network layer's own goodbye.
 enum LinkReason
