@@ -332,7 +332,8 @@ void StartHostingOnline(const Options& options)
         JoinCode code;
         if (!MakeJoinCode(code))
         {
-            std::fprintf(stderr, "%s: cannot host: the system gives no random bytes for a join code\n",
+            std::fprintf(stderr,
+                         "%s: cannot host: the system gives no random bytes for a join code\n",
                          ProgramName);
             std::exit(1);
         }
@@ -344,10 +345,11 @@ void StartHostingOnline(const Options& options)
         }
         char text[JoinCodeLength + 1];
         FormatJoinCode(code, text);
-        std::printf("%s: hosting on UDP port %d; your friend joins with:\n"
-                    "%s --join ADDRESS:%d %s\n"
-                    "(ADDRESS: this machine's name or address as the friend's machine reaches it)\n",
-                    ProgramName, options.port, ProgramName, options.port, text);
+        std::printf(
+            "%s: hosting on UDP port %d; your friend joins with:\n"
+            "%s --join ADDRESS:%d %s\n"
+            "(ADDRESS: this machine's name or address as the friend's machine reaches it)\n",
+            ProgramName, options.port, ProgramName, options.port, text);
         std::fflush(stdout);
         StartHosting(code);
     }

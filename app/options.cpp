@@ -14,7 +14,7 @@
 #define TQ_PROGRAM "tumblequay"
 static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
 #define TQ_USAGE                                                                                   \
-    "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join ADDRESS[:PORT] "   \
+    "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join ADDRESS[:PORT] "  \
     "CODE] [--help] [--version]\n"
 
 const char UsageText[] = TQ_USAGE;
@@ -89,7 +89,8 @@ int ParsePort(const char* text)
 bool ParseJoinAddress(const char* text, Options& options)
 {
     const char* colon = std::strrchr(text, ':');
-    const std::size_t length = colon != nullptr ? static_cast<std::size_t>(colon - text) : std::strlen(text);
+    const std::size_t length =
+        colon != nullptr ? static_cast<std::size_t>(colon - text) : std::strlen(text);
     if (length == 0 || length > MaxAddressLength)
     {
         return false;

@@ -19,12 +19,12 @@ constexpr int MaxAddressLength = 255; // characters of a host's name or address
 struct Options
 {
     StartRequest request;
-    bool fullScreen;                        // --fullscreen or no mode named, else --window
-    bool host;                              // --host: wait for a friend to join
-    bool join;                              // --join: join a host
-    int port;                               // --port, or the one in --join's address; 1..65535
-    char address[MaxAddressLength + 1];     // --join: the host's name or address, no port
-    JoinCode code;                          // --join: the code the host shows
+    bool fullScreen;                    // --fullscreen or no mode named, else --window
+    bool host;                          // --host: wait for a friend to join
+    bool join;                          // --join: join a host
+    int port;                           // --port, or the one in --join's address; 1..65535
+    char address[MaxAddressLength + 1]; // --join: the host's name or address, no port
+    JoinCode code;                      // --join: the code the host shows
 };
 
 // The one line of usage, the help that starts with it, and the version line; each ends

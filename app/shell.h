@@ -49,7 +49,6 @@ KeyResponse HandleKeyDown(Key key);
 // in the friend's team's turn. Otherwise it does nothing.
 KeyResponse HandleFriendKey(Key key, bool down);
 
-
 // A key came up: in a match, KeyUp for every action the key has and then always for
 // ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
 // Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt

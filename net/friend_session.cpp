@@ -20,13 +20,13 @@ struct NoticeWords
     const char* lower;
 };
 constexpr NoticeWords NoticeTexts[] = {
-    {"", ""},          // FriendNotice::None
+    {"", ""},            // FriendNotice::None
     {"no such", "host"}, // FriendNotice::NoSuchHost
-    {"no", "answer"},  // FriendNotice::NoAnswer
-    {"game", "full"},  // FriendNotice::GameFull
-    {"wrong", "code"}, // FriendNotice::WrongCode
-    {"shut", "out"},   // FriendNotice::ShutOut
-    {"host", "left"},  // FriendNotice::HostLeft
+    {"no", "answer"},    // FriendNotice::NoAnswer
+    {"game", "full"},    // FriendNotice::GameFull
+    {"wrong", "code"},   // FriendNotice::WrongCode
+    {"shut", "out"},     // FriendNotice::ShutOut
+    {"host", "left"},    // FriendNotice::HostLeft
 };
 static_assert(sizeof NoticeTexts / sizeof NoticeTexts[0] ==
               static_cast<int>(FriendNotice::HostLeft) + 1);
@@ -137,7 +137,8 @@ void HandleFriendEvent(FriendSession& session, const LinkEvent& event, unsigned 
             Receive(session, event, now);
             break;
         case LinkEventType::Disconnected:
-            EndFriendSession(session, NoticeOf(event.reason, session.stage), false, ReasonNone, now);
+            EndFriendSession(session, NoticeOf(event.reason, session.stage), false, ReasonNone,
+                             now);
             break;
     }
 }

@@ -23,22 +23,22 @@ enum class FriendNotice
 {
     None,
     NoSuchHost, // the host's name or address does not resolve
-    NoAnswer,  // the host never answered or never let us in
-    GameFull,  // another friend plays there
-    WrongCode, // the host refused the code
-    ShutOut,   // too many wrong codes: the host refuses us for a minute
-    HostLeft,  // the host ended it, went silent, or sent something wrong
+    NoAnswer,   // the host never answered or never let us in
+    GameFull,   // another friend plays there
+    WrongCode,  // the host refused the code
+    ShutOut,    // too many wrong codes: the host refuses us for a minute
+    HostLeft,   // the host ended it, went silent, or sent something wrong
 };
 
 struct FriendSession
 {
     FriendStage stage;
-    JoinCode code;                     // the code to give
-    unsigned since;                    // ms, when the stage began
-    FriendNotice notice;               // shown for NoticeMs after noticeSince
-    unsigned noticeSince;              // ms
-    bool titleMusic;                   // the host shows its title screen: its music plays
-    bool frameReady;                   // frameCells and framePalette hold a frame not yet shown
+    JoinCode code;        // the code to give
+    unsigned since;       // ms, when the stage began
+    FriendNotice notice;  // shown for NoticeMs after noticeSince
+    unsigned noticeSince; // ms
+    bool titleMusic;      // the host shows its title screen: its music plays
+    bool frameReady;      // frameCells and framePalette hold a frame not yet shown
     unsigned char frameCells[CanvasCells];
     unsigned char framePalette[PaletteBytes];
 };

@@ -8,11 +8,11 @@
 
 #include <cstdint>
 
-constexpr int MaxLinkPeers = 4;         // connections at once: the friend and a few knocking
-constexpr unsigned HelloWaitMs = 3000;  // a connection must give its code within this time
-constexpr unsigned NoticeMs = 3000;     // how long a notice shows
-constexpr int HostTeam = 0;             // the host plays the left team, "player 1"
-constexpr int FriendTeam = 1;           // the friend the right one, "player 2"
+constexpr int MaxLinkPeers = 4;        // connections at once: the friend and a few knocking
+constexpr unsigned HelloWaitMs = 3000; // a connection must give its code within this time
+constexpr unsigned NoticeMs = 3000;    // how long a notice shows
+constexpr int HostTeam = 0;            // the host plays the left team, "player 1"
+constexpr int FriendTeam = 1;          // the friend the right one, "player 2"
 
 enum class PeerStage
 {
@@ -24,14 +24,14 @@ enum class PeerStage
 
 struct HostSession
 {
-    JoinCode code;                      // the code a friend must give
-    Door door;                          // wrong codes by address
-    PeerStage stages[MaxLinkPeers];     // per connection
+    JoinCode code;                         // the code a friend must give
+    Door door;                             // wrong codes by address
+    PeerStage stages[MaxLinkPeers];        // per connection
     std::uint32_t addresses[MaxLinkPeers]; // IPv4, per connection
-    unsigned since[MaxLinkPeers];       // ms, when the connection came
-    int friendPeer;                     // the friend's connection, -1 none
-    bool friendLeft;                    // the last friend left: the notice says so
-    unsigned noticeSince;               // ms, when the friend left
+    unsigned since[MaxLinkPeers];          // ms, when the connection came
+    int friendPeer;                        // the friend's connection, -1 none
+    bool friendLeft;                       // the last friend left: the notice says so
+    unsigned noticeSince;                  // ms, when the friend left
 };
 
 // What an event means for the game on the host.

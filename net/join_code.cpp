@@ -87,9 +87,9 @@ DoorEntry& TakeEntry(Door& door, unsigned now)
         {
             return entry;
         }
-        const bool better = oldest == nullptr || (oldest->shutOut && !entry.shutOut) ||
-                            (oldest->shutOut == entry.shutOut &&
-                             now - entry.lastSeen > now - oldest->lastSeen);
+        const bool better =
+            oldest == nullptr || (oldest->shutOut && !entry.shutOut) ||
+            (oldest->shutOut == entry.shutOut && now - entry.lastSeen > now - oldest->lastSeen);
         if (better)
         {
             oldest = &entry;

@@ -8,8 +8,8 @@
 
 namespace
 {
-ENetHost* LinkHost = nullptr;       // the open link, or null
-ENetPacket* HeldPacket = nullptr;   // the last Received event's bytes
+ENetHost* LinkHost = nullptr;     // the open link, or null
+ENetPacket* HeldPacket = nullptr; // the last Received event's bytes
 
 void ReleaseHeldPacket()
 {
@@ -134,11 +134,13 @@ void FlushLinkOrders()
             continue;
         }
         // A frame larger than a datagram goes in unreliable pieces, all or nothing.
-        const enet_uint32 flags = order.channel == FrameChannel ? ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT
-                                                                : ENET_PACKET_FLAG_RELIABLE;
+        const enet_uint32 flags = order.channel == FrameChannel
+                                      ? ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT
+                                      : ENET_PACKET_FLAG_RELIABLE;
         ENetPacket* packet = enet_packet_create(LinkOrderData + order.offset,
                                                 static_cast<size_t>(order.size), flags);
-        if (packet != nullptr && enet_peer_send(peer, static_cast<enet_uint8>(order.channel), packet) != 0)
+        if (packet != nullptr &&
+            enet_peer_send(peer, static_cast<enet_uint8>(order.channel), packet) != 0)
         {
             enet_packet_destroy(packet); // refused: the peer is not connected
         }

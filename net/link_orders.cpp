@@ -21,8 +21,8 @@ void OrderSend(int peer, int channel, const unsigned char* bytes, int size)
         return; // full: the message is lost, as on a congested line
     }
     std::memcpy(LinkOrderData + LinkOrderDataUsed, bytes, static_cast<std::size_t>(size));
-    LinkOrders[LinkOrderCount++] = {LinkOrderType::Send, peer, channel, LinkOrderDataUsed, size,
-                                    ReasonNone};
+    LinkOrders[LinkOrderCount++] = {LinkOrderType::Send, peer, channel,
+                                    LinkOrderDataUsed,   size, ReasonNone};
     LinkOrderDataUsed += size;
 }
 

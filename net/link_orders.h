@@ -49,9 +49,9 @@ struct LinkOrder
 {
     LinkOrderType type;
     int peer;
-    int channel;      // Send
-    int offset;       // Send: where its bytes start in LinkOrderData
-    int size;         // Send
+    int channel;       // Send
+    int offset;        // Send: where its bytes start in LinkOrderData
+    int size;          // Send
     LinkReason reason; // Drop
 };
 

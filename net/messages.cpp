@@ -12,7 +12,7 @@ namespace
 constexpr int LongestLiteral = 128; // cells after a control byte below 128
 constexpr int ShortestRepeat = 3;   // a repeat of fewer cells packs no smaller than literals
 constexpr int LongestRepeat = 130;
-constexpr int RepeatBase = 125;     // a repeat's control byte is its length + 125
+constexpr int RepeatBase = 125; // a repeat's control byte is its length + 125
 
 void PutFloat(unsigned char* out, float value)
 {
@@ -38,7 +38,8 @@ bool GetFloat(const unsigned char* in, float low, float high, float& value)
 
 bool IsSound(int sound)
 {
-    return sound == SoundSquare || (sound >= FirstSampleSound && sound < FirstSampleSound + SampleCount);
+    return sound == SoundSquare ||
+           (sound >= FirstSampleSound && sound < FirstSampleSound + SampleCount);
 }
 
 // The length of the run of equal cells from cell n on, at most LongestRepeat.

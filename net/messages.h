@@ -29,13 +29,13 @@ enum MessageKind
     KindFrame,     // host: the palette's colours and the packed canvas
 };
 
-constexpr int MaxMessageSounds = 32;                   // sounds in one Sounds message
-constexpr int SoundBytes = 17;                         // sound number, four floats
-constexpr int PaletteBytes = PaletteColours * 2 * 3;   // colour, shade, channel: 0..255 each
+constexpr int MaxMessageSounds = 32;                 // sounds in one Sounds message
+constexpr int SoundBytes = 17;                       // sound number, four floats
+constexpr int PaletteBytes = PaletteColours * 2 * 3; // colour, shade, channel: 0..255 each
 constexpr int MaxFrameBytes = 1 + PaletteBytes + CanvasCells + (CanvasCells + 127) / 128;
-constexpr int MaxMessageBytes = MaxFrameBytes;         // no message is longer
+constexpr int MaxMessageBytes = MaxFrameBytes;                          // no message is longer
 constexpr int MaxShortMessageBytes = 3 + MaxMessageSounds * SoundBytes; // every one but a frame
-constexpr float MaxSoundFrequency = 20000.0f;          // Hz, for the square wave
+constexpr float MaxSoundFrequency = 20000.0f;                           // Hz, for the square wave
 
 // One sound as PlaySound takes it.
 struct SoundMessage
@@ -50,21 +50,21 @@ struct SoundMessage
 // What the friend's game sends.
 struct FriendMessage
 {
-    MessageKind kind;  // KindHello or KindKey
-    JoinCode code;     // Hello
-    int version;       // Hello: 0..255, checked by the host
-    Key key;           // Key: a game key the friend may press (FriendMayPress)
-    bool down;         // Key: pressed, else released
+    MessageKind kind; // KindHello or KindKey
+    JoinCode code;    // Hello
+    int version;      // Hello: 0..255, checked by the host
+    Key key;          // Key: a game key the friend may press (FriendMayPress)
+    bool down;        // Key: pressed, else released
 };
 
 // What the host sends; a frame's cells go to a buffer of the caller's.
 struct HostMessage
 {
-    MessageKind kind;                     // KindWelcome, KindSounds or KindFrame
-    bool titleMusic;                      // Sounds: no match runs on the host
-    int soundCount;                       // Sounds: 0..32
+    MessageKind kind;                      // KindWelcome, KindSounds or KindFrame
+    bool titleMusic;                       // Sounds: no match runs on the host
+    int soundCount;                        // Sounds: 0..32
     SoundMessage sounds[MaxMessageSounds]; // Sounds
-    unsigned char palette[PaletteBytes];  // Frame: Palette entry order, clamped, x 255
+    unsigned char palette[PaletteBytes];   // Frame: Palette entry order, clamped, x 255
 };
 
 // The keys a friend's game passes on: the match's keys, 1 and any other key. Escape, Print

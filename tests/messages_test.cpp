@@ -34,12 +34,14 @@ bool FriendAccepts(const std::vector<unsigned char>& bytes)
 }
 
 // Every shorter prefix and every longer copy of an accepted message is refused.
-void ExpectExactLength(std::vector<unsigned char> bytes, bool (*accepts)(const std::vector<unsigned char>&))
+void ExpectExactLength(std::vector<unsigned char> bytes,
+                       bool (*accepts)(const std::vector<unsigned char>&))
 {
     ASSERT_TRUE(accepts(bytes));
     for (std::size_t size = 0; size < bytes.size(); ++size)
     {
-        EXPECT_FALSE(accepts(std::vector<unsigned char>(bytes.begin(), bytes.begin() + size))) << size;
+        EXPECT_FALSE(accepts(std::vector<unsigned char>(bytes.begin(), bytes.begin() + size)))
+            << size;
     }
     bytes.push_back(0);
     EXPECT_FALSE(accepts(bytes));
@@ -105,10 +107,14 @@ TEST(Messages, HostMessagesRoundTripAndAnythingElseIsRefused)
 
     // Every number out of its range, one at a time: sound, frequency, volume, send, pan.
     const float nan = std::nanf("");
-    const SoundMessage bad[] = {{0, 0, 0, 0, 0},          {SoundSwap + 1, 0, 0, 0, 0},
-                                {SoundSquare, -1, 0, 0, 0}, {SoundSquare, 20001, 0, 0, 0},
-                                {SoundSquare, nan, 0, 0, 0}, {SoundStep, 0, 1.5f, 0, 0},
-                                {SoundStep, 0, 0, -0.1f, 0}, {SoundStep, 0, 0, 0, 1.1f},
+    const SoundMessage bad[] = {{0, 0, 0, 0, 0},
+                                {SoundSwap + 1, 0, 0, 0, 0},
+                                {SoundSquare, -1, 0, 0, 0},
+                                {SoundSquare, 20001, 0, 0, 0},
+                                {SoundSquare, nan, 0, 0, 0},
+                                {SoundStep, 0, 1.5f, 0, 0},
+                                {SoundStep, 0, 0, -0.1f, 0},
+                                {SoundStep, 0, 0, 0, 1.1f},
                                 {SoundStep, 0, 0, 0, INFINITY}};
     for (const SoundMessage& sound : bad)
     {
@@ -203,7 +209,8 @@ TEST(JoinCode, TypedAsShownComparedWhole)
         other.symbols[n] ^= 16;
         EXPECT_FALSE(SameJoinCode(made, other)) << n;
     }
-    for (const char* bad : {"", "0123456789a", "012345678", "0123456i89", "01234567-9", "012345678\xc3"})
+    for (const char* bad :
+         {"", "0123456789a", "012345678", "0123456i89", "01234567-9", "012345678\xc3"})
     {
         EXPECT_FALSE(ParseJoinCode(bad, typed)) << bad;
     }

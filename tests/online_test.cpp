@@ -5,8 +5,8 @@
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
 #include "display/palette.h"
-#include "net/link.h"
 #include "match/game_title.h"
+#include "net/link.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -42,18 +42,24 @@ protected:
             text += order.type == LinkOrderType::Send
                         ? "send " + std::to_string(order.peer) + " " +
                               std::to_string(LinkOrderData[order.offset]) + ";"
-                        : "drop " + std::to_string(order.peer) + " " + std::to_string(order.reason) + ";";
+                        : "drop " + std::to_string(order.peer) + " " +
+                              std::to_string(order.reason) + ";";
         }
         ClearLinkOrders();
         return text;
     }
 
-    HostInput Event(LinkEventType type, int peer, unsigned now, std::vector<unsigned char> bytes = {},
-                    int channel = ReliableChannel)
+    HostInput Event(LinkEventType type, int peer, unsigned now,
+                    std::vector<unsigned char> bytes = {}, int channel = ReliableChannel)
     {
         received = bytes;
-        const LinkEvent event = {type, peer, 1000u + static_cast<unsigned>(peer), channel,
-                                 received.data(), received.size(), 0};
+        const LinkEvent event = {type,
+                                 peer,
+                                 1000u + static_cast<unsigned>(peer),
+                                 channel,
+                                 received.data(),
+                                 received.size(),
+                                 0};
         return HandleHostEvent(host, event, now);
     }
 
@@ -78,7 +84,7 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
     Event(LinkEventType::Connected, 1, 0);
     Event(LinkEventType::Connected, 2, 0);
     Event(LinkEventType::Connected, 3, 0);
-    EXPECT_EQ(Orders(), ""); // knocking: nothing goes out
+    EXPECT_EQ(Orders(), "");                                         // knocking: nothing goes out
     Event(LinkEventType::Received, 3, 0, {KindKey, 1, KeyCursorUp}); // a key before its code
     EXPECT_EQ(Orders(), "drop 3 4;");
     EXPECT_FALSE(Event(LinkEventType::Received, 0, 10, Hello("abcdefghjm")).joined);
@@ -126,7 +132,7 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
     unsigned char bytes[MaxMessageBytes];
     const auto deliver = [&](int size, int channel, unsigned now)
     {
-        const LinkEvent event = {LinkEventType::Received, 0, 0, channel, bytes,
+        const LinkEvent event = {LinkEventType::Received,        0, 0, channel, bytes,
                                  static_cast<std::size_t>(size), 0};
         HandleFriendEvent(side, event, now);
     };
@@ -173,7 +179,8 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
         {
             HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
         }
-        HandleFriendEvent(side, {LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, goodbye.reason}, 0);
+        HandleFriendEvent(side, {LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, goodbye.reason},
+                          0);
         EXPECT_EQ(side.notice, goodbye.notice) << goodbye.reason;
     }
     StartFriendSession(side, code, 100);
@@ -249,7 +256,8 @@ TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
         if (c.play)
         {
             EXPECT_EQ(options.port, c.port);
-            EXPECT_EQ(options.host, c.arguments.size() < 5 && std::string(c.arguments[0]) != "--join");
+            EXPECT_EQ(options.host,
+                      c.arguments.size() < 5 && std::string(c.arguments[0]) != "--join");
         }
     }
     const std::string longName(MaxAddressLength + 1, 'a');

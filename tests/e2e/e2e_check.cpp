@@ -299,7 +299,8 @@ int main(int argc, char** argv)
     }
     if (argc != 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|hosting|match-start|state|same|png|audio ...\n");
+        std::fprintf(stderr,
+                     "usage: e2e_check title|hosting|match-start|state|same|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))

@@ -7,27 +7,7 @@ with_data
 start_screen
 PORT=$((20000 + $$ % 20000))
 RELAY_PORT=$((PORT + 1))
-cat >"$WORK/relay.py" <<'RELAY'
-import heapq, random, select, socket, sys, time
-listen, target = int(sys.argv[1]), ("127.0.0.1", int(sys.argv[2]))
-front = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-front.bind(("127.0.0.1", listen))
-back = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-friend, queue, ends = None, [], time.time() + 110
-while time.time() < ends:
-    wait = max(0.0, queue[0][0] - time.time()) if queue else 0.05
-    for sock in select.select([front, back], [], [], wait)[0]:
-        data, source = sock.recvfrom(65536)
-        if sock is front:
-            friend = source
-        if random.random() >= 0.02:
-            out = (back, target) if sock is front else (front, friend)
-            heapq.heappush(queue, (time.time() + 0.075, random.random(), data, out))
-    while queue and queue[0][0] <= time.time():
-        _, _, data, (sock, address) = heapq.heappop(queue)
-        sock.sendto(data, address)
-RELAY
-python3 "$WORK/relay.py" "$RELAY_PORT" "$PORT" &
+python3 "$(dirname "$0")/udp_relay.py" "$RELAY_PORT" "$PORT" &
 RELAY_PID=$!
 trap 'kill "$RELAY_PID" 2>/dev/null; cleanup' EXIT
 start_game --host --port "$PORT"

@@ -22,8 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((data[0] & 2) != 0)
     {
         unsigned char welcome[MaxShortMessageBytes];
-        event = {LinkEventType::Received, 0, 0, ReliableChannel, welcome,
-                 static_cast<std::size_t>(EncodeWelcome(welcome)), 0};
+        event = {LinkEventType::Received,
+                 0,
+                 0,
+                 ReliableChannel,
+                 welcome,
+                 static_cast<std::size_t>(EncodeWelcome(welcome)),
+                 0};
         HandleFriendEvent(session, event, 0);
     }
     event = {LinkEventType::Received, 0, 0, data[0] & 1, data + 1, size - 1, 0};

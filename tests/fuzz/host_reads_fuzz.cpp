@@ -24,8 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((data[0] & 2) != 0)
     {
         unsigned char hello[MaxShortMessageBytes];
-        event = {LinkEventType::Received, 0, 1, ReliableChannel, hello,
-                 static_cast<std::size_t>(EncodeHello(code, hello)), 0};
+        event = {LinkEventType::Received,
+                 0,
+                 1,
+                 ReliableChannel,
+                 hello,
+                 static_cast<std::size_t>(EncodeHello(code, hello)),
+                 0};
         HandleHostEvent(session, event, 0);
     }
     event = {LinkEventType::Received, 0, 1, channel, data + 1, size - 1, 0};
