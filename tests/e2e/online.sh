@@ -39,7 +39,7 @@ same_as_host() {
 friend_screenshot same_as_host
 
 friend_press Return # the friend's key starts the match
-sleep 0.5
+sleep 1.5
 screenshot read_state
 seen_friend=0
 for _ in $(seq 30); do
