@@ -22,16 +22,21 @@
 #include "platform/rand.h"
 
 #include <SDL.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace
 {
-DesktopSize Desktop;  // pixels, asked before the first mode was set
-bool FullScreen;      // the mode set: the whole desktop, else a window
-int ScreenWidth = 0;  // pixels of the mode set, as SDL made it
-int ScreenHeight = 0; // pixels
+DesktopSize Desktop;                    // pixels, asked before the first mode was set
+bool FullScreen;                        // the mode set: the whole desktop, else a window
+int ScreenWidth = 0;                    // pixels of the mode set, as SDL made it
+int ScreenHeight = 0;                   // pixels
+constexpr int KeyRepeatDelayMs = 500;   // a key held on the title screen repeats after this
+constexpr int KeyRepeatIntervalMs = 30; // and then this often
+bool KeyRepeating = true;               // until the first match starts
 
 static_assert(HatUp == SDL_HAT_UP && HatRight == SDL_HAT_RIGHT && HatDown == SDL_HAT_DOWN &&
               HatLeft == SDL_HAT_LEFT);
@@ -167,14 +172,15 @@ void StartUp(bool fullScreen)
     }
     SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
-    SDL_EnableKeyRepeat(500, 30);
+    SDL_EnableKeyRepeat(KeyRepeatDelayMs, KeyRepeatIntervalMs);
     OpenPads();
     SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
     InitPalette();
     if (!StartAudio())
     {
-        std::perror("tumblequay: cannot start the sample loader"); // errno names the cause
+        std::fprintf(stderr, "%s: cannot start the sample loader: %s\n", ProgramName,
+                     std::strerror(errno));
         SDL_Quit();
         std::exit(1);
     }
@@ -190,9 +196,14 @@ void RespondToKey(KeyResponse response)
     switch (response)
     {
         case KeyResponse::TakeScreenshot:
+            // Reading the screen back can outlast the key repeat's delay; a repeat falling due
+            // meanwhile would come after the key is up and take a second screenshot.
+            SDL_EnableKeyRepeat(0, 0);
             TakeScreenshot(ScreenWidth, ScreenHeight);
+            SDL_EnableKeyRepeat(KeyRepeating ? KeyRepeatDelayMs : 0, KeyRepeatIntervalMs);
             break;
         case KeyResponse::MatchStarted:
+            KeyRepeating = false;
             SDL_EnableKeyRepeat(0, 0);
             break;
         case KeyResponse::SwitchScreen:
