@@ -3,6 +3,7 @@
 // file only talks to SDL.
 #include "app/gamepad.h"
 #include "app/main_loop.h"
+#include "app/online.h"
 #include "app/options.h"
 #include "app/shell.h"
 #include "audio/device.h"
@@ -15,21 +16,27 @@
 #include "display/readback.h"
 #include "display/screen_mode.h"
 #include "match/controls.h"
+#include "net/link.h"
 #include "platform/desktop_size.h"
 #include "platform/names.h"
 #include "platform/rand.h"
 
 #include <SDL.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace
 {
-DesktopSize Desktop;  // pixels, asked before the first mode was set
-bool FullScreen;      // the mode set: the whole desktop, else a window
-int ScreenWidth = 0;  // pixels of the mode set, as SDL made it
-int ScreenHeight = 0; // pixels
+DesktopSize Desktop;                    // pixels, asked before the first mode was set
+bool FullScreen;                        // the mode set: the whole desktop, else a window
+int ScreenWidth = 0;                    // pixels of the mode set, as SDL made it
+int ScreenHeight = 0;                   // pixels
+constexpr int KeyRepeatDelayMs = 500;   // a key held on the title screen repeats after this
+constexpr int KeyRepeatIntervalMs = 30; // and then this often
+bool KeyRepeating = true;               // until the first match starts
 
 static_assert(HatUp == SDL_HAT_UP && HatRight == SDL_HAT_RIGHT && HatDown == SDL_HAT_DOWN &&
               HatLeft == SDL_HAT_LEFT);
@@ -165,14 +172,15 @@ void StartUp(bool fullScreen)
     }
     SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
-    SDL_EnableKeyRepeat(500, 30);
+    SDL_EnableKeyRepeat(KeyRepeatDelayMs, KeyRepeatIntervalMs);
     OpenPads();
     SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
     InitPalette();
     if (!StartAudio())
     {
-        std::perror("tumblequay: cannot start the sample loader"); // errno names the cause
+        std::fprintf(stderr, "%s: cannot start the sample loader: %s\n", ProgramName,
+                     std::strerror(errno));
         SDL_Quit();
         std::exit(1);
     }
@@ -182,14 +190,20 @@ void StartUp(bool fullScreen)
     LoadPictures();
 }
 
-void PressKey(Key key)
+// What the window side does after a key press.
+void RespondToKey(KeyResponse response)
 {
-    switch (HandleKeyDown(key))
+    switch (response)
     {
         case KeyResponse::TakeScreenshot:
+            // Reading the screen back can outlast the key repeat's delay; a repeat falling due
+            // meanwhile would come after the key is up and take a second screenshot.
+            SDL_EnableKeyRepeat(0, 0);
             TakeScreenshot(ScreenWidth, ScreenHeight);
+            SDL_EnableKeyRepeat(KeyRepeating ? KeyRepeatDelayMs : 0, KeyRepeatIntervalMs);
             break;
         case KeyResponse::MatchStarted:
+            KeyRepeating = false;
             SDL_EnableKeyRepeat(0, 0);
             break;
         case KeyResponse::SwitchScreen:
@@ -197,6 +211,23 @@ void PressKey(Key key)
             break;
         case KeyResponse::None:
             break;
+    }
+}
+
+void PressKey(Key key)
+{
+    RespondToKey(ShowingHost() ? PressJoinedKey(key, SDL_GetTicks()) : HandleKeyDown(key));
+}
+
+void ReleaseKey(Key key)
+{
+    if (ShowingHost())
+    {
+        ReleaseJoinedKey(key);
+    }
+    else
+    {
+        HandleKeyUp(key);
     }
 }
 
@@ -211,7 +242,7 @@ void ChangeKeys(const KeyChanges& changes)
         }
         else
         {
-            HandleKeyUp(changes.keys[n]);
+            ReleaseKey(changes.keys[n]);
         }
     }
 }
@@ -224,7 +255,7 @@ void HandleEvent(const SDL_Event& event)
             PressKey(TranslateKey(event.key.keysym));
             break;
         case SDL_KEYUP:
-            HandleKeyUp(TranslateKey(event.key.keysym));
+            ReleaseKey(TranslateKey(event.key.keysym));
             break;
         case SDL_JOYAXISMOTION:
             ChangeKeys(MovePadAxis(event.jaxis.which, event.jaxis.axis, event.jaxis.value));
@@ -256,27 +287,83 @@ void RunMainLoop()
             }
             HandleEvent(event);
         }
-        const StepsDue due = AdvanceLoopClock(clock, SDL_GetTicks());
-        RunSteps(due.steps);
-        if (QuitRequested)
+        const unsigned now = SDL_GetTicks();
+        LinkEvent linkEvent;
+        while (PollLink(linkEvent))
         {
-            return;
+            RespondToKey(HandleOnlineEvent(linkEvent, now));
         }
-        if (due.drawFrame)
+        TickOnline(now);
+        const StepsDue due = AdvanceLoopClock(clock, now);
+        if (ShowingHost())
         {
-            DrawFrame();
-            PresentCanvas();
+            RunJoinedSteps(due.steps);
+            if (DrawJoinedFrame())
+            {
+                PresentCanvas();
+            }
         }
+        else
+        {
+            RunSteps(due.steps);
+            SendHostSounds();
+            if (QuitRequested)
+            {
+                return;
+            }
+            if (due.drawFrame)
+            {
+                DrawFrame();
+                DrawOnlineBand(now);
+                PresentCanvas();
+                SendHostFrame();
+            }
+        }
+        FlushLinkOrders();
         SDL_Delay(ChooseSleep(clock, due.steps));
     }
 }
 
 void ShutDown()
 {
+    LeaveOnline();
+    CloseLink();
     CloseAudioDevice();
     ReleaseAudio();
     ResetShell();
     SDL_Quit();
+}
+
+// Hosting, before the window opens: opens the port and tells how to join, or ends the game
+// with status 1 when it cannot.
+void StartHostingOnline(const Options& options)
+{
+    if (options.host)
+    {
+        JoinCode code;
+        if (!MakeJoinCode(code))
+        {
+            std::fprintf(stderr,
+                         "%s: cannot host: the system gives no random bytes for a join code\n",
+                         ProgramName);
+            std::exit(1);
+        }
+        if (!OpenHostLink(options.port))
+        {
+            std::fprintf(stderr, "%s: cannot host on UDP port %d: it is in use or not allowed\n",
+                         ProgramName, options.port);
+            std::exit(1);
+        }
+        char text[JoinCodeLength + 1];
+        FormatJoinCode(code, text);
+        std::printf(
+            "%s: hosting on UDP port %d; your friend joins with:\n"
+            "%s --join ADDRESS:%d %s\n"
+            "(ADDRESS: this machine's name or address as the friend's machine reaches it)\n",
+            ProgramName, options.port, ProgramName, options.port, text);
+        std::fflush(stdout);
+        StartHosting(code);
+    }
 }
 
 // Answers --help, --version or a command line the game does not take; returns the exit
@@ -309,7 +396,14 @@ int main(int argc, char** argv)
     {
         return status;
     }
+    StartHostingOnline(options);
     StartUp(options.fullScreen);
+    if (options.join)
+    {
+        // Joining, once the title screen can tell what goes wrong.
+        const bool asked = OpenFriendLink(options.address, options.port);
+        StartJoining(options.code, asked, SDL_GetTicks());
+    }
     RunMainLoop();
     ShutDown();
     return 0;

@@ -1,6 +1,7 @@
 // The command line: the four options, checked whole before anything else starts.
 #include "app/options.h"
 
+#include "net/link.h"
 #include "platform/names.h"
 
 #include <cstring>
@@ -12,7 +13,9 @@
 
 #define TQ_PROGRAM "tumblequay"
 static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
-#define TQ_USAGE "usage: " TQ_PROGRAM " [--fullscreen | --window] [--help] [--version]\n"
+#define TQ_USAGE                                                                                   \
+    "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join ADDRESS[:PORT] "  \
+    "CODE] [--help] [--version]\n"
 
 const char UsageText[] = TQ_USAGE;
 const char HelpText[] =
@@ -20,6 +23,11 @@ const char HelpText[] =
              "\n"
              "  --fullscreen  play on the whole screen at the desktop's size (the default)\n"
              "  --window      play in a window; Alt+Enter switches between the two\n"
+             "  --host        let a friend on another machine join: the title screen shows\n"
+             "                the join code, and the friend plays the right team\n"
+             "  --port N      the UDP port to host on (default 27183)\n"
+             "  --join ADDRESS[:PORT] CODE\n"
+             "                join the game a friend hosts at ADDRESS with the code it shows\n"
              "  --help        show this help and exit\n"
              "  --version     show the version and exit\n";
 const char VersionText[] = TQ_PROGRAM " " TQ_VERSION "\n";
@@ -32,6 +40,9 @@ enum Option
     OptionVersion,
     OptionWindow,
     OptionFullScreen,
+    OptionHost,
+    OptionPort,
+    OptionJoin,
     OptionCount
 };
 constexpr const char* OptionNames[] = {
@@ -39,6 +50,9 @@ constexpr const char* OptionNames[] = {
     "--version",    // OptionVersion
     "--window",     // OptionWindow
     "--fullscreen", // OptionFullScreen
+    "--host",       // OptionHost
+    "--port",       // OptionPort: takes a value
+    "--join",       // OptionJoin: takes two values
 };
 static_assert(sizeof OptionNames / sizeof OptionNames[0] == OptionCount);
 
@@ -54,32 +68,91 @@ int FindOption(const char* argument)
     }
     return OptionCount;
 }
+
+// A port in plain decimal digits, 1..65535; 0 for anything else.
+int ParsePort(const char* text)
+{
+    int port = 0;
+    for (const char* digit = text; *digit != '\0'; ++digit)
+    {
+        if (*digit < '0' || *digit > '9' || port > 6553)
+        {
+            return 0;
+        }
+        port = port * 10 + (*digit - '0');
+    }
+    return port <= 65535 ? port : 0;
+}
+
+// --join's ADDRESS[:PORT]: the name or address (non-empty, not too long) and the port, the
+// default when none is given. False for anything else.
+bool ParseJoinAddress(const char* text, Options& options)
+{
+    const char* colon = std::strrchr(text, ':');
+    const std::size_t length =
+        colon != nullptr ? static_cast<std::size_t>(colon - text) : std::strlen(text);
+    if (length == 0 || length > MaxAddressLength)
+    {
+        return false;
+    }
+    std::memcpy(options.address, text, length);
+    options.address[length] = '\0';
+    options.port = colon != nullptr ? ParsePort(colon + 1) : DefaultPort;
+    return options.port != 0;
+}
+
+// The values after --port or --join, from argv[n + 1] on; false when they are missing or bad.
+bool ParseValues(int option, int argc, const char* const* argv, int& n, Options& options)
+{
+    if (option == OptionPort)
+    {
+        if (n + 1 >= argc || argv[n + 1] == nullptr)
+        {
+            return false;
+        }
+        options.port = ParsePort(argv[++n]);
+        return options.port != 0;
+    }
+    if (n + 2 >= argc || argv[n + 1] == nullptr || argv[n + 2] == nullptr)
+    {
+        return false;
+    }
+    n += 2;
+    return ParseJoinAddress(argv[n - 1], options) && ParseJoinCode(argv[n], options.code);
+}
 } // namespace
 
 Options ParseOptions(int argc, const char* const* argv)
 {
+    Options options = {};
+    options.request = StartRequest::ShowUsage;
+    options.fullScreen = true;
+    options.port = DefaultPort;
     bool given[OptionCount] = {};
     for (int n = 1; n < argc; ++n)
     {
         const int option = FindOption(argv[n]);
         if (option == OptionCount || given[option])
         {
-            return {StartRequest::ShowUsage, true}; // unknown, or given twice
+            return options; // unknown, or given twice
         }
         given[option] = true;
+        if ((option == OptionPort || option == OptionJoin) &&
+            !ParseValues(option, argc, argv, n, options))
+        {
+            return options; // a value missing or bad
+        }
     }
-    if (given[OptionWindow] && given[OptionFullScreen])
+    if ((given[OptionWindow] && given[OptionFullScreen]) ||
+        (given[OptionHost] && given[OptionJoin]) || (given[OptionPort] && !given[OptionHost]))
     {
-        return {StartRequest::ShowUsage, true}; // two modes at once
+        return options; // two modes or roles at once, or a port with nothing to host
     }
-    const bool fullScreen = !given[OptionWindow];
-    if (given[OptionHelp])
-    {
-        return {StartRequest::ShowHelp, fullScreen};
-    }
-    if (given[OptionVersion])
-    {
-        return {StartRequest::ShowVersion, fullScreen};
-    }
-    return {StartRequest::Play, fullScreen};
+    options.fullScreen = !given[OptionWindow];
+    options.host = given[OptionHost];
+    options.join = given[OptionJoin];
+    options.request = given[OptionHelp]      ? StartRequest::ShowHelp
+                      : given[OptionVersion] ? StartRequest::ShowVersion
+                                             : StartRequest::Play;
+    return options;
 }

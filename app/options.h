@@ -1,6 +1,8 @@
 // The command line: what the game was asked to do, and the texts it answers with.
 #pragma once
 
+#include "net/join_code.h"
+
 // What a command line asks for.
 enum class StartRequest
 {
@@ -12,10 +14,17 @@ enum class StartRequest
 
 constexpr int UsageStatus = 2; // exit status after a command line the game does not take
 
+constexpr int MaxAddressLength = 255; // characters of a host's name or address
+
 struct Options
 {
     StartRequest request;
-    bool fullScreen; // --fullscreen or no mode named, else --window
+    bool fullScreen;                    // --fullscreen or no mode named, else --window
+    bool host;                          // --host: wait for a friend to join
+    bool join;                          // --join: join a host
+    int port;                           // --port, or the one in --join's address; 1..65535
+    char address[MaxAddressLength + 1]; // --join: the host's name or address, no port
+    JoinCode code;                      // --join: the code the host shows
 };
 
 // The one line of usage, the help that starts with it, and the version line; each ends
@@ -25,8 +34,11 @@ extern const char HelpText[];
 extern const char VersionText[];
 
 // Reads the arguments after the program's name (argv[1] .. argv[argc - 1]). Options are
-// --help, --version, --window and --fullscreen, each whole: a null, empty or unknown
-// argument, an option given twice, an option with a value (--window=yes), or both --window
-// and --fullscreen ask for ShowUsage. Otherwise --help asks for ShowHelp, then --version
-// for ShowVersion, else Play.
+// --help, --version, --window, --fullscreen, --host, --port N (with --host only) and --join
+// ADDRESS[:PORT] CODE, each whole: a null, empty or unknown argument, an option given twice,
+// an option with a value (--window=yes), both --window and --fullscreen, both --host and
+// --join, a missing value, a port that is not a whole number 1..65535 in decimal, an empty
+// or overlong address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise
+// --help asks for ShowHelp, then --version for ShowVersion, else Play. The port is
+// DefaultPort unless given.
 Options ParseOptions(int argc, const char* const* argv);

@@ -6,6 +6,7 @@
 #include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
+#include "net/host_session.h"
 
 GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
@@ -15,15 +16,31 @@ bool PrintScreenHeld = false;
 bool SwitchKeyHeld = false;
 GameTitle* ComputerMatch = nullptr;
 ComputerPlayer Computer = MakeComputerPlayer(1);
+bool FriendJoined = false;
+GameTitle* FriendMatch = nullptr;
 
 namespace
 {
 constexpr int ComputerTeam = 1; // the computer plays the right half, "player 2"
 
-// The computer's turn in a match against it: the person's keys do nothing.
-bool ComputersTurn()
+// The turn of a team whose keys are not at this keyboard: the person's keys do nothing.
+bool OthersTurn()
 {
-    return ComputerMatch != nullptr && ComputerMatch->currentTeam == Computer.team;
+    return (ComputerMatch != nullptr && ComputerMatch->currentTeam == Computer.team) ||
+           (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam);
+}
+
+// Releases a key's actions in the running match.
+void ReleaseKey(Key key)
+{
+    for (int action = 0; action < ActionKeyCount; ++action)
+    {
+        if (ActionKeys[action] == key)
+        {
+            CurrentScene->KeyUp(action);
+        }
+    }
+    CurrentScene->KeyUp(ActionOther);
 }
 } // namespace
 
@@ -34,6 +51,7 @@ void ResetShell()
         LeaveMatch();
     }
     QuitRequested = false;
+    FriendJoined = false;
     SceneClock = 0;
     PrintScreenHeld = false;
     SwitchKeyHeld = false;
@@ -71,13 +89,13 @@ KeyResponse HandleKeyDown(Key key)
     }
     if (MatchRunning)
     {
-        if (!ComputersTurn())
+        if (!OthersTurn())
         {
             CurrentScene->KeyDown(FindAction(key));
         }
         return KeyResponse::None;
     }
-    StartMatch(key == Key1);
+    StartMatch(key == Key1 && !FriendJoined);
     return KeyResponse::MatchStarted;
 }
 
@@ -92,14 +110,37 @@ void HandleKeyUp(Key key)
     {
         return; // the title screen ignores releases, and the match never sees Alt+Enter
     }
-    for (int action = 0; action < ActionKeyCount; ++action)
+    if (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam)
     {
-        if (ActionKeys[action] == key)
-        {
-            CurrentScene->KeyUp(action);
-        }
+        return; // the friend's turn
     }
-    CurrentScene->KeyUp(ActionOther);
+    ReleaseKey(key);
+}
+
+KeyResponse HandleFriendKey(Key key, bool down)
+{
+    if (!MatchRunning)
+    {
+        if (!down || !FriendJoined)
+        {
+            return KeyResponse::None;
+        }
+        StartMatch(false);
+        return KeyResponse::MatchStarted;
+    }
+    if (FriendMatch == nullptr || FriendMatch->currentTeam != FriendTeam)
+    {
+        return KeyResponse::None; // not the friend's match, or not the friend's turn
+    }
+    if (down)
+    {
+        CurrentScene->KeyDown(FindAction(key));
+    }
+    else
+    {
+        ReleaseKey(key);
+    }
+    return KeyResponse::None;
 }
 
 void StartScene(GameState* scene)
@@ -121,12 +162,17 @@ void StartMatch(bool againstComputer)
         Computer = MakeComputerPlayer(ComputerTeam);
         ComputerMatch = match;
     }
+    else if (FriendJoined)
+    {
+        FriendMatch = match;
+    }
     StartScene(match);
 }
 
 void LeaveMatch()
 {
     ComputerMatch = nullptr;
+    FriendMatch = nullptr;
     MatchRunning = false;
     delete CurrentScene;
     CurrentScene = nullptr;

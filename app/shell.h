@@ -17,6 +17,8 @@ extern bool PrintScreenHeld;     // Print Screen is down: its repeats take no mo
 extern bool SwitchKeyHeld;       // Alt+Enter is down: its repeats switch no more
 extern GameTitle* ComputerMatch; // the running match when the computer plays in it, else null
 extern ComputerPlayer Computer;  // the computer's place at the keys in ComputerMatch
+extern bool FriendJoined;        // hosting, with a friend in: a key starts a match against them
+extern GameTitle* FriendMatch;   // the running match when a friend plays in it, else null
 
 // What the window side must do after a key press.
 enum class KeyResponse
@@ -27,7 +29,7 @@ enum class KeyResponse
     SwitchScreen,   // Alt+Enter: switch between full screen and the window
 };
 
-// Back to the title screen with no scene and no quit request. A live scene is
+// Back to the title screen with no scene, no quit request and no friend joined. A live scene is
 // destroyed first, so this also ends a match left running when the window closes.
 void ResetShell();
 
@@ -37,8 +39,15 @@ void ResetShell();
 // screen once per press and Alt alone does nothing, neither reaching the match nor
 // starting one; any other key goes to the match as its action, or on the title screen
 // starts a match (and is not passed on): the key 1 a match against the computer, any other
-// a match of two people. In the computer's turn the person's keys do nothing.
+// a match of two people. In the computer's turn the person's keys do nothing. While a friend
+// is joined, any key starts a match against the friend, in which these keys act only in
+// the host's team's turn.
 KeyResponse HandleKeyDown(Key key);
+
+// A key of the friend's, from the network: on the title screen a press starts a match
+// against the friend; in that match it acts as HandleKeyDown or HandleKeyUp would, but only
+// in the friend's team's turn. Otherwise it does nothing.
+KeyResponse HandleFriendKey(Key key, bool down);
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
 // ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
@@ -51,7 +60,8 @@ void HandleKeyUp(Key key);
 // and steps the scene once at once. The shell owns and later deletes the scene.
 void StartScene(GameState* scene);
 
-// Starts a new match scene; against the computer, which plays team 1, when asked.
+// Starts a new match scene; against the computer, which plays team 1, when asked, else
+// against the friend when one is joined.
 void StartMatch(bool againstComputer);
 
 // Destroys the match scene and returns to the title screen.

@@ -7,10 +7,13 @@
 #include "audio/voices.h"
 
 int NextEffectVoice;
+SoundRequest SoundLog[SoundLogSize];
+int SoundLogCount;
 
 void InitSoundRequests()
 {
     NextEffectVoice = 0;
+    SoundLogCount = 0;
 }
 
 void PlaySound(int sound, float frequency, float volume, float send, float pan)
@@ -32,6 +35,10 @@ void PlaySound(int sound, float frequency, float volume, float send, float pan)
     StartVoice(Voices[voice], sound, frequency, volume, send, pan, 500, 5000, 50000, 0);
     EffectVoiceTaken[voice] = true;
     AppendSlotVoice(AudioStatusSlots[MainSlot], voice);
+    if (SoundLogCount < SoundLogSize)
+    {
+        SoundLog[SoundLogCount++] = {sound, frequency, volume, send, pan};
+    }
 }
 
 void PlayEffect(int sound, float volume, float pan)

@@ -7,7 +7,21 @@
 // Main thread only.
 extern int NextEffectVoice;
 
-// Sets NextEffectVoice to 0. Start-up and tests.
+// A request as PlaySound took it.
+struct SoundRequest
+{
+    int sound;
+    float frequency, volume, send, pan;
+};
+constexpr int SoundLogSize = 64; // requests kept between two readings; later ones are dropped
+
+// The requests that started a voice since the log was last emptied, oldest first, for a
+// friend's game over the network that plays the same sounds. Main thread only: whoever reads
+// it sets SoundLogCount to 0.
+extern SoundRequest SoundLog[SoundLogSize];
+extern int SoundLogCount;
+
+// Sets NextEffectVoice and SoundLogCount to 0. Start-up and tests.
 void InitSoundRequests();
 
 // Main thread: plays sound (SoundSquare at frequency Hz, or a sample, sounds.h) at volume

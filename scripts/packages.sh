@@ -26,7 +26,7 @@ install_missing_packages() {
 }
 
 # What building and running the game needs.
-GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev"
+GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev"
 
 # What ./test needs on top: unit tests, the virtual screen and key presses, a window manager
 # to switch between full screen and the window (and xprop to see it ready), clang with its

@@ -11,6 +11,11 @@
 //       The screenshot shows a match: prints "team T moves M banner B", whose turn it is,
 //       the moves left and whether the turn's banner is up, read from the move count beside
 //       the board and the banner's frame.
+//   e2e_check hosting <screenshot.png> <width> <height>
+//       As title, but for the left band (columns 0..31, rows 21..70), where online play
+//       shows its join code and notices.
+//   e2e_check same <screenshot.png> <other.png> <width> <height>
+//       The two screenshots show the same colour in every cell.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //   e2e_check audio <stream.raw> <first second> <last second>
@@ -124,12 +129,18 @@ int Mismatches(const bool* compared, bool report)
     return mismatches;
 }
 
-int CheckTitle()
+int CheckTitle(bool band)
 {
     LoadPictures();
     ClearCanvas();
     DrawTitleScreen();
-    const int mismatches = Mismatches(nullptr, true);
+    static bool compared[CanvasCells];
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        const int x = n / CanvasHeight, y = n % CanvasHeight;
+        compared[n] = !band || x > 31 || y < 21 || y > 70;
+    }
+    const int mismatches = Mismatches(compared, true);
     if (mismatches != 0)
     {
         std::fprintf(stderr, "%d cells differ from the title screen\n", mismatches);
@@ -252,15 +263,44 @@ int CheckAudio(const char* path, double from, double to)
 }
 } // namespace
 
+// Every cell of one screenshot against the other's.
+int CheckSame(const char* path, const char* other, int width, int height)
+{
+    if (!ReadScreenshot(other, width, height))
+    {
+        return 1;
+    }
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        ScreenCells[n] = static_cast<unsigned char>(Observed[n / CanvasHeight][n % CanvasHeight]);
+    }
+    if (!ReadScreenshot(path, width, height))
+    {
+        return 1;
+    }
+    const int mismatches = Mismatches(nullptr, true);
+    if (mismatches != 0)
+    {
+        std::fprintf(stderr, "%d cells differ between %s and %s\n", mismatches, path, other);
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 6 && std::strcmp(argv[1], "same") == 0)
+    {
+        return CheckSame(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+    }
     if (argc == 5 && std::strcmp(argv[1], "audio") == 0)
     {
         return CheckAudio(argv[2], std::atof(argv[3]), std::atof(argv[4]));
     }
     if (argc != 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|match-start|state|png|audio ...\n");
+        std::fprintf(stderr,
+                     "usage: e2e_check title|hosting|match-start|state|same|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
@@ -271,9 +311,9 @@ int main(int argc, char** argv)
     {
         return 0; // it decoded whole, at the right size
     }
-    if (std::strcmp(argv[1], "title") == 0)
+    if (std::strcmp(argv[1], "title") == 0 || std::strcmp(argv[1], "hosting") == 0)
     {
-        return CheckTitle();
+        return CheckTitle(std::strcmp(argv[1], "hosting") == 0);
     }
     if (std::strcmp(argv[1], "match-start") == 0)
     {

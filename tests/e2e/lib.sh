@@ -17,8 +17,14 @@ mkdir -p "$RUN"
 XVFB_PID=""
 WM_PID=""
 GAME_PID=""
+FRIEND_PID=""      # online tests: a second game, on a virtual screen of its own
+FRIEND_XVFB_PID=""
 
 cleanup() {
+    for pid in $FRIEND_PID $FRIEND_XVFB_PID; do
+        kill -9 "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
         kill "$GAME_PID" 2>/dev/null || true
         for _ in $(seq 50); do
@@ -164,4 +170,48 @@ hold() {
     xdotool keydown "$1"
     sleep 0.1
     xdotool keyup "$1"
+}
+
+# Online play: starts a second game in $WORK/friend on a virtual screen of its own, with the
+# arguments given, and waits for its window; friend_press presses keys there, and
+# friend_screenshot takes its next screenshot, as screenshot does.
+FRIEND_SHOTS=0
+start_friend() {
+    mkdir -p "$WORK/friend"
+    [ -e "$WORK/friend/dat" ] || cp -r "$SOURCE/dat" "$WORK/friend/dat"
+    if [ -z "$FRIEND_XVFB_PID" ]; then
+        Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp -noreset \
+            3>"$WORK/friend_display" 2>"$WORK/friend_xvfb.log" &
+        FRIEND_XVFB_PID=$!
+        for _ in $(seq 100); do
+            [ -s "$WORK/friend_display" ] && break
+            sleep 0.1
+        done
+    fi
+    FRIEND_DISPLAY=":$(cat "$WORK/friend_display")"
+    (cd "$WORK/friend" && DISPLAY=$FRIEND_DISPLAY SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null \
+        exec "$GAME" "$@" >"$WORK/friend.out" 2>"$WORK/friend.err") &
+    FRIEND_PID=$!
+    for _ in $(seq 100); do
+        DISPLAY=$FRIEND_DISPLAY xdotool search --name '^marrowfen$' >/dev/null 2>&1 && sleep 0.5 && return 0
+        kill -0 "$FRIEND_PID" 2>/dev/null || fail "the friend's game ended at start: $(cat "$WORK/friend.err")"
+        sleep 0.1
+    done
+    fail "no window of the friend's game appeared"
+}
+
+friend_press() {
+    DISPLAY=$FRIEND_DISPLAY xdotool key --clearmodifiers "$@"
+}
+
+friend_screenshot() {
+    friend_press Print
+    for _ in $(seq 100); do
+        [ -e "$WORK/friend/screen$FRIEND_SHOTS.png" ] && break
+        sleep 0.1
+    done
+    FRIEND_SHOTS=$((FRIEND_SHOTS + 1))
+    check=$1
+    shift
+    "$check" "$WORK/friend/screen$((FRIEND_SHOTS - 1)).png" "$@"
 }

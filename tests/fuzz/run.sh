@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the fuzz targets with clang's libFuzzer, replays the kept regression cases, and
-# fuzzes the picture reader and the sample decoder side by side for the given number of
-# seconds each (default 60).
+# fuzzes the picture reader, the sample decoder and the readers of online messages (the
+# host's and the friend's) side by side for the given number of seconds each (default 60).
 #
 #   tests/fuzz/run.sh [seconds]
 #
@@ -12,15 +12,16 @@ set -eu
 cd "$(dirname "$0")/../.."
 SECONDS_EACH=${1:-60}
 BUILD=build/fuzz
+TARGETS="picture sample host_reads friend_reads"
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ_FUZZ=ON \
     -DTQ_TESTS=OFF -DTQ_WERROR=ON >/dev/null
-cmake --build "$BUILD" -j 2 --target picture_fuzz sample_fuzz
+cmake --build "$BUILD" -j 2 --target picture_fuzz sample_fuzz host_reads_fuzz friend_reads_fuzz
 
 # Leaks count as failures; the readers need a few MB, so 2 GB of memory is plenty, quarantine included.
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-for target in picture sample; do
+for target in $TARGETS; do
     mkdir -p "$BUILD/corpus/$target" "$BUILD/artifacts/$target"
     cases=$(find "tests/fuzz/regressions/$target" -type f | sort)
     if [ -n "$cases" ]; then
@@ -32,9 +33,12 @@ for target in picture sample; do
 done
 cp dat/ms*.txt "$BUILD/corpus/picture/"
 cp dat/samples/*.ogg "$BUILD/corpus/sample/"
+# The online readers start from their kept cases: a message of each kind the other side sends.
+cp tests/fuzz/regressions/host_reads/* "$BUILD/corpus/host_reads/"
+cp tests/fuzz/regressions/friend_reads/* "$BUILD/corpus/friend_reads/"
 
 pids=""
-for target in picture sample; do
+for target in $TARGETS; do
     "$BUILD/tests/fuzz/${target}_fuzz" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/$target/" \
         "$BUILD/corpus/$target" >"$BUILD/$target.log" 2>&1 &
@@ -44,12 +48,12 @@ status=0
 for pid in $pids; do
     wait "$pid" || status=1
 done
-for target in picture sample; do
+for target in $TARGETS; do
     echo "$target: $(grep -E '^#[0-9]+.*(DONE|pulse|NEW|REDUCE)' "$BUILD/$target.log" | tail -1 |
         sed 's/^#\([0-9]*\)[^c]*\(cov: [0-9]*\).*\(exec\/s: [0-9]*\).*/\1 runs, \2, \3/')"
 done
 if [ "$status" -ne 0 ]; then
-    for target in picture sample; do
+    for target in $TARGETS; do
         grep -A30 -E 'ERROR|runtime error' "$BUILD/$target.log" || true
     done
     echo "FAIL: a fuzzer found a fault; see $BUILD/artifacts/"

@@ -1,0 +1,199 @@
+// Online play as the game runs it: the sessions wired to the shell.
+#include "app/online.h"
+
+#include "app/title_screen.h"
+#include "audio/sound_requests.h"
+#include "audio/status_handoff.h"
+#include "display/font.h"
+#include "display/palette.h"
+#include "net/messages.h"
+
+#include <algorithm>
+
+OnlineRole Role = OnlineRole::Offline;
+HostSession HostSide;
+FriendSession FriendSide;
+
+namespace
+{
+bool TitleMusicSent; // the music's state the friend has last been sent
+bool StateUnsent;    // the friend has not been sent the music's state yet
+} // namespace
+
+void StartHosting(const JoinCode& code)
+{
+    Role = OnlineRole::Hosting;
+    StartHostSession(HostSide, code);
+}
+
+void StartJoining(const JoinCode& code, bool asked, unsigned now)
+{
+    Role = OnlineRole::Joining;
+    StartFriendSession(FriendSide, code, now);
+    if (!asked)
+    {
+        EndFriendSession(FriendSide, FriendNotice::NoSuchHost, false, ReasonNone, now);
+    }
+}
+
+KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now)
+{
+    if (Role == OnlineRole::Joining)
+    {
+        HandleFriendEvent(FriendSide, event, now);
+        return KeyResponse::None;
+    }
+    if (Role != OnlineRole::Hosting)
+    {
+        return KeyResponse::None;
+    }
+    const HostInput input = HandleHostEvent(HostSide, event, now);
+    if (input.joined)
+    {
+        FriendJoined = true;
+        StateUnsent = true;
+    }
+    if (input.left)
+    {
+        FriendJoined = false;
+        if (FriendMatch != nullptr)
+        {
+            LeaveMatch();
+        }
+    }
+    return input.keyMoved ? HandleFriendKey(input.key, input.down) : KeyResponse::None;
+}
+
+void TickOnline(unsigned now)
+{
+    if (Role == OnlineRole::Hosting)
+    {
+        TickHostSession(HostSide, now);
+    }
+    else if (Role == OnlineRole::Joining)
+    {
+        TickFriendSession(FriendSide, now);
+    }
+}
+
+bool ShowingHost()
+{
+    return Role == OnlineRole::Joining && ShowsHost(FriendSide);
+}
+
+KeyResponse PressJoinedKey(Key key, unsigned now)
+{
+    if (key == KeyEscape)
+    {
+        EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, now);
+        return KeyResponse::None;
+    }
+    if (key == KeyPrintScreen || key == KeyAlt || key == KeyAltEnter)
+    {
+        return HandleKeyDown(key); // no match runs on this side: these act as on the title screen
+    }
+    SendFriendKey(FriendSide, key, true);
+    return KeyResponse::None;
+}
+
+void ReleaseJoinedKey(Key key)
+{
+    HandleKeyUp(key);
+    SendFriendKey(FriendSide, key, false);
+}
+
+void RunJoinedSteps(int steps)
+{
+    const bool joined = FriendSide.stage == FriendStage::Joined;
+    for (int step = 0; step < steps && !joined; ++step)
+    {
+        TickPalette();
+    }
+    SubmitAudioStatus(joined && !FriendSide.titleMusic);
+}
+
+bool DrawJoinedFrame()
+{
+    if (FriendSide.stage != FriendStage::Joined)
+    {
+        ClearCanvas();
+        DrawTitleScreen();
+        DrawText("joining", 16 - TextWidth("joining") / 2, 32, 1, 1);
+        return true;
+    }
+    if (!FriendSide.frameReady)
+    {
+        return false; // the screen keeps the last frame
+    }
+    std::copy(FriendSide.frameCells, FriendSide.frameCells + CanvasCells, ScreenCells);
+    RestorePalette(FriendSide.framePalette);
+    FriendSide.frameReady = false;
+    return true;
+}
+
+void DrawOnlineBand(unsigned now)
+{
+    if (MatchRunning)
+    {
+        return; // the band belongs to the title screen
+    }
+    if (Role == OnlineRole::Hosting)
+    {
+        DrawHostBand(HostSide, now);
+    }
+    else if (Role == OnlineRole::Joining)
+    {
+        DrawFriendNotice(FriendSide, now);
+    }
+}
+
+void SendHostFrame()
+{
+    const int peer = Role == OnlineRole::Hosting ? FriendPeer(HostSide) : -1;
+    if (peer < 0)
+    {
+        return; // no one to show it to
+    }
+    static unsigned char message[MaxMessageBytes];
+    OrderSend(peer, FrameChannel, message, EncodeFrame(ScreenCells, message));
+}
+
+void SendHostSounds()
+{
+    const int peer = Role == OnlineRole::Hosting ? FriendPeer(HostSide) : -1;
+    const bool titleMusic = !MatchRunning;
+    if (peer >= 0 && (SoundLogCount > 0 || titleMusic != TitleMusicSent || StateUnsent))
+    {
+        SoundMessage sounds[MaxMessageSounds];
+        int sent = 0;
+        do
+        {
+            const int count = std::min(SoundLogCount - sent, MaxMessageSounds);
+            for (int n = 0; n < count; ++n)
+            {
+                const SoundRequest& request = SoundLog[sent + n];
+                sounds[n] = {request.sound, request.frequency, request.volume, request.send,
+                             request.pan};
+            }
+            unsigned char message[MaxShortMessageBytes];
+            OrderSend(peer, ReliableChannel, message,
+                      EncodeSounds(titleMusic, sounds, count, message));
+            sent += count;
+        } while (sent < SoundLogCount);
+        TitleMusicSent = titleMusic;
+        StateUnsent = false;
+    }
+    SoundLogCount = 0;
+}
+
+void LeaveOnline()
+{
+    if (Role == OnlineRole::Hosting && FriendPeer(HostSide) >= 0)
+    {
+        OrderDrop(FriendPeer(HostSide), ReasonLeft);
+    }
+    else if (ShowingHost())
+    {
+        EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, 0);
+    }
+}

@@ -1,0 +1,64 @@
+// Online play as the game runs it: hosting a friend or joining a host, between the network
+// edge (net/link.h), the sessions and the shell. Main thread only.
+#pragma once
+
+#include "app/shell.h"
+#include "net/friend_session.h"
+#include "net/host_session.h"
+
+enum class OnlineRole
+{
+    Offline, // neither option given: the game as it always was
+    Hosting, // --host: a friend may join
+    Joining, // --join: the friend's side, on its own title screen once the session ends
+};
+
+extern OnlineRole Role;
+extern HostSession HostSide;     // Hosting
+extern FriendSession FriendSide; // Joining
+
+// Starts hosting with the join code; or joining with it at time now (ms) once the edge has
+// asked for the connection, or, when it could not (the address does not resolve), with the
+// notice that says so.
+void StartHosting(const JoinCode& code);
+void StartJoining(const JoinCode& code, bool asked, unsigned now);
+
+// One event of the network edge. Hosting: a friend's joining lets keys start a match against
+// it, its leaving ends that match, and its keys go to the shell (HandleFriendKey), whose
+// answer is returned. Joining: the session's. Returns KeyResponse::None otherwise.
+KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now);
+
+// The sessions' timeouts. Once per iteration.
+void TickOnline(unsigned now);
+
+// Whether the friend's side shows the host's screen (or its own title screen while joining)
+// instead of its own game, and takes its keys.
+bool ShowingHost();
+
+// A key on the friend's side while ShowingHost: Escape ends the session and returns to the
+// game's own title screen; Print Screen and Alt+Enter act as on the title screen; any other
+// key goes to the host. Returns what the window side must do.
+KeyResponse PressJoinedKey(Key key, unsigned now);
+void ReleaseJoinedKey(Key key);
+
+// The friend's iteration while ShowingHost, in place of RunSteps: the palette drifts while
+// joining, and the audio thread gets the host's music state and the sounds played.
+void RunJoinedSteps(int steps);
+
+// The friend's frame while ShowingHost: the host's newest frame into the canvas and the
+// palette, or the own title screen with "joining" while waiting to be let in. Returns false
+// when there is nothing new to show.
+bool DrawJoinedFrame();
+
+// After DrawFrame: the join code and state on the host's title screen, or a notice on the
+// friend's side once its session ended.
+void DrawOnlineBand(unsigned now);
+
+// Hosting with a friend in: the frame just drawn, and the sounds this iteration started with
+// the music's state when there are sounds or the state changed. The sound log is emptied
+// whatever the role.
+void SendHostFrame();
+void SendHostSounds();
+
+// Leaving the game: a goodbye to the friend or to the host.
+void LeaveOnline();

@@ -1,0 +1,164 @@
+// Measures online play from the friend's side without a window: joins a running host, counts
+// the bytes it sends per second on the title screen and in a match, and times a key from the
+// friend to the frame that shows its effect.
+//
+//   online_probe ADDRESS PORT CODE [samples [flag file]]
+//
+// The host must show its title screen. Each latency sample joins anew, presses a key that
+// starts a match and waits for the first frame of it; leaving takes the host back to its title.
+// The flag file, when named, exists while the match is measured, for a helper that presses
+// the host's keys only then.
+#include "net/friend_session.h"
+#include "net/link.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+namespace
+{
+FriendSession Side;
+
+unsigned NowMs()
+{
+    using namespace std::chrono;
+    return static_cast<unsigned>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Serves the link for a while; returns early once done() holds.
+template<typename Done>
+bool Serve(unsigned ms, Done done)
+{
+    const unsigned start = NowMs();
+    while (NowMs() - start < ms)
+    {
+        LinkEvent event;
+        while (PollLink(event))
+        {
+            HandleFriendEvent(Side, event, NowMs());
+        }
+        FlushLinkOrders();
+        if (done())
+        {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return false;
+}
+
+bool Join(const char* address, int port, const JoinCode& code)
+{
+    if (!OpenFriendLink(address, port))
+    {
+        return false;
+    }
+    StartFriendSession(Side, code, NowMs());
+    Side.frameReady = false;
+    return Serve(5000, [] { return Side.stage == FriendStage::Joined && Side.frameReady; });
+}
+
+void Leave()
+{
+    EndFriendSession(Side, FriendNotice::None, true, ReasonLeft, NowMs());
+    CloseLink();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+}
+
+// Bytes per second received over some seconds, while the friend presses keys or not.
+double MeasureRate(unsigned seconds, bool pressing)
+{
+    const unsigned before = LinkBytesReceived();
+    for (unsigned tenth = 0; tenth < seconds * 10; ++tenth)
+    {
+        if (pressing)
+        {
+            const Key key = tenth % 4 == 0 ? KeyOther : KeyCursorLeft;
+            SendFriendKey(Side, key, true);
+            SendFriendKey(Side, key, false);
+        }
+        Serve(100, [] { return false; });
+    }
+    return (LinkBytesReceived() - before) / static_cast<double>(seconds);
+}
+
+// Cells that differ between a frame and the title's.
+int Changed(const unsigned char* title)
+{
+    int count = 0;
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        count += Side.frameCells[n] != title[n];
+    }
+    return count;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    JoinCode code;
+    if (argc < 4 || !ParseJoinCode(argv[3], code))
+    {
+        std::fprintf(stderr, "usage: online_probe ADDRESS PORT CODE [samples [flag file]]\n");
+        return 2;
+    }
+    const int port = std::atoi(argv[2]);
+    const int samples = argc > 4 ? std::atoi(argv[4]) : 10;
+    std::vector<unsigned> latencies;
+    static unsigned char title[CanvasCells];
+    for (int sample = 0; sample < samples; ++sample)
+    {
+        if (!Join(argv[1], port, code))
+        {
+            std::fprintf(stderr, "online_probe: could not join\n");
+            return 1;
+        }
+        if (sample == 0)
+        {
+            std::printf("title screen: %.0f bytes/s host to friend\n", MeasureRate(5, false));
+        }
+        Serve(300, [] { return false; });
+        std::copy(Side.frameCells, Side.frameCells + CanvasCells, title);
+        const unsigned pressed = NowMs();
+        SendFriendKey(Side, KeyOther, true);
+        SendFriendKey(Side, KeyOther, false);
+        Side.frameReady = false;
+        if (Serve(3000,
+                  [] {
+                      return Side.frameReady && Changed(title) > 1000 &&
+                             (Side.frameReady = false, true);
+                  }))
+        {
+            latencies.push_back(NowMs() - pressed);
+        }
+        if (sample == 0)
+        {
+            if (argc > 5)
+            {
+                std::ofstream{argv[5]};
+            }
+            std::printf("match: %.0f bytes/s host to friend\n", MeasureRate(20, true));
+            if (argc > 5)
+            {
+                std::remove(argv[5]);
+            }
+        }
+        Leave();
+    }
+    std::sort(latencies.begin(), latencies.end());
+    if (latencies.empty())
+    {
+        std::printf("no key was seen to take effect\n");
+        return 1;
+    }
+    std::printf(
+        "key to the frame that shows it: median %u ms, least %u ms, most %u ms (%zu of %d)\n",
+        latencies[latencies.size() / 2], latencies.front(), latencies.back(), latencies.size(),
+        samples);
+    return 0;
+}

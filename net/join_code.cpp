@@ -1,0 +1,143 @@
+// The join code: made from the system's secrets, shown, typed, compared; and the door.
+#include "net/join_code.h"
+
+#include <cstring>
+#include <sys/random.h>
+
+const char JoinCodeAlphabet[JoinCodeSymbols + 1] = "0123456789abcdefghjkmnpqrstvwxyz";
+
+bool MakeJoinCode(JoinCode& code)
+{
+    unsigned char bytes[JoinCodeLength];
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes))
+    {
+        return false; // no secrets to be had
+    }
+    for (int n = 0; n < JoinCodeLength; ++n)
+    {
+        code.symbols[n] = bytes[n] % JoinCodeSymbols; // 256 is a multiple of 32: no bias
+    }
+    return true;
+}
+
+void FormatJoinCode(const JoinCode& code, char* text)
+{
+    for (int n = 0; n < JoinCodeLength; ++n)
+    {
+        text[n] = JoinCodeAlphabet[code.symbols[n] % JoinCodeSymbols];
+    }
+    text[JoinCodeLength] = '\0';
+}
+
+bool ParseJoinCode(const char* text, JoinCode& code)
+{
+    if (text == nullptr || std::strlen(text) != JoinCodeLength)
+    {
+        return false;
+    }
+    for (int n = 0; n < JoinCodeLength; ++n)
+    {
+        char letter = text[n];
+        if (letter >= 'A' && letter <= 'Z')
+        {
+            letter = static_cast<char>(letter - 'A' + 'a');
+        }
+        const char* found = letter == '\0' ? nullptr : std::strchr(JoinCodeAlphabet, letter);
+        if (found == nullptr)
+        {
+            return false;
+        }
+        code.symbols[n] = static_cast<unsigned char>(found - JoinCodeAlphabet);
+    }
+    return true;
+}
+
+bool SameJoinCode(const JoinCode& a, const JoinCode& b)
+{
+    // Every symbol is looked at, whatever came before it.
+    volatile unsigned difference = 0;
+    for (int n = 0; n < JoinCodeLength; ++n)
+    {
+        difference = difference | static_cast<unsigned>(a.symbols[n] ^ b.symbols[n]);
+    }
+    return difference == 0;
+}
+
+namespace
+{
+DoorEntry* FindEntry(Door& door, std::uint32_t address)
+{
+    for (DoorEntry& entry : door.entries)
+    {
+        if (entry.address == address && address != 0)
+        {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// A free entry, else the one seen longest ago, preferring those not shut out.
+DoorEntry& TakeEntry(Door& door, unsigned now)
+{
+    DoorEntry* oldest = nullptr;
+    for (DoorEntry& entry : door.entries)
+    {
+        if (entry.address == 0)
+        {
+            return entry;
+        }
+        const bool better =
+            oldest == nullptr || (oldest->shutOut && !entry.shutOut) ||
+            (oldest->shutOut == entry.shutOut && now - entry.lastSeen > now - oldest->lastSeen);
+        if (better)
+        {
+            oldest = &entry;
+        }
+    }
+    return *oldest;
+}
+} // namespace
+
+void ResetDoor(Door& door)
+{
+    std::memset(&door, 0, sizeof door);
+}
+
+bool DoorRefuses(Door& door, std::uint32_t address, unsigned now)
+{
+    DoorEntry* entry = FindEntry(door, address);
+    if (entry == nullptr || !entry->shutOut)
+    {
+        return false;
+    }
+    if (now - entry->lastSeen < ShutOutMs)
+    {
+        return true;
+    }
+    entry->shutOut = false; // the minute is over: five more tries
+    entry->wrongCodes = 0;
+    return false;
+}
+
+void CountWrongCode(Door& door, std::uint32_t address, unsigned now)
+{
+    DoorEntry* entry = FindEntry(door, address);
+    if (entry == nullptr)
+    {
+        entry = &TakeEntry(door, now);
+        *entry = {address, 0, now, false};
+    }
+    entry->lastSeen = now;
+    entry->wrongCodes += 1;
+    entry->shutOut = entry->wrongCodes >= WrongCodesAllowed;
+}
+
+void ForgiveAddress(Door& door, std::uint32_t address)
+{
+    DoorEntry* entry = FindEntry(door, address);
+    if (entry != nullptr)
+    {
+        *entry = {};
+    }
+}

@@ -1,0 +1,62 @@
+// The join code that lets one friend in, and the host's door that counts wrong codes.
+#pragma once
+
+#include <cstdint>
+
+constexpr int JoinCodeLength = 10;    // symbols of 5 bits each: 50 random bits
+constexpr int JoinCodeSymbols = 32;   // the alphabet's size
+constexpr int WrongCodesAllowed = 5;  // wrong codes from one address before it is shut out
+constexpr unsigned ShutOutMs = 60000; // how long an address stays shut out
+constexpr int DoorEntries = 32;       // addresses the door remembers at once
+
+// The code's letters: digits and lower-case letters but i, l, o and u, which read like
+// others. Symbol n is JoinCodeAlphabet[n].
+extern const char JoinCodeAlphabet[JoinCodeSymbols + 1];
+
+struct JoinCode
+{
+    unsigned char symbols[JoinCodeLength]; // 0..31 each
+};
+
+// A new code from the system's generator of secrets (getrandom), never the game's Rand().
+// Returns false when the system gives no random bytes; the code is then not to be used.
+bool MakeJoinCode(JoinCode& code);
+
+// The code as text: JoinCodeLength letters and a terminating zero.
+void FormatJoinCode(const JoinCode& code, char* text);
+
+// Reads a code typed by a person: exactly JoinCodeLength letters of the alphabet, upper
+// case read as lower case. Returns false for anything else.
+bool ParseJoinCode(const char* text, JoinCode& code);
+
+// Whether two codes are the same, in a time that does not depend on where they differ.
+bool SameJoinCode(const JoinCode& a, const JoinCode& b);
+
+// What the door remembers of one address.
+struct DoorEntry
+{
+    std::uint32_t address; // IPv4 address as the network layer reports it; 0 unused
+    int wrongCodes;        // wrong codes since the last right one or the end of a shut-out
+    unsigned lastSeen;     // ms, the last wrong code
+    bool shutOut;          // refused until lastSeen + ShutOutMs
+};
+
+// The host's memory of wrong codes. Times are the caller's clock in ms (wrapping).
+struct Door
+{
+    DoorEntry entries[DoorEntries];
+};
+
+// Forgets every address.
+void ResetDoor(Door& door);
+
+// Whether an address is shut out at time now: it gave WrongCodesAllowed wrong codes and the
+// minute since the last of them has not passed.
+bool DoorRefuses(Door& door, std::uint32_t address, unsigned now);
+
+// Counts a wrong code from an address; the fifth shuts it out for ShutOutMs. A full door
+// forgets the address seen longest ago, one not shut out if there is one.
+void CountWrongCode(Door& door, std::uint32_t address, unsigned now);
+
+// A right code: the address's count of wrong codes starts again.
+void ForgiveAddress(Door& door, std::uint32_t address);

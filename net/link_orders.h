@@ -1,0 +1,71 @@
+// What the network edge reports to the sessions, and the orders they leave for it: the
+// core decides, and net/link_enet.cpp only carries out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int MaxLinkOrders = 16;        // orders between two flushes; more are dropped
+constexpr int LinkOrderBytes = 32768;    // their bytes together; a message past them is dropped
+constexpr unsigned PeerTimeoutMs = 2000; // a peer that answers nothing for this long is gone
+
+// Why a connection ended, carried by the network layer's own goodbye.
+enum LinkReason
+{
+    ReasonNone,      // a plain goodbye, or the line went silent
+    ReasonFull,      // another friend plays already
+    ReasonWrongCode, // the join code was wrong
+    ReasonShutOut,   // too many wrong codes from this address: wait a minute
+    ReasonBadData,   // a message failed its checks
+    ReasonLeft,      // the other side left (Escape, or the game was closed)
+    ReasonCount
+};
+
+enum class LinkEventType
+{
+    Connected,    // a peer is connected (the host's side: a friend's game knocked)
+    Received,     // a message arrived
+    Disconnected, // a peer is gone, with its reason (ReasonNone when it went silent)
+};
+
+struct LinkEvent
+{
+    LinkEventType type;
+    int peer;                   // 0..MaxLinkPeers - 1 on the host; 0 on the friend's side
+    std::uint32_t address;      // Connected: the peer's IPv4 address
+    int channel;                // Received: the channel it came on
+    const unsigned char* bytes; // Received: valid until the next event is asked for
+    std::size_t size;           // Received
+    unsigned reason;            // Disconnected: a LinkReason, or any number a peer sent
+};
+
+enum class LinkOrderType
+{
+    Send, // a message on a channel
+    Drop, // a goodbye with a reason; nothing more goes to that peer
+};
+
+struct LinkOrder
+{
+    LinkOrderType type;
+    int peer;
+    int channel;       // Send
+    int offset;        // Send: where its bytes start in LinkOrderData
+    int size;          // Send
+    LinkReason reason; // Drop
+};
+
+// The orders queued since the last flush, oldest first. Main thread only.
+extern LinkOrder LinkOrders[MaxLinkOrders];
+extern int LinkOrderCount;
+extern unsigned char LinkOrderData[LinkOrderBytes];
+extern int LinkOrderDataUsed;
+
+// Forgets every order; the edge calls it after carrying them out.
+void ClearLinkOrders();
+
+// Queues a message for a peer; dropped silently when the queue or its bytes are full.
+void OrderSend(int peer, int channel, const unsigned char* bytes, int size);
+
+// Queues a goodbye to a peer.
+void OrderDrop(int peer, LinkReason reason);

@@ -1,0 +1,241 @@
+// Tests of online play's decisions: who the host lets in, what the friend's side does with
+// what arrives, whose keys act in whose turn, and the command line that starts it.
+#include "app/online.h"
+#include "app/options.h"
+#include "audio/sample_bank.h"
+#include "audio/status_handoff.h"
+#include "display/palette.h"
+#include "match/game_title.h"
+#include "net/link.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+class Online : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetShell();
+        InitStatusHandoff();
+        InitPalette();
+        ClearLinkOrders();
+        ParseJoinCode("abcdefghjk", code);
+        StartHostSession(host, code);
+    }
+    void TearDown() override
+    {
+        ResetShell();
+        ClearLinkOrders();
+    }
+
+    // The orders queued by the last call, as "send P kind" and "drop P reason", then cleared.
+    std::string Orders()
+    {
+        std::string text;
+        for (int n = 0; n < LinkOrderCount; ++n)
+        {
+            const LinkOrder& order = LinkOrders[n];
+            text += order.type == LinkOrderType::Send
+                        ? "send " + std::to_string(order.peer) + " " +
+                              std::to_string(LinkOrderData[order.offset]) + ";"
+                        : "drop " + std::to_string(order.peer) + " " +
+                              std::to_string(order.reason) + ";";
+        }
+        ClearLinkOrders();
+        return text;
+    }
+
+    HostInput Event(LinkEventType type, int peer, unsigned now,
+                    std::vector<unsigned char> bytes = {}, int channel = ReliableChannel)
+    {
+        received = bytes;
+        const LinkEvent event = {type,
+                                 peer,
+                                 1000u + static_cast<unsigned>(peer),
+                                 channel,
+                                 received.data(),
+                                 received.size(),
+                                 0};
+        return HandleHostEvent(host, event, now);
+    }
+
+    std::vector<unsigned char> Hello(const char* text)
+    {
+        JoinCode given;
+        ParseJoinCode(text, given);
+        unsigned char out[MaxShortMessageBytes];
+        return std::vector<unsigned char>(out, out + EncodeHello(given, out));
+    }
+
+    JoinCode code;
+    HostSession host;
+    std::vector<unsigned char> received;
+};
+
+} // namespace
+
+TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
+{
+    Event(LinkEventType::Connected, 0, 0);
+    Event(LinkEventType::Connected, 1, 0);
+    Event(LinkEventType::Connected, 2, 0);
+    Event(LinkEventType::Connected, 3, 0);
+    EXPECT_EQ(Orders(), "");                                         // knocking: nothing goes out
+    Event(LinkEventType::Received, 3, 0, {KindKey, 1, KeyCursorUp}); // a key before its code
+    EXPECT_EQ(Orders(), "drop 3 4;");
+    EXPECT_FALSE(Event(LinkEventType::Received, 0, 10, Hello("abcdefghjm")).joined);
+    EXPECT_EQ(Orders(), "drop 0 2;"); // ReasonWrongCode
+    EXPECT_TRUE(Event(LinkEventType::Received, 1, 10, Hello("ABCDEFGHJK")).joined);
+    EXPECT_EQ(Orders(), "send 1 3;"); // KindWelcome
+    EXPECT_EQ(FriendPeer(host), 1);
+
+    Event(LinkEventType::Received, 2, 20, Hello("abcdefghjk")); // second in a race: full
+    Event(LinkEventType::Connected, 0, 20); // and a new one while the friend plays
+    EXPECT_EQ(Orders(), "drop 2 1;drop 0 1;");
+
+    const HostInput key = Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorLeft});
+    EXPECT_TRUE(key.keyMoved && key.down && key.key == KeyCursorLeft);
+    Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyEscape}); // never travels: bad data
+    EXPECT_EQ(Orders(), "drop 1 4;");
+    EXPECT_EQ(FriendPeer(host), -1);
+    EXPECT_FALSE(Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorUp}).keyMoved);
+
+    Event(LinkEventType::Connected, 0, 100); // a connection that never gives its code
+    TickHostSession(host, 100 + HelloWaitMs - 1);
+    EXPECT_EQ(Orders(), "");
+    TickHostSession(host, 100 + HelloWaitMs);
+    EXPECT_EQ(Orders(), "drop 0 0;");
+}
+
+TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
+{
+    FriendSession& side = FriendSide;
+    unsigned char bytes[MaxMessageBytes];
+    const auto deliver = [&](int size, int channel, unsigned now)
+    {
+        const LinkEvent event = {LinkEventType::Received,        0, 0, channel, bytes,
+                                 static_cast<std::size_t>(size), 0};
+        HandleFriendEvent(side, event, now);
+    };
+    StartFriendSession(side, code, 0);
+    HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
+    EXPECT_EQ(Orders(), "send 0 1;"); // Hello
+    deliver(EncodeWelcome(bytes), ReliableChannel, 10);
+    ASSERT_EQ(side.stage, FriendStage::Joined);
+    SendFriendKey(side, KeyEscape, true);
+    SendFriendKey(side, KeyD, false);
+    EXPECT_EQ(Orders(), "send 0 2;");
+
+    ScreenCells[5] = 7;
+    deliver(EncodeFrame(ScreenCells, bytes), FrameChannel, 20);
+    EXPECT_TRUE(side.frameReady);
+    EXPECT_EQ(side.frameCells[5], 7);
+    SamplesLoaded.store(false);
+    const SoundMessage square = {SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f};
+    deliver(EncodeSounds(false, &square, 1, bytes), ReliableChannel, 30);
+    EXPECT_FALSE(side.titleMusic);
+    EXPECT_EQ(AudioStatusSlots[MainSlot].voiceCount, 1);
+    EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho); // the match began
+
+    deliver(EncodeSounds(true, &square, 1, bytes), FrameChannel, 40); // on the wrong channel
+    EXPECT_EQ(Orders(), "drop 0 4;");
+    EXPECT_EQ(side.stage, FriendStage::Off);
+    EXPECT_EQ(side.notice, FriendNotice::HostLeft);
+
+    const struct
+    {
+        bool connected;
+        unsigned reason;
+        FriendNotice notice;
+    } goodbyes[] = {{false, ReasonNone, FriendNotice::NoAnswer},
+                    {true, ReasonFull, FriendNotice::GameFull},
+                    {true, ReasonWrongCode, FriendNotice::WrongCode},
+                    {true, ReasonShutOut, FriendNotice::ShutOut}};
+    for (const auto& goodbye : goodbyes)
+    {
+        StartFriendSession(side, code, 0);
+        if (goodbye.connected)
+        {
+            HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
+        }
+        HandleFriendEvent(side, {LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, goodbye.reason},
+                          0);
+        EXPECT_EQ(side.notice, goodbye.notice) << goodbye.reason;
+    }
+    StartFriendSession(side, code, 100);
+    TickFriendSession(side, 100 + JoinWaitMs - 1);
+    EXPECT_TRUE(ShowsHost(side));
+    TickFriendSession(side, 100 + JoinWaitMs);
+    EXPECT_EQ(side.notice, FriendNotice::NoAnswer);
+    ClearLinkOrders();
+}
+
+TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)
+{
+    Role = OnlineRole::Hosting;
+    HostSide = host;
+    EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
+    FriendJoined = true;
+    ASSERT_EQ(HandleFriendKey(Key1, true), KeyResponse::MatchStarted);
+    ASSERT_NE(FriendMatch, nullptr);
+    EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
+    for (int team = 0; team < TeamCount; ++team)
+    {
+        FriendMatch->currentTeam = team;
+        FriendMatch->turnBanner = false;
+        FriendMatch->heldCount = 0;
+        HandleKeyDown(KeyCursorLeft);
+        HandleFriendKey(KeyCursorRight, true);
+        ASSERT_EQ(FriendMatch->heldCount, 1) << team;
+        EXPECT_EQ(FriendMatch->heldActions[0], team == HostTeam ? ActionLeft : ActionRight);
+        HandleKeyUp(KeyCursorRight);
+        HandleFriendKey(KeyCursorLeft, false); // releases of the other side's keys: none
+        EXPECT_EQ(FriendMatch->heldCount, 1) << team;
+    }
+    HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 0); // not the friend
+    EXPECT_TRUE(MatchRunning);
+    HostSide.friendPeer = 0;
+    HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 0);
+    EXPECT_FALSE(MatchRunning || FriendJoined);
+    Role = OnlineRole::Offline;
+}
+
+TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
+{
+    const struct
+    {
+        std::vector<const char*> arguments;
+        bool play;
+        int port;
+    } cases[] = {
+        {{"--host"}, true, DefaultPort},
+        {{"--window", "--host", "--port", "1"}, true, 1},
+        {{"--join", "example.net", "abcdefghjk"}, true, DefaultPort},
+        {{"--join", "10.0.0.1:4000", "ABCDEFGHJK", "--window"}, true, 4000},
+        {{"--port", "80"}, false, 0},
+        {{"--host", "--port"}, false, 0},
+        {{"--host", "--port", "65536"}, false, 0},
+        {{"--host", "--port", "+80"}, false, 0},
+        {{"--host", "--join", "a", "abcdefghjk"}, false, 0},
+        {{"--join", "a"}, false, 0},
+        {{"--join", "a:", "abcdefghjk"}, false, 0},
+        {{"--join", "a", "abcdefghj"}, false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<const char*> argv = {"tumblequay"};
+        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        const Options options = ParseOptions(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(options.request == StartRequest::Play, c.play) << c.arguments[0];
+        if (c.play)
+        {
+            EXPECT_EQ(options.port, c.port);
+            EXPECT_EQ(options.host,
+                      c.arguments.size() < 5 && std::string(c.arguments[0]) != "--join");
+        }
+    }
+}
