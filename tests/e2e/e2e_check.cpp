@@ -3,6 +3,8 @@
 //   e2e_check title <screenshot.png> <width> <height>
 //       The screenshot shows the title screen as the core draws it with the pictures of
 //       the working folder's dat/, cell for cell.
+//   e2e_check title-waiting <screenshot.png> <width> <height>
+//       The same with the browser's hint that the sound waits for a click.
 //   e2e_check match-start <screenshot.png> <width> <height>
 //       The screenshot shows a new match with its turn banner up as the core draws it with
 //       the working folder's pictures, for one team and a move count of 4 to 9, wherever
@@ -260,7 +262,8 @@ int main(int argc, char** argv)
     }
     if (argc != 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|match-start|state|png|audio ...\n");
+        std::fprintf(stderr,
+                     "usage: e2e_check title|title-waiting|match-start|state|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
@@ -273,6 +276,11 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(argv[1], "title") == 0)
     {
+        return CheckTitle();
+    }
+    if (std::strcmp(argv[1], "title-waiting") == 0)
+    {
+        SoundWaitsForPerson = true;
         return CheckTitle();
     }
     if (std::strcmp(argv[1], "match-start") == 0)
