@@ -70,15 +70,34 @@ void SwitchFullScreen()
     });
 }
 
-// Browsers start sound only after a person clicks or presses a key on the page; SDL's
-// audio resumes it then.
+// Browsers start sound only after a person acts on the page, and not every key counts (Alt
+// alone does not): every click, touch or key press tries until the sound runs. SDL's own
+// attempt listens only once.
+void UnlockSoundOnAction()
+{
+    EM_ASM({
+        ([ 'keydown', 'mousedown', 'touchstart' ]).forEach(function(type) {
+            document.addEventListener(
+                type,
+                function() {
+                    if (SDL.audioContext && SDL.audioContext.state == 'suspended')
+                        SDL.audioContext.resume();
+                },
+                true);
+        });
+    });
+}
+
 bool SoundHeldBack()
 {
     return EM_ASM_INT({ return SDL.audioContext && SDL.audioContext.state != 'running'; }) != 0;
 }
 
+// A hidden page gets no frames and its timers run only now and then: the sound pauses rather
+// than stutter, and on its return the game goes on from where it was.
 EM_BOOL NoteVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*)
 {
+    SDL_PauseAudio(event->hidden);
     PageShownAgain = PageShownAgain || !event->hidden;
     return EM_FALSE;
 }
@@ -184,6 +203,7 @@ int main()
     OpenAudioDevice();
     RequestEchoHalving();
     ResumeAudioDevice();
+    UnlockSoundOnAction();
     LoadPictures();
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, NoteVisibility);
     Clock = StartLoopClock(SDL_GetTicks());
