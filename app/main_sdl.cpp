@@ -2,6 +2,7 @@
 // and clock, the screen modes, and shutdown. Every decision is made by the core; this
 // file only talks to SDL.
 #include "app/gamepad.h"
+#include "app/keys.h"
 #include "app/main_loop.h"
 #include "app/online.h"
 #include "app/options.h"
@@ -41,63 +42,10 @@ bool KeyRepeating = true;               // until the first match starts
 static_assert(HatUp == SDL_HAT_UP && HatRight == SDL_HAT_RIGHT && HatDown == SDL_HAT_DOWN &&
               HatLeft == SDL_HAT_LEFT);
 
-// The window's keys that have a code of the game's own: every code but KeyOther has at
-// least one row. A row with withAlt counts only while an Alt key is down; the others
-// count with or without it.
-struct KeyTranslation
+// The game's code of a key event's key.
+Key KeyOf(const SDL_keysym& keysym)
 {
-    SDLKey windowKey;
-    bool withAlt;
-    Key key;
-};
-constexpr KeyTranslation KeyTranslations[] = {
-    {SDLK_UP, false, KeyCursorUp},
-    {SDLK_DOWN, false, KeyCursorDown},
-    {SDLK_LEFT, false, KeyCursorLeft},
-    {SDLK_RIGHT, false, KeyCursorRight},
-    {SDLK_w, false, KeyW},
-    {SDLK_s, false, KeyS},
-    {SDLK_a, false, KeyA},
-    {SDLK_d, false, KeyD},
-    {SDLK_ESCAPE, false, KeyEscape},
-    {SDLK_PRINT, false, KeyPrintScreen},
-    {SDLK_1, false, Key1},
-    {SDLK_LALT, false, KeyAlt},
-    {SDLK_RALT, false, KeyAlt},
-    {SDLK_RETURN, true, KeyAltEnter},
-    {SDLK_KP_ENTER, true, KeyAltEnter},
-};
-
-constexpr bool EveryKeyHasARow()
-{
-    for (int key = 0; key < KeyOther; ++key)
-    {
-        bool found = false;
-        for (const KeyTranslation& translation : KeyTranslations)
-        {
-            found = found || translation.key == key;
-        }
-        if (!found)
-        {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(EveryKeyHasARow());
-
-// The game's code of a window key; KeyOther for every key without a row.
-Key TranslateKey(const SDL_keysym& keysym)
-{
-    const bool alt = (keysym.mod & KMOD_ALT) != 0;
-    for (const KeyTranslation& translation : KeyTranslations)
-    {
-        if (translation.windowKey == keysym.sym && (alt || !translation.withAlt))
-        {
-            return translation.key;
-        }
-    }
-    return KeyOther;
+    return TranslateKey(keysym.sym, (keysym.mod & KMOD_ALT) != 0);
 }
 
 [[noreturn]] void FailStartUp(const char* what)
@@ -252,10 +200,10 @@ void HandleEvent(const SDL_Event& event)
     switch (event.type)
     {
         case SDL_KEYDOWN:
-            PressKey(TranslateKey(event.key.keysym));
+            PressKey(KeyOf(event.key.keysym));
             break;
         case SDL_KEYUP:
-            ReleaseKey(TranslateKey(event.key.keysym));
+            ReleaseKey(KeyOf(event.key.keysym));
             break;
         case SDL_JOYAXISMOTION:
             ChangeKeys(MovePadAxis(event.jaxis.which, event.jaxis.axis, event.jaxis.value));

@@ -13,13 +13,25 @@ constexpr unsigned char WordColour = 1;  // grey: what the arrows do
 constexpr int HelpLeft = 28;             // column where the key lines start
 constexpr int ComputerHintLeft = 97;     // "1 vs cpu", right of picture 0
 constexpr int ComputerHintRow = 40;
+constexpr int SoundHintRow = 56;    // "click for" in the free band left of picture 0, "sound" below
+constexpr int SoundHintLineGap = 7; // rows
+constexpr int LeftBandWidth = 32;   // columns 0..31
 } // namespace
+
+bool SoundWaitsForPerson = false;
 
 void DrawTitleScreen()
 {
     DrawText(TitleName, 64 - TextWidth(TitleName), 83, TitleColour, 2);
     DrawText(ProgramName, 64 - TextWidth(ProgramName), 71, TitleColour, 2);
     DrawHelpText();
+    if (SoundWaitsForPerson)
+    {
+        DrawText("click", 0, SoundHintRow, KeyColour, 1);
+        DrawText("for", TextWidth("click "), SoundHintRow, WordColour, 1);
+        DrawText("sound", (LeftBandWidth - TextWidth("sound")) / 2, SoundHintRow - SoundHintLineGap,
+                 WordColour, 1);
+    }
 }
 
 void DrawHelpText()

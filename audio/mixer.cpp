@@ -88,9 +88,14 @@ void InitAudio()
 
 bool StartAudio()
 {
+    PrepareAudio();
+    return StartSampleLoader(SampleFolder);
+}
+
+void PrepareAudio()
+{
     InitAudio();
     CurrentChord = Rand() % ChordCount;
-    return StartSampleLoader(SampleFolder);
 }
 
 void MixFrames(StereoFrame* out, int frameCount)

@@ -18,6 +18,10 @@ void InitAudio();
 // halving and un-pauses the device. ReleaseAudio undoes it.
 bool StartAudio();
 
+// Start-up without a loader thread (the browser): InitAudio, then the first chord, as
+// StartAudio does; the caller then fills the bank with LoadNextSample. Main thread.
+void PrepareAudio();
+
 // The callback body, audio thread: takes the newest status, then produces frameCount frames
 // into out. Per frame: on a beat the music starts its voices; every sounding voice renders and
 // is summed dry and into the echo send; a voice that has reached its end is switched off, and

@@ -1,4 +1,5 @@
-// The sample bank: decoding the Ogg files on a loader thread, and freeing them at shutdown.
+// The sample bank: decoding the Ogg files on a loader thread or in slices, and freeing them at
+// shutdown.
 #include "audio/sample_bank.h"
 
 #include "audio/vorbis_headers.h"
@@ -25,6 +26,7 @@ constexpr int DecoderArenaBytes = 4 << 20;
 
 Thread LoaderThread;           // running from StartSampleLoader until ReleaseAudio
 const char* LoaderFolder = ""; // folder the loader reads, set before the thread starts
+int NextSample;                // 0..24, the bank entry the loader fills next
 
 void FreeSamples()
 {
@@ -38,18 +40,18 @@ void FreeSamples()
 // Loader thread: one file after another, stopping between two files when asked.
 void LoadAllSamples()
 {
-    for (int i = 0; i < SampleCount; ++i)
+    while (!SamplesLoaded.load(std::memory_order_relaxed))
     {
         LoaderLock.Enter();
         const bool stop = LoaderStopRequest;
         LoaderLock.Leave();
         if (stop)
         {
-            break; // shutdown: the remaining entries stay empty
+            SamplesLoaded.store(true, std::memory_order_release);
+            return; // shutdown: the remaining entries stay empty
         }
-        SampleBank[i] = LoadSample(LoaderFolder, SampleNames[i]);
+        LoadNextSample(LoaderFolder);
     }
-    SamplesLoaded.store(true, std::memory_order_release);
 }
 
 // Turns a decoded value (full scale -1..1) into a 16-bit one with the decoder's own rounding,
@@ -75,6 +77,7 @@ void InitSampleBank()
     FreeSamples();
     SamplesLoaded.store(false, std::memory_order_relaxed);
     LoaderStopRequest = false;
+    NextSample = 0;
 }
 
 std::int32_t SampleLength(int index)
@@ -198,6 +201,19 @@ bool StartSampleLoader(const char* folder)
     }
     LoaderFolder = folder;
     return StartThread(LoaderThread, LoadAllSamples);
+}
+
+void LoadNextSample(const char* folder)
+{
+    if (NextSample >= SampleCount)
+    {
+        return; // the bank is full
+    }
+    SampleBank[NextSample] = LoadSample(folder, SampleNames[NextSample]);
+    if (++NextSample == SampleCount)
+    {
+        SamplesLoaded.store(true, std::memory_order_release);
+    }
 }
 
 void ReleaseAudio()

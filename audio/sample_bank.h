@@ -1,4 +1,5 @@
-// The 24 recorded sounds, decoded whole into memory by a background loader thread.
+// The 24 recorded sounds, decoded whole into memory by a background loader thread, or, where
+// there are no threads (the browser), one file at a time between frames.
 #pragma once
 
 #include "audio/frames.h"
@@ -26,8 +27,9 @@ struct Sample
 // entry is final until ReleaseAudio, and any thread may read the frames without a lock.
 extern Sample SampleBank[SampleCount];
 
-// Set (release order) once by the loader thread when it has gone through all 24 files or
-// was told to stop; read with acquire order before any sample voice is started.
+// Set (release order) once by the loader thread, or by LoadNextSample, when it has gone through
+// all 24 files, or by the loader when it was told to stop; read with acquire order before any
+// sample voice is started.
 extern std::atomic<bool> SamplesLoaded;
 
 // Guards LoaderStopRequest and the loader's check of it between two files.
@@ -60,6 +62,12 @@ Sample LoadSample(const char* folder, const char* name);
 // and not loaded. Main thread, after InitSampleBank; a second call before ReleaseAudio does
 // nothing and returns true.
 bool StartSampleLoader(const char* folder);
+
+// Fills the next entry of the bank from folder on the calling thread, and sets SamplesLoaded
+// after the last; nothing once every entry is filled. For a game without a loader thread (the
+// browser's, one file per frame, so that no frame waits for all 24). Main thread, after
+// InitSampleBank, and never while a loader thread runs.
+void LoadNextSample(const char* folder);
 
 // Shutdown, after the audio device is closed: asks the loader to stop before its next file,
 // waits for the thread to end, then frees every sample. Main thread. Safe without a loader.

@@ -2,8 +2,8 @@
 // reaches the rules.
 #pragma once
 
-// The game's key codes. The window's edge (main_sdl.cpp) turns each key it reports into
-// one of these through its one table, and a gamepad's sticks and buttons through
+// The game's key codes. The window's edge turns each key it reports into one of these
+// through its one table (app/keys_sdl.cpp), and a gamepad's sticks and buttons through
 // app/gamepad.h; a key that has no code of its own is KeyOther. A new key gets a name
 // above KeyOther and a row in that table.
 enum Key

@@ -28,9 +28,13 @@ install_missing_packages() {
 # What building and running the game needs.
 GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev"
 
+# What ./web needs to build the page and serve it.
+WEB_PACKAGES="cmake make emscripten libstb-dev python3"
+
 # What ./test needs on top: unit tests, the virtual screen and key presses, a window manager
 # to switch between full screen and the window (and xprop to see it ready), clang with its
 # sanitizer and fuzzer runtimes, sox to make damaged sample files, the checkers of the
 # installed package (its desktop entry, the distribution's lintian, the AppStream
-# metainfo, the manual page), and python3 for the check of the code's shape.
-TEST_PACKAGES="python3 libgtest-dev xvfb xauth xdotool openbox x11-utils clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils lintian appstream man-db"
+# metainfo, the manual page), python3 for the check of the code's shape, and a browser
+# for the page.
+TEST_PACKAGES="python3 libgtest-dev xvfb xauth xdotool openbox x11-utils clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils lintian appstream man-db chromium"

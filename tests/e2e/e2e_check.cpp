@@ -3,6 +3,8 @@
 //   e2e_check title <screenshot.png> <width> <height>
 //       The screenshot shows the title screen as the core draws it with the pictures of
 //       the working folder's dat/, cell for cell.
+//   e2e_check title-waiting <screenshot.png> <width> <height>
+//       The same with the browser's hint that the sound waits for a click.
 //   e2e_check match-start <screenshot.png> <width> <height>
 //       The screenshot shows a new match with its turn banner up as the core draws it with
 //       the working folder's pictures, for one team and a move count of 4 to 9, wherever
@@ -300,7 +302,7 @@ int main(int argc, char** argv)
     if (argc != 5)
     {
         std::fprintf(stderr,
-                     "usage: e2e_check title|hosting|match-start|state|same|png|audio ...\n");
+                     "usage: e2e_check title|title-waiting|hosting|match-start|state|same|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
@@ -314,6 +316,11 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "title") == 0 || std::strcmp(argv[1], "hosting") == 0)
     {
         return CheckTitle(std::strcmp(argv[1], "hosting") == 0);
+    }
+    if (std::strcmp(argv[1], "title-waiting") == 0)
+    {
+        SoundWaitsForPerson = true;
+        return CheckTitle(false);
     }
     if (std::strcmp(argv[1], "match-start") == 0)
     {

@@ -1,0 +1,67 @@
+// The table from SDL's key symbols to the game's key codes.
+#include "app/keys.h"
+
+#include <SDL.h>
+
+namespace
+{
+// The window's keys that have a code of the game's own: every code but KeyOther has at
+// least one row. A row with withAlt counts only while an Alt key is down; the others
+// count with or without it.
+struct KeyTranslation
+{
+    int windowKey;
+    bool withAlt;
+    Key key;
+};
+constexpr KeyTranslation KeyTranslations[] = {
+    {SDLK_UP, false, KeyCursorUp},
+    {SDLK_DOWN, false, KeyCursorDown},
+    {SDLK_LEFT, false, KeyCursorLeft},
+    {SDLK_RIGHT, false, KeyCursorRight},
+    {SDLK_w, false, KeyW},
+    {SDLK_s, false, KeyS},
+    {SDLK_a, false, KeyA},
+    {SDLK_d, false, KeyD},
+    {SDLK_ESCAPE, false, KeyEscape},
+    {SDLK_PRINT, false, KeyPrintScreen},
+#ifdef __EMSCRIPTEN__
+    {316, false, KeyPrintScreen}, // the browser's SDL reports Print Screen by SDL 1.2's number
+#endif
+    {SDLK_1, false, Key1},
+    {SDLK_LALT, false, KeyAlt},
+    {SDLK_RALT, false, KeyAlt},
+    {SDLK_RETURN, true, KeyAltEnter},
+    {SDLK_KP_ENTER, true, KeyAltEnter},
+};
+
+constexpr bool EveryKeyHasARow()
+{
+    for (int key = 0; key < KeyOther; ++key)
+    {
+        bool found = false;
+        for (const KeyTranslation& translation : KeyTranslations)
+        {
+            found = found || translation.key == key;
+        }
+        if (!found)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(EveryKeyHasARow());
+} // namespace
+
+Key TranslateKey(int windowKey, bool altHeld)
+{
+    for (const KeyTranslation& translation : KeyTranslations)
+    {
+        if (translation.windowKey == windowKey && (altHeld || !translation.withAlt))
+        {
+            return translation.key;
+        }
+    }
+    return KeyOther;
+}
