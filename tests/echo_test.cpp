@@ -66,8 +66,7 @@ TEST(Echo, HeadsReadAndFeedTheRingInTheirTurn)
 TEST(Echo, LoudSumsSaturateInsteadOfWrapping)
 {
     InitEcho();
-    EchoHeadA = 100;
-    EchoHeadB = 200;
+    EchoHeadA = 100, EchoHeadB = 200;
     EchoRing[0] = {30000, -30000};
     EchoRing[200 + EchoHalfLength] = {32000, -32000};
     const WideFrame send = {40000, -40000}, dry = {32000, -32000}; // the send saturates too
