@@ -86,6 +86,7 @@ TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
              std::tuple{3307u * 5, 3307u, 3307u, 1.0f}, // on the grid at index 6: untouched
              {1u, 0u, 3306u, 0.75f},                    // next point has index 1: softened
              {3307u * 3 + 5, 0u, 3302u, 1.0f},          // next point has index 4: full volume
+             {3307u + 5, 0u, 3302u, 0.75f},             // next point has index 2: softened
          })
     {
         SampleClock = clock;
