@@ -3,6 +3,7 @@
 #include "audio/echo.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <utility>
 
 namespace
@@ -54,6 +55,8 @@ TEST(Echo, HeadsReadAndFeedTheRingInTheirTurn)
     StereoFrame out;
     RunEcho(&send, &dry, &out, 1);
     EXPECT_EQ(Channels(out), std::pair(5, -5));
+    EXPECT_EQ(std::tuple(EchoHeadA, EchoHeadB, EchoHeadC),
+              std::tuple(11, 22, 30)); // moved on, kept
     for (auto [place, share] : {std::pair{10, 2400},
                                 {20 + EchoHalfLength, 3400},
                                 {21 + EchoHalfLength, 3400},
@@ -66,8 +69,7 @@ TEST(Echo, HeadsReadAndFeedTheRingInTheirTurn)
 TEST(Echo, LoudSumsSaturateInsteadOfWrapping)
 {
     InitEcho();
-    EchoHeadA = 100;
-    EchoHeadB = 200;
+    EchoHeadA = 100, EchoHeadB = 200;
     EchoRing[0] = {30000, -30000};
     EchoRing[200 + EchoHalfLength] = {32000, -32000};
     const WideFrame send = {40000, -40000}, dry = {32000, -32000}; // the send saturates too

@@ -5,74 +5,67 @@
 #include <climits>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace
 {
-// The changes as text: "+k" for a press of key code k, "-k" for a release.
+// The changes as text: '+' for a press and '-' for a release, then the key: ^ v < > for the
+// arrows, E for Escape and O for any other key.
 std::string Describe(const KeyChanges& changes)
 {
     std::string text;
     for (int n = 0; n < changes.count; ++n)
     {
-        text += (changes.down[n] ? "+" : "-") + std::to_string(changes.keys[n]);
+        text += changes.down[n] ? '+' : '-';
+        text += "^v<>WSADEP1aeO"[changes.keys[n]];
     }
     return text;
-}
-
-std::string Press(Key key)
-{
-    return "+" + std::to_string(key);
-}
-
-std::string Release(Key key)
-{
-    return "-" + std::to_string(key);
 }
 } // namespace
 
 TEST(Gamepad, StickPressesPastHalfItsTravelAndReleasesBelowAQuarter)
 {
     ResetPads();
-    const struct
+    for (auto [value, changes] : {
+             std::pair{10000, ""},       // resting off centre
+             {StickPressAt, ""},         // half is not past half
+             {AxisMax, "+>"},            //
+             {StickReleaseAt, ""},       // a quarter still holds
+             {StickReleaseAt - 1, "->"}, // below a quarter
+             {StickPressAt + 1, "+>"},   // just past half
+             {-12000, "->"},             // the other side lets go
+             {-20000, "+<"},             //
+             {INT_MIN, ""},              // held: clamped, not wrapped
+             {20000, "-<+>"},            // straight across
+         })
     {
-        int value;
-        std::string changes;
-    } steps[] = {
-        {10000, ""},                                             // resting off centre
-        {StickPressAt, ""},                                      // half is not past half
-        {AxisMax, Press(KeyCursorRight)},                        //
-        {StickReleaseAt, ""},                                    // a quarter still holds
-        {StickReleaseAt - 1, Release(KeyCursorRight)},           // below a quarter
-        {StickPressAt + 1, Press(KeyCursorRight)},               // just past half
-        {-12000, Release(KeyCursorRight)},                       // the other side lets go
-        {-20000, Press(KeyCursorLeft)},                          //
-        {INT_MIN, ""},                                           // held: clamped, not wrapped
-        {20000, Release(KeyCursorLeft) + Press(KeyCursorRight)}, // straight across
-    };
-    for (const auto& step : steps)
-    {
-        EXPECT_EQ(Describe(MovePadAxis(0, 0, step.value)), step.changes) << "at " << step.value;
+        EXPECT_EQ(Describe(MovePadAxis(0, 0, value)), changes) << "at " << value;
     }
-    EXPECT_EQ(Describe(MovePadAxis(0, 1, -20000)), Press(KeyCursorUp));
+    EXPECT_EQ(Describe(MovePadAxis(0, 1, -20000)), "+^");
 }
 
 TEST(Gamepad, ButtonsAndTheDpadAreArrowsEscapeAndAnyOtherKeyAndNoPadIsNothing)
 {
     ResetPads();
-    const int buttons[] = {0, 1, 4, 6, 13, 14, 2, 31};
-    const Key keys[] = {KeyCursorUp,   KeyCursorDown,  KeyEscape, KeyOther,
-                        KeyCursorLeft, KeyCursorRight, KeyOther,  KeyOther};
-    for (int n = 0; n < 8; ++n)
+    // Pressed twice, then released twice: a press and a release.
+    for (auto [button, key] : {std::pair{0, '^'},
+                               {1, 'v'},
+                               {4, 'E'},
+                               {6, 'O'},
+                               {13, '<'},
+                               {14, '>'},
+                               {2, 'O'},
+                               {31, 'O'}})
     {
-        EXPECT_EQ(Describe(PressPadButton(0, buttons[n], true)), Press(keys[n])) << buttons[n];
-        EXPECT_EQ(Describe(PressPadButton(0, buttons[n], true)), "") << "pressed again";
-        EXPECT_EQ(Describe(PressPadButton(0, buttons[n], false)), Release(keys[n]));
-        EXPECT_EQ(Describe(PressPadButton(0, buttons[n], false)), "") << "released again";
+        std::string changes;
+        for (const bool down : {true, true, false, false})
+        {
+            changes += Describe(PressPadButton(0, button, down));
+        }
+        EXPECT_EQ(changes, (std::string{'+', key, '-', key})) << button;
     }
-    EXPECT_EQ(Describe(MovePadHat(0, 0, HatUp | HatLeft)),
-              Press(KeyCursorUp) + Press(KeyCursorLeft));
-    EXPECT_EQ(Describe(MovePadHat(0, 0, HatDown | HatLeft | 0xf0)),
-              Release(KeyCursorUp) + Press(KeyCursorDown));
+    EXPECT_EQ(Describe(MovePadHat(0, 0, HatUp | HatLeft)), "+^+<");
+    EXPECT_EQ(Describe(MovePadHat(0, 0, HatDown | HatLeft | 0xf0)), "-^+v");
     for (int pad : {-1, MaxPads, INT_MAX})
     {
         EXPECT_EQ(Describe(MovePadAxis(pad, 0, 30000)) + Describe(MovePadHat(pad, 0, HatUp)) +
@@ -90,7 +83,7 @@ TEST(Gamepad, ButtonsAndTheDpadAreArrowsEscapeAndAnyOtherKeyAndNoPadIsNothing)
 TEST(Gamepad, AKeyGoesUpWithItsLastHolderAndAPadThatGoesAwayLetsGoOfAll)
 {
     ResetPads();
-    EXPECT_EQ(Describe(MovePadAxis(2, 1, -30000)), Press(KeyCursorUp));
+    EXPECT_EQ(Describe(MovePadAxis(2, 1, -30000)), "+^");
     EXPECT_EQ(Describe(PressPadButton(2, 0, true)) + Describe(MovePadHat(3, 0, HatUp)), "");
     MovePadAxis(2, 0, 30000);
     MovePadAxis(2, 0, 12000); // between a quarter and half: still held
@@ -103,7 +96,6 @@ TEST(Gamepad, AKeyGoesUpWithItsLastHolderAndAPadThatGoesAwayLetsGoOfAll)
         released += Describe(PressPadButton(2, button, false));
     }
     released += Describe(MovePadHat(2, 0, 0));
-    EXPECT_EQ(released, Release(KeyCursorRight) + Release(KeyEscape));
-    EXPECT_EQ(Describe(MovePadHat(3, 0, 0)) + Describe(PressPadButton(3, 6, false)),
-              Release(KeyCursorUp) + Release(KeyOther));
+    EXPECT_EQ(released, "->-E");
+    EXPECT_EQ(Describe(MovePadHat(3, 0, 0)) + Describe(PressPadButton(3, 6, false)), "-^-O");
 }

@@ -2,31 +2,29 @@
 #include "app/main_loop.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
-TEST(MainLoop, PendingTimeBecomesWholeStepsAcrossAClockWrapAround)
+namespace
+{
+// The clock advanced to now: the steps due, whether a frame is drawn, and the time pending.
+std::tuple<int, bool, unsigned> Advance(LoopClock& clock, unsigned now)
+{
+    const StepsDue due = AdvanceLoopClock(clock, now);
+    return {due.steps, due.drawFrame, clock.pendingMs};
+}
+} // namespace
+
+// Whole steps from the pending time, across the clock's wrap; a stall runs at most 32 and
+// drops the rest with its time.
+TEST(MainLoop, PendingTimeBecomesAtMost32WholeSteps)
 {
     LoopClock clock = StartLoopClock(0xfffffff0u);
-    StepsDue due = AdvanceLoopClock(clock, 0x00000018u); // 40 ms later
-    EXPECT_EQ(due.steps, 2);
-    EXPECT_TRUE(due.drawFrame);
-    EXPECT_EQ(clock.pendingMs, 4u);
-
-    due = AdvanceLoopClock(clock, 0x00000025u); // 4 + 13 = 17 ms: not yet a step
-    EXPECT_EQ(due.steps, 0);
-    EXPECT_FALSE(due.drawFrame);
-    EXPECT_EQ(clock.pendingMs, 17u);
-    due = AdvanceLoopClock(clock, 0x00000026u);
-    EXPECT_EQ(due.steps, 1);
-    EXPECT_EQ(clock.pendingMs, 0u);
-}
-
-TEST(MainLoop, StallRunsAtMost32StepsAndDropsTheRest)
-{
-    LoopClock clock = StartLoopClock(0);
-    const StepsDue due = AdvanceLoopClock(clock, 1000);
-    EXPECT_EQ(due.steps, 32);
-    EXPECT_TRUE(due.drawFrame);
-    EXPECT_EQ(clock.pendingMs, 10u); // 1000 - 18 * 55; 23 steps' worth is lost
+    EXPECT_EQ(Advance(clock, 0x00000018u), std::tuple(2, true, 4u)); // 40 ms later
+    // 4 + 13 = 17 ms: not yet a step.
+    EXPECT_EQ(Advance(clock, 0x00000025u), std::tuple(0, false, 17u));
+    EXPECT_EQ(Advance(clock, 0x00000026u), std::tuple(1, true, 0u));
+    // 1000 - 18 * 55 is left; 23 steps' worth is lost.
+    EXPECT_EQ(Advance(clock, 0x00000026u + 1000), std::tuple(32, true, 10u));
 }
 
 TEST(MainLoop, OneLongRestAlternatesWithBriefOnes)

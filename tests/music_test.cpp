@@ -56,13 +56,8 @@ TEST(Music, ChordsAndNotesFallOnTheirBeats)
         SeedRand(5);
         PlayBeat(false);
         EXPECT_EQ(CurrentChord, beat == 0 ? drawn : kept) << beat;
-        const int notes = variant == 0 ? (beat % 4 == 0   ? 2
-                                          : beat % 4 == 1 ? 1
-                                                          : 0)
-                                       : (beat % 8 < 2    ? 2
-                                          : beat % 8 == 3 ? 1
-                                                          : 0);
-        EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes) << n;
+        const char notes = (variant == 0 ? "21002100" : "22010000")[beat % 8];
+        EXPECT_EQ(std::count(VoiceSounding, VoiceSounding + MaxVoices, true), notes - '0') << n;
     }
 }
 

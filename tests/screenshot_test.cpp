@@ -8,6 +8,7 @@
 #include <stb_image.h>
 #include <string>
 #include <sys/resource.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -46,40 +47,29 @@ std::string Contents(const fs::path& path)
 }
 } // namespace
 
-TEST_F(Screenshot, FilesAreNumberedFromZeroTopRowFirstAndNeverReplaceEarlierOnes)
+// Numbers whose file or temporary name is taken are skipped: an earlier screenshot is never
+// replaced, and a player's file under a temporary name, or a link there, is never touched.
+TEST_F(Screenshot, FilesAreNumberedTopRowFirstAndNeverReplaceOrTouchAPlayersFile)
 {
     std::ofstream("screen1.png") << "earlier";
-    std::ofstream("screen2.png") << "earlier too";
-    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels));
-    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels));
-    EXPECT_TRUE(fs::exists("screen0.png"));
-    EXPECT_TRUE(fs::exists("screen3.png"));
-    EXPECT_EQ(ScreenshotCounter, 4u);
-    EXPECT_EQ(Contents("screen1.png"), "earlier");
-    EXPECT_EQ(Contents("screen2.png"), "earlier too");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 4);
+    std::ofstream("screen2.png.tmp") << "the player's";
+    std::ofstream(folder / "elsewhere") << "the player's too";
+    fs::create_symlink(folder / "elsewhere", "screen3.png.tmp");
+    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels) && SaveScreenshot(3, 2, Pixels));
+    EXPECT_TRUE(fs::exists("screen0.png") && fs::exists("screen4.png") && ScreenshotCounter == 5);
+    EXPECT_EQ(Contents("screen1.png") + ", " + Contents("screen2.png.tmp") + ", " +
+                  Contents("elsewhere"),
+              "earlier, the player's, the player's too");
+    EXPECT_TRUE(fs::is_symlink("screen3.png.tmp"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);
 
     int width = 0, height = 0, channels = 0;
-    unsigned char* image = stbi_load("screen3.png", &width, &height, &channels, 4);
+    unsigned char* image = stbi_load("screen4.png", &width, &height, &channels, 4);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(width, 3);
-    EXPECT_EQ(height, 2);
-    EXPECT_EQ(image[2], 255); // the first row in the file is the top of the screen: blue
-    EXPECT_EQ(image[3 * 4 + 0], 255);
+    // The first row in the file is the top of the screen: blue, then red.
+    EXPECT_EQ(std::tuple(width, height, int{image[2]}, int{image[3 * 4 + 0]}),
+              std::tuple(3, 2, 255, 255));
     stbi_image_free(image);
-}
-
-TEST_F(Screenshot, APlayersFileUnderATemporaryNameIsNeverTouched)
-{
-    std::ofstream(folder / "elsewhere") << "the player's";
-    std::ofstream("screen0.png.tmp") << "the player's too";
-    fs::create_symlink(folder / "elsewhere", "screen1.png.tmp");
-    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels));
-    EXPECT_EQ(Contents("screen0.png.tmp"), "the player's too");
-    EXPECT_EQ(Contents("elsewhere"), "the player's");
-    EXPECT_TRUE(fs::is_symlink("screen1.png.tmp"));
-    EXPECT_TRUE(fs::exists("screen2.png")); // the first number whose names are both free
-    EXPECT_EQ(ScreenshotCounter, 3u);
 }
 
 TEST_F(Screenshot, FailedWriteLeavesNoFileAndMovesToTheNextNumber)
@@ -94,9 +84,7 @@ TEST_F(Screenshot, FailedWriteLeavesNoFileAndMovesToTheNextNumber)
     EXPECT_FALSE(SaveScreenshot(3, 2, Pixels));
     limit.rlim_cur = before;
     setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_EQ(ScreenshotCounter, 1u);
-    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels));
-    EXPECT_TRUE(fs::exists("screen1.png"));
+    EXPECT_TRUE(fs::is_empty(folder) && ScreenshotCounter == 1);
+    EXPECT_TRUE(SaveScreenshot(3, 2, Pixels) && fs::exists("screen1.png"));
     EXPECT_FALSE(SaveScreenshot(0, 0, Pixels));
 }

@@ -5,35 +5,51 @@
 #include "audio/status_handoff.h"
 #include "display/palette.h"
 #include "match/game_title.h"
+#include "platform/rand.h"
 #include "scene/game_state.h"
 
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace
 {
-// A scene that records the keys it receives and reports its own destruction.
+std::string Log; // what recording scenes met: "+a" action a down, "-a" up, "x" destroyed
+
 class RecordingScene : public GameState
 {
 public:
-    explicit RecordingScene(int* destroyed) : destroyed(destroyed) {}
     ~RecordingScene() override
     {
-        ++*destroyed;
+        Log += "x";
     }
     void KeyDown(int action) override
     {
-        keys.push_back("down " + std::to_string(action));
+        Log += "+" + std::to_string(action);
     }
     void KeyUp(int action) override
     {
-        keys.push_back("up " + std::to_string(action));
+        Log += "-" + std::to_string(action);
     }
-
-    std::vector<std::string> keys;
-    int* destroyed;
 };
+
+// Presses each key, or releases ~key, and returns what the presses asked of the window side:
+// '.' nothing, 'S' a screenshot, 'M' a match started, 'W' a switch of the screen.
+std::string Feed(std::initializer_list<int> events)
+{
+    std::string responses;
+    for (const int event : events)
+    {
+        if (event < 0)
+        {
+            HandleKeyUp(static_cast<Key>(~event));
+            continue;
+        }
+        responses += ".SMW"[static_cast<int>(HandleKeyDown(static_cast<Key>(event)))];
+    }
+    return responses;
+}
 
 class Shell : public ::testing::Test
 {
@@ -43,146 +59,87 @@ protected:
         ResetShell();
         InitStatusHandoff();
         InitPalette();
+        Log.clear();
     }
     void TearDown() override
     {
         ResetShell();
     }
-
-    RecordingScene* StartRecording()
-    {
-        auto* scene = new RecordingScene(&destroyed);
-        StartScene(scene);
-        return scene;
-    }
-
-    int destroyed = 0;
 };
 } // namespace
 
-TEST_F(Shell, AnyKeyButEscapeAndPrintScreenStartsAMatchOnTheTitleScreen)
+// Print Screen and Alt+Enter act once per press, and any release ends a press of Alt+Enter
+// (Enter may come up after Alt); Alt and releases do nothing; any other key starts a match.
+TEST_F(Shell, OnTheTitleScreenKeysButEscapeAltAndPrintScreenStartAMatch)
 {
-    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
-    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::None); // a repeat: no second shot
-    HandleKeyUp(KeyPrintScreen);
-    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
-    HandleKeyUp(KeyPrintScreen);
-    HandleKeyUp(KeyW); // releases on the title screen are ignored
-    EXPECT_FALSE(MatchRunning);
+    EXPECT_EQ(Feed({KeyPrintScreen, KeyPrintScreen, ~KeyPrintScreen, KeyPrintScreen,
+                    ~KeyPrintScreen, ~KeyW, KeyAlt, KeyAltEnter, KeyAltEnter, ~KeyOther,
+                    KeyAltEnter, ~KeyAltEnter, ~KeyAlt}),
+              "S.S.W.W");
 
-    EXPECT_EQ(HandleKeyDown(KeyW), KeyResponse::MatchStarted);
+    EXPECT_EQ(Feed({KeyW}), "M");
     ASSERT_TRUE(MatchRunning);
     EXPECT_EQ(CurrentScene->stepCount, 1u); // stepped once at once
     EXPECT_EQ(CurrentScene->heldCount, 0);  // the starting key is not passed on
     EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
 }
 
+// A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter
+// do their own work and reach the match only as the release of another key.
 TEST_F(Shell, KeysReachTheMatchAsActions)
 {
-    RecordingScene* scene = StartRecording();
-    EXPECT_EQ(HandleKeyDown(KeyW), KeyResponse::None);
-    HandleKeyDown(KeyOther);
-    HandleKeyDown(KeyCursorLeft);
-    EXPECT_EQ(HandleKeyDown(KeyPrintScreen), KeyResponse::TakeScreenshot);
-    HandleKeyUp(KeyW);
-    HandleKeyUp(KeyOther);
-    HandleKeyUp(KeyPrintScreen);
-    const std::vector<std::string> expected = {"down 4", "down 8", "down 2", "up 4",
-                                               "up 8",   "up 8",   "up 8"};
-    EXPECT_EQ(scene->keys, expected);
-}
-
-TEST_F(Shell, AltAndAltEnterNeitherStartAMatchNorReachIt)
-{
-    EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
-    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
-    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::None); // a repeat: no second switch
-    HandleKeyUp(KeyAlt);
-    HandleKeyUp(KeyOther); // Enter let go after Alt
-    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
-    HandleKeyUp(KeyAltEnter);
-    EXPECT_FALSE(MatchRunning);
-
-    RecordingScene* scene = StartRecording();
-    EXPECT_EQ(HandleKeyDown(KeyAlt), KeyResponse::None);
-    EXPECT_EQ(HandleKeyDown(KeyAltEnter), KeyResponse::SwitchScreen);
-    HandleKeyUp(KeyAltEnter);
-    HandleKeyUp(KeyAlt);
-    EXPECT_TRUE(scene->keys.empty());
+    StartScene(new RecordingScene());
+    EXPECT_EQ(Feed({KeyW, KeyOther, KeyCursorLeft, KeyPrintScreen, KeyAlt, KeyAltEnter, ~KeyW,
+                    ~KeyOther, ~KeyPrintScreen, ~KeyAltEnter, ~KeyAlt}),
+              "...S.W");
+    EXPECT_EQ(Log, "+4+8+2-4-8-8-8");
 }
 
 TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
 {
-    StartRecording();
+    StartScene(new RecordingScene());
     ResetShell();
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_FALSE(MatchRunning);
-
-    StartRecording();
-    HandleKeyDown(KeyEscape);
-    EXPECT_FALSE(MatchRunning);
-    EXPECT_EQ(CurrentScene, nullptr);
-    EXPECT_EQ(destroyed, 2);
-    EXPECT_FALSE(QuitRequested);
-    HandleKeyDown(KeyEscape);
+    StartScene(new RecordingScene());
+    Feed({KeyEscape});
+    EXPECT_TRUE(Log == "xx" && CurrentScene == nullptr && !MatchRunning && !QuitRequested);
+    Feed({KeyEscape});
     EXPECT_TRUE(QuitRequested);
 }
 
 TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishesStatus)
 {
-    StartRecording();
+    StartScene(new RecordingScene());
     RunSteps(3); // the step at the start counts as the first of them
-    EXPECT_EQ(CurrentScene->stepCount, 3u);
-    EXPECT_EQ(SceneClock, 3u);
-    EXPECT_EQ(PaletteTick, 3);
+    EXPECT_EQ(std::pair(CurrentScene->stepCount, PaletteTick), std::pair(3u, 3));
     EXPECT_FALSE(AudioStatusSlots[SpareSlot].titleMusic); // published: a match runs
 
     CurrentScene->finished = true;
     RunSteps(1);
-    EXPECT_FALSE(MatchRunning);
-    EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(PaletteTick, 4);
-    EXPECT_TRUE(AudioStatusSlots[MainSlot].titleMusic);
-
-    RunSteps(0); // no step due: the palette rests, the status is still handed over
+    EXPECT_TRUE(!MatchRunning && Log == "x" && AudioStatusSlots[MainSlot].titleMusic);
+    RunSteps(0); // no step due: the palette rests
     EXPECT_EQ(PaletteTick, 4);
 }
 
 TEST_F(Shell, TheKeyOneStartsAMatchAgainstTheComputerWhoseTurnTakesNoKeysOfThePerson)
 {
-    HandleKeyDown(KeyOther);
+    EXPECT_EQ(Feed({KeyOther}), "M");
     EXPECT_EQ(ComputerMatch, nullptr); // two people
-    HandleKeyDown(KeyEscape);
-    ASSERT_EQ(HandleKeyDown(Key1), KeyResponse::MatchStarted);
+    Feed({KeyEscape});
+    SeedRand(3); // the computer's team starts
+    ASSERT_EQ(Feed({Key1}), "M");
     ASSERT_TRUE(ComputerMatch != nullptr && ComputerMatch == CurrentScene);
     GameTitle& match = *ComputerMatch;
-    EXPECT_EQ(1, match.computerTeam);
-    for (int turn = 0; turn < 2; ++turn)
+    ASSERT_EQ(std::pair(match.computerTeam, match.currentTeam), std::pair(1, 1));
+    Feed({KeyCursorUp}); // nothing: neither the banner nor a held key
+    EXPECT_TRUE(match.turnBanner && match.heldCount == 0);
+    for (int step = 0; step < 2000 && match.currentTeam == 1; ++step)
     {
-        if (match.currentTeam == 1)
-        {
-            HandleKeyDown(KeyCursorUp); // nothing: neither the banner nor a held key
-            EXPECT_TRUE(match.turnBanner && match.heldCount == 0);
-            for (int step = 0; step < 2000 && match.currentTeam == 1; ++step)
-            {
-                RunSteps(1);
-                HandleKeyDown(KeyCursorLeft);
-                HandleKeyUp(KeyCursorLeft);
-            }
-            EXPECT_EQ(0, match.currentTeam); // the computer spent its moves, the turn passed
-        }
-        else
-        {
-            HandleKeyDown(KeyOther); // the person's banner goes with the person's key
-            EXPECT_FALSE(match.turnBanner);
-            HandleKeyUp(KeyOther);
-            while (match.movesLeft > 0)
-            {
-                HandleKeyDown(KeyCursorDown); // spend the moves on switches
-            }
-            RunSteps(10);
-        }
+        RunSteps(1);
+        Feed({KeyCursorLeft, ~KeyCursorLeft});
     }
-    HandleKeyDown(KeyEscape);
+    EXPECT_EQ(0, match.currentTeam); // the computer spent its moves, the turn passed
+    Feed({KeyOther});                // the person's banner goes with the person's key
+    EXPECT_FALSE(match.turnBanner);
+    Feed({KeyEscape});
     EXPECT_TRUE(ComputerMatch == nullptr && !MatchRunning);
 }

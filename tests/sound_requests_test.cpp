@@ -41,8 +41,7 @@ TEST(SoundRequests, SearchTakesTheNextFreeVoiceInRotation)
     PlaySound(SoundBall, 0.0f, 0.2f, 0.6f, 0.0f); // only 63 is free
     PlaySound(SoundEnd, 0.0f, 0.4f, 0.6f, 0.0f);  // none is: nothing changes
     EXPECT_EQ(Queued(), (std::vector<int>{63}));
-    EXPECT_EQ(NextEffectVoice, 63);
-    EXPECT_EQ(Voices[63].sound, SoundBall);
+    EXPECT_TRUE(NextEffectVoice == 63 && Voices[63].sound == SoundBall);
 }
 
 TEST(SoundRequests, SamplesWaitForTheBankAndAreNotReplayed)

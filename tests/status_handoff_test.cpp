@@ -11,6 +11,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 // Publish and take alternate strictly. A request made while the audio thread has not taken
@@ -31,9 +32,8 @@ TEST(StatusHandoff, PublishAndTakeAlternateStrictly)
     SubmitAudioStatus(false); // receives the slot given up at the first take
     SampleClock = 200;
     TakeAudioStatus(); // gives up the slot holding voice 0
-    EXPECT_TRUE(AudioStatusSlots[AudioSlot].titleMusic && VoiceSounding[1]);
+    EXPECT_TRUE(AudioStatusSlots[AudioSlot].titleMusic && VoiceSounding[1] && EffectVoiceTaken[0]);
     EXPECT_EQ(Voices[1].delay, 3307u - 200u);
-    EXPECT_TRUE(EffectVoiceTaken[0]);
     SubmitAudioStatus(false);
     EXPECT_TRUE(!EffectVoiceTaken[0] && EffectVoiceTaken[1]);
 }
@@ -52,8 +52,8 @@ TEST(StatusHandoff, EchoHalvingIsTakenOnceWithItsSlot)
         TakeAudioStatus();
     }
     const StereoFrame first = EchoRing[0], last = EchoRing[EchoLength - 1];
-    EXPECT_EQ((std::pair<int, int>(first.left, first.right)), std::pair(-3, 3));
-    EXPECT_EQ((std::pair<int, int>(last.left, last.right)), std::pair(-16384, 16383));
+    EXPECT_EQ((std::tuple<int, int, int, int>(first.left, first.right, last.left, last.right)),
+              std::tuple(-3, 3, -16384, 16383));
 }
 
 // The main thread requests notes and publishes; the audio thread takes, ends voices at random

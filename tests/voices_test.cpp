@@ -16,10 +16,11 @@ namespace
 {
 using LeftRight = std::pair<int, int>;
 
+// A 441 Hz voice with half its level sent to the echo.
 Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
-             std::uint32_t delay)
+             std::uint32_t delay, float volume = 1.0f, float pan = 0.0f, int sound = SoundSquare)
 {
-    return {0, delay, attack, sustain, release, 441.0f, 1.0f, 0.5f, 0.0f, SoundSquare, 1};
+    return {0, delay, attack, sustain, release, 441.0f, volume, 0.5f, pan, sound, 1};
 }
 
 // The voice mixed in blocks of block frames until it ends (or 100 blocks have passed): the
@@ -70,12 +71,9 @@ TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
 // level 0, and a square wave whose volume or pan is not a number.
 TEST(Voices, BrokenVoicesAreSilent)
 {
-    Voice noSound = Square(4, 4, 4, 2), inverted = noSound, noVolume = noSound, noPan = noSound;
-    noSound.sound = SoundSquare + 1;
-    inverted.volume = -0.3f;
-    noVolume.volume = NAN;
-    noPan.pan = NAN;
-    for (const Voice& voice : {noSound, inverted, noVolume, noPan})
+    for (const Voice& voice :
+         {Square(4, 4, 4, 2, 1.0f, 0.0f, SoundSquare + 1), Square(4, 4, 4, 2, -0.3f),
+          Square(4, 4, 4, 2, NAN), Square(4, 4, 4, 2, 1.0f, NAN)})
     {
         EXPECT_EQ(MixToEnd(voice, 64), std::vector<LeftRight>(14, {0, 0})) << voice.volume;
     }
@@ -88,6 +86,7 @@ TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
              std::tuple{3307u * 5, 3307u, 3307u, 1.0f}, // on the grid at index 6: untouched
              {1u, 0u, 3306u, 0.75f},                    // next point has index 1: softened
              {3307u * 3 + 5, 0u, 3302u, 1.0f},          // next point has index 4: full volume
+             {3307u + 5, 0u, 3302u, 0.75f},             // next point has index 2: softened
          })
     {
         SampleClock = clock;

@@ -67,32 +67,25 @@ TEST(VorbisHeaders, HeadersReadOnAcrossPages)
 {
     const std::vector<unsigned char> split = SplitSecondPage(ReadFile("/data/audio/drum0.ogg"));
     EXPECT_TRUE(Fits(split));
-    std::vector<unsigned char> cut = split;
-    cut.resize(std::string(split.begin(), split.end()).find("OggS", 60) + 40);
-    EXPECT_FALSE(Fits(cut)); // the setup header ends inside the new page
+    const auto newPage = std::string(split.begin(), split.end()).find("OggS", 60);
+    // The setup header ends inside the new page.
+    EXPECT_FALSE(Fits({split.begin(), split.begin() + newPage + 40}));
 }
 
-TEST(VorbisHeaders, FileCutInsideItsHeadersOrNotOggIsRefused)
+// A file cut inside its headers, a vendor length or comment count beyond the comment packet,
+// and a file that is not Ogg are refused.
+TEST(VorbisHeaders, HeadersThatPromiseMoreThanTheFileHoldsAreRefused)
 {
     const std::vector<unsigned char> whole = ReadFile("/data/audio/drum0.ogg");
     std::size_t firstFit = 0;
     for (std::size_t cut = 0; cut <= whole.size(); ++cut)
     {
         const bool fits = Fits({whole.begin(), whole.begin() + cut});
-        if (fits && firstFit == 0)
-        {
-            firstFit = cut;
-        }
+        firstFit = fits && firstFit == 0 ? cut : firstFit;
         ASSERT_EQ(fits, firstFit != 0) << "a longer cut is refused again at " << cut;
     }
     EXPECT_GT(firstFit, VendorLengthAt(whole) + 100); // the setup header lies past the comments
-    EXPECT_FALSE(Fits(ReadFile("/../dat/ms0.txt")));
-    EXPECT_FALSE(VorbisHeadersFit(nullptr, 0));
-}
-
-TEST(VorbisHeaders, LengthsBeyondTheCommentPacketAreRefused)
-{
-    const std::vector<unsigned char> whole = ReadFile("/data/audio/drum0.ogg");
+    EXPECT_FALSE(Fits(ReadFile("/../dat/ms0.txt")) || VorbisHeadersFit(nullptr, 0));
     const std::size_t vendor = VendorLengthAt(whole);
     const unsigned vendorLength = whole[vendor] | whole[vendor + 1] << 8;
     for (std::size_t at : {vendor, vendor + 4 + vendorLength})
