@@ -218,6 +218,7 @@ void DrawFrame()
     }
     else
     {
+        ComputerOffered = !FriendJoined; // with a friend in, any key starts their match
         DrawTitleScreen();
     }
 }

@@ -19,6 +19,7 @@ constexpr int LeftBandWidth = 32;   // columns 0..31
 } // namespace
 
 bool SoundWaitsForPerson = false;
+bool ComputerOffered = true;
 
 void DrawTitleScreen()
 {
@@ -49,7 +50,10 @@ void DrawHelpText()
 
     DrawText("get ball to any goal to score", 7, 2, WordColour, 1);
 
-    // In the free band right of the picture: the key that starts a match against the computer.
-    DrawText("1", ComputerHintLeft, ComputerHintRow, KeyColour, 1);
-    DrawText("vs cpu", ComputerHintLeft + TextWidth("1 "), ComputerHintRow, WordColour, 1);
+    if (ComputerOffered)
+    {
+        // In the free band right of the picture: the key of a match against the computer.
+        DrawText("1", ComputerHintLeft, ComputerHintRow, KeyColour, 1);
+        DrawText("vs cpu", ComputerHintLeft + TextWidth("1 "), ComputerHintRow, WordColour, 1);
+    }
 }

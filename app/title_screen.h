@@ -6,6 +6,10 @@
 // browser's edge each frame; always false in the native game. Main thread.
 extern bool SoundWaitsForPerson;
 
+// The key 1 starts a match against the computer, and the title screen says so; false while
+// a friend is joined online, as any key then starts a match against the friend. Main thread.
+extern bool ComputerOffered;
+
 // Draws the whole title screen into a cleared canvas. Main thread, once per frame
 // while no match runs.
 void DrawTitleScreen();

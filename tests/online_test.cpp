@@ -4,10 +4,12 @@
 #include "app/options.h"
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
+#include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
 #include "net/link.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -180,6 +182,8 @@ TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)
     HostSide = host;
     EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
     FriendJoined = true;
+    DrawFrame(); // the title offers no match against the computer: any key starts the friend's
+    EXPECT_EQ(std::count(ScreenCells + 96 * CanvasHeight, ScreenCells + CanvasCells, 9), 0);
     ASSERT_EQ(HandleFriendKey(Key1, true), KeyResponse::MatchStarted);
     ASSERT_NE(FriendMatch, nullptr);
     EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match

@@ -14,8 +14,9 @@
 //       the moves left and whether the turn's banner is up, read from the move count beside
 //       the board and the banner's frame.
 //   e2e_check hosting <screenshot.png> <width> <height>
-//       As title, but for the left band (columns 0..31, rows 21..70), where online play
-//       shows its join code and notices.
+//       As title, but for the side bands (columns 0..31 and 96..127, rows 21..70): online
+//       play shows its join code and notices on the left, and with a friend in no "1 vs cpu"
+//       on the right.
 //   e2e_check same <screenshot.png> <other.png> <width> <height>
 //       The two screenshots show the same colour in every cell.
 //   e2e_check png <file.png> <width> <height>
@@ -140,7 +141,7 @@ int CheckTitle(bool band)
     for (int n = 0; n < CanvasCells; ++n)
     {
         const int x = n / CanvasHeight, y = n % CanvasHeight;
-        compared[n] = !band || x > 31 || y < 21 || y > 70;
+        compared[n] = !band || (x > 31 && x < 96) || y < 21 || y > 70;
     }
     const int mismatches = Mismatches(compared, true);
     if (mismatches != 0)
