@@ -1,4 +1,6 @@
 // The cost of one audio callback of 2048 frames with 0, 16 and all 128 voices sounding.
+#include "bench_cases.h"
+
 #include "audio/echo.h"
 #include "audio/mixer.h"
 #include "audio/music.h"
@@ -12,21 +14,7 @@
 
 namespace
 {
-constexpr int CallbackFrames = 2048;
 constexpr double CallbackSeconds = CallbackFrames / 44100.0; // 46.4 ms of sound
-
-// Half the voices play a second-long sample, half a long square-wave note, all panned and
-// feeding the echo, as the music and the effects do.
-void SoundVoices(int count)
-{
-    for (int v = 0; v < MaxVoices; ++v)
-    {
-        VoiceSounding[v] = v < count;
-        Voice& voice = Voices[v];
-        const int sound = v % 2 == 0 ? FirstSampleSound + v % SampleCount : SoundSquare;
-        StartVoice(voice, sound, 220.0f + v, 0.05f, 0.6f, 0.5f, 500, 1000000, 1000, 0);
-    }
-}
 
 void MixOneCallback(benchmark::State& state)
 {
@@ -37,18 +25,7 @@ void MixOneCallback(benchmark::State& state)
     InitSoundRequests();
     InitMusic();
     BuildNoteFrequencies();
-    SeedRand(1);
-    for (Sample& sample : SampleBank)
-    {
-        auto* frames = static_cast<StereoFrame*>(std::calloc(SampleRate, sizeof(StereoFrame)));
-        for (int k = 0; k < SampleRate; ++k)
-        {
-            frames[k] = {static_cast<std::int16_t>(Rand() % 20000 - 10000),
-                         static_cast<std::int16_t>(Rand() % 20000 - 10000)};
-        }
-        sample = {SampleRate, frames};
-    }
-    SamplesLoaded = true;
+    FillBankWithNoise();
     static StereoFrame out[CallbackFrames];
     const int voices = static_cast<int>(state.range(0));
     for (auto _ : state)

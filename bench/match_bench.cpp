@@ -1,11 +1,12 @@
 // Speed of the match: one simulation step under play, and one frame of the match screen.
+#include "bench_cases.h"
+
 #include "display/canvas.h"
 #include "match/controls.h"
 #include "match/game_title.h"
 #include "platform/rand.h"
 
 #include <benchmark/benchmark.h>
-#include <memory>
 
 namespace
 {
@@ -13,25 +14,14 @@ namespace
 void MatchStep(benchmark::State& state)
 {
     SeedRand(11);
-    auto match = std::make_unique<GameTitle>();
+    auto* match = new GameTitle();
     match->Step();
-    std::uint32_t n = 0;
+    unsigned n = 0;
     for (auto _ : state)
     {
-        if ((++n & 15) == 0)
-        {
-            match->KeyDown(Rand() % ActionCount);
-        }
-        else if ((n & 15) == 8)
-        {
-            match->KeyUp(Rand() % ActionCount);
-        }
-        match->Step();
-        if (match->finished)
-        {
-            match = std::make_unique<GameTitle>();
-        }
+        StepBusyMatch(match, n);
     }
+    delete match;
 }
 BENCHMARK(MatchStep);
 

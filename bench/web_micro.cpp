@@ -1,6 +1,8 @@
 // The micro benchmarks' main cases, timed in the browser's page (bench/web_micro.sh): the
 // same work as ConvertFrame, MatchStep, MatchFrame, MixOneCallback/16 and
 // DecisionAtTurnStart/1 in core_bench, as plain timed loops, each the median of 9 runs.
+#include "bench_cases.h"
+
 #include "audio/echo.h"
 #include "audio/mixer.h"
 #include "audio/music.h"
@@ -24,8 +26,7 @@ namespace
 {
 constexpr int Runs = 9;       // medians of this many runs
 constexpr double RunMs = 200; // each run repeats its case for at least this long
-constexpr int CallbackFrames = 2048;
-volatile int Sink; // keeps results the compiler would otherwise drop
+volatile int Sink;            // keeps results the compiler would otherwise drop
 
 // Prints the median time of one call of body over Runs runs, in microseconds.
 template<typename Body>
@@ -49,32 +50,10 @@ void Measure(const char* name, Body body)
     std::printf("%s %.2f us\n", name, perCall[Runs / 2]);
 }
 
-// As SoundVoices in audio_bench.cpp: half samples, half square-wave notes.
-void SoundVoices(int count)
-{
-    for (int v = 0; v < MaxVoices; ++v)
-    {
-        VoiceSounding[v] = v < count;
-        const int sound = v % 2 == 0 ? FirstSampleSound + v % SampleCount : SoundSquare;
-        StartVoice(Voices[v], sound, 220.0f + v, 0.05f, 0.6f, 0.5f, 500, 1000000, 1000, 0);
-    }
-}
-
 void MeasureMixer()
 {
     InitAudio();
-    SeedRand(1);
-    for (Sample& sample : SampleBank)
-    {
-        auto* frames = static_cast<StereoFrame*>(std::calloc(SampleRate, sizeof(StereoFrame)));
-        for (int k = 0; k < SampleRate; ++k)
-        {
-            frames[k] = {static_cast<std::int16_t>(Rand() % 20000 - 10000),
-                         static_cast<std::int16_t>(Rand() % 20000 - 10000)};
-        }
-        sample = {SampleRate, frames};
-    }
-    SamplesLoaded = true;
+    FillBankWithNoise();
     static StereoFrame out[CallbackFrames];
     Measure("MixOneCallback/16",
             []
@@ -106,24 +85,7 @@ int main()
     auto* match = new GameTitle();
     match->Step();
     unsigned n = 0;
-    Measure("MatchStep",
-            [&]
-            {
-                if ((++n & 15) == 0)
-                {
-                    match->KeyDown(Rand() % ActionCount);
-                }
-                else if ((n & 15) == 8)
-                {
-                    match->KeyUp(Rand() % ActionCount);
-                }
-                match->Step();
-                if (match->finished)
-                {
-                    delete match;
-                    match = new GameTitle();
-                }
-            });
+    Measure("MatchStep", [&] { StepBusyMatch(match, n); });
     delete match;
 
     SeedRand(12);

@@ -56,17 +56,25 @@ with_data() {
     cp -r "$SOURCE/dat" "$RUN/dat"
 }
 
-# Starts a virtual screen on a free display and points DISPLAY at it.
-start_screen() {
+# Starts a virtual screen on a free display, which it writes to $WORK/$1; sets OPENED_PID
+# and OPENED_DISPLAY.
+open_screen() {
     Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp -noreset \
-        3>"$WORK/display" 2>"$WORK/xvfb.log" &
-    XVFB_PID=$!
+        3>"$WORK/$1" 2>"$WORK/$1.log" &
+    OPENED_PID=$!
     for _ in $(seq 100); do
-        [ -s "$WORK/display" ] && break
+        [ -s "$WORK/$1" ] && break
         sleep 0.1
     done
-    [ -s "$WORK/display" ] || fail "the virtual screen did not start"
-    DISPLAY=":$(cat "$WORK/display")"
+    [ -s "$WORK/$1" ] || fail "the virtual screen did not start"
+    OPENED_DISPLAY=":$(cat "$WORK/$1")"
+}
+
+# Starts a virtual screen and points DISPLAY at it.
+start_screen() {
+    open_screen display
+    XVFB_PID=$OPENED_PID
+    DISPLAY=$OPENED_DISPLAY
     export DISPLAY
 }
 
@@ -180,15 +188,10 @@ start_friend() {
     mkdir -p "$WORK/friend"
     [ -e "$WORK/friend/dat" ] || cp -r "$SOURCE/dat" "$WORK/friend/dat"
     if [ -z "$FRIEND_XVFB_PID" ]; then
-        Xvfb -displayfd 3 -screen 0 "${SCREEN_WIDTH}x${SCREEN_HEIGHT}x24" -nolisten tcp -noreset \
-            3>"$WORK/friend_display" 2>"$WORK/friend_xvfb.log" &
-        FRIEND_XVFB_PID=$!
-        for _ in $(seq 100); do
-            [ -s "$WORK/friend_display" ] && break
-            sleep 0.1
-        done
+        open_screen friend_display
+        FRIEND_XVFB_PID=$OPENED_PID
+        FRIEND_DISPLAY=$OPENED_DISPLAY
     fi
-    FRIEND_DISPLAY=":$(cat "$WORK/friend_display")"
     (cd "$WORK/friend" && DISPLAY=$FRIEND_DISPLAY SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null \
         exec "$GAME" "$@" >"$WORK/friend.out" 2>"$WORK/friend.err") &
     FRIEND_PID=$!
