@@ -1,7 +1,7 @@
 #!/bin/sh
 # The Debian package as a player and a distribution get it: built from this build, taken
-# by lintian without an error or a warning, installed with apt, its AppStream metainfo
-# valid and its manual page readable, the launcher passing the command line on, the game
+# by lintian without an error, a warning or a missing hardening flag, installed with apt,
+# its AppStream metainfo valid and its manual page readable, the launcher passing the command line on, the game
 # started through its menu entry from some other folder, a screenshot that lands in the
 # player's own folder, Escape with status 0. The package is removed again unless it was
 # installed before the test.
@@ -45,8 +45,9 @@ trap finish EXIT
 cpack --config "$BUILD/CPackConfig.cmake" -B "$WORK/package" >"$WORK/cpack.log" 2>&1 ||
     fail "cpack: $(tail -5 "$WORK/cpack.log")"
 deb=$(ls "$WORK"/package/tumblequay_*.deb)
-lintian "$deb" >"$WORK/lintian.log" 2>&1 || fail "lintian failed: $(cat "$WORK/lintian.log")"
+lintian -I "$deb" >"$WORK/lintian.log" 2>&1 || fail "lintian failed: $(cat "$WORK/lintian.log")"
 ! grep -E '^[EW]: ' "$WORK/lintian.log" || fail "lintian has errors or warnings"
+! grep -E ' hardening-' "$WORK/lintian.log" || fail "the program lacks a hardening flag"
 apt_get install --reinstall "$deb"
 
 # What software centres and man read.
