@@ -162,20 +162,21 @@ void RespondToKey(KeyResponse response)
     }
 }
 
-void PressKey(Key key)
+void PressKey(Key key, KeySource source)
 {
-    RespondToKey(ShowingHost() ? PressJoinedKey(key, SDL_GetTicks()) : HandleKeyDown(key));
+    RespondToKey(ShowingHost() ? PressJoinedKey(key, SDL_GetTicks(), source)
+                               : HandleKeyDown(key, source));
 }
 
-void ReleaseKey(Key key)
+void ReleaseKey(Key key, KeySource source)
 {
     if (ShowingHost())
     {
-        ReleaseJoinedKey(key);
+        ReleaseJoinedKey(key, source);
     }
     else
     {
-        HandleKeyUp(key);
+        HandleKeyUp(key, source);
     }
 }
 
@@ -186,11 +187,11 @@ void ChangeKeys(const KeyChanges& changes)
     {
         if (changes.down[n])
         {
-            PressKey(changes.keys[n]);
+            PressKey(changes.keys[n], KeySource::Pads);
         }
         else
         {
-            ReleaseKey(changes.keys[n]);
+            ReleaseKey(changes.keys[n], KeySource::Pads);
         }
     }
 }
@@ -200,10 +201,10 @@ void HandleEvent(const SDL_Event& event)
     switch (event.type)
     {
         case SDL_KEYDOWN:
-            PressKey(KeyOf(event.key.keysym));
+            PressKey(KeyOf(event.key.keysym), KeySource::Keyboard);
             break;
         case SDL_KEYUP:
-            ReleaseKey(KeyOf(event.key.keysym));
+            ReleaseKey(KeyOf(event.key.keysym), KeySource::Keyboard);
             break;
         case SDL_JOYAXISMOTION:
             ChangeKeys(MovePadAxis(event.jaxis.which, event.jaxis.axis, event.jaxis.value));
@@ -351,6 +352,9 @@ int main(int argc, char** argv)
         // Joining, once the title screen can tell what goes wrong.
         const bool asked = OpenFriendLink(options.address, options.port);
         StartJoining(options.code, asked, SDL_GetTicks());
+        // The host's match takes a held key as one press, as its own keyboard gives it.
+        KeyRepeating = false;
+        SDL_EnableKeyRepeat(0, 0);
     }
     RunMainLoop();
     ShutDown();

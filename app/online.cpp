@@ -16,8 +16,9 @@ FriendSession FriendSide;
 
 namespace
 {
-bool TitleMusicSent; // the music's state the friend has last been sent
-bool StateUnsent;    // the friend has not been sent the music's state yet
+bool TitleMusicSent;  // the music's state the friend has last been sent
+bool StateUnsent;     // the friend has not been sent the music's state yet
+KeyHolds JoinedHolds; // the friend's side: the keys held at its keyboard and pads
 } // namespace
 
 void StartHosting(const JoinCode& code)
@@ -52,10 +53,12 @@ KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now)
     {
         FriendJoined = true;
         StateUnsent = true;
+        ForgetFriendKeys();
     }
     if (input.left)
     {
         FriendJoined = false;
+        ForgetFriendKeys();
         if (FriendMatch != nullptr)
         {
             LeaveMatch();
@@ -81,7 +84,7 @@ bool ShowingHost()
     return Role == OnlineRole::Joining && ShowsHost(FriendSide);
 }
 
-KeyResponse PressJoinedKey(Key key, unsigned now)
+KeyResponse PressJoinedKey(Key key, unsigned now, KeySource source)
 {
     if (key == KeyEscape)
     {
@@ -92,14 +95,20 @@ KeyResponse PressJoinedKey(Key key, unsigned now)
     {
         return HandleKeyDown(key); // no match runs on this side: these act as on the title screen
     }
-    SendFriendKey(FriendSide, key, true);
+    if (HoldKey(JoinedHolds, source, key))
+    {
+        SendFriendKey(FriendSide, key, true);
+    }
     return KeyResponse::None;
 }
 
-void ReleaseJoinedKey(Key key)
+void ReleaseJoinedKey(Key key, KeySource source)
 {
     HandleKeyUp(key);
-    SendFriendKey(FriendSide, key, false);
+    if (LetGoKey(JoinedHolds, source, key))
+    {
+        SendFriendKey(FriendSide, key, false);
+    }
 }
 
 void RunJoinedSteps(int steps)

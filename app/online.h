@@ -38,8 +38,9 @@ bool ShowingHost();
 // A key on the friend's side while ShowingHost: Escape ends the session and returns to the
 // game's own title screen; Print Screen and Alt+Enter act as on the title screen; any other
 // key goes to the host. Returns what the window side must do.
-KeyResponse PressJoinedKey(Key key, unsigned now);
-void ReleaseJoinedKey(Key key);
+// A key held on the keyboard and on a pad at once travels as one press, as on the host.
+KeyResponse PressJoinedKey(Key key, unsigned now, KeySource source = KeySource::Keyboard);
+void ReleaseJoinedKey(Key key, KeySource source = KeySource::Keyboard);
 
 // The friend's iteration while ShowingHost, in place of RunSteps: the palette drifts while
 // joining, and the audio thread gets the host's music state and the sounds played.

@@ -21,6 +21,8 @@ GameTitle* FriendMatch = nullptr;
 
 namespace
 {
+KeyHolds PersonHolds;           // the keys at this machine, on the keyboard and the pads
+KeyHolds FriendHolds;           // the friend's keys, as one source
 constexpr int ComputerTeam = 1; // the computer plays the right half, "player 2"
 
 // The turn of a team whose keys are not at this keyboard: the person's keys do nothing.
@@ -55,9 +57,11 @@ void ResetShell()
     SceneClock = 0;
     PrintScreenHeld = false;
     SwitchKeyHeld = false;
+    ClearKeyHolds(PersonHolds);
+    ClearKeyHolds(FriendHolds);
 }
 
-KeyResponse HandleKeyDown(Key key)
+KeyResponse HandleKeyDown(Key key, KeySource source)
 {
     if (key == KeyEscape)
     {
@@ -87,9 +91,10 @@ KeyResponse HandleKeyDown(Key key)
     {
         return KeyResponse::None;
     }
+    const bool newPress = HoldKey(PersonHolds, source, key);
     if (MatchRunning)
     {
-        if (!OthersTurn())
+        if (newPress && !OthersTurn())
         {
             CurrentScene->KeyDown(FindAction(key));
         }
@@ -99,14 +104,15 @@ KeyResponse HandleKeyDown(Key key)
     return KeyResponse::MatchStarted;
 }
 
-void HandleKeyUp(Key key)
+void HandleKeyUp(Key key, KeySource source)
 {
     SwitchKeyHeld = false;
     if (key == KeyPrintScreen)
     {
         PrintScreenHeld = false;
     }
-    if (!MatchRunning || key == KeyAlt || key == KeyAltEnter)
+    const bool upEverywhere = LetGoKey(PersonHolds, source, key);
+    if (!MatchRunning || !upEverywhere || key == KeyAlt || key == KeyAltEnter)
     {
         return; // the title screen ignores releases, and the match never sees Alt+Enter
     }
@@ -119,6 +125,12 @@ void HandleKeyUp(Key key)
 
 KeyResponse HandleFriendKey(Key key, bool down)
 {
+    const bool acts = down ? HoldKey(FriendHolds, KeySource::Keyboard, key)
+                           : LetGoKey(FriendHolds, KeySource::Keyboard, key);
+    if (!acts)
+    {
+        return KeyResponse::None; // a repeat of a key the friend holds
+    }
     if (!MatchRunning)
     {
         if (!down || !FriendJoined)
@@ -141,6 +153,11 @@ KeyResponse HandleFriendKey(Key key, bool down)
         ReleaseKey(key);
     }
     return KeyResponse::None;
+}
+
+void ForgetFriendKeys()
+{
+    ClearKeyHolds(FriendHolds);
 }
 
 void StartScene(GameState* scene)

@@ -2,6 +2,7 @@
 // iteration of the main loop between polling and drawing.
 #pragma once
 
+#include "app/key_holds.h"
 #include "computer/pace.h"
 #include "match/controls.h"
 
@@ -41,20 +42,25 @@ void ResetShell();
 // starts a match (and is not passed on): the key 1 a match against the computer, any other
 // a match of two people. In the computer's turn the person's keys do nothing. While a friend
 // is joined, any key starts a match against the friend, in which these keys act only in
-// the host's team's turn.
-KeyResponse HandleKeyDown(Key key);
+// the host's team's turn. A key that the source holds already (a repeat), or that the other
+// source holds, does not reach the match again.
+KeyResponse HandleKeyDown(Key key, KeySource source = KeySource::Keyboard);
 
 // A key of the friend's, from the network: on the title screen a press starts a match
 // against the friend; in that match it acts as HandleKeyDown or HandleKeyUp would, but only
-// in the friend's team's turn. Otherwise it does nothing.
+// in the friend's team's turn. Otherwise it does nothing. The friend's keys are held apart
+// from the host's: a press of a key the friend holds already is no new press.
 KeyResponse HandleFriendKey(Key key, bool down);
+
+// A friend came or went: none of the friend's keys is held.
+void ForgetFriendKeys();
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
 // ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
 // Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt
 // and so without it. (A key of the computer's acts in the step right after its press,
-// before a release could take it away.)
-void HandleKeyUp(Key key);
+// before a release could take it away.) A key the other source still holds stays held.
+void HandleKeyUp(Key key, KeySource source = KeySource::Keyboard);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock
 // and steps the scene once at once. The shell owns and later deletes the scene.

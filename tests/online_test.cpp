@@ -194,11 +194,14 @@ TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)
         FriendMatch->heldCount = 0;
         HandleKeyDown(KeyCursorLeft);
         HandleFriendKey(KeyCursorRight, true);
+        HandleFriendKey(KeyCursorRight, true); // the friend's key repeats: still one press
         ASSERT_EQ(FriendMatch->heldCount, 1) << team;
         EXPECT_EQ(FriendMatch->heldActions[0], team == HostTeam ? ActionLeft : ActionRight);
         HandleKeyUp(KeyCursorRight);
         HandleFriendKey(KeyCursorLeft, false); // releases of the other side's keys: none
         EXPECT_EQ(FriendMatch->heldCount, 1) << team;
+        HandleKeyUp(KeyCursorLeft);
+        HandleFriendKey(KeyCursorRight, false);
     }
     HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 0); // not the friend
     EXPECT_TRUE(MatchRunning);

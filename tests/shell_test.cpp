@@ -95,6 +95,21 @@ TEST_F(Shell, KeysReachTheMatchAsActions)
     EXPECT_EQ(Log, "+4+8+2-4-8-8-8");
 }
 
+// A key repeated, or held on the keyboard and a pad at once, reaches the match as one press
+// and is let go with its last holder; each press of the many other keys is one of its own.
+TEST_F(Shell, AKeyHeldTwiceOrRepeatedActsOnce)
+{
+    StartScene(new RecordingScene());
+    HandleKeyDown(KeyCursorUp);
+    HandleKeyDown(KeyCursorUp);
+    HandleKeyDown(KeyCursorUp, KeySource::Pads);
+    HandleKeyUp(KeyCursorUp); // the pad holds it still
+    Feed({KeyOther, KeyOther});
+    HandleKeyUp(KeyCursorUp, KeySource::Pads);
+    HandleKeyDown(KeyCursorUp, KeySource::Pads);
+    EXPECT_EQ(Log, "+0+8+8-0-8+0");
+}
+
 TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
 {
     StartScene(new RecordingScene());
