@@ -21,6 +21,7 @@ std::vector<unsigned char> Canvas()
 // computer keeps to the free band right of it.
 TEST(TitleScreen, LinesAndPictureStandWhereTheLayoutPutsThem)
 {
+    ComputerOffered = true; // as it is without a friend in
     std::fill(std::begin(Pictures[0]), std::end(Pictures[0]), 0);
     Pictures[0][0 * 64 + 63] = 8;  // top-left cell of the picture, (32, 71)
     Pictures[0][63 * 64 + 14] = 5; // the first free row above the help lines, (95, 22)
