@@ -202,6 +202,7 @@ TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)
         EXPECT_EQ(FriendMatch->heldCount, 1) << team;
         HandleKeyUp(KeyCursorLeft);
         HandleFriendKey(KeyCursorRight, false);
+        EXPECT_EQ(FriendMatch->heldCount, 0) << team; // each side's release reaches the match
     }
     HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 0); // not the friend
     EXPECT_TRUE(MatchRunning);
@@ -223,6 +224,8 @@ TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
         {{"--window", "--host", "--port", "1"}, true, 1},
         {{"--join", "example.net", "abcdefghjk"}, true, DefaultPort},
         {{"--join", "10.0.0.1:4000", "ABCDEFGHJK", "--window"}, true, 4000},
+        {{"--host", "--port", "65535"}, true, 65535},
+        {{"--join", "a:1900", "abcdefghjk"}, true, 1900},
         {{"--port", "80"}, false, 0},
         {{"--host", "--port"}, false, 0},
         {{"--host", "--port", "65536"}, false, 0},
