@@ -118,6 +118,10 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         EXPECT_TRUE(Cell(cx - 29, 41) == Black && Cell(cx + 28, 54) == Black);
         EXPECT_TRUE(CountColour(TeamTextColour(team), cx - 29, 41, cx - 1, 54) > 10 &&
                     CountColour(TeamTextColour(team), cx, 41, cx + 28, 54) > 10);
+        const int bannerText = CountColour(TeamTextColour(team), cx - 29, 41, cx + 28, 54);
+        ClearCanvas();
+        DrawText(team == 0 ? "player 1 turn" : "player 2 turn", 0, 0, 1, 1);
+        EXPECT_EQ(bannerText, CountColour(1, 0, 0, 127, 95)) << "the banner names team " << team;
         match.gameOver = true; // deciding the match takes both away at once
         DrawFrame(match);
         EXPECT_EQ(0, CountColour(Black, 0, 0, 127, 95) + CountColour(9, own, 16, own + 26, 20));
