@@ -264,7 +264,7 @@ void RunMainLoop()
                 DrawFrame();
                 DrawOnlineBand(now);
                 PresentCanvas();
-                SendHostFrame();
+                SendHostFrame(now);
             }
         }
         FlushLinkOrders();

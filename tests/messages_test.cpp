@@ -7,6 +7,7 @@
 #include "display/pictures.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -63,22 +64,32 @@ TEST(Messages, FriendMessagesRoundTripAndAnythingElseIsRefused)
     hello[11] = JoinCodeSymbols; // a symbol past the alphabet
     EXPECT_FALSE(FriendAccepts(hello));
 
-    for (int key = 0; key < 256; ++key)
+    // A key's number on the wire is fixed, whatever the order of the game's keys.
+    const struct
     {
-        const std::vector<unsigned char> bytes = {KindKey, 1, static_cast<unsigned char>(key)};
-        const bool travels = key < KeyCount && FriendMayPress(static_cast<Key>(key));
-        ASSERT_EQ(FriendAccepts(bytes), travels) << key;
-        if (travels)
+        Key key;
+        int number; // -1: never travels
+    } wire[] = {{KeyCursorUp, 0}, {KeyCursorDown, 1}, {KeyCursorLeft, 2}, {KeyCursorRight, 3},
+                {KeyW, 4},        {KeyS, 5},          {KeyA, 6},          {KeyD, 7},
+                {Key1, 8},        {KeyOther, 9},      {KeyEscape, -1},    {KeyPrintScreen, -1},
+                {KeyAlt, -1},     {KeyAltEnter, -1}};
+    for (const auto& w : wire)
+    {
+        ASSERT_EQ(FriendMayPress(w.key), w.number >= 0) << w.key;
+        if (w.number >= 0)
         {
+            const std::vector<unsigned char> bytes = Bytes(out, EncodeKey(w.key, true, out));
+            EXPECT_EQ(bytes, (std::vector<unsigned char>{KindKey, 1,
+                                                         static_cast<unsigned char>(w.number)}));
             ASSERT_TRUE(DecodeFriendMessage(bytes.data(), bytes.size(), message));
-            EXPECT_EQ(message.key, key);
+            EXPECT_EQ(message.key, w.key);
             EXPECT_TRUE(message.down);
         }
     }
-    EXPECT_FALSE(FriendMayPress(KeyEscape) || FriendMayPress(KeyPrintScreen) ||
-                 FriendMayPress(KeyAltEnter));
+    EXPECT_FALSE(FriendAccepts({KindKey, 1, WireKeyCount}));
     ExpectExactLength(Bytes(out, EncodeKey(KeyCursorLeft, false, out)), FriendAccepts);
     EXPECT_FALSE(FriendAccepts({KindKey, 2, KeyCursorUp}));
+    ExpectExactLength(Bytes(out, EncodeAskFrame(out)), FriendAccepts);
     EXPECT_FALSE(FriendAccepts({KindWelcome}) || FriendAccepts({0, 1, KeyCursorUp}));
 }
 
@@ -126,63 +137,116 @@ TEST(Messages, HostMessagesRoundTripAndAnythingElseIsRefused)
     EXPECT_FALSE(HostAccepts({KindKey, 1, KeyCursorUp}) || HostAccepts({99}));
 }
 
-TEST(Messages, FramesCarryTheCanvasAndThePaletteExactly)
+TEST(Messages, WholeFramesAndDeltasCarryTheCanvasAndThePaletteExactly)
 {
     SeedRand(7);
     InitPalette();
     LoadPictures();
-    static unsigned char canvas[CanvasCells];
-    static unsigned char out[MaxMessageBytes];
+    static unsigned char title[CanvasCells], noise[CanvasCells], out[MaxMessageBytes];
     static HostMessage message;
-    for (int round = 0; round < 3; ++round)
+    ClearCanvas();
+    DrawTitleScreen();
+    std::memcpy(title, ScreenCells, sizeof title);
+    for (unsigned char& cell : noise)
     {
-        ClearCanvas();
-        if (round == 0)
-        {
-            DrawTitleScreen();
-        }
-        for (int n = 0; n < CanvasCells && round == 2; ++n)
-        {
-            ScreenCells[n] = static_cast<unsigned char>(Rand() % 256); // nothing to pack
-        }
-        std::memcpy(canvas, ScreenCells, sizeof canvas);
-        Palette[0] = 1.3f; // strayed past 1: shown as 1
-        Palette[1] = -0.2f;
-        const int size = EncodeFrame(canvas, out);
+        cell = static_cast<unsigned char>(Rand() % 256); // nothing to pack
+    }
+    Palette[0] = 1.3f; // strayed past 1: shown as 1
+    Palette[1] = -0.2f;
+    for (const unsigned char* canvas : {title, noise})
+    {
+        const int size = EncodeFrame(65535, canvas, out);
         ASSERT_LE(size, MaxFrameBytes);
+        std::memset(Cells, 7, sizeof Cells); // a whole frame builds on nothing it holds
         ASSERT_TRUE(DecodeHostMessage(out, static_cast<std::size_t>(size), message, Cells));
-        EXPECT_EQ(std::memcmp(Cells, canvas, sizeof canvas), 0) << round;
+        EXPECT_EQ(message.kind, KindFrame);
+        EXPECT_EQ(message.frameNumber, 65535);
+        EXPECT_EQ(std::memcmp(Cells, canvas, CanvasCells), 0);
+        EXPECT_FALSE(HostAccepts(Bytes(out, size - 1))); // cut in its last cells
+    }
+    unsigned char shown[PaletteBytes], restored[PaletteBytes];
+    CapturePalette(shown);
+    RestorePalette(message.palette);
+    CapturePalette(restored);
+    EXPECT_EQ(std::memcmp(shown, restored, sizeof shown), 0);
+    EXPECT_EQ(shown[0], 255);
+    EXPECT_EQ(shown[1], 0);
 
-        unsigned char shown[PaletteBytes];
-        CapturePalette(shown);
-        RestorePalette(message.palette);
-        unsigned char restored[PaletteBytes];
-        CapturePalette(restored);
-        EXPECT_EQ(std::memcmp(shown, restored, sizeof shown), 0);
-        EXPECT_EQ(shown[0], 255);
-        EXPECT_EQ(shown[1], 0);
-
-        // Cut anywhere in the cells, or one cell short or over, is refused.
-        EXPECT_FALSE(HostAccepts(Bytes(out, size - 1)));
-        EXPECT_FALSE(HostAccepts(Bytes(out, 1 + PaletteBytes + (size - 1 - PaletteBytes) / 2)));
-    }
-    std::vector<unsigned char> frame(1 + PaletteBytes, 0);
-    frame[0] = KindFrame;
-    EXPECT_FALSE(HostAccepts(frame)); // no cells
-    for (int n = 0; n < CanvasCells / 130; ++n)
+    // Deltas from the title to noise and back, one cell, none: applied on their base, each
+    // gives the canvas it was made from; no cell changed is the palette alone.
+    static unsigned char one[CanvasCells];
+    std::memcpy(one, title, sizeof one);
+    one[CanvasCells - 1] ^= 1;
+    const struct
     {
-        frame.insert(frame.end(), {255, 1}); // 130 cells each
-    }
-    const int rest = CanvasCells % 130; // as one more repeat: exact, one short, one over
-    for (int extra : {0, -1, 1})
+        const unsigned char* base;
+        const unsigned char* cells;
+    } deltas[] = {{title, noise}, {noise, title}, {title, one}, {title, title}};
+    for (const auto& delta : deltas)
     {
-        std::vector<unsigned char> whole = frame;
-        whole.insert(whole.end(), {static_cast<unsigned char>(rest + extra + 125), 4});
-        EXPECT_EQ(HostAccepts(whole), extra == 0) << extra;
+        const int size = EncodeDelta(12, delta.base, delta.cells, out);
+        std::memcpy(Cells, delta.base, sizeof Cells);
+        ASSERT_TRUE(DecodeHostMessage(out, static_cast<std::size_t>(size), message, Cells));
+        EXPECT_EQ(message.kind, KindDelta);
+        EXPECT_EQ(message.frameNumber, 12);
+        EXPECT_EQ(std::memcmp(Cells, delta.cells, CanvasCells), 0);
+        EXPECT_EQ(size == FrameHeaderBytes, delta.base == delta.cells);
     }
-    frame.assign(MaxFrameBytes + 1, 0); // longer than any frame, literals of zeros
+    std::vector<unsigned char> frame(MaxFrameBytes + 1, 0); // literals, longer than any frame
     frame[0] = KindFrame;
     EXPECT_FALSE(HostAccepts(frame));
+}
+
+// Whatever the cells of a frame say, nothing past the canvas is written.
+TEST(Messages, AFrameNeverWritesPastTheCanvas)
+{
+    constexpr int Guard = 256;
+    static unsigned char cells[CanvasCells + Guard];
+    static HostMessage message;
+    const auto decodes = [&](MessageKind kind, std::vector<unsigned char> packed)
+    {
+        static unsigned char bytes[FrameHeaderBytes + 400];
+        bytes[0] = static_cast<unsigned char>(kind);
+        std::copy(packed.begin(), packed.end(), bytes + FrameHeaderBytes);
+        std::memset(cells + CanvasCells, 0xa5, Guard);
+        const bool taken =
+            DecodeHostMessage(bytes, FrameHeaderBytes + packed.size(), message, cells);
+        for (int n = CanvasCells; n < CanvasCells + Guard; ++n)
+        {
+            EXPECT_EQ(cells[n], 0xa5) << n;
+        }
+        return taken;
+    };
+    constexpr unsigned char ToLastCell[] = {192 + (CanvasCells - 2) / 256, (CanvasCells - 2) % 256};
+    for (MessageKind kind : {KindFrame, KindDelta})
+    {
+        const struct
+        {
+            std::vector<unsigned char> packed;
+            bool taken;
+        } cases[] = {
+            {{ToLastCell[0], ToLastCell[1], 0, 4}, true},     // a literal on the last cell
+            {{ToLastCell[0], ToLastCell[1], 1, 4, 4}, false}, // two literals past it
+            {{ToLastCell[0], ToLastCell[1], 128, 4}, false},  // a repeat of three
+            {{ToLastCell[0], ToLastCell[1], 192, 1}, false},  // a skip of two
+            {{ToLastCell[0], ToLastCell[1], 192}, false},     // a skip cut short
+            {{255, 255}, false},                              // a skip of 16384
+        };
+        for (const auto& c : cases)
+        {
+            EXPECT_EQ(decodes(kind, c.packed), c.taken) << kind << " " << int(c.packed.back());
+        }
+    }
+    SeedRand(11);
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::vector<unsigned char> packed(Rand() % 400);
+        for (unsigned char& byte : packed)
+        {
+            byte = static_cast<unsigned char>(Rand() % 4 == 0 ? 255 : Rand() % 256);
+        }
+        decodes(round % 2 == 0 ? KindFrame : KindDelta, packed);
+    }
 }
 
 TEST(JoinCode, TypedAsShownComparedWhole)

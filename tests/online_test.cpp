@@ -7,9 +7,11 @@
 #include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
+#include "net/frame_stream.h"
 #include "net/link.h"
 
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -101,7 +103,7 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
 
     const HostInput key = Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorLeft});
     EXPECT_TRUE(key.keyMoved && key.down && key.key == KeyCursorLeft);
-    Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyEscape}); // never travels: bad data
+    Event(LinkEventType::Received, 1, 30, {KindKey, 1, WireKeyCount}); // no such key: bad data
     EXPECT_EQ(Orders(), "drop 1 4;");
     EXPECT_EQ(FriendPeer(host), -1);
     EXPECT_FALSE(Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorUp}).keyMoved);
@@ -133,7 +135,7 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
     EXPECT_EQ(Orders(), "send 0 2;");
 
     ScreenCells[5] = 7;
-    deliver(EncodeFrame(ScreenCells, bytes), FrameChannel, 20);
+    deliver(EncodeFrame(1, ScreenCells, bytes), FrameChannel, 20);
     EXPECT_TRUE(side.frameReady);
     EXPECT_EQ(side.frameCells[5], 7);
     SamplesLoaded.store(false);
@@ -174,6 +176,89 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
     TickFriendSession(side, 100 + JoinWaitMs);
     EXPECT_EQ(side.notice, FriendNotice::NoAnswer);
     ClearLinkOrders();
+}
+
+// The host's frames go to a friend's session as the edge would carry them, but for those lost.
+TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
+{
+    Role = OnlineRole::Hosting;
+    HostSide = host;
+    static FriendSession side;
+    StartFriendSession(side, code, 0);
+    HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
+    const auto hostHears = [&](std::vector<unsigned char> message, unsigned now)
+    {
+        HandleOnlineEvent(
+            {LinkEventType::Received, 0, 1, ReliableChannel, message.data(), message.size(), 0},
+            now);
+    };
+    // What the host sends at time now, "kind;" per message, each handed to the friend
+    // unless lost.
+    const auto hostSends = [&](unsigned now, bool lost = false)
+    {
+        SendHostFrame(now);
+        std::vector<std::vector<unsigned char>> messages;
+        for (int n = 0; n < LinkOrderCount; ++n)
+        {
+            const unsigned char* bytes = LinkOrderData + LinkOrders[n].offset;
+            messages.emplace_back(bytes, bytes + LinkOrders[n].size);
+        }
+        ClearLinkOrders(); // what the friend asks in turn stays queued
+        std::string kinds;
+        for (const std::vector<unsigned char>& message : messages)
+        {
+            kinds += std::to_string(message[0]) + ";";
+            if (!lost)
+            {
+                HandleFriendEvent(side,
+                                  {LinkEventType::Received, 0, 0, FrameChannel, message.data(),
+                                   message.size(), 0},
+                                  now);
+            }
+        }
+        return kinds;
+    };
+    HandleOnlineEvent({LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
+    EXPECT_EQ(Orders(), "send 0 1;");
+    hostHears(Hello("abcdefghjk"), 0);
+    ASSERT_EQ(FriendPeer(HostSide), 0);
+    ASSERT_EQ(Orders(), "send 0 3;");
+    unsigned char welcome[MaxShortMessageBytes];
+    HandleFriendEvent(side,
+                      {LinkEventType::Received, 0, 0, ReliableChannel, welcome,
+                       static_cast<std::size_t>(EncodeWelcome(welcome)), 0},
+                      0);
+    ASSERT_EQ(side.stage, FriendStage::Joined);
+
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        ScreenCells[n] = static_cast<unsigned char>(n % 7);
+    }
+    EXPECT_EQ(hostSends(10, true), "5;"); // the first goes whole, and is lost
+    ScreenCells[200] = 5;
+    EXPECT_EQ(hostSends(30), "6;"); // a delta on a frame the friend does not hold
+    EXPECT_FALSE(side.frameReady);
+    EXPECT_EQ(Orders(), "send 0 7;"); // asks for a whole one
+    ScreenCells[300] = 9;
+    EXPECT_EQ(hostSends(50), "6;");
+    EXPECT_EQ(Orders(), ""); // and only once
+    hostHears({KindAskFrame}, 60);
+    EXPECT_EQ(hostSends(70), "5;"); // whole, as asked
+    ASSERT_TRUE(side.frameReady);
+    EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
+
+    ScreenCells[400] = 7;
+    EXPECT_EQ(hostSends(90, true), "6;"); // a delta lost: the next carries its change too
+    ScreenCells[401] = 7;
+    side.frameReady = false;
+    EXPECT_EQ(hostSends(110), "6;");
+    EXPECT_TRUE(side.frameReady);
+    EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
+    EXPECT_EQ(Orders(), "");                            // nothing asked
+    EXPECT_EQ(hostSends(120), "");                      // nothing changed
+    EXPECT_EQ(hostSends(110 + RepeatFrameMs), "6;");    // but now and then again
+    EXPECT_EQ(hostSends(70 + WholeFrameEveryMs), "5;"); // and whole
+    Role = OnlineRole::Offline;
 }
 
 TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)

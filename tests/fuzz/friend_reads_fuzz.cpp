@@ -1,5 +1,6 @@
 // Fuzz target: the friend's side reads anything a host may send, before and after its
-// welcome, on either channel, without harm; a frame it takes fills the canvas exactly.
+// welcome and a whole frame, on either channel, without harm: a frame it takes, whole or a
+// delta on the whole frame it holds, writes nothing past the canvas.
 #include "net/friend_session.h"
 #include "net/messages.h"
 
@@ -18,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ClearLinkOrders();
     LinkEvent event = {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0};
     HandleFriendEvent(session, event, 0);
-    // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first.
+    // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first, bit 2
+    // whether whole frame 0 came after the welcome.
     if ((data[0] & 2) != 0)
     {
         unsigned char welcome[MaxShortMessageBytes];
@@ -28,6 +30,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  ReliableChannel,
                  welcome,
                  static_cast<std::size_t>(EncodeWelcome(welcome)),
+                 0};
+        HandleFriendEvent(session, event, 0);
+    }
+    if ((data[0] & 6) == 6)
+    {
+        static unsigned char cells[CanvasCells], frame[MaxFrameBytes];
+        for (int n = 0; n < CanvasCells; ++n)
+        {
+            cells[n] = static_cast<unsigned char>(n % 11);
+        }
+        event = {LinkEventType::Received,
+                 0,
+                 0,
+                 FrameChannel,
+                 frame,
+                 static_cast<std::size_t>(EncodeFrame(0, cells, frame)),
                  0};
         HandleFriendEvent(session, event, 0);
     }
