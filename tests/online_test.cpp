@@ -115,7 +115,7 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
     EXPECT_EQ(Orders(), "drop 0 0;");
 }
 
-TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
+TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
 {
     FriendSession& side = FriendSide;
     unsigned char bytes[MaxMessageBytes];
@@ -134,10 +134,6 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
     SendFriendKey(side, KeyD, false);
     EXPECT_EQ(Orders(), "send 0 2;");
 
-    ScreenCells[5] = 7;
-    deliver(EncodeFrame(1, ScreenCells, bytes), FrameChannel, 20);
-    EXPECT_TRUE(side.frameReady);
-    EXPECT_EQ(side.frameCells[5], 7);
     SamplesLoaded.store(false);
     const SoundMessage square = {SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f};
     deliver(EncodeSounds(false, &square, 1, bytes), ReliableChannel, 30);
@@ -183,81 +179,54 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
 {
     Role = OnlineRole::Hosting;
     HostSide = host;
+    const std::vector<unsigned char> hello = Hello("abcdefghjk"), ask = {KindAskFrame};
+    HandleOnlineEvent({LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
+    HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, hello.data(), hello.size(), 0}, 0);
+    ClearLinkOrders();
     static FriendSession side;
     StartFriendSession(side, code, 0);
-    HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
-    const auto hostHears = [&](std::vector<unsigned char> message, unsigned now)
-    {
-        HandleOnlineEvent(
-            {LinkEventType::Received, 0, 1, ReliableChannel, message.data(), message.size(), 0},
-            now);
-    };
-    // What the host sends at time now, "kind;" per message, each handed to the friend
-    // unless lost.
+    side.stage = FriendStage::Joined;
     const auto hostSends = [&](unsigned now, bool lost = false)
     {
         SendHostFrame(now);
-        std::vector<std::vector<unsigned char>> messages;
-        for (int n = 0; n < LinkOrderCount; ++n)
-        {
-            const unsigned char* bytes = LinkOrderData + LinkOrders[n].offset;
-            messages.emplace_back(bytes, bytes + LinkOrders[n].size);
-        }
+        static unsigned char message[MaxMessageBytes];
+        const int size = LinkOrderDataUsed;
+        std::memcpy(message, LinkOrderData, static_cast<std::size_t>(size));
         ClearLinkOrders(); // what the friend asks in turn stays queued
-        std::string kinds;
-        for (const std::vector<unsigned char>& message : messages)
+        if (!lost)
         {
-            kinds += std::to_string(message[0]) + ";";
-            if (!lost)
-            {
-                HandleFriendEvent(side,
-                                  {LinkEventType::Received, 0, 0, FrameChannel, message.data(),
-                                   message.size(), 0},
-                                  now);
-            }
+            HandleFriendEvent(
+                side,
+                {LinkEventType::Received, 0, 0, 0, message, static_cast<std::size_t>(size), 0},
+                now);
         }
-        return kinds;
+        return size == 0 ? 0 : message[0];
     };
-    HandleOnlineEvent({LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
-    EXPECT_EQ(Orders(), "send 0 1;");
-    hostHears(Hello("abcdefghjk"), 0);
-    ASSERT_EQ(FriendPeer(HostSide), 0);
-    ASSERT_EQ(Orders(), "send 0 3;");
-    unsigned char welcome[MaxShortMessageBytes];
-    HandleFriendEvent(side,
-                      {LinkEventType::Received, 0, 0, ReliableChannel, welcome,
-                       static_cast<std::size_t>(EncodeWelcome(welcome)), 0},
-                      0);
-    ASSERT_EQ(side.stage, FriendStage::Joined);
-
     for (int n = 0; n < CanvasCells; ++n)
     {
         ScreenCells[n] = static_cast<unsigned char>(n % 7);
     }
-    EXPECT_EQ(hostSends(10, true), "5;"); // the first goes whole, and is lost
-    ScreenCells[200] = 5;
-    EXPECT_EQ(hostSends(30), "6;"); // a delta on a frame the friend does not hold
+    EXPECT_EQ(hostSends(10, true), KindFrame); // the first goes whole, and is lost
+    ScreenCells[200] = 9;
+    EXPECT_EQ(hostSends(30), KindDelta); // on a frame the friend does not hold: not shown
     EXPECT_FALSE(side.frameReady);
-    EXPECT_EQ(Orders(), "send 0 7;"); // asks for a whole one
+    EXPECT_EQ(Orders(), "send 0 7;"); // KindAskFrame
     ScreenCells[300] = 9;
-    EXPECT_EQ(hostSends(50), "6;");
-    EXPECT_EQ(Orders(), ""); // and only once
-    hostHears({KindAskFrame}, 60);
-    EXPECT_EQ(hostSends(70), "5;"); // whole, as asked
+    EXPECT_EQ(hostSends(50), KindDelta);
+    EXPECT_EQ(Orders(), ""); // asked once
+    HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, ask.data(), ask.size(), 0}, 60);
+    EXPECT_EQ(hostSends(70), KindFrame);
+    ScreenCells[400] = 9;
+    EXPECT_EQ(hostSends(90, true), KindDelta); // lost: the next carries its change too
+    ScreenCells[401] = 9;
+    side.frameReady = false;
+    EXPECT_EQ(hostSends(110), KindDelta);
     ASSERT_TRUE(side.frameReady);
     EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
-
-    ScreenCells[400] = 7;
-    EXPECT_EQ(hostSends(90, true), "6;"); // a delta lost: the next carries its change too
-    ScreenCells[401] = 7;
-    side.frameReady = false;
-    EXPECT_EQ(hostSends(110), "6;");
-    EXPECT_TRUE(side.frameReady);
-    EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
-    EXPECT_EQ(Orders(), "");                            // nothing asked
-    EXPECT_EQ(hostSends(120), "");                      // nothing changed
-    EXPECT_EQ(hostSends(110 + RepeatFrameMs), "6;");    // but now and then again
-    EXPECT_EQ(hostSends(70 + WholeFrameEveryMs), "5;"); // and whole
+    EXPECT_EQ(hostSends(120), 0); // nothing changed
+    EXPECT_EQ(hostSends(110 + RepeatFrameMs), KindDelta);
+    EXPECT_EQ(hostSends(70 + WholeFrameEveryMs), KindFrame);
+    EXPECT_EQ(Orders(), "");
     Role = OnlineRole::Offline;
 }
 

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LinkEvent event = {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0};
     HandleFriendEvent(session, event, 0);
     // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first, bit 2
-    // whether whole frame 0 came after the welcome.
+    // whether whole frame 0, a cleared canvas, came after the welcome.
     if ((data[0] & 2) != 0)
     {
         unsigned char welcome[MaxShortMessageBytes];
@@ -35,11 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if ((data[0] & 6) == 6)
     {
-        static unsigned char cells[CanvasCells], frame[MaxFrameBytes];
-        for (int n = 0; n < CanvasCells; ++n)
-        {
-            cells[n] = static_cast<unsigned char>(n % 11);
-        }
+        static const unsigned char cells[CanvasCells] = {};
+        static unsigned char frame[MaxFrameBytes];
         event = {LinkEventType::Received,
                  0,
                  0,
