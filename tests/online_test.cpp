@@ -216,6 +216,7 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
     EXPECT_EQ(Orders(), ""); // asked once
     HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, ask.data(), ask.size(), 0}, 60);
     EXPECT_EQ(hostSends(70), KindFrame);
+    EXPECT_TRUE(side.frameReady);
     ScreenCells[400] = 9;
     EXPECT_EQ(hostSends(90, true), KindDelta); // lost: the next carries its change too
     ScreenCells[401] = 9;
