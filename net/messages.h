@@ -1,7 +1,8 @@
 // The messages of online play: what the host and the friend's game send each other, packed
 // into bytes and checked whole before anything in them is used.
 //
-// Every message starts with its kind. Numbers are bytes or little-endian 32-bit floats. The
+// Every message starts with its kind. Numbers are bytes, a frame's number two bytes (low
+// first), and sounds' values little-endian 32-bit floats. The
 // friend sends Hello (the join code), Key and AskFrame; the host sends Welcome, Sounds, Frame
 // and Delta. A whole frame is its number, the palette's shown colours and the canvas; a delta
 // is the number of the whole frame it builds on, the palette and only the cells that differ
@@ -28,7 +29,7 @@ constexpr int ProtocolVersion = 2; // Hello carries it; the host refuses any oth
 enum MessageKind
 {
     KindHello = 1, // friend: version, then the join code's symbols
-    KindKey,       // friend: a key went down (1) or up (0), then its code
+    KindKey,       // friend: a key went down (1) or up (0), then its place in WireKeys
     KindWelcome,   // host: the code was right, frames follow
     KindSounds,    // host: the music's state and the sounds started in one iteration
     KindFrame,     // host: a whole frame: its number, the palette's colours, the packed canvas
