@@ -2,15 +2,15 @@
 // into bytes and checked whole before anything in them is used.
 //
 // Every message starts with its kind. Numbers are bytes, a frame's number two bytes (low
-// first), and sounds' values little-endian 32-bit floats. The
-// friend sends Hello (the join code), Key and AskFrame; the host sends Welcome, Sounds, Frame
-// and Delta. A whole frame is its number, the palette's shown colours and the canvas; a delta
-// is the number of the whole frame it builds on, the palette and only the cells that differ
-// from that frame. Both pack their cells column after column as ScreenCells holds them, over
-// a base (the background for a whole frame, the whole frame named for a delta): a control
-// byte c below 128 is followed by c + 1 literal cells, one of 128..191 by one cell repeated
-// c - 125 times (3..66), and one of 192 or more with the next byte b skips (c - 192) * 256 +
-// b + 1 cells that keep the base's value; the cells after the last control keep it too.
+// first), and sounds' values little-endian 32-bit floats. The friend sends Hello (the join
+// code), Key and AskFrame; the host sends Welcome, Sounds, Frame and Delta. A whole frame is
+// its number, the palette's shown colours and the canvas; a delta is the number of the whole
+// frame it builds on, the palette and only the cells that differ from that frame. Both pack
+// their cells column after column as ScreenCells holds them, over a base (the background for
+// a whole frame, the whole frame named for a delta): a control byte c below 128 is followed
+// by c + 1 literal cells, one of 128..191 by one cell repeated c - 125 times (3..66), and one
+// of 192 or more with the next byte b skips (c - 192) * 256 + b + 1 cells that keep the
+// base's value; the cells after the last control keep it too.
 #pragma once
 
 #include "display/canvas.h"
