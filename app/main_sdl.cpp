@@ -265,7 +265,7 @@ void RunMainLoop()
                 DrawFrame();
                 DrawOnlineBand(now);
                 PresentCanvas();
-                SendHostFrame();
+                SendHostFrame(now);
             }
         }
         FlushLinkOrders();

@@ -4,8 +4,9 @@
 #include "app/title_screen.h"
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
-#include "display/font.h"
+#include "display/band.h"
 #include "display/palette.h"
+#include "net/frame_stream.h"
 #include "net/messages.h"
 
 #include <algorithm>
@@ -19,6 +20,7 @@ namespace
 bool TitleMusicSent;  // the music's state the friend has last been sent
 bool StateUnsent;     // the friend has not been sent the music's state yet
 KeyHolds JoinedHolds; // the friend's side: the keys held at its keyboard and pads
+FrameStream Frames;   // what the friend's screen has of ours
 } // namespace
 
 void StartHosting(const JoinCode& code)
@@ -54,6 +56,11 @@ KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now)
         FriendJoined = true;
         StateUnsent = true;
         ForgetFriendKeys();
+        RestartFrameStream(Frames);
+    }
+    if (input.frameWanted)
+    {
+        Frames.wholeWanted = true;
     }
     if (input.left)
     {
@@ -127,7 +134,7 @@ bool DrawJoinedFrame()
     {
         ClearCanvas();
         DrawTitleScreen();
-        DrawText("joining", 16 - TextWidth("joining") / 2, 32, 1, 1);
+        DrawBandText("joining", 1, 1);
         return true;
     }
     if (!FriendSide.frameReady)
@@ -156,7 +163,7 @@ void DrawOnlineBand(unsigned now)
     }
 }
 
-void SendHostFrame()
+void SendHostFrame(unsigned now)
 {
     const int peer = Role == OnlineRole::Hosting ? FriendPeer(HostSide) : -1;
     if (peer < 0)
@@ -164,7 +171,11 @@ void SendHostFrame()
         return; // no one to show it to
     }
     static unsigned char message[MaxMessageBytes];
-    OrderSend(peer, FrameChannel, message, EncodeFrame(ScreenCells, message));
+    const int size = NextFrameMessage(Frames, ScreenCells, now, message);
+    if (size > 0)
+    {
+        OrderSend(peer, FrameChannel, message, size);
+    }
 }
 
 void SendHostSounds()

@@ -55,10 +55,10 @@ bool DrawJoinedFrame();
 // friend's side once its session ended.
 void DrawOnlineBand(unsigned now);
 
-// Hosting with a friend in: the frame just drawn, and the sounds this iteration started with
-// the music's state when there are sounds or the state changed. The sound log is emptied
-// whatever the role.
-void SendHostFrame();
+// Hosting with a friend in: the frame just drawn at time now (ms), whole or as what changed
+// (net/frame_stream.h), and the sounds this iteration started with the music's state when
+// there are sounds or the state changed. The sound log is emptied whatever the role.
+void SendHostFrame(unsigned now);
 void SendHostSounds();
 
 // Leaving the game: a goodbye to the friend or to the host.

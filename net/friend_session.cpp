@@ -3,7 +3,7 @@
 
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
-#include "display/font.h"
+#include "display/band.h"
 #include "net/host_session.h"
 
 #include <algorithm>
@@ -60,13 +60,35 @@ void PlayHostSounds(FriendSession& session, const HostMessage& message)
     session.titleMusic = message.titleMusic;
 }
 
+// A delta came for a whole frame we do not hold.
+void AskWholeFrame(FriendSession& session, unsigned now)
+{
+    if (session.askedFrame && now - session.askedSince < AskFrameAgainMs)
+    {
+        return; // asked already: the host may not have had it yet
+    }
+    unsigned char ask[MaxShortMessageBytes];
+    OrderSend(FriendPeerOnLink, ReliableChannel, ask, EncodeAskFrame(ask));
+    session.askedFrame = true;
+    session.askedSince = now;
+}
+
+void ShowFrame(FriendSession& session, const HostMessage& message, const unsigned char* cells)
+{
+    std::copy(cells, cells + CanvasCells, session.frameCells);
+    std::copy(message.palette, message.palette + PaletteBytes, session.framePalette);
+    session.frameReady = true;
+}
+
 void Receive(FriendSession& session, const LinkEvent& event, unsigned now)
 {
     static HostMessage message;
     static unsigned char cells[CanvasCells];
+    std::copy(session.baseCells, session.baseCells + CanvasCells, cells); // what a delta builds on
     const bool valid = session.stage != FriendStage::Connecting &&
                        DecodeHostMessage(event.bytes, event.size, message, cells) &&
-                       (message.kind == KindFrame) == (event.channel == FrameChannel) &&
+                       (message.kind == KindFrame || message.kind == KindDelta) ==
+                           (event.channel == FrameChannel) &&
                        (message.kind == KindWelcome) == (session.stage == FriendStage::Knocking);
     if (!valid)
     {
@@ -80,9 +102,18 @@ void Receive(FriendSession& session, const LinkEvent& event, unsigned now)
             session.since = now;
             break;
         case KindFrame:
-            std::copy(cells, cells + CanvasCells, session.frameCells);
-            std::copy(message.palette, message.palette + PaletteBytes, session.framePalette);
-            session.frameReady = true;
+            std::copy(cells, cells + CanvasCells, session.baseCells);
+            session.baseNumber = message.frameNumber;
+            session.askedFrame = false;
+            ShowFrame(session, message, cells);
+            break;
+        case KindDelta:
+            if (message.frameNumber != session.baseNumber)
+            {
+                AskWholeFrame(session, now); // its base was lost, or came before the welcome
+                break;
+            }
+            ShowFrame(session, message, cells);
             break;
         default:
             PlayHostSounds(session, message);
@@ -99,6 +130,8 @@ void StartFriendSession(FriendSession& session, const JoinCode& code, unsigned n
     session.notice = FriendNotice::None;
     session.titleMusic = true;
     session.frameReady = false;
+    session.baseNumber = -1;
+    session.askedFrame = false;
 }
 
 void EndFriendSession(FriendSession& session, FriendNotice notice, bool drop, LinkReason reason,
@@ -175,6 +208,6 @@ void DrawFriendNotice(const FriendSession& session, unsigned now)
         return; // nothing to say
     }
     const NoticeWords& words = NoticeTexts[static_cast<int>(session.notice)];
-    DrawText(words.upper, 16 - TextWidth(words.upper) / 2, 39, NoticeColour, 1);
-    DrawText(words.lower, 16 - TextWidth(words.lower) / 2, 32, NoticeColour, 1);
+    DrawBandText(words.upper, 0, NoticeColour);
+    DrawBandText(words.lower, 1, NoticeColour);
 }

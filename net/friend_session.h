@@ -8,7 +8,8 @@
 #include "net/link_orders.h"
 #include "net/messages.h"
 
-constexpr unsigned JoinWaitMs = 5000; // a host that has not let us in by then does not answer
+constexpr unsigned JoinWaitMs = 5000;      // a host that has not let us in by then does not answer
+constexpr unsigned AskFrameAgainMs = 1000; // a whole frame asked for and not come: ask again
 
 enum class FriendStage
 {
@@ -41,6 +42,10 @@ struct FriendSession
     bool frameReady;      // frameCells and framePalette hold a frame not yet shown
     unsigned char frameCells[CanvasCells];
     unsigned char framePalette[PaletteBytes];
+    int baseNumber; // the whole frame deltas build on, -1 none yet
+    unsigned char baseCells[CanvasCells];
+    bool askedFrame;     // a whole frame was asked for and has not come
+    unsigned askedSince; // ms
 };
 
 // Starts joining at time now with a code, the connection already asked for: Connecting.
@@ -51,7 +56,9 @@ void EndFriendSession(FriendSession& session, FriendNotice notice, bool drop, Li
                       unsigned now);
 
 // Handles one event of the network edge: the connection gets the code; the welcome makes it
-// Joined; a frame waits to be shown (a newer one replaces it); sounds are played at once with
+// Joined; a frame waits to be shown (a newer one replaces it), a whole one, or a delta on the
+// whole frame held; a delta on any other asks the host for a whole frame, once per
+// AskFrameAgainMs until one comes, and is not shown; sounds are played at once with
 // PlaySound and set the music's state (a match starting halves the echo, as on the host). A
 // goodbye ends the session with the notice its reason names; a message that fails its checks,
 // or comes before the welcome or on the wrong channel, drops the connection.

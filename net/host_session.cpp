@@ -1,7 +1,7 @@
 // The host's side of online play: the door, the friend's messages, the join code shown.
 #include "net/host_session.h"
 
-#include "display/font.h"
+#include "display/band.h"
 #include "net/messages.h"
 
 namespace
@@ -75,6 +75,11 @@ void Receive(HostSession& session, const LinkEvent& event, unsigned now, HostInp
     if (stage == PeerStage::Knocking)
     {
         Knock(session, peer, message, now, input);
+        return;
+    }
+    if (message.kind == KindAskFrame)
+    {
+        input.frameWanted = true;
         return;
     }
     input.keyMoved = true;
@@ -161,12 +166,12 @@ void DrawHostBand(const HostSession& session, unsigned now)
         secondHalf[n] = code[JoinCodeLength / 2 + n];
     }
     code[JoinCodeLength / 2] = '\0';
-    DrawText(code, 16 - TextWidth(code) / 2, 39, CodeColour, 1);
-    DrawText(secondHalf, 16 - TextWidth(secondHalf) / 2, 32, CodeColour, 1);
+    DrawBandText(code, 0, CodeColour);
+    DrawBandText(secondHalf, 1, CodeColour);
     const char* state = session.friendPeer >= 0 ? "joined" : "waiting";
     if (session.friendPeer < 0 && session.friendLeft && now - session.noticeSince < NoticeMs)
     {
         state = "left";
     }
-    DrawText(state, 16 - TextWidth(state) / 2, 25, WordColour, 1);
+    DrawBandText(state, 2, WordColour);
 }

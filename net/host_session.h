@@ -37,11 +37,12 @@ struct HostSession
 // What an event means for the game on the host.
 struct HostInput
 {
-    bool joined;   // a friend gave the right code: frames and sounds go to it from now
-    bool left;     // the friend left, or was dropped
-    bool keyMoved; // a key of the friend's went down or up
-    Key key;       // keyMoved: the key, one FriendMayPress allows
-    bool down;     // keyMoved: pressed, else released
+    bool joined;      // a friend gave the right code: frames and sounds go to it from now
+    bool left;        // the friend left, or was dropped
+    bool keyMoved;    // a key of the friend's went down or up
+    Key key;          // keyMoved: the key, one FriendMayPress allows
+    bool down;        // keyMoved: pressed, else released
+    bool frameWanted; // the friend asked for a whole frame
 };
 
 // Starts hosting with a code: no connection, an empty door, no notice.
@@ -52,8 +53,8 @@ void StartHostSession(HostSession& session, const JoinCode& code);
 // once; any other waits for its code. A right code makes it the friend (if none plays yet)
 // and welcomes it; a wrong one is counted against its address and dropped. A message that
 // fails its checks, or a code from the friend or a key from a connection that has not given
-// its code, drops that connection. Nothing but the goodbye goes to a connection before its
-// right code.
+// its code, drops that connection. The friend may ask for a whole frame. Nothing but the goodbye
+// goes to a connection before its right code.
 HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned now);
 
 // Drops connections that have not given a code within HelloWaitMs. Once per iteration.

@@ -11,8 +11,14 @@ namespace
 {
 constexpr int LongestLiteral = 128; // cells after a control byte below 128
 constexpr int ShortestRepeat = 3;   // a repeat of fewer cells packs no smaller than literals
-constexpr int LongestRepeat = 130;
-constexpr int RepeatBase = 125; // a repeat's control byte is its length + 125
+constexpr int LongestRepeat = 66;
+constexpr int RepeatBase = 125;    // a repeat's control byte is its length + 125
+constexpr int FirstSkip = 192;     // control bytes from here on skip cells
+constexpr int LongestSkip = 16384; // (255 - 192) * 256 + 255 + 1
+constexpr int ShortestSkip = 3;    // a shorter stretch of kept cells goes as literals
+
+// The background a whole frame packs over: a cleared canvas.
+const unsigned char Background[CanvasCells] = {};
 
 void PutFloat(unsigned char* out, float value)
 {
@@ -53,7 +59,63 @@ int RunLength(const unsigned char* cells, int n)
     return length;
 }
 
-// Unpacks cells; false unless the bytes fill the canvas exactly.
+// The number of cells from cell n on that keep the base's value.
+int KeptLength(const unsigned char* base, const unsigned char* cells, int n)
+{
+    int length = 0;
+    while (n + length < CanvasCells && cells[n + length] == base[n + length])
+    {
+        ++length;
+    }
+    return length;
+}
+
+// Packs the cells over base into out; returns the bytes written.
+int PackCells(const unsigned char* base, const unsigned char* cells, unsigned char* out)
+{
+    int written = 0;
+    int n = 0;
+    while (n < CanvasCells)
+    {
+        const int kept = KeptLength(base, cells, n);
+        if (n + kept == CanvasCells)
+        {
+            break; // the rest keeps the base's value
+        }
+        if (kept >= ShortestSkip)
+        {
+            const int skip = kept < LongestSkip ? kept : LongestSkip;
+            out[written++] = static_cast<unsigned char>(FirstSkip + (skip - 1) / 256);
+            out[written++] = static_cast<unsigned char>((skip - 1) % 256);
+            n += skip;
+            continue;
+        }
+        const int run = RunLength(cells, n);
+        if (run >= ShortestRepeat)
+        {
+            out[written++] = static_cast<unsigned char>(run + RepeatBase);
+            out[written++] = cells[n];
+            n += run;
+            continue;
+        }
+        // Literal cells up to the next run worth a repeat or a skip.
+        int count = 1;
+        while (n + count < CanvasCells && count < LongestLiteral &&
+               RunLength(cells, n + count) < ShortestRepeat &&
+               KeptLength(base, cells, n + count) < ShortestSkip)
+        {
+            ++count;
+        }
+        out[written++] = static_cast<unsigned char>(count - 1);
+        std::memcpy(out + written, cells + n, static_cast<std::size_t>(count));
+        written += count;
+        n += count;
+    }
+    return written;
+}
+
+// Unpacks cells over what cells holds; false when a control or its cells would go past the
+// canvas or the message.
 bool UnpackCells(const unsigned char* in, std::size_t size, unsigned char* cells)
 {
     std::size_t read = 0;
@@ -66,30 +128,67 @@ bool UnpackCells(const unsigned char* in, std::size_t size, unsigned char* cells
             const int count = control + 1;
             if (count > CanvasCells - filled || static_cast<std::size_t>(count) > size - read)
             {
-                return false; // past the canvas or the message
+                return false;
             }
             std::memcpy(cells + filled, in + read, static_cast<std::size_t>(count));
             read += static_cast<std::size_t>(count);
             filled += count;
+            continue;
         }
-        else
+        if (read >= size)
+        {
+            return false; // a repeat or a skip without its second byte
+        }
+        const int second = in[read++];
+        if (control < FirstSkip)
         {
             const int count = control - RepeatBase;
-            if (count > CanvasCells - filled || read >= size)
+            if (count > CanvasCells - filled)
             {
                 return false;
             }
-            std::memset(cells + filled, in[read++], static_cast<std::size_t>(count));
+            std::memset(cells + filled, second, static_cast<std::size_t>(count));
+            filled += count;
+        }
+        else
+        {
+            const int count = (control - FirstSkip) * 256 + second + 1;
+            if (count > CanvasCells - filled)
+            {
+                return false;
+            }
             filled += count;
         }
     }
-    return filled == CanvasCells;
+    return true;
+}
+
+int PutFrameHeader(MessageKind kind, int number, unsigned char* out)
+{
+    out[0] = static_cast<unsigned char>(kind);
+    out[1] = static_cast<unsigned char>(number % 256);
+    out[2] = static_cast<unsigned char>(number / 256 % 256);
+    CapturePalette(out + 3);
+    return FrameHeaderBytes;
+}
+
+// The place of a key in WireKeys, or -1 when it does not travel.
+int WireNumber(Key key)
+{
+    for (int n = 0; n < WireKeyCount; ++n)
+    {
+        if (WireKeys[n] == key)
+        {
+            return n;
+        }
+    }
+    return -1;
 }
 } // namespace
 
 bool FriendMayPress(Key key)
 {
-    return (key >= KeyCursorUp && key <= KeyD) || key == Key1 || key == KeyOther;
+    return WireNumber(key) >= 0;
 }
 
 int EncodeHello(const JoinCode& code, unsigned char* out)
@@ -104,13 +203,19 @@ int EncodeKey(Key key, bool down, unsigned char* out)
 {
     out[0] = KindKey;
     out[1] = down ? 1 : 0;
-    out[2] = static_cast<unsigned char>(key);
+    out[2] = static_cast<unsigned char>(WireNumber(key));
     return 3;
 }
 
 int EncodeWelcome(unsigned char* out)
 {
     out[0] = KindWelcome;
+    return 1;
+}
+
+int EncodeAskFrame(unsigned char* out)
+{
+    out[0] = KindAskFrame;
     return 1;
 }
 
@@ -156,35 +261,17 @@ void RestorePalette(const unsigned char* palette)
     }
 }
 
-int EncodeFrame(const unsigned char* cells, unsigned char* out)
+int EncodeFrame(int number, const unsigned char* cells, unsigned char* out)
 {
-    out[0] = KindFrame;
-    CapturePalette(out + 1);
-    int written = 1 + PaletteBytes;
-    int n = 0;
-    while (n < CanvasCells)
-    {
-        const int run = RunLength(cells, n);
-        if (run >= ShortestRepeat)
-        {
-            out[written++] = static_cast<unsigned char>(run + RepeatBase);
-            out[written++] = cells[n];
-            n += run;
-            continue;
-        }
-        // Literal cells up to the next run worth a repeat.
-        int count = 0;
-        while (n + count < CanvasCells && count < LongestLiteral &&
-               RunLength(cells, n + count) < ShortestRepeat)
-        {
-            ++count;
-        }
-        out[written++] = static_cast<unsigned char>(count - 1);
-        std::memcpy(out + written, cells + n, static_cast<std::size_t>(count));
-        written += count;
-        n += count;
-    }
-    return written;
+    const int header = PutFrameHeader(KindFrame, number, out);
+    return header + PackCells(Background, cells, out + header);
+}
+
+int EncodeDelta(int number, const unsigned char* base, const unsigned char* cells,
+                unsigned char* out)
+{
+    const int header = PutFrameHeader(KindDelta, number, out);
+    return header + PackCells(base, cells, out + header);
 }
 
 bool DecodeFriendMessage(const unsigned char* bytes, std::size_t size, FriendMessage& message)
@@ -212,15 +299,17 @@ bool DecodeFriendMessage(const unsigned char* bytes, std::size_t size, FriendMes
             }
             return true;
         case KindKey:
-            if (size != 3 || bytes[1] > 1 || bytes[2] >= KeyCount ||
-                !FriendMayPress(static_cast<Key>(bytes[2])))
+            if (size != 3 || bytes[1] > 1 || bytes[2] >= WireKeyCount)
             {
                 return false;
             }
             message.kind = KindKey;
             message.down = bytes[1] == 1;
-            message.key = static_cast<Key>(bytes[2]);
+            message.key = WireKeys[bytes[2]];
             return true;
+        case KindAskFrame:
+            message.kind = KindAskFrame;
+            return size == 1;
         default:
             return false;
     }
@@ -265,13 +354,19 @@ bool DecodeHostMessage(const unsigned char* bytes, std::size_t size, HostMessage
             return true;
         }
         case KindFrame:
-            if (size < 1 + PaletteBytes || size > MaxFrameBytes)
+        case KindDelta:
+            if (size < FrameHeaderBytes || size > MaxFrameBytes)
             {
                 return false;
             }
-            message.kind = KindFrame;
-            std::memcpy(message.palette, bytes + 1, PaletteBytes);
-            return UnpackCells(bytes + 1 + PaletteBytes, size - 1 - PaletteBytes, cells);
+            message.kind = static_cast<MessageKind>(bytes[0]);
+            message.frameNumber = bytes[1] + 256 * bytes[2];
+            std::memcpy(message.palette, bytes + 3, PaletteBytes);
+            if (message.kind == KindFrame)
+            {
+                std::memset(cells, 0, CanvasCells); // a whole frame packs over the background
+            }
+            return UnpackCells(bytes + FrameHeaderBytes, size - FrameHeaderBytes, cells);
         default:
             return false;
     }

@@ -7,6 +7,7 @@
 #include "display/pictures.h"
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -63,22 +64,22 @@ TEST(Messages, FriendMessagesRoundTripAndAnythingElseIsRefused)
     hello[11] = JoinCodeSymbols; // a symbol past the alphabet
     EXPECT_FALSE(FriendAccepts(hello));
 
-    for (int key = 0; key < 256; ++key)
+    // A key's number on the wire is fixed, whatever the order of the game's keys.
+    const Key wire[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight, KeyW,
+                        KeyS,        KeyA,          KeyD,          Key1,           KeyOther};
+    for (unsigned char number = 0; number < 10; ++number)
     {
-        const std::vector<unsigned char> bytes = {KindKey, 1, static_cast<unsigned char>(key)};
-        const bool travels = key < KeyCount && FriendMayPress(static_cast<Key>(key));
-        ASSERT_EQ(FriendAccepts(bytes), travels) << key;
-        if (travels)
-        {
-            ASSERT_TRUE(DecodeFriendMessage(bytes.data(), bytes.size(), message));
-            EXPECT_EQ(message.key, key);
-            EXPECT_TRUE(message.down);
-        }
+        ASSERT_EQ(Bytes(out, EncodeKey(wire[number], true, out)),
+                  (std::vector<unsigned char>{KindKey, 1, number}));
+        ASSERT_TRUE(DecodeFriendMessage(out, 3, message));
+        EXPECT_EQ(message.key, wire[number]);
     }
     EXPECT_FALSE(FriendMayPress(KeyEscape) || FriendMayPress(KeyPrintScreen) ||
-                 FriendMayPress(KeyAltEnter));
+                 FriendMayPress(KeyAlt) || FriendMayPress(KeyAltEnter));
+    EXPECT_FALSE(FriendAccepts({KindKey, 1, 10}));
     ExpectExactLength(Bytes(out, EncodeKey(KeyCursorLeft, false, out)), FriendAccepts);
     EXPECT_FALSE(FriendAccepts({KindKey, 2, KeyCursorUp}));
+    ExpectExactLength(Bytes(out, EncodeAskFrame(out)), FriendAccepts);
     EXPECT_FALSE(FriendAccepts({KindWelcome}) || FriendAccepts({0, 1, KeyCursorUp}));
 }
 
@@ -126,63 +127,88 @@ TEST(Messages, HostMessagesRoundTripAndAnythingElseIsRefused)
     EXPECT_FALSE(HostAccepts({KindKey, 1, KeyCursorUp}) || HostAccepts({99}));
 }
 
-TEST(Messages, FramesCarryTheCanvasAndThePaletteExactly)
+TEST(Messages, WholeFramesAndDeltasCarryTheCanvasAndThePaletteExactly)
 {
     SeedRand(7);
     InitPalette();
     LoadPictures();
-    static unsigned char canvas[CanvasCells];
-    static unsigned char out[MaxMessageBytes];
+    static unsigned char title[CanvasCells], noise[CanvasCells], out[MaxMessageBytes];
     static HostMessage message;
-    for (int round = 0; round < 3; ++round)
+    ClearCanvas();
+    DrawTitleScreen();
+    std::memcpy(title, ScreenCells, sizeof title);
+    for (unsigned char& cell : noise)
     {
-        ClearCanvas();
-        if (round == 0)
-        {
-            DrawTitleScreen();
-        }
-        for (int n = 0; n < CanvasCells && round == 2; ++n)
-        {
-            ScreenCells[n] = static_cast<unsigned char>(Rand() % 256); // nothing to pack
-        }
-        std::memcpy(canvas, ScreenCells, sizeof canvas);
-        Palette[0] = 1.3f; // strayed past 1: shown as 1
-        Palette[1] = -0.2f;
-        const int size = EncodeFrame(canvas, out);
+        cell = static_cast<unsigned char>(Rand() % 256); // nothing to pack
+    }
+    Palette[0] = 1.3f; // strayed past 1: shown as 1
+    Palette[1] = -0.2f;
+    for (const unsigned char* canvas : {title, noise})
+    {
+        const int size = EncodeFrame(65535, canvas, out);
         ASSERT_LE(size, MaxFrameBytes);
+        std::memset(Cells, 7, sizeof Cells); // a whole frame builds on nothing it holds
         ASSERT_TRUE(DecodeHostMessage(out, static_cast<std::size_t>(size), message, Cells));
-        EXPECT_EQ(std::memcmp(Cells, canvas, sizeof canvas), 0) << round;
+        EXPECT_EQ(message.kind, KindFrame);
+        EXPECT_EQ(message.frameNumber, 65535);
+        EXPECT_EQ(std::memcmp(Cells, canvas, CanvasCells), 0);
+        EXPECT_FALSE(HostAccepts(Bytes(out, size - 1))); // cut in its last cells
+    }
+    unsigned char shown[PaletteBytes], restored[PaletteBytes];
+    CapturePalette(shown);
+    RestorePalette(message.palette);
+    CapturePalette(restored);
+    EXPECT_EQ(std::memcmp(shown, restored, sizeof shown), 0);
+    EXPECT_EQ(shown[0], 255);
+    EXPECT_EQ(shown[1], 0);
 
-        unsigned char shown[PaletteBytes];
-        CapturePalette(shown);
-        RestorePalette(message.palette);
-        unsigned char restored[PaletteBytes];
-        CapturePalette(restored);
-        EXPECT_EQ(std::memcmp(shown, restored, sizeof shown), 0);
-        EXPECT_EQ(shown[0], 255);
-        EXPECT_EQ(shown[1], 0);
-
-        // Cut anywhere in the cells, or one cell short or over, is refused.
-        EXPECT_FALSE(HostAccepts(Bytes(out, size - 1)));
-        EXPECT_FALSE(HostAccepts(Bytes(out, 1 + PaletteBytes + (size - 1 - PaletteBytes) / 2)));
-    }
-    std::vector<unsigned char> frame(1 + PaletteBytes, 0);
-    frame[0] = KindFrame;
-    EXPECT_FALSE(HostAccepts(frame)); // no cells
-    for (int n = 0; n < CanvasCells / 130; ++n)
+    // Deltas on the title: applied on it, each gives the canvas it was made from; none
+    // changed is the palette alone.
+    for (const unsigned char* canvas : {noise, title})
     {
-        frame.insert(frame.end(), {255, 1}); // 130 cells each
+        const int size = EncodeDelta(12, title, canvas, out);
+        std::memcpy(Cells, title, sizeof Cells);
+        ASSERT_TRUE(DecodeHostMessage(out, static_cast<std::size_t>(size), message, Cells));
+        EXPECT_EQ(message.kind, KindDelta);
+        EXPECT_EQ(message.frameNumber, 12);
+        EXPECT_EQ(std::memcmp(Cells, canvas, CanvasCells), 0);
+        EXPECT_EQ(size == FrameHeaderBytes, canvas == title);
     }
-    const int rest = CanvasCells % 130; // as one more repeat: exact, one short, one over
-    for (int extra : {0, -1, 1})
-    {
-        std::vector<unsigned char> whole = frame;
-        whole.insert(whole.end(), {static_cast<unsigned char>(rest + extra + 125), 4});
-        EXPECT_EQ(HostAccepts(whole), extra == 0) << extra;
-    }
-    frame.assign(MaxFrameBytes + 1, 0); // longer than any frame, literals of zeros
+    std::vector<unsigned char> frame(MaxFrameBytes + 1, 0); // literals, longer than any frame
     frame[0] = KindFrame;
     EXPECT_FALSE(HostAccepts(frame));
+}
+
+// Whatever the cells of a frame say, nothing past the canvas is written.
+TEST(Messages, AFrameNeverWritesPastTheCanvas)
+{
+    constexpr int Guard = 256;
+    static unsigned char cells[CanvasCells + Guard];
+    static HostMessage message;
+    const auto decodes = [&](MessageKind kind, std::vector<unsigned char> packed)
+    {
+        static unsigned char bytes[FrameHeaderBytes + 400];
+        bytes[0] = static_cast<unsigned char>(kind);
+        std::copy(packed.begin(), packed.end(), bytes + FrameHeaderBytes);
+        std::memset(cells + CanvasCells, 0xa5, Guard);
+        const bool taken =
+            DecodeHostMessage(bytes, FrameHeaderBytes + packed.size(), message, cells);
+        for (int n = CanvasCells; n < CanvasCells + Guard; ++n)
+        {
+            EXPECT_EQ(cells[n], 0xa5) << n;
+        }
+        return taken;
+    };
+    // A skip to the last cell, then what would fill it.
+    constexpr unsigned char Skip = 192 + (CanvasCells - 2) / 256, By = (CanvasCells - 2) % 256;
+    for (MessageKind kind : {KindFrame, KindDelta})
+    {
+        EXPECT_TRUE(decodes(kind, {Skip, By, 0, 4}));     // one literal
+        EXPECT_FALSE(decodes(kind, {Skip, By, 1, 4, 4})); // two
+        EXPECT_FALSE(decodes(kind, {Skip, By, 128, 4}));  // a repeat of three
+        EXPECT_FALSE(decodes(kind, {Skip, By, 192, 1}));  // a skip of two
+        EXPECT_FALSE(decodes(kind, {255, 255}));          // a skip of 16384
+    }
 }
 
 TEST(JoinCode, TypedAsShownComparedWhole)

@@ -7,9 +7,11 @@
 #include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
+#include "net/frame_stream.h"
 #include "net/link.h"
 
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -101,7 +103,7 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
 
     const HostInput key = Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorLeft});
     EXPECT_TRUE(key.keyMoved && key.down && key.key == KeyCursorLeft);
-    Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyEscape}); // never travels: bad data
+    Event(LinkEventType::Received, 1, 30, {KindKey, 1, WireKeyCount}); // no such key: bad data
     EXPECT_EQ(Orders(), "drop 1 4;");
     EXPECT_EQ(FriendPeer(host), -1);
     EXPECT_FALSE(Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorUp}).keyMoved);
@@ -113,7 +115,7 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
     EXPECT_EQ(Orders(), "drop 0 0;");
 }
 
-TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
+TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
 {
     FriendSession& side = FriendSide;
     unsigned char bytes[MaxMessageBytes];
@@ -132,10 +134,6 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
     SendFriendKey(side, KeyD, false);
     EXPECT_EQ(Orders(), "send 0 2;");
 
-    ScreenCells[5] = 7;
-    deliver(EncodeFrame(ScreenCells, bytes), FrameChannel, 20);
-    EXPECT_TRUE(side.frameReady);
-    EXPECT_EQ(side.frameCells[5], 7);
     SamplesLoaded.store(false);
     const SoundMessage square = {SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f};
     deliver(EncodeSounds(false, &square, 1, bytes), ReliableChannel, 30);
@@ -174,6 +172,63 @@ TEST_F(Online, TheFriendSideShowsFramesPlaysSoundsAndSaysWhyItEnded)
     TickFriendSession(side, 100 + JoinWaitMs);
     EXPECT_EQ(side.notice, FriendNotice::NoAnswer);
     ClearLinkOrders();
+}
+
+// The host's frames go to a friend's session as the edge would carry them, but for those lost.
+TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
+{
+    Role = OnlineRole::Hosting;
+    HostSide = host;
+    const std::vector<unsigned char> hello = Hello("abcdefghjk"), ask = {KindAskFrame};
+    HandleOnlineEvent({LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
+    HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, hello.data(), hello.size(), 0}, 0);
+    ClearLinkOrders();
+    static FriendSession side;
+    StartFriendSession(side, code, 0);
+    side.stage = FriendStage::Joined;
+    const auto hostSends = [&](unsigned now, bool lost = false)
+    {
+        SendHostFrame(now);
+        static unsigned char message[MaxMessageBytes];
+        const int size = LinkOrderDataUsed;
+        std::memcpy(message, LinkOrderData, static_cast<std::size_t>(size));
+        ClearLinkOrders(); // what the friend asks in turn stays queued
+        if (!lost)
+        {
+            HandleFriendEvent(
+                side,
+                {LinkEventType::Received, 0, 0, 0, message, static_cast<std::size_t>(size), 0},
+                now);
+        }
+        return size == 0 ? 0 : message[0];
+    };
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        ScreenCells[n] = static_cast<unsigned char>(n % 7);
+    }
+    EXPECT_EQ(hostSends(10, true), KindFrame); // the first goes whole, and is lost
+    ScreenCells[200] = 9;
+    EXPECT_EQ(hostSends(30), KindDelta); // on a frame the friend does not hold: not shown
+    EXPECT_FALSE(side.frameReady);
+    EXPECT_EQ(Orders(), "send 0 7;"); // KindAskFrame
+    ScreenCells[300] = 9;
+    EXPECT_EQ(hostSends(50), KindDelta);
+    EXPECT_EQ(Orders(), ""); // asked once
+    HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, ask.data(), ask.size(), 0}, 60);
+    EXPECT_EQ(hostSends(70), KindFrame);
+    EXPECT_TRUE(side.frameReady);
+    ScreenCells[400] = 9;
+    EXPECT_EQ(hostSends(90, true), KindDelta); // lost: the next carries its change too
+    ScreenCells[401] = 9;
+    side.frameReady = false;
+    EXPECT_EQ(hostSends(110), KindDelta);
+    ASSERT_TRUE(side.frameReady);
+    EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
+    EXPECT_EQ(hostSends(120), 0); // nothing changed
+    EXPECT_EQ(hostSends(110 + RepeatFrameMs), KindDelta);
+    EXPECT_EQ(hostSends(70 + WholeFrameEveryMs), KindFrame);
+    EXPECT_EQ(Orders(), "");
+    Role = OnlineRole::Offline;
 }
 
 TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)

@@ -1,5 +1,6 @@
 // Fuzz target: the friend's side reads anything a host may send, before and after its
-// welcome, on either channel, without harm; a frame it takes fills the canvas exactly.
+// welcome and a whole frame, on either channel, without harm: a frame it takes, whole or a
+// delta on the whole frame it holds, writes nothing past the canvas.
 #include "net/friend_session.h"
 #include "net/messages.h"
 
@@ -16,23 +17,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     JoinCode code = {};
     StartFriendSession(session, code, 0);
     ClearLinkOrders();
-    LinkEvent event = {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0};
-    HandleFriendEvent(session, event, 0);
-    // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first.
+    HandleFriendEvent(session, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
+    const auto receive = [](int channel, const unsigned char* bytes, int size)
+    {
+        const LinkEvent event = {LinkEventType::Received,        0, 0, channel, bytes,
+                                 static_cast<std::size_t>(size), 0};
+        HandleFriendEvent(session, event, 0);
+    };
+    // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first, bit 2
+    // whether whole frame 0, a cleared canvas, came after the welcome.
+    static const unsigned char cleared[CanvasCells] = {};
+    static unsigned char message[MaxFrameBytes];
     if ((data[0] & 2) != 0)
     {
-        unsigned char welcome[MaxShortMessageBytes];
-        event = {LinkEventType::Received,
-                 0,
-                 0,
-                 ReliableChannel,
-                 welcome,
-                 static_cast<std::size_t>(EncodeWelcome(welcome)),
-                 0};
-        HandleFriendEvent(session, event, 0);
+        receive(ReliableChannel, message, EncodeWelcome(message));
     }
-    event = {LinkEventType::Received, 0, 0, data[0] & 1, data + 1, size - 1, 0};
-    HandleFriendEvent(session, event, 0);
+    if ((data[0] & 6) == 6)
+    {
+        receive(FrameChannel, message, EncodeFrame(0, cleared, message));
+    }
+    receive(data[0] & 1, data + 1, static_cast<int>(size - 1));
     ClearLinkOrders();
     return 0;
 }

@@ -39,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         std::abort(); // a key taken from anything but a whole key message
     }
+    if (input.frameWanted && size != 2)
+    {
+        std::abort(); // an ask for a whole frame is one byte
+    }
     ClearLinkOrders();
     return 0;
 }
