@@ -1,12 +1,15 @@
 // The shell: the title screen or one match, and what keys do in each.
 #include "app/shell.h"
 
+#include "app/replay.h"
 #include "app/title_screen.h"
+#include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
 #include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
 #include "net/host_session.h"
+#include "platform/rand.h"
 
 GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
@@ -87,6 +90,11 @@ KeyResponse HandleKeyDown(Key key)
     {
         return KeyResponse::None;
     }
+    if (PlaybackPending() || PlaybackRunning())
+    {
+        PlaybackKey(key, true); // a replay is watched, not played
+        return KeyResponse::None;
+    }
     if (MatchRunning)
     {
         if (!OthersTurn())
@@ -105,6 +113,11 @@ void HandleKeyUp(Key key)
     if (key == KeyPrintScreen)
     {
         PrintScreenHeld = false;
+    }
+    if (PlaybackRunning())
+    {
+        PlaybackKey(key, false);
+        return;
     }
     if (!MatchRunning || key == KeyAlt || key == KeyAltEnter)
     {
@@ -154,7 +167,9 @@ void StartScene(GameState* scene)
 
 void StartMatch(bool againstComputer)
 {
-    auto* match = new GameTitle();
+    // The generator's state is taken before the match draws its set-up from it.
+    BeginRecording(againstComputer ? HardComputer : 0, FriendJoined && !againstComputer);
+    auto* match = new RecordedMatch();
     if (againstComputer)
     {
         InitPlanner(); // its tables ready before the first step
@@ -171,6 +186,14 @@ void StartMatch(bool againstComputer)
 
 void LeaveMatch()
 {
+    if (IsRecording())
+    {
+        EndRecording(*CurrentScene);
+    }
+    if (PlaybackRunning())
+    {
+        EndPlayback(*CurrentScene);
+    }
     ComputerMatch = nullptr;
     FriendMatch = nullptr;
     MatchRunning = false;
@@ -180,9 +203,13 @@ void LeaveMatch()
 
 void StepScene(int steps)
 {
-    SceneClock += static_cast<unsigned>(steps);
+    SceneClock += static_cast<unsigned>(PlaybackRunning() ? PlaybackSteps(steps) : steps);
     while (CurrentScene->stepCount < SceneClock)
     {
+        if (PlaybackRunning() && !FeedPlayback(*CurrentScene))
+        {
+            break; // the replay's last step
+        }
         if (ComputerMatch != nullptr)
         {
             TickComputerPlayer(Computer, *ComputerMatch);
@@ -194,17 +221,33 @@ void StepScene(int steps)
 
 void RunSteps(int steps)
 {
+    if (!MatchRunning && PlaybackPending() && SamplesLoaded.load(std::memory_order_acquire))
+    {
+        // Only once the samples have loaded: the replay's sounds draw what they drew.
+        StartScene(StartPlayback());
+    }
     if (MatchRunning)
     {
         StepScene(steps);
-        if (CurrentScene->finished)
+        if (CurrentScene->finished || (PlaybackRunning() && PlaybackOver(*CurrentScene)))
         {
             LeaveMatch();
         }
     }
+    // The palette's new drift targets draw from the game's generator too: a recording notes
+    // where that left it, and a playback takes it from the replay instead.
+    const std::uint64_t before = ReadRandState();
     for (int step = 0; step < steps; ++step)
     {
         TickPalette();
+    }
+    if (PlaybackRunning())
+    {
+        RestoreRandState(before);
+    }
+    else if (IsRecording())
+    {
+        NoteRandState(*CurrentScene, before);
     }
     SubmitAudioStatus(MatchRunning);
 }
@@ -220,5 +263,9 @@ void DrawFrame()
     {
         ComputerOffered = !FriendJoined; // with a friend in, any key starts their match
         DrawTitleScreen();
+        if (PlaybackNoticeShown())
+        {
+            DrawPlaybackNotice();
+        }
     }
 }
