@@ -253,3 +253,31 @@ TEST(Replay, KeptReplaysEndWhereTheyEnded)
         EXPECT_FALSE(PlaybackNoticeShown()) << name;
     }
 }
+
+// A match with more keys than a replay holds is kept up to the step before the one that did not
+// fit, and plays back to there.
+TEST(Replay, AMatchTooLongToKeepWholeIsKeptUpToWhereItFits)
+{
+    ReadyHeadless(7);
+    StartMatch(false);
+    std::string sounds;
+    Trail trail;
+    for (int n = 0; n < 80000; ++n)
+    {
+        HandleKeyDown(KeyCursorLeft);
+        HandleKeyUp(KeyCursorLeft);
+        Iterate(1, sounds, trail);
+    }
+    HandleKeyDown(KeyEscape);
+    std::size_t size = 0;
+    const unsigned char* bytes = RecordedReplay(size);
+    ASSERT_GT(size, MaxReplayBytes - 20);
+    ASSERT_EQ(LoadReplay(bytes, size), ReplayFault::None);
+    ReplayHeader header;
+    ASSERT_EQ(ReadReplay(bytes, size, header), ReplayFault::None);
+    EXPECT_LT(header.endStep, 80000u);
+    Trail played;
+    PlayLoadedReplay(sounds, played);
+    EXPECT_FALSE(PlaybackNoticeShown());
+    EXPECT_EQ(played.rbegin()->second, trail[header.endStep]);
+}
