@@ -35,11 +35,12 @@ std::uint32_t FullStep = 0;    // steps taken when the entries filled the buffer
 int FullScore[TeamCount] = {}; // goals at that moment
 std::size_t StepStart = 0;     // where the entries of LastStep begin
 std::uint32_t LastStep = 0;    // the step of the latest entry
-ReplayHeader Header = {};      // the recording's, or the playback's
+ReplayHeader Header = {};      // the recording's
 
 // The playback: a copy of the file, and the next entry to feed.
 unsigned char Loaded[MaxReplayBytes];
 std::size_t LoadedSize = 0;
+ReplayHeader Played = {};
 std::size_t NextEntry = 0;
 bool Pending = false;
 bool Running = false;
@@ -301,7 +302,7 @@ ReplayFault LoadReplay(const unsigned char* bytes, std::size_t size)
     }
     std::memmove(Loaded, bytes, size);
     LoadedSize = size;
-    Header = header;
+    Played = header;
     Pending = true;
     Running = false;
     return fault;
@@ -349,10 +350,10 @@ GameTitle* StartPlayback()
     Notice = false;
     AtEnd = false;
     NextEntry = ReplayHeaderSize;
-    RestoreRandState(Header.randState);
-    SoundsHeldBack = Header.heldBack;
+    RestoreRandState(Played.randState);
+    SoundsHeldBack = Played.heldBack;
     auto* match = new GameTitle();
-    match->computerTeam = Header.computerLevel != 0 ? 1 : -1;
+    match->computerTeam = Played.computerLevel != 0 ? 1 : -1;
     return match;
 }
 
@@ -382,7 +383,7 @@ bool FeedPlayback(GameState& scene)
         }
         NextEntry += EntrySize;
     }
-    AtEnd = scene.stepCount >= Header.endStep;
+    AtEnd = scene.stepCount >= Played.endStep;
     return !AtEnd;
 }
 
@@ -399,10 +400,10 @@ bool EndPlayback(const GameState& scene)
     SoundsHeldBack = 0;
     // A match that ended by itself may have been stepped a little past its end when played,
     // in the same iteration of the main loop.
-    const bool ended = scene.finished ? Header.finished && scene.stepCount <= Header.endStep
-                                      : !Header.finished && scene.stepCount == Header.endStep;
-    const bool whole = ended && scene.teamScore[0] == Header.score[0] &&
-                       scene.teamScore[1] == Header.score[1] &&
+    const bool ended = scene.finished ? Played.finished && scene.stepCount <= Played.endStep
+                                      : !Played.finished && scene.stepCount == Played.endStep;
+    const bool whole = ended && scene.teamScore[0] == Played.score[0] &&
+                       scene.teamScore[1] == Played.score[1] &&
                        (scene.finished || NextEntry == LoadedSize);
     const bool left = !PlaybackOver(scene); // Escape: nothing to judge
     Notice = !whole && !left;

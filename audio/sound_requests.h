@@ -37,9 +37,8 @@ void InitSoundRequests();
 // synthesized sound), marks it taken and queues it in MainSlot's list; the audio thread
 // starts it after the next publish, on the start grid. Dropped silently before the samples
 // have loaded (sample sounds), while SoundsHeldBack counts down (sample sounds), and when all
-// 64 effect voices are taken. A test sees the
-// request as the last entry of AudioStatusSlots[MainSlot].voiceList and reads
-// Voices[that number].
+// 64 effect voices are taken. A test sees the request as the last entry of
+// AudioStatusSlots[MainSlot].voiceList and reads Voices[that number].
 void PlaySound(int sound, float frequency, float volume, float send, float pan);
 
 // Main thread: plays a sample with send 0.6 at volume, clamped to at most 1 (a value that is
