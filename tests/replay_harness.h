@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <string>
 
@@ -33,16 +34,16 @@ inline void ReadyHeadless(unsigned seed)
 inline std::string DescribeMatch(const GameState& scene)
 {
     const auto& match = static_cast<const GameTitle&>(scene);
-    std::string text = "step " + std::to_string(match.stepCount) + " score " +
-                       std::to_string(match.teamScore[0]) + " " +
-                       std::to_string(match.teamScore[1]) + " winner " +
-                       std::to_string(match.winner) + " team " + std::to_string(match.currentTeam) +
-                       " moves " + std::to_string(match.movesLeft) + "\n";
+    char line[128];
+    std::snprintf(line, sizeof line, "step %u score %d %d winner %d team %d moves %d\n",
+                  match.stepCount, match.teamScore[0], match.teamScore[1], match.winner,
+                  match.currentTeam, match.movesLeft);
+    std::string text = line;
     for (const auto& [id, unit] : match.units)
     {
-        text += "unit " + std::to_string(id) + " type " + std::to_string(unit.type) + " team " +
-                std::to_string(unit.team) + " at " + std::to_string(unit.column) + "," +
-                std::to_string(unit.row) + " facing " + std::to_string(unit.facing) + "\n";
+        std::snprintf(line, sizeof line, "unit %u type %d team %d at %d,%d facing %d\n", id,
+                      unit.type, unit.team, unit.column, unit.row, unit.facing);
+        text += line;
     }
     return text;
 }

@@ -15,36 +15,21 @@ namespace
 {
 using Bytes = std::vector<unsigned char>;
 
-// Records a scripted match; returns its replay's bytes.
-Bytes Record(Opponents opponents, std::uint64_t script, std::uint32_t maxSteps, std::string& sounds,
-             Trail& trail)
-{
-    PlayScriptedMatch(opponents, script, maxSteps, sounds, trail);
-    std::size_t size = 0;
-    const unsigned char* bytes = RecordedReplay(size);
-    return Bytes(bytes, bytes + size);
-}
-
-Bytes ShortReplay()
+// Records a scripted match of two people from seed 5, left after maxSteps; its replay's bytes.
+Bytes Record(std::uint32_t maxSteps, Trail& trail)
 {
     ReadyHeadless(5);
     std::string sounds;
-    Trail trail;
-    return Record(Opponents::TwoPeople, 9, 300, sounds, trail);
+    PlayScriptedMatch(Opponents::TwoPeople, 9, maxSteps, sounds, trail);
+    std::size_t size = 0;
+    const unsigned char* bytes = RecordedReplay(size);
+    return Bytes(bytes, bytes + size);
 }
 
 std::string Contents(const fs::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void Put32(Bytes& bytes, std::size_t at, std::uint32_t value)
-{
-    for (int n = 0; n < 4; ++n)
-    {
-        bytes[at + n] = static_cast<unsigned char>(value >> (8 * n));
-    }
 }
 } // namespace
 
@@ -57,102 +42,91 @@ TEST(Replay, PlayedBackMatchesShowTheSameBoardEveryStepAndTheSameSounds)
     const struct
     {
         Opponents opponents;
-        std::uint64_t script;
         std::uint32_t maxSteps;
         bool loaded; // else the samples never load while it is played: its sounds are dropped
     } cases[] = {
-        {Opponents::TwoPeople, 1, 4500, true},
-        {Opponents::Computer, 2, 3000, true},
-        {Opponents::Friend, 3, 2500, false},
+        {Opponents::TwoPeople, 4500, true},
+        {Opponents::Computer, 3000, true},
+        {Opponents::Friend, 2500, false},
     };
     for (const auto& c : cases)
     {
-        ReadyHeadless(100 + static_cast<unsigned>(c.script));
+        ReadyHeadless(c.maxSteps);
         SamplesLoaded.store(c.loaded);
         std::string sounds, playedSounds;
         Trail trail, played;
-        const Bytes bytes = Record(c.opponents, c.script, c.maxSteps, sounds, trail);
+        PlayScriptedMatch(c.opponents, c.maxSteps, c.maxSteps, sounds, trail);
+        std::size_t size = 0;
+        const unsigned char* bytes = RecordedReplay(size);
         SamplesLoaded.store(true);
-        ASSERT_EQ(LoadReplay(bytes.data(), bytes.size()), ReplayFault::None);
+        ASSERT_EQ(LoadReplay(bytes, size), ReplayFault::None);
         SeedRand(999); // the replay brings its own start
-        InitPalette();
         PlayLoadedReplay(playedSounds, played);
 
-        EXPECT_FALSE(MatchRunning || PlaybackRunning() || PlaybackNoticeShown());
-        EXPECT_EQ(playedSounds, sounds) << c.script;
+        EXPECT_FALSE(MatchRunning || PlaybackNoticeShown());
+        EXPECT_EQ(playedSounds, sounds) << c.maxSteps;
         ASSERT_GT(trail.size(), 1000u);
         for (const auto& [step, shown] : trail)
         {
-            ASSERT_EQ(played[step], shown) << c.script;
+            ASSERT_EQ(played[step], shown) << c.maxSteps;
         }
     }
 }
 
-// Each kind of damage is refused before anything is played, and the reader writes nothing past
-// its header, nor the header itself on a refusal.
+// Each kind of damage is refused, and the reader writes nothing past its header, nor the header
+// itself on a refusal.
 TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
 {
-    const Bytes whole = ShortReplay();
-    ASSERT_GT(whole.size(), 60u);
+    Trail trail;
+    const Bytes whole = Record(300, trail);
     struct
     {
         ReplayHeader header;
         unsigned char guard[64];
     } out;
     std::memset(&out, 0xa5, sizeof out);
-    const auto untouched = [&out]
-    {
-        const auto* raw = reinterpret_cast<const unsigned char*>(&out);
-        return std::all_of(raw, raw + sizeof out, [](unsigned char b) { return b == 0xa5; });
-    };
     for (std::size_t length = 0; length < whole.size(); ++length)
     {
-        const ReplayFault fault = ReadReplay(whole.data(), length, out.header);
-        EXPECT_EQ(fault, length < 4 ? ReplayFault::NotAReplay : ReplayFault::Truncated) << length;
+        EXPECT_EQ(ReadReplay(whole.data(), length, out.header),
+                  length < 4 ? ReplayFault::NotAReplay : ReplayFault::Truncated);
     }
-    EXPECT_TRUE(untouched());
-
-    const std::size_t firstStep = ReplayHeaderSize;
-    ASSERT_EQ(whole[firstStep + 4], 18); // the palette's first drift targets, 13 bytes
+    // Entries: the palette's first drift targets (13 bytes) at 32, then keys of 5 bytes.
+    ASSERT_EQ(whole[ReplayHeaderSize + 4], 18);
+    const std::size_t key = ReplayHeaderSize + 13, last = whole.size() - 5;
+    const std::uint32_t end = whole[20] | whole[21] << 8;
     const struct
     {
         std::size_t at;
-        int value; // a byte, or with at == firstStep + 13 a whole step
+        std::uint32_t value; // a byte, or four bytes for a step
+        int bytes;
         ReplayFault fault;
     } damages[] = {
-        {0, 'X', ReplayFault::NotAReplay},
-        {4, 2, ReplayFault::OtherVersion},
-        {6, 4, ReplayFault::Damaged},  // no such computer
-        {7, 1, ReplayFault::Damaged},  // hosted, and yet against the computer: set below
-        {24, 2, ReplayFault::Damaged}, // neither ended nor left
-        {25, 6, ReplayFault::Damaged}, // more goals than a match has
-        {27, 1, ReplayFault::Damaged},
-        {firstStep + 13 + 4, 19, ReplayFault::Damaged}, // no such action
+        {0, 'X', 1, ReplayFault::NotAReplay},
+        {4, 2, 1, ReplayFault::OtherVersion},
+        {6, 4, 1, ReplayFault::Damaged},                // no such computer
+        {25, 6, 1, ReplayFault::Damaged},               // more goals than a match has
+        {key + 4, 19, 1, ReplayFault::Damaged},         // no such action
+        {ReplayHeaderSize, 0, 4, ReplayFault::Damaged}, // before the first step
+        {key, 100, 4, ReplayFault::Damaged},            // the next key's step goes backwards
+        {last, end + 1, 4, ReplayFault::Damaged},       // past the end
+        {whole.size(), 0, 1, ReplayFault::Damaged},     // a byte after the last entry
     };
     for (const auto& damage : damages)
     {
         Bytes bytes = whole;
-        bytes[damage.at] = static_cast<unsigned char>(damage.value);
-        bytes[6] = damage.at == 7 ? 3 : bytes[6];
+        bytes.resize(std::max(bytes.size(), damage.at + 1));
+        for (int n = 0; n < damage.bytes; ++n)
+        {
+            bytes[damage.at + n] = static_cast<unsigned char>(damage.value >> (8 * n));
+        }
         EXPECT_EQ(ReadReplay(bytes.data(), bytes.size(), out.header), damage.fault) << damage.at;
+        EXPECT_EQ(LoadReplay(bytes.data(), bytes.size()), damage.fault);
     }
-    const std::uint32_t endStep = whole[20] | whole[21] << 8;
-    Bytes pastTheEnd = whole, backwards = whole, noStep = whole, longer = whole;
-    Put32(pastTheEnd, whole.size() - 5, endStep + 1);
-    Put32(backwards, firstStep + 13, 50);
-    Put32(backwards, firstStep + 18, 49);
-    Put32(noStep, firstStep, 0);
-    longer.push_back(0);
-    for (const Bytes* bytes : {&pastTheEnd, &backwards, &noStep, &longer})
-    {
-        EXPECT_EQ(ReadReplay(bytes->data(), bytes->size(), out.header), ReplayFault::Damaged);
-    }
-    EXPECT_TRUE(untouched());
-    EXPECT_EQ(LoadReplay(pastTheEnd.data(), pastTheEnd.size()), ReplayFault::Damaged);
+    const auto* raw = reinterpret_cast<const unsigned char*>(&out);
+    EXPECT_TRUE(std::all_of(raw, raw + sizeof out, [](unsigned char b) { return b == 0xa5; }));
     EXPECT_FALSE(PlaybackPending());
     EXPECT_EQ(ReadReplay(whole.data(), whole.size(), out.header), ReplayFault::None);
-    EXPECT_TRUE(std::all_of(out.guard, out.guard + sizeof out.guard,
-                            [](unsigned char b) { return b == 0xa5; }));
+    EXPECT_TRUE(std::all_of(out.guard, std::end(out.guard), [](auto b) { return b == 0xa5; }));
 }
 
 // A replay file takes the first free number, never replaces a file or touches a temporary
@@ -161,14 +135,13 @@ TEST(Replay, FilesTakeTheFirstFreeNumberAndAFailedWriteCostsOneLine)
 {
     const fs::path previous = fs::current_path();
     const fs::path folder = fs::temp_directory_path() / ("tq_replays_" + std::to_string(getpid()));
-    fs::remove_all(folder);
     fs::create_directories(folder);
     fs::current_path(folder);
     std::ofstream("replay0.tqr") << "earlier";
     std::ofstream("replay1.tqr.tmp") << "the player's";
-    ReplayCounter = 0;
     ReadyHeadless(5);
     KeepReplays = true;
+    ReplayCounter = 0;
     StartMatch(false);
     HandleKeyDown(KeyEscape);
     std::size_t size = 0;
@@ -176,50 +149,46 @@ TEST(Replay, FilesTakeTheFirstFreeNumberAndAFailedWriteCostsOneLine)
     EXPECT_EQ(Contents("replay2.tqr"), std::string(bytes, bytes + size));
     EXPECT_EQ(Contents("replay0.tqr") + ", " + Contents("replay1.tqr.tmp"),
               "earlier, the player's");
-
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
 
-    // A folder that is gone takes no file: the match is lost with one line, the game goes on.
-    fs::current_path(previous);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    fs::current_path(folder);
-    fs::remove(folder);
+    fs::remove_all(folder); // the folder is gone: no file can be made
     testing::internal::CaptureStderr();
     StartMatch(false);
     HandleKeyDown(KeyEscape);
     const std::string said = testing::internal::GetCapturedStderr();
     KeepReplays = false;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_FALSE(MatchRunning);
     fs::current_path(previous);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 // While a replay plays, Space pauses and resumes, Right held plays four steps for one, other
-// keys start nothing and reach no match, and Escape ends it: the title screen, no notice. A
-// replay whose match does not end as it says stops with the notice.
+// keys start nothing and reach no match, and Escape ends it with no notice. A replay whose
+// match does not end as it says stops with the notice, until the next match.
 TEST(Replay, PlaybackKeysAndAMatchThatEndsOtherwiseThanItsReplaySays)
 {
-    Bytes bytes = ShortReplay();
-    ASSERT_EQ(LoadReplay(bytes.data(), bytes.size()), ReplayFault::None);
-    HandleKeyDown(KeyW); // waiting for the samples: nothing starts
-    EXPECT_FALSE(MatchRunning);
-    std::string sounds;
     Trail trail;
-    Iterate(1, sounds, trail);
-    ASSERT_TRUE(MatchRunning && PlaybackRunning());
-    const std::uint32_t start = CurrentScene->stepCount;
-    HandleKeyDown(KeySpace);
-    Iterate(5, sounds, trail);
-    EXPECT_EQ(CurrentScene->stepCount, start);
-    HandleKeyDown(KeySpace);
-    HandleKeyDown(KeyCursorRight);
-    Iterate(2, sounds, trail);
-    EXPECT_EQ(CurrentScene->stepCount, start + 8);
-    HandleKeyUp(KeyCursorRight);
-    HandleKeyDown(KeyCursorUp);
-    Iterate(1, sounds, trail);
-    EXPECT_EQ(CurrentScene->stepCount, start + 9);
+    Bytes bytes = Record(300, trail);
+    ASSERT_EQ(LoadReplay(bytes.data(), bytes.size()), ReplayFault::None);
+    std::string sounds;
+    // The steps each iteration takes after a press or a release (~key); the first one starts
+    // the playback, and its W does nothing.
+    const int presses[] = {KeyW, KeySpace, KeySpace, KeyCursorRight, ~KeyCursorRight};
+    std::string steps;
+    for (const int press : presses)
+    {
+        if (press < 0)
+        {
+            HandleKeyUp(static_cast<Key>(~press));
+        }
+        else
+        {
+            HandleKeyDown(static_cast<Key>(press));
+        }
+        const std::uint32_t before = MatchRunning ? CurrentScene->stepCount : 0;
+        Iterate(1, sounds, trail);
+        steps += std::to_string(CurrentScene->stepCount - before) + " ";
+    }
+    EXPECT_EQ(steps, "1 0 1 4 1 ");
     HandleKeyDown(KeyEscape);
     EXPECT_FALSE(MatchRunning || PlaybackRunning() || PlaybackNoticeShown() || QuitRequested);
 
@@ -234,34 +203,26 @@ TEST(Replay, PlaybackKeysAndAMatchThatEndsOtherwiseThanItsReplaySays)
     ResetShell();
 }
 
-// The kept replays: each played back ends on the board and scores it was recorded with. A
-// change that alters a match on purpose records them again (record_replays).
-TEST(Replay, KeptReplaysEndWhereTheyEnded)
+// The kept replays end on the board and scores they were recorded with, and a match with more
+// keys than a replay holds is kept up to the step where they no longer fit.
+TEST(Replay, KeptReplaysAndOneTooLongToKeepWholeEndWhereTheyEnded)
 {
     const std::string folder =
         std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
+    std::string sounds;
     for (const char* name : {"two_people", "hard_computer", "hosted"})
     {
         ReadyHeadless(1);
         const char* reason = nullptr;
         ASSERT_TRUE(LoadReplayFile((folder + name + ".tqr").c_str(), reason)) << reason;
-        std::string sounds;
-        Trail trail;
-        PlayLoadedReplay(sounds, trail);
-        ASSERT_FALSE(trail.empty());
-        EXPECT_EQ(trail.rbegin()->second, Contents(folder + name + ".end")) << name;
-        EXPECT_FALSE(PlaybackNoticeShown()) << name;
+        Trail played;
+        PlayLoadedReplay(sounds, played);
+        EXPECT_EQ(played.rbegin()->second, Contents(folder + name + ".end")) << name;
     }
-}
 
-// A match with more keys than a replay holds is kept up to the step before the one that did not
-// fit, and plays back to there.
-TEST(Replay, AMatchTooLongToKeepWholeIsKeptUpToWhereItFits)
-{
     ReadyHeadless(7);
     StartMatch(false);
-    std::string sounds;
-    Trail trail;
+    Trail trail, played;
     for (int n = 0; n < 80000; ++n)
     {
         HandleKeyDown(KeyCursorLeft);
@@ -271,12 +232,10 @@ TEST(Replay, AMatchTooLongToKeepWholeIsKeptUpToWhereItFits)
     HandleKeyDown(KeyEscape);
     std::size_t size = 0;
     const unsigned char* bytes = RecordedReplay(size);
-    ASSERT_GT(size, MaxReplayBytes - 20);
-    ASSERT_EQ(LoadReplay(bytes, size), ReplayFault::None);
     ReplayHeader header;
     ASSERT_EQ(ReadReplay(bytes, size, header), ReplayFault::None);
-    EXPECT_LT(header.endStep, 80000u);
-    Trail played;
+    ASSERT_EQ(LoadReplay(bytes, size), ReplayFault::None);
+    EXPECT_TRUE(size > MaxReplayBytes - 20 && header.endStep < 80000);
     PlayLoadedReplay(sounds, played);
     EXPECT_FALSE(PlaybackNoticeShown());
     EXPECT_EQ(played.rbegin()->second, trail[header.endStep]);
