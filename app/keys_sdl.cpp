@@ -33,6 +33,7 @@ constexpr KeyTranslation KeyTranslations[] = {
     {SDLK_RALT, false, KeyAlt},
     {SDLK_RETURN, true, KeyAltEnter},
     {SDLK_KP_ENTER, true, KeyAltEnter},
+    {SDLK_SPACE, false, KeySpace},
 };
 
 constexpr bool EveryKeyHasARow()

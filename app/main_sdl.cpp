@@ -6,6 +6,7 @@
 #include "app/main_loop.h"
 #include "app/online.h"
 #include "app/options.h"
+#include "app/replay.h"
 #include "app/shell.h"
 #include "audio/device.h"
 #include "audio/mixer.h"
@@ -315,6 +316,22 @@ void StartHostingOnline(const Options& options)
     }
 }
 
+// --replay, before the window opens: the file is read and checked whole, or the game ends with
+// one line on standard error and the usage's status.
+void LoadReplayToWatch(const Options& options)
+{
+    if (options.replay == nullptr)
+    {
+        return;
+    }
+    const char* reason = nullptr;
+    if (!LoadReplayFile(options.replay, reason))
+    {
+        std::fprintf(stderr, "%s: cannot play %s: %s\n", ProgramName, options.replay, reason);
+        std::exit(UsageStatus);
+    }
+}
+
 // Answers --help, --version or a command line the game does not take; returns the exit
 // status, or -1 to play. A help or version that cannot be written fails with status 1.
 int AnswerCommandLine(const Options& options)
@@ -345,8 +362,14 @@ int main(int argc, char** argv)
     {
         return status;
     }
+    LoadReplayToWatch(options);
     StartHostingOnline(options);
+    KeepReplays = true;
     StartUp(options.fullScreen);
+    if (options.replay != nullptr)
+    {
+        RespondToKey(KeyResponse::MatchStarted); // no key repeat: Space would pause again
+    }
     if (options.join)
     {
         // Joining, once the title screen can tell what goes wrong.

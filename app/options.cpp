@@ -15,7 +15,7 @@
 static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
 #define TQ_USAGE                                                                                   \
     "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join ADDRESS[:PORT] "  \
-    "CODE] [--help] [--version]\n"
+    "CODE | --replay FILE] [--help] [--version]\n"
 
 const char UsageText[] = TQ_USAGE;
 const char HelpText[] =
@@ -28,6 +28,8 @@ const char HelpText[] =
              "  --port N      the UDP port to host on (default 27183)\n"
              "  --join ADDRESS[:PORT] CODE\n"
              "                join the game a friend hosts at ADDRESS with the code it shows\n"
+             "  --replay FILE watch a match again from its replay (replayN.tqr); Right held\n"
+             "                plays it four times as fast, Space pauses, Escape ends it\n"
              "  --help        show this help and exit\n"
              "  --version     show the version and exit\n";
 const char VersionText[] = TQ_PROGRAM " " TQ_VERSION "\n";
@@ -43,6 +45,7 @@ enum Option
     OptionHost,
     OptionPort,
     OptionJoin,
+    OptionReplay,
     OptionCount
 };
 constexpr const char* OptionNames[] = {
@@ -53,6 +56,7 @@ constexpr const char* OptionNames[] = {
     "--host",       // OptionHost
     "--port",       // OptionPort: takes a value
     "--join",       // OptionJoin: takes two values
+    "--replay",     // OptionReplay: takes a value
 };
 static_assert(sizeof OptionNames / sizeof OptionNames[0] == OptionCount);
 
@@ -101,9 +105,19 @@ bool ParseJoinAddress(const char* text, Options& options)
     return options.port != 0;
 }
 
-// The values after --port or --join, from argv[n + 1] on; false when they are missing or bad.
+// The values after --port, --join or --replay, from argv[n + 1] on; false when they are missing or
+// bad.
 bool ParseValues(int option, int argc, const char* const* argv, int& n, Options& options)
 {
+    if (option == OptionReplay)
+    {
+        if (n + 1 >= argc || argv[n + 1] == nullptr || argv[n + 1][0] == '\0')
+        {
+            return false;
+        }
+        options.replay = argv[++n];
+        return true;
+    }
     if (option == OptionPort)
     {
         if (n + 1 >= argc || argv[n + 1] == nullptr)
@@ -137,14 +151,15 @@ Options ParseOptions(int argc, const char* const* argv)
             return options; // unknown, or given twice
         }
         given[option] = true;
-        if ((option == OptionPort || option == OptionJoin) &&
+        if ((option == OptionPort || option == OptionJoin || option == OptionReplay) &&
             !ParseValues(option, argc, argv, n, options))
         {
             return options; // a value missing or bad
         }
     }
     if ((given[OptionWindow] && given[OptionFullScreen]) ||
-        (given[OptionHost] && given[OptionJoin]) || (given[OptionPort] && !given[OptionHost]))
+        given[OptionHost] + given[OptionJoin] + given[OptionReplay] > 1 ||
+        (given[OptionPort] && !given[OptionHost]))
     {
         return options; // two modes or roles at once, or a port with nothing to host
     }

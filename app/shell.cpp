@@ -1,12 +1,15 @@
 // The shell: the title screen or one match, and what keys do in each.
 #include "app/shell.h"
 
+#include "app/replay.h"
 #include "app/title_screen.h"
+#include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
 #include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
 #include "net/host_session.h"
+#include "platform/rand.h"
 
 GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
@@ -91,6 +94,11 @@ KeyResponse HandleKeyDown(Key key, KeySource source)
     {
         return KeyResponse::None;
     }
+    if (PlaybackPending() || PlaybackRunning())
+    {
+        PlaybackKey(key, true); // a replay is watched, not played
+        return KeyResponse::None;
+    }
     const bool newPress = HoldKey(PersonHolds, source, key);
     if (MatchRunning)
     {
@@ -112,6 +120,11 @@ void HandleKeyUp(Key key, KeySource source)
         PrintScreenHeld = false;
     }
     const bool upEverywhere = LetGoKey(PersonHolds, source, key);
+    if (PlaybackRunning())
+    {
+        PlaybackKey(key, false);
+        return;
+    }
     if (!MatchRunning || !upEverywhere || key == KeyAlt || key == KeyAltEnter)
     {
         return; // the title screen ignores releases, and the match never sees Alt+Enter
@@ -171,7 +184,9 @@ void StartScene(GameState* scene)
 
 void StartMatch(bool againstComputer)
 {
-    auto* match = new GameTitle();
+    // The generator's state is taken before the match draws its set-up from it.
+    BeginRecording(againstComputer ? HardComputer : 0, FriendJoined && !againstComputer);
+    auto* match = new RecordedMatch();
     if (againstComputer)
     {
         InitPlanner(); // its tables ready before the first step
@@ -188,6 +203,14 @@ void StartMatch(bool againstComputer)
 
 void LeaveMatch()
 {
+    if (IsRecording())
+    {
+        EndRecording(*CurrentScene);
+    }
+    if (PlaybackRunning())
+    {
+        EndPlayback(*CurrentScene);
+    }
     ComputerMatch = nullptr;
     FriendMatch = nullptr;
     MatchRunning = false;
@@ -197,9 +220,13 @@ void LeaveMatch()
 
 void StepScene(int steps)
 {
-    SceneClock += static_cast<unsigned>(steps);
+    SceneClock += static_cast<unsigned>(PlaybackRunning() ? PlaybackSteps(steps) : steps);
     while (CurrentScene->stepCount < SceneClock)
     {
+        if (PlaybackRunning() && !FeedPlayback(*CurrentScene))
+        {
+            break; // the replay's last step
+        }
         if (ComputerMatch != nullptr)
         {
             TickComputerPlayer(Computer, *ComputerMatch);
@@ -211,17 +238,33 @@ void StepScene(int steps)
 
 void RunSteps(int steps)
 {
+    if (!MatchRunning && PlaybackPending() && SamplesLoaded.load(std::memory_order_acquire))
+    {
+        // Only once the samples have loaded: the replay's sounds draw what they drew.
+        StartScene(StartPlayback());
+    }
     if (MatchRunning)
     {
         StepScene(steps);
-        if (CurrentScene->finished)
+        if (CurrentScene->finished || (PlaybackRunning() && PlaybackOver(*CurrentScene)))
         {
             LeaveMatch();
         }
     }
+    // The palette's new drift targets draw from the game's generator too: a recording notes
+    // where that left it, and a playback takes it from the replay instead.
+    const std::uint64_t before = ReadRandState();
     for (int step = 0; step < steps; ++step)
     {
         TickPalette();
+    }
+    if (PlaybackRunning())
+    {
+        RestoreRandState(before);
+    }
+    else if (IsRecording())
+    {
+        NoteRandState(*CurrentScene, before);
     }
     SubmitAudioStatus(MatchRunning);
 }
@@ -237,5 +280,9 @@ void DrawFrame()
     {
         ComputerOffered = !FriendJoined; // with a friend in, any key starts their match
         DrawTitleScreen();
+        if (PlaybackNoticeShown())
+        {
+            DrawPlaybackNotice();
+        }
     }
 }

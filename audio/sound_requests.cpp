@@ -9,17 +9,23 @@
 int NextEffectVoice;
 SoundRequest SoundLog[SoundLogSize];
 int SoundLogCount;
+unsigned DroppedSoundRequests = 0;
+unsigned SoundsHeldBack = 0;
 
 void InitSoundRequests()
 {
     NextEffectVoice = 0;
     SoundLogCount = 0;
+    SoundsHeldBack = 0;
 }
 
 void PlaySound(int sound, float frequency, float volume, float send, float pan)
 {
-    if (sound >= FirstSampleSound && !SamplesLoaded.load(std::memory_order_acquire))
+    if (sound >= FirstSampleSound &&
+        (!SamplesLoaded.load(std::memory_order_acquire) || SoundsHeldBack > 0))
     {
+        SoundsHeldBack -= SoundsHeldBack > 0 ? 1 : 0;
+        ++DroppedSoundRequests;
         return; // the bank is still loading
     }
     int voice = NextEffectVoice;
@@ -28,6 +34,7 @@ void PlaySound(int sound, float frequency, float volume, float send, float pan)
         voice = (voice + 1) % EffectVoices;
         if (voice == NextEffectVoice)
         {
+            ++DroppedSoundRequests;
             return; // every effect voice is taken
         }
     }

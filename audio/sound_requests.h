@@ -21,7 +21,13 @@ constexpr int SoundLogSize = 64; // requests kept between two readings; later on
 extern SoundRequest SoundLog[SoundLogSize];
 extern int SoundLogCount;
 
-// Sets NextEffectVoice and SoundLogCount to 0. Start-up and tests.
+// Requests dropped since start-up, and the number of sample requests still to be dropped as
+// though the bank were loading: a dropped request draws no random numbers, so a replay of a
+// match that began before the samples had loaded drops the same ones. Main thread only.
+extern unsigned DroppedSoundRequests;
+extern unsigned SoundsHeldBack;
+
+// Sets NextEffectVoice, SoundLogCount and SoundsHeldBack to 0. Start-up and tests.
 void InitSoundRequests();
 
 // Main thread: plays sound (SoundSquare at frequency Hz, or a sample, sounds.h) at volume
@@ -30,9 +36,9 @@ void InitSoundRequests();
 // NextEffectVoice on, fills its record with StartVoice (envelope 500/5000/50000 frames for a
 // synthesized sound), marks it taken and queues it in MainSlot's list; the audio thread
 // starts it after the next publish, on the start grid. Dropped silently before the samples
-// have loaded (sample sounds) and when all 64 effect voices are taken. A test sees the
-// request as the last entry of AudioStatusSlots[MainSlot].voiceList and reads
-// Voices[that number].
+// have loaded (sample sounds), while SoundsHeldBack counts down (sample sounds), and when all
+// 64 effect voices are taken. A test sees the request as the last entry of
+// AudioStatusSlots[MainSlot].voiceList and reads Voices[that number].
 void PlaySound(int sound, float frequency, float volume, float send, float pan);
 
 // Main thread: plays a sample with send 0.6 at volume, clamped to at most 1 (a value that is

@@ -2,13 +2,22 @@
 // match scene, with win rates, their 95 % intervals and the time per decision.
 //
 //   arena [matches] [first seed]      (default 1000 matches per pairing, seed 1)
+//   arena --replays [matches] [first seed]   (default 100 matches, seed 1)
 //
 // Pairings: the computer against a random player (uniform over the four moves), against a
 // greedy one (a goal in one move if it has one, else towards the ball), and against itself
 // with the computer under test on either side. Sides alternate between matches, and the
 // match's own draw decides which team begins.
+//
+// With --replays: the computer against itself, each match recorded; the replays' sizes, and
+// every replay played back through the shell as fast as the core steps (32 steps an
+// iteration, the most the main loop runs at once), each checked to end as it ended.
+#include "app/replay.h"
+#include "app/shell.h"
 #include "audio/sample_bank.h"
+#include "audio/status_handoff.h"
 #include "computer/pace.h"
+#include "display/palette.h"
 #include "match/game_title.h"
 #include "platform/rand.h"
 #include "scene/unit_types.h"
@@ -17,7 +26,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <type_traits>
 #include <vector>
 
 namespace
@@ -113,12 +124,18 @@ double SlowestRetimed()
     return slowest;
 }
 
-// Plays one match; returns the winning team, or -1 for a draw.
+// Plays one match, recorded when Match is a RecordedMatch; returns the winning team, or -1 for
+// a draw.
+template<typename Match = GameTitle>
 int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
 {
     SeedRand(seed);
     InitPlanner(); // as a match against the computer starts
-    GameTitle match;
+    if constexpr (std::is_same_v<Match, RecordedMatch>)
+    {
+        BeginRecording(0, false);
+    }
+    Match match;
     ComputerPlayer players[2] = {MakeComputerPlayer(0, team0), MakeComputerPlayer(1, team1)};
     match.Step();
     for (long step = 0; step < MaxMatchSteps && !match.finished; ++step)
@@ -127,7 +144,63 @@ int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
         TickComputerPlayer(players[1], match);
         match.Step();
     }
+    if constexpr (std::is_same_v<Match, RecordedMatch>)
+    {
+        EndRecording(match);
+    }
     return match.finished ? match.winner : -1;
+}
+
+// The wall-clock time in seconds.
+double Seconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+int MeasureReplays(int matches, unsigned firstSeed)
+{
+    std::vector<std::vector<unsigned char>> replays;
+    std::vector<std::size_t> sizes;
+    long steps = 0;
+    for (int m = 0; m < matches; ++m)
+    {
+        PlayMatch<RecordedMatch>(firstSeed + m, ChooseMove, ChooseMove);
+        std::size_t size = 0;
+        const unsigned char* bytes = RecordedReplay(size);
+        replays.emplace_back(bytes, bytes + size);
+        sizes.push_back(size);
+        ReplayHeader header;
+        ReadReplay(bytes, size, header);
+        steps += header.endStep;
+    }
+    std::sort(sizes.begin(), sizes.end());
+    std::printf("%d matches of the computer against itself, %.0f steps on average: replay files "
+                "of median %zu bytes, smallest %zu, largest %zu\n",
+                matches, static_cast<double>(steps) / matches, sizes[sizes.size() / 2],
+                sizes.front(), sizes.back());
+
+    SamplesLoaded.store(true); // the sounds the matches dropped are dropped again
+    InitStatusHandoff();
+    InitPalette();
+    int differing = 0;
+    const double start = Seconds();
+    for (const auto& replay : replays)
+    {
+        LoadReplay(replay.data(), replay.size());
+        while (PlaybackPending() || MatchRunning)
+        {
+            RunSteps(32);
+            std::fill(EffectVoiceTaken, EffectVoiceTaken + EffectVoices, false);
+        }
+        differing += PlaybackNoticeShown();
+    }
+    const double seconds = Seconds() - start;
+    std::printf("played back in %.2f s: %.1f matches per second, %.2f million steps per second; "
+                "%d ended otherwise than recorded\n",
+                seconds, matches / seconds, static_cast<double>(steps) / seconds / 1e6, differing);
+    return differing == 0 ? 0 : 1;
 }
 
 struct Pairing
@@ -150,9 +223,16 @@ void Interval(double wins, double n, double& low, double& high)
 
 int main(int argc, char** argv)
 {
-    const int matches = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const bool replays = argc > 1 && std::strcmp(argv[1], "--replays") == 0;
+    argc -= replays ? 1 : 0;
+    argv += replays ? 1 : 0;
+    const int matches = argc > 1 ? std::atoi(argv[1]) : (replays ? 100 : 1000);
     const unsigned firstSeed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1;
     SamplesLoaded.store(false); // no sounds: the match plays the same without them
+    if (replays)
+    {
+        return MeasureReplays(matches, firstSeed);
+    }
     const Pairing pairings[] = {
         {"computer vs random", TimedChooseMove, RandomMove},
         {"computer vs greedy", TimedChooseMove, GreedyMove},

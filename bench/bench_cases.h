@@ -43,9 +43,14 @@ inline void SoundVoices(int count)
     }
 }
 
+inline GameTitle* NewMatch()
+{
+    return new GameTitle();
+}
+
 // One step of a match in full swing: keys pressed and released as two players would, goals,
-// debris; a finished match is replaced by a new one. n counts the steps.
-inline void StepBusyMatch(GameTitle*& match, unsigned& n)
+// debris; a finished match is replaced by a new one from make. n counts the steps.
+inline void StepBusyMatch(GameTitle*& match, unsigned& n, GameTitle* (*make)() = NewMatch)
 {
     if ((++n & 15) == 0)
     {
@@ -59,6 +64,6 @@ inline void StepBusyMatch(GameTitle*& match, unsigned& n)
     if (match->finished)
     {
         delete match;
-        match = new GameTitle();
+        match = make();
     }
 }

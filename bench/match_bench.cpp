@@ -1,6 +1,8 @@
-// Speed of the match: one simulation step under play, and one frame of the match screen.
+// Speed of the match: one simulation step under play, recorded or not, and one frame of the
+// match screen.
 #include "bench_cases.h"
 
+#include "app/replay.h"
 #include "display/canvas.h"
 #include "match/controls.h"
 #include "match/game_title.h"
@@ -24,6 +26,33 @@ void MatchStep(benchmark::State& state)
     delete match;
 }
 BENCHMARK(MatchStep);
+
+// The same with the match recorded, as every match is: each action is kept as it arrives.
+GameTitle* NewRecordedMatch()
+{
+    BeginRecording(0, false); // the last one dropped: nothing is written
+    return new RecordedMatch();
+}
+
+void RecordedMatchStep(benchmark::State& state)
+{
+    SeedRand(11);
+    GameTitle* match = NewRecordedMatch();
+    match->Step();
+    unsigned n = 0;
+    for (auto _ : state)
+    {
+        StepBusyMatch(match, n, NewRecordedMatch);
+        if ((n & 0x7ffff) == 0)
+        {
+            // A fresh recording now and then, long before the kept entries could fill it.
+            delete match;
+            match = NewRecordedMatch();
+        }
+    }
+    delete match;
+}
+BENCHMARK(RecordedMatchStep);
 
 // The match screen with the banner up, a marker, seven units and a fresh burst of debris.
 void MatchFrame(benchmark::State& state)

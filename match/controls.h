@@ -21,6 +21,7 @@ enum Key
     Key1,           // on the title screen: a match against the computer
     KeyAlt,         // either Alt key alone: the first half of Alt+Enter, which is no game key
     KeyAltEnter,    // Enter with Alt held: switches between full screen and the window
+    KeySpace,       // any other key in a match; pauses and resumes a replay
     KeyOther,       // any other key
     KeyCount
 };

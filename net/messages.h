@@ -82,8 +82,9 @@ struct HostMessage
 // Screen and Alt+Enter act on the friend's own side and never travel. On the wire a key is
 // its place in WireKeys, not its Key value, so that a new game key leaves the bytes as
 // they are; a key added here goes at the end, with a new ProtocolVersion.
-constexpr Key WireKeys[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight, KeyW,
-                            KeyS,        KeyA,          KeyD,          Key1,           KeyOther};
+constexpr Key WireKeys[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight,
+                            KeyW,        KeyS,          KeyA,          KeyD,
+                            Key1,        KeyOther,      KeySpace};
 constexpr unsigned char WireKeyCount = sizeof WireKeys / sizeof WireKeys[0];
 bool FriendMayPress(Key key);
 

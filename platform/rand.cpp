@@ -25,3 +25,13 @@ void SeedRand(unsigned seed)
 {
     RandState = StateFromSeed(seed);
 }
+
+std::uint64_t ReadRandState()
+{
+    return RandState;
+}
+
+void RestoreRandState(std::uint64_t state)
+{
+    RandState = state;
+}

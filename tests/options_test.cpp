@@ -25,6 +25,10 @@ TEST(Options, EachOptionOnceAndNothingElse)
         {{"--help", ""}, Usage, true},
         {{"--", "--window"}, Usage, true},
         {{"--window", nullptr}, Usage, true},
+        {{"--window", "--replay", "replay0.tqr"}, Play, false},
+        {{"--replay"}, Usage, true},
+        {{"--replay", ""}, Usage, true},
+        {{"--replay", "a.tqr", "--host"}, Usage, true},
     };
     int row = 0;
     for (const auto& c : cases)
@@ -35,4 +39,6 @@ TEST(Options, EachOptionOnceAndNothingElse)
         EXPECT_EQ(options.request, c.request) << "row " << row;
         EXPECT_EQ(options.fullScreen, c.fullScreen) << "row " << row++;
     }
+    const char* const replay[] = {"tumblequay", "--replay", "--window"};
+    EXPECT_STREQ(ParseOptions(3, replay).replay, "--window"); // a file may have any name
 }

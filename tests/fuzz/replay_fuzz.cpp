@@ -1,0 +1,32 @@
+// Fuzz target: the replay reader takes any bytes without harm, and a replay it takes plays back
+// through the shell, every entry fed to its match, for up to a few thousand steps.
+#include "app/replay.h"
+#include "app/shell.h"
+#include "audio/sample_bank.h"
+#include "audio/status_handoff.h"
+#include "match/controls.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    constexpr int MaxIterations = 4000;
+    ReplayHeader header;
+    if (ReadReplay(data, size, header) != ReplayFault::None ||
+        LoadReplay(data, size) != ReplayFault::None)
+    {
+        return 0;
+    }
+    ResetShell();
+    InitStatusHandoff();
+    SamplesLoaded.store(true);
+    for (int n = 0; n < MaxIterations && (PlaybackPending() || MatchRunning); ++n)
+    {
+        RunSteps(1 + n % 3);
+        std::fill(EffectVoiceTaken, EffectVoiceTaken + EffectVoices, false);
+    }
+    HandleKeyDown(KeyEscape); // a long one ends here
+    return 0;
+}

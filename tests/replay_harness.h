@@ -1,0 +1,129 @@
+// Matches recorded and played back headless through the shell, for the replay tests and for
+// recording the kept replays (tests/replays/record_replays.cpp).
+#pragma once
+
+#include "app/replay.h"
+#include "app/shell.h"
+#include "audio/sample_bank.h"
+#include "audio/sound_requests.h"
+#include "audio/status_handoff.h"
+#include "display/palette.h"
+#include "match/game_title.h"
+#include "net/host_session.h"
+#include "platform/rand.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+
+// The game as at start-up, seeded, with the samples loaded and no files written.
+inline void ReadyHeadless(unsigned seed)
+{
+    ResetShell();
+    InitStatusHandoff();
+    InitPalette();
+    InitSoundRequests();
+    SamplesLoaded.store(true);
+    KeepReplays = false;
+    SeedRand(seed);
+}
+
+// What a match shows: its step, scores, winner, turn and every unit where it stands.
+inline std::string DescribeMatch(const GameState& scene)
+{
+    const auto& match = static_cast<const GameTitle&>(scene);
+    char line[128];
+    std::snprintf(line, sizeof line, "step %u score %d %d winner %d team %d moves %d\n",
+                  match.stepCount, match.teamScore[0], match.teamScore[1], match.winner,
+                  match.currentTeam, match.movesLeft);
+    std::string text = line;
+    for (const auto& [id, unit] : match.units)
+    {
+        std::snprintf(line, sizeof line, "unit %u type %d team %d at %d,%d facing %d\n", id,
+                      unit.type, unit.team, unit.column, unit.row, unit.facing);
+        text += line;
+    }
+    return text;
+}
+
+using Trail = std::map<std::uint32_t, std::string>; // the match after each step shown
+
+// One iteration of the main loop with this many steps, the audio thread's part played by
+// giving every effect voice back; the sounds asked for are appended to sounds, and the match
+// as the iteration left it (unless it ended) to trail.
+inline void Iterate(int steps, std::string& sounds, Trail& trail)
+{
+    RunSteps(steps);
+    if (MatchRunning)
+    {
+        trail.emplace(CurrentScene->stepCount, DescribeMatch(*CurrentScene)); // before its keys
+    }
+    for (int n = 0; n < SoundLogCount; ++n)
+    {
+        sounds += std::to_string(SoundLog[n].sound) + "@" + std::to_string(SoundLog[n].pan) + " ";
+    }
+    SoundLogCount = 0;
+    std::fill(EffectVoiceTaken, EffectVoiceTaken + EffectVoices, false);
+}
+
+// Plays the loaded replay to its end, one step per iteration.
+inline void PlayLoadedReplay(std::string& sounds, Trail& trail)
+{
+    while (PlaybackPending() || MatchRunning)
+    {
+        Iterate(1, sounds, trail);
+    }
+}
+
+// Who plays a scripted match.
+enum class Opponents
+{
+    TwoPeople,
+    Computer, // the hard computer on the right
+    Friend,   // hosted online: the right team's keys come as the friend's
+};
+
+// Starts a match from the title screen and presses and releases keys drawn from a generator of
+// the script's own (never the game's), in iterations of 0 to 3 steps, until the match ends or,
+// after maxSteps, is left with Escape.
+inline void PlayScriptedMatch(Opponents opponents, std::uint64_t script, std::uint32_t maxSteps,
+                              std::string& sounds, Trail& trail)
+{
+    FriendJoined = opponents == Opponents::Friend;
+    HandleKeyDown(opponents == Opponents::Computer ? Key1 : KeySpace);
+    constexpr Key Keys[] = {KeyCursorUp, KeyCursorLeft, KeyCursorRight, KeyCursorDown,
+                            KeyW,        KeyD,          KeySpace,       KeyOther};
+    while (MatchRunning)
+    {
+        if (CurrentScene->stepCount >= maxSteps)
+        {
+            HandleKeyDown(KeyEscape);
+            break;
+        }
+        script = script * 6364136223846793005ull + 1442695040888963407ull;
+        const auto pick = static_cast<unsigned>(script >> 33);
+        const Key key = Keys[pick / 8 % 8];
+        const bool friendsTurn =
+            FriendJoined && static_cast<const GameTitle*>(CurrentScene)->currentTeam == FriendTeam;
+        if (pick % 6 < 2)
+        {
+            const bool down = pick % 6 == 0;
+            if (friendsTurn)
+            {
+                HandleFriendKey(key, down);
+            }
+            else if (down)
+            {
+                HandleKeyDown(key);
+            }
+            else
+            {
+                HandleKeyUp(key);
+            }
+        }
+        Iterate(pick % 13 == 0 ? 3 : (pick % 17 == 0 ? 0 : 1), sounds, trail);
+    }
+    FriendJoined = false;
+}
