@@ -30,6 +30,22 @@ bool OthersTurn()
            (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam);
 }
 
+// The computer's level a key asks for on the title screen; LevelNone for two people.
+ComputerLevel LevelOfKey(Key key)
+{
+    switch (key)
+    {
+        case Key1:
+            return LevelEasy;
+        case Key2:
+            return LevelNormal;
+        case Key3:
+            return LevelHard;
+        default:
+            return LevelNone;
+    }
+}
+
 // Releases a key's actions in the running match.
 void ReleaseKey(Key key)
 {
@@ -95,7 +111,7 @@ KeyResponse HandleKeyDown(Key key)
         }
         return KeyResponse::None;
     }
-    StartMatch(key == Key1 && !FriendJoined);
+    StartMatch(FriendJoined ? LevelNone : LevelOfKey(key));
     return KeyResponse::MatchStarted;
 }
 
@@ -125,7 +141,7 @@ KeyResponse HandleFriendKey(Key key, bool down)
         {
             return KeyResponse::None;
         }
-        StartMatch(false);
+        StartMatch(LevelNone);
         return KeyResponse::MatchStarted;
     }
     if (FriendMatch == nullptr || FriendMatch->currentTeam != FriendTeam)
@@ -152,14 +168,15 @@ void StartScene(GameState* scene)
     CurrentScene->Step();
 }
 
-void StartMatch(bool againstComputer)
+void StartMatch(ComputerLevel level)
 {
     auto* match = new GameTitle();
-    if (againstComputer)
+    if (level != LevelNone)
     {
         InitPlanner(); // its tables ready before the first step
         match->computerTeam = ComputerTeam;
-        Computer = MakeComputerPlayer(ComputerTeam);
+        match->computerLevel = level;
+        Computer = MakeComputerPlayer(ComputerTeam, LevelPolicy(level));
         ComputerMatch = match;
     }
     else if (FriendJoined)

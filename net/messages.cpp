@@ -89,7 +89,7 @@ bool UnpackCells(const unsigned char* in, std::size_t size, unsigned char* cells
 
 bool FriendMayPress(Key key)
 {
-    return (key >= KeyCursorUp && key <= KeyD) || key == Key1 || key == KeyOther;
+    return (key >= KeyCursorUp && key <= KeyD) || (key >= Key1 && key <= Key3) || key == KeyOther;
 }
 
 int EncodeHello(const JoinCode& code, unsigned char* out)

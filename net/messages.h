@@ -18,7 +18,7 @@
 constexpr int FrameChannel = 0;    // unreliable and sequenced: a late frame is dropped
 constexpr int ReliableChannel = 1; // everything else, in order
 constexpr int LinkChannels = 2;
-constexpr int ProtocolVersion = 1; // Hello carries it; the host refuses any other
+constexpr int ProtocolVersion = 2; // Hello carries it; the host refuses any other
 
 enum MessageKind
 {
@@ -67,7 +67,7 @@ struct HostMessage
     unsigned char palette[PaletteBytes];   // Frame: Palette entry order, clamped, x 255
 };
 
-// The keys a friend's game passes on: the match's keys, 1 and any other key. Escape, Print
+// The keys a friend's game passes on: the match's keys, 1 to 3 and any other key. Escape, Print
 // Screen and Alt+Enter act on the friend's own side and never travel.
 bool FriendMayPress(Key key);
 

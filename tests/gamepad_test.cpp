@@ -17,7 +17,7 @@ std::string Describe(const KeyChanges& changes)
     for (int n = 0; n < changes.count; ++n)
     {
         text += changes.down[n] ? '+' : '-';
-        text += "^v<>WSADEP1aeO"[changes.keys[n]];
+        text += "^v<>WSADEP123aeO"[changes.keys[n]];
     }
     return text;
 }

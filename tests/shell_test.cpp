@@ -120,6 +120,38 @@ TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishe
     EXPECT_EQ(PaletteTick, 4);
 }
 
+// 1, 2 and 3 start a match against the computer at its three levels, any other key one of
+// two people; with a friend in, every key starts the friend's match.
+TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
+{
+    const struct
+    {
+        Key key;
+        bool friendIn;
+        ComputerLevel level;
+        MovePolicy policy; // the computer's, or null for none
+    } cases[] = {
+        {Key1, false, LevelEasy, ChooseEasyMove}, {Key2, false, LevelNormal, ChooseNormalMove},
+        {Key3, false, LevelHard, ChooseMove},     {KeyW, false, LevelNone, nullptr},
+        {Key1, true, LevelNone, nullptr},         {Key3, true, LevelNone, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        FriendJoined = c.friendIn;
+        ASSERT_EQ(Feed({c.key}), "M") << c.key;
+        const auto& match = *static_cast<GameTitle*>(CurrentScene);
+        EXPECT_EQ(match.computerLevel, c.level) << c.key;
+        EXPECT_EQ(match.computerTeam, c.policy != nullptr ? 1 : -1) << c.key;
+        EXPECT_EQ(ComputerMatch == CurrentScene, c.policy != nullptr) << c.key;
+        EXPECT_EQ(FriendMatch == CurrentScene, c.friendIn) << c.key;
+        if (c.policy != nullptr)
+        {
+            EXPECT_TRUE(Computer.policy == c.policy && Computer.team == 1) << c.key;
+        }
+        LeaveMatch();
+    }
+}
+
 TEST_F(Shell, TheKeyOneStartsAMatchAgainstTheComputerWhoseTurnTakesNoKeysOfThePerson)
 {
     EXPECT_EQ(Feed({KeyOther}), "M");
