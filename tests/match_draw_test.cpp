@@ -129,14 +129,12 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
                                         {LevelNormal, "normal turn"},
                                         {LevelHard, "hard turn"}})
     {
-        // The computer's banner names its level, centred in the box.
+        // The computer's banner names its level.
         ClearCanvas();
         DrawText(banner, 0, 0, 1, 1);
         const int cells = CountColour(1, 0, 0, 127, 95);
         match.computerLevel = level;
         DrawFrame(match);
-        const int centre = 84 - TextWidth(banner) / 2;
-        EXPECT_EQ(cells, CountColour(TeamTextColour(1), centre, 46, centre + 57, 50)) << banner;
         EXPECT_EQ(cells, CountColour(TeamTextColour(1), 55, 41, 112, 54)) << banner;
     }
 }
