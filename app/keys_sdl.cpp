@@ -29,6 +29,8 @@ constexpr KeyTranslation KeyTranslations[] = {
     {316, false, KeyPrintScreen}, // the browser's SDL reports Print Screen by SDL 1.2's number
 #endif
     {SDLK_1, false, Key1},
+    {SDLK_2, false, Key2},
+    {SDLK_3, false, Key3},
     {SDLK_LALT, false, KeyAlt},
     {SDLK_RALT, false, KeyAlt},
     {SDLK_RETURN, true, KeyAltEnter},

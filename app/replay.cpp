@@ -140,7 +140,7 @@ void RecordedMatch::KeyUp(int action)
     GameTitle::KeyUp(action);
 }
 
-void BeginRecording(int computerLevel, bool online)
+void BeginRecording(ComputerLevel computerLevel, bool online)
 {
     Header = {};
     Header.computerLevel = computerLevel;
@@ -229,7 +229,6 @@ ReplayFault ReadReplay(const unsigned char* bytes, std::size_t size, ReplayHeade
         return ReplayFault::Truncated;
     }
     ReplayHeader read = {};
-    read.computerLevel = bytes[6];
     read.online = bytes[7] == 1;
     read.randState = Get(bytes + 8, 8);
     read.heldBack = static_cast<std::uint32_t>(Get(bytes + 16, 4));
@@ -238,12 +237,13 @@ ReplayFault ReadReplay(const unsigned char* bytes, std::size_t size, ReplayHeade
     read.score[0] = bytes[25];
     read.score[1] = bytes[26];
     read.entryCount = static_cast<std::uint32_t>(Get(bytes + 28, 4));
-    if (read.computerLevel > MaxComputerLevel || bytes[7] > 1 ||
-        (read.online && read.computerLevel != 0) || read.endStep == 0 || bytes[24] > 1 ||
-        read.score[0] > GoalsToWin || read.score[1] > GoalsToWin || bytes[27] != 0)
+    if (bytes[6] > LevelHard || bytes[7] > 1 || (read.online && bytes[6] != LevelNone) ||
+        read.endStep == 0 || bytes[24] > 1 || read.score[0] > GoalsToWin ||
+        read.score[1] > GoalsToWin || bytes[27] != 0)
     {
         return ReplayFault::Damaged;
     }
+    read.computerLevel = static_cast<ComputerLevel>(bytes[6]);
     std::size_t at = ReplayHeaderSize;
     std::uint32_t previous = 1;
     for (std::uint32_t n = 0; n < read.entryCount; ++n)
@@ -353,7 +353,8 @@ GameTitle* StartPlayback()
     RestoreRandState(Played.randState);
     SoundsHeldBack = Played.heldBack;
     auto* match = new GameTitle();
-    match->computerTeam = Played.computerLevel != 0 ? 1 : -1;
+    match->computerTeam = Played.computerLevel != LevelNone ? 1 : -1;
+    match->computerLevel = Played.computerLevel;
     return match;
 }
 

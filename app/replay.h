@@ -35,8 +35,6 @@
 constexpr int ReplayVersion = 1;
 constexpr int ReplayHeaderSize = 32;
 constexpr std::size_t MaxReplayBytes = 1 << 20; // the most kept of one match; about 200000 keys
-constexpr int HardComputer = 3;                 // today's computer, as the header names it
-constexpr int MaxComputerLevel = 3;
 
 // Why a replay is refused.
 enum class ReplayFault
@@ -51,14 +49,14 @@ enum class ReplayFault
 // What a replay's header says.
 struct ReplayHeader
 {
-    int computerLevel;        // 0..3
-    bool online;              // hosted online
-    std::uint64_t randState;  // the game's generator as the match began
-    std::uint32_t heldBack;   // sample sounds dropped at the start
-    std::uint32_t endStep;    // steps taken when the match ended or was left
-    bool finished;            // it ended by itself
-    int score[TeamCount];     // goals at that moment
-    std::uint32_t entryCount; // entries after the header
+    ComputerLevel computerLevel; // LevelNone for two people or a friend
+    bool online;                 // hosted online
+    std::uint64_t randState;     // the game's generator as the match began
+    std::uint32_t heldBack;      // sample sounds dropped at the start
+    std::uint32_t endStep;       // steps taken when the match ended or was left
+    bool finished;               // it ended by itself
+    int score[TeamCount];        // goals at that moment
+    std::uint32_t entryCount;    // entries after the header
 };
 
 // The game sets this: matches are then written as files. Tests and the web page keep them in
@@ -79,7 +77,7 @@ public:
 
 // Starts a recording: the generator's state and the sounds dropped so far, just before the
 // match is made. Any recording still open is dropped unwritten.
-void BeginRecording(int computerLevel, bool online);
+void BeginRecording(ComputerLevel computerLevel, bool online);
 
 // Whether a recording is open.
 bool IsRecording();

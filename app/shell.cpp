@@ -35,6 +35,22 @@ bool OthersTurn()
            (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam);
 }
 
+// The computer's level a key asks for on the title screen; LevelNone for two people.
+ComputerLevel LevelOfKey(Key key)
+{
+    switch (key)
+    {
+        case Key1:
+            return LevelEasy;
+        case Key2:
+            return LevelNormal;
+        case Key3:
+            return LevelHard;
+        default:
+            return LevelNone;
+    }
+}
+
 // Releases a key's actions in the running match.
 void ReleaseKey(Key key)
 {
@@ -108,7 +124,7 @@ KeyResponse HandleKeyDown(Key key, KeySource source)
         }
         return KeyResponse::None;
     }
-    StartMatch(key == Key1 && !FriendJoined);
+    StartMatch(FriendJoined ? LevelNone : LevelOfKey(key));
     return KeyResponse::MatchStarted;
 }
 
@@ -150,7 +166,7 @@ KeyResponse HandleFriendKey(Key key, bool down)
         {
             return KeyResponse::None;
         }
-        StartMatch(false);
+        StartMatch(LevelNone);
         return KeyResponse::MatchStarted;
     }
     if (FriendMatch == nullptr || FriendMatch->currentTeam != FriendTeam)
@@ -182,16 +198,17 @@ void StartScene(GameState* scene)
     CurrentScene->Step();
 }
 
-void StartMatch(bool againstComputer)
+void StartMatch(ComputerLevel level)
 {
     // The generator's state is taken before the match draws its set-up from it.
-    BeginRecording(againstComputer ? HardComputer : 0, FriendJoined && !againstComputer);
+    BeginRecording(level, FriendJoined && level == LevelNone);
     auto* match = new RecordedMatch();
-    if (againstComputer)
+    if (level != LevelNone)
     {
         InitPlanner(); // its tables ready before the first step
         match->computerTeam = ComputerTeam;
-        Computer = MakeComputerPlayer(ComputerTeam);
+        match->computerLevel = level;
+        Computer = MakeComputerPlayer(ComputerTeam, LevelPolicy(level));
         ComputerMatch = match;
     }
     else if (FriendJoined)

@@ -39,11 +39,11 @@ void ResetShell();
 // whose release waits behind a slow screenshot, take none); Alt+Enter asks to switch the
 // screen once per press and Alt alone does nothing, neither reaching the match nor
 // starting one; any other key goes to the match as its action, or on the title screen
-// starts a match (and is not passed on): the key 1 a match against the computer, any other
-// a match of two people. In the computer's turn the person's keys do nothing. While a friend
-// is joined, any key starts a match against the friend, in which these keys act only in
-// the host's team's turn. A key that the source holds already (a repeat), or that the other
-// source holds, does not reach the match again.
+// starts a match (and is not passed on): the keys 1, 2 and 3 a match against the easy, the
+// normal and the hard computer, any other a match of two people. In the computer's turn the
+// person's keys do nothing. While a friend is joined, any key starts a match against the
+// friend, in which these keys act only in the host's team's turn. A key that the source holds
+// already (a repeat), or that the other source holds, does not reach the match again.
 KeyResponse HandleKeyDown(Key key, KeySource source = KeySource::Keyboard);
 
 // A key of the friend's, from the network: on the title screen a press starts a match
@@ -66,9 +66,9 @@ void HandleKeyUp(Key key, KeySource source = KeySource::Keyboard);
 // and steps the scene once at once. The shell owns and later deletes the scene.
 void StartScene(GameState* scene);
 
-// Starts a new match scene; against the computer, which plays team 1, when asked, else
-// against the friend when one is joined.
-void StartMatch(bool againstComputer);
+// Starts a new match scene; against the computer at the level, which plays team 1, unless
+// the level is LevelNone, else against the friend when one is joined.
+void StartMatch(ComputerLevel level);
 
 // Destroys the match scene and returns to the title screen.
 void LeaveMatch();

@@ -3,6 +3,7 @@
 
 #include "display/font.h"
 #include "display/pictures.h"
+#include "match/computer_level.h"
 #include "platform/names.h"
 
 namespace
@@ -11,8 +12,10 @@ constexpr unsigned char TitleColour = 3; // brown
 constexpr unsigned char KeyColour = 9;   // red: the arrows
 constexpr unsigned char WordColour = 1;  // grey: what the arrows do
 constexpr int HelpLeft = 28;             // column where the key lines start
-constexpr int ComputerHintLeft = 97;     // "1 vs cpu", right of picture 0
-constexpr int ComputerHintRow = 40;
+constexpr int ComputerHintLeft = 97;     // "vs cpu" and the levels' keys, right of picture 0
+constexpr int LevelWordLeft = 102;       // the levels' names: two free columns after the key
+constexpr int ComputerHintRow = 55;      // "vs cpu", and below it one line per level
+constexpr int LevelLineGap = 7;          // rows from line to line
 constexpr int SoundHintRow = 56;    // "click for" in the free band left of picture 0, "sound" below
 constexpr int SoundHintLineGap = 7; // rows
 constexpr int LeftBandWidth = 32;   // columns 0..31
@@ -52,8 +55,17 @@ void DrawHelpText()
 
     if (ComputerOffered)
     {
-        // In the free band right of the picture: the key of a match against the computer.
-        DrawText("1", ComputerHintLeft, ComputerHintRow, KeyColour, 1);
-        DrawText("vs cpu", ComputerHintLeft + TextWidth("1 "), ComputerHintRow, WordColour, 1);
+        // In the free band right of the picture: the keys of a match against the computer,
+        // one a level, the names in a column of their own: "2 normal" spaced as the help
+        // lines are would be wider than the band.
+        DrawText("vs cpu", ComputerHintLeft, ComputerHintRow, WordColour, 1);
+        const char* keys[] = {"1", "2", "3"};
+        for (int level = LevelEasy; level <= LevelHard; ++level)
+        {
+            const int row = ComputerHintRow - 1 - LevelLineGap * level;
+            DrawText(keys[level - 1], ComputerHintLeft, row, KeyColour, 1);
+            DrawText(LevelName(static_cast<ComputerLevel>(level)), LevelWordLeft, row, WordColour,
+                     1);
+        }
     }
 }

@@ -6,8 +6,9 @@
 // browser's edge each frame; always false in the native game. Main thread.
 extern bool SoundWaitsForPerson;
 
-// The key 1 starts a match against the computer, and the title screen says so; false while
-// a friend is joined online, as any key then starts a match against the friend. Main thread.
+// The keys 1, 2 and 3 start a match against the computer at its three levels, and the title
+// screen says so; false while a friend is joined online, as any key then starts a match
+// against the friend. Main thread.
 extern bool ComputerOffered;
 
 // Draws the whole title screen into a cleared canvas. Main thread, once per frame

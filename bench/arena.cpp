@@ -1,16 +1,18 @@
 // The computer opponent's strength: seeded matches between policies at the keys of the real
 // match scene, with win rates, their 95 % intervals and the time per decision.
 //
-//   arena [matches] [first seed]      (default 1000 matches per pairing, seed 1)
+//   arena [matches] [first seed] [part of a pairing's name]
+//       (default 1000 matches per pairing, seed 1, every pairing)
 //   arena --replays [matches] [first seed]   (default 100 matches, seed 1)
 //
-// Pairings: the computer against a random player (uniform over the four moves), against a
-// greedy one (a goal in one move if it has one, else towards the ball), and against itself
-// with the computer under test on either side. Sides alternate between matches, and the
-// match's own draw decides which team begins.
+// Pairings: each level of the computer against a random player (uniform over the four
+// moves), against a greedy one (a goal in one move if it has one, else towards the ball),
+// against a second reference that walks to the ball's column (ColumnMove), and against the
+// level below. Sides alternate between matches, and the match's own draw decides which team
+// begins. The times per decision are of every decision of each level in those matches.
 //
-// With --replays: the computer against itself, each match recorded; the replays' sizes, and
-// every replay played back through the shell as fast as the core steps (32 steps an
+// With --replays: the hard computer against itself, each match recorded; the replays' sizes,
+// and every replay played back through the shell as fast as the core steps (32 steps an
 // iteration, the most the main loop runs at once), each checked to end as it ended.
 #include "app/replay.h"
 #include "app/shell.h"
@@ -79,6 +81,45 @@ ComputerMove GreedyMove(const Board& board, int selected, int)
     return MoveRight;
 }
 
+// A second reference, a person's plain plan: a goal in one move if it has one; else, when
+// the ball is further away than the moves left allow and a teammate may be nearer, a switch;
+// else towards the ball's column first and then along it, turning the shorter way to face
+// where it goes before it walks.
+ComputerMove ColumnMove(const Board& board, int selected, int movesLeft)
+{
+    Board next = board;
+    const MoveOutcome outcome = StepForward(next, selected);
+    int ball = -1;
+    for (int i = 0; i < next.count; ++i)
+    {
+        ball = next.pieces[i].type == UnitBall ? i : ball;
+    }
+    if (outcome.made && ball >= 0 && IsGoalRow(next.pieces[ball].row))
+    {
+        return MoveForward;
+    }
+    if (ball < 0)
+    {
+        return MoveLeft; // nothing to go for
+    }
+    const Piece& me = board.pieces[selected];
+    const int dx = board.pieces[ball].column - me.column;
+    const int dy = board.pieces[ball].row - me.row;
+    int mates[MaxPieces];
+    if (std::abs(dx) + std::abs(dy) > movesLeft + 1 && movesLeft >= 4 &&
+        CollectTeammates(board, me.team, me.id, mates) > 0)
+    {
+        return MoveSwitch;
+    }
+    const int facing = dx > 0 ? 0 : dx < 0 ? 2 : dy > 0 ? 1 : 3;
+    const int quarters = (facing - me.facing) & 3; // left turns to face that way
+    if (quarters == 0)
+    {
+        return outcome.made ? MoveForward : MoveRight;
+    }
+    return quarters == 3 ? MoveRight : MoveLeft;
+}
+
 // The processor time of the calling thread in microseconds: what a decision costs, whatever
 // else the machine runs meanwhile.
 double ThreadMicros()
@@ -88,35 +129,74 @@ double ThreadMicros()
     return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
 }
 
+// A decision, to be asked again.
 struct Decision
 {
     double micros; // processor time it took
     Board board;   // what it was asked
     int selected, movesLeft;
 };
-std::vector<Decision> Decisions; // every decision of the computer under test
 
-ComputerMove TimedChooseMove(const Board& board, int selected, int movesLeft)
+constexpr int KeptSlowest = 20;
+
+// The decisions of one level: every time, and the slowest few in full.
+struct LevelTimes
+{
+    std::vector<float> micros;
+    std::vector<Decision> slowest; // at most KeptSlowest, the fastest first
+};
+LevelTimes Times[LevelHard + 1];
+
+ComputerMove TimedMove(ComputerLevel level, const Board& board, int selected, int movesLeft)
 {
     const double start = ThreadMicros();
-    const ComputerMove move = ChooseMove(board, selected, movesLeft);
-    Decisions.push_back({ThreadMicros() - start, board, selected, movesLeft});
+    const ComputerMove move = ChooseLevelMove(level, board, selected, movesLeft);
+    const double micros = ThreadMicros() - start;
+    LevelTimes& times = Times[level];
+    times.micros.push_back(static_cast<float>(micros));
+    if (times.slowest.size() < KeptSlowest || micros > times.slowest.front().micros)
+    {
+        if (times.slowest.size() == KeptSlowest)
+        {
+            times.slowest.erase(times.slowest.begin());
+        }
+        const Decision decision{micros, board, selected, movesLeft};
+        times.slowest.insert(std::upper_bound(times.slowest.begin(), times.slowest.end(), decision,
+                                              [](const Decision& a, const Decision& b)
+                                              { return a.micros < b.micros; }),
+                             decision);
+    }
     return move;
 }
 
-// The slowest decision asked again: the least of five timings of each of the twenty slowest,
-// so that a moment the machine took the processor away is not counted as thinking.
-double SlowestRetimed()
+ComputerMove Easy(const Board& board, int selected, int movesLeft)
+{
+    return TimedMove(LevelEasy, board, selected, movesLeft);
+}
+
+ComputerMove Normal(const Board& board, int selected, int movesLeft)
+{
+    return TimedMove(LevelNormal, board, selected, movesLeft);
+}
+
+ComputerMove Hard(const Board& board, int selected, int movesLeft)
+{
+    return TimedMove(LevelHard, board, selected, movesLeft);
+}
+
+// The slowest decisions of the level asked again: the least of five timings of each, so that
+// a moment the machine took the processor away is not counted as thinking.
+double SlowestRetimed(ComputerLevel level)
 {
     double slowest = 0;
-    for (std::size_t i = 0; i < Decisions.size() && i < 20; ++i)
+    for (const Decision& decision : Times[level].slowest)
     {
         double least = 1e9;
         for (int again = 0; again < 5; ++again)
         {
             InitPlanner();
             const double start = ThreadMicros();
-            ChooseMove(Decisions[i].board, Decisions[i].selected, Decisions[i].movesLeft);
+            ChooseLevelMove(level, decision.board, decision.selected, decision.movesLeft);
             least = std::min(least, ThreadMicros() - start);
         }
         slowest = std::max(slowest, least);
@@ -133,7 +213,7 @@ int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
     InitPlanner(); // as a match against the computer starts
     if constexpr (std::is_same_v<Match, RecordedMatch>)
     {
-        BeginRecording(0, false);
+        BeginRecording(LevelNone, false);
     }
     Match match;
     ComputerPlayer players[2] = {MakeComputerPlayer(0, team0), MakeComputerPlayer(1, team1)};
@@ -206,7 +286,7 @@ int MeasureReplays(int matches, unsigned firstSeed)
 struct Pairing
 {
     const char* name;
-    MovePolicy tested; // the computer under test
+    MovePolicy tested; // the player whose wins are counted
     MovePolicy opponent;
 };
 
@@ -228,24 +308,31 @@ int main(int argc, char** argv)
     argv += replays ? 1 : 0;
     const int matches = argc > 1 ? std::atoi(argv[1]) : (replays ? 100 : 1000);
     const unsigned firstSeed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1;
-    SamplesLoaded.store(false); // no sounds: the match plays the same without them
+    const char* only = argc > 3 ? argv[3] : ""; // only the pairings whose names hold this
+    SamplesLoaded.store(false);                 // no sounds: the match plays the same without them
     if (replays)
     {
         return MeasureReplays(matches, firstSeed);
     }
     const Pairing pairings[] = {
-        {"computer vs random", TimedChooseMove, RandomMove},
-        {"computer vs greedy", TimedChooseMove, GreedyMove},
-        {"computer vs itself", TimedChooseMove, ChooseMove},
+        {"easy vs random", Easy, RandomMove},     {"easy vs greedy", Easy, GreedyMove},
+        {"normal vs greedy", Normal, GreedyMove}, {"hard vs greedy", Hard, GreedyMove},
+        {"normal vs easy", Normal, Easy},         {"hard vs normal", Hard, Normal},
+        {"easy vs column", Easy, ColumnMove},     {"normal vs column", Normal, ColumnMove},
+        {"hard vs column", Hard, ColumnMove},
     };
-    std::printf("| pairing | matches | computer wins | draws | win rate | 95 %% interval | "
+    std::printf("| pairing | matches | wins of the first | draws | win rate | 95 %% interval | "
                 "as team 0 | as team 1 |\n|---|---|---|---|---|---|---|---|\n");
     for (const Pairing& pairing : pairings)
     {
+        if (std::strstr(pairing.name, only) == nullptr)
+        {
+            continue;
+        }
         int wins = 0, draws = 0, winsAs[2] = {0, 0};
         for (int m = 0; m < matches; ++m)
         {
-            const int side = m % 2; // the computer under test plays this team
+            const int side = m % 2; // the first of the pairing plays this team
             const int winner =
                 PlayMatch(firstSeed + m, side == 0 ? pairing.tested : pairing.opponent,
                           side == 0 ? pairing.opponent : pairing.tested);
@@ -260,19 +347,28 @@ int main(int argc, char** argv)
                     100 * high, winsAs[0], (matches + 1) / 2, winsAs[1], matches / 2);
         std::fflush(stdout);
     }
-    std::sort(Decisions.begin(), Decisions.end(),
-              [](const Decision& a, const Decision& b) { return a.micros > b.micros; });
-    const auto at = [](double share)
-    { return Decisions[static_cast<std::size_t>((1 - share) * (Decisions.size() - 1))].micros; };
-    double sum = 0;
-    for (const Decision& decision : Decisions)
+    std::printf("\n| level | decisions | mean | median | 99th percentile | longest | slowest "
+                "asked again |\n|---|---|---|---|---|---|---|\n");
+    for (int level = LevelEasy; level <= LevelHard; ++level)
     {
-        sum += decision.micros;
+        std::vector<float>& micros = Times[level].micros;
+        if (micros.empty())
+        {
+            continue;
+        }
+        std::sort(micros.begin(), micros.end());
+        double sum = 0;
+        for (const float m : micros)
+        {
+            sum += m;
+        }
+        const auto at = [&](double share) {
+            return micros[static_cast<std::size_t>(share * static_cast<double>(micros.size() - 1))];
+        };
+        std::printf("| %s | %zu | %.0f us | %.0f us | %.0f us | %.0f us | %.0f us |\n",
+                    LevelName(static_cast<ComputerLevel>(level)), micros.size(),
+                    sum / static_cast<double>(micros.size()), at(0.5), at(0.99), micros.back(),
+                    SlowestRetimed(static_cast<ComputerLevel>(level)));
     }
-    std::printf("\nProcessor time per decision of the computer under test over %zu decisions: "
-                "mean %.0f us, median %.0f us, 99th percentile %.0f us, longest %.0f us; the "
-                "slowest asked again: %.0f us\n",
-                Decisions.size(), sum / static_cast<double>(Decisions.size()), at(0.5), at(0.99),
-                Decisions.front().micros, SlowestRetimed());
     return 0;
 }

@@ -30,7 +30,7 @@ BENCHMARK(MatchStep);
 // The same with the match recorded, as every match is: each action is kept as it arrives.
 GameTitle* NewRecordedMatch()
 {
-    BeginRecording(0, false); // the last one dropped: nothing is written
+    BeginRecording(LevelNone, false); // the last one dropped: nothing is written
     return new RecordedMatch();
 }
 

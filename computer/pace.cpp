@@ -9,6 +9,19 @@ ComputerPlayer MakeComputerPlayer(int team, MovePolicy policy)
     return {team, policy, BannerWaitSteps, -1};
 }
 
+MovePolicy LevelPolicy(ComputerLevel level)
+{
+    switch (level)
+    {
+        case LevelEasy:
+            return ChooseEasyMove;
+        case LevelNormal:
+            return ChooseNormalMove;
+        default:
+            return ChooseMove;
+    }
+}
+
 int MoveAction(ComputerMove move)
 {
     switch (move)

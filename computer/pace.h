@@ -25,6 +25,9 @@ struct ComputerPlayer
 // A computer player for the team, thinking with the policy, waiting for its first turn.
 ComputerPlayer MakeComputerPlayer(int team, MovePolicy policy = ChooseMove);
 
+// The computer's policy at the level: LevelHard (and LevelNone) ChooseMove.
+MovePolicy LevelPolicy(ComputerLevel level);
+
 // Called once before each step of the match. Releases the key pressed before the last step;
 // in the team's turn takes the banner away BannerWaitSteps after it went up, then, whenever
 // the selected player stands still and KeyGapSteps have passed since the last press, asks

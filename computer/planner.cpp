@@ -16,6 +16,7 @@ constexpr int Unreachable = 99;          // moves to score that no turn has
 constexpr float GoalValue = 1.0f;        // a goal of the computer's own, this turn
 constexpr float OwnChanceWeight = 0.25f; // what the computer's own next chance is worth
 constexpr float TieMargin = 1e-4f;       // moves whose values differ by less are equal
+constexpr float GoalDelayCost = 1e-3f;   // a goal a move later, for levels that take goals at once
 
 constexpr int SearchSlots = 1 << 15; // remembered positions of the turn's search
 constexpr int SearchBudget = 5000;   // positions one decision may look at, the most a turn needs
@@ -29,12 +30,32 @@ struct Memo
     float value;
 };
 
-Memo SearchMemos[SearchSlots]; // by board, selected piece and moves left
-Memo LeafMemos[LeafSlots];     // by the board as the end of a turn values it
-std::uint32_t Decision = 0;    // decisions taken so far; a memo of another is stale
-int SearchesLeft = 0;          // positions this decision may still look at
+// What a level sees of the board, applied to every decision it takes.
+struct Sight
+{
+    int lookAhead;    // moves of its own it plans, 1..9; past them it values the board as the end
+    bool seesThreats; // whether it looks at the other team's chance to score next
+    float blur;       // the most its valuation of a board is off, either way
+    bool switches;    // whether it weighs a switch to another teammate at all
+    float delayCost;  // what putting off a goal it sees costs, per move: 0 takes any of them
+};
+
+constexpr Sight Sights[] = {
+    {MaxTurnMoves, true, 0.0f, true, 0.0f}, // LevelNone: as LevelHard
+    {3, false, 0.1f, false, GoalDelayCost}, // LevelEasy
+    {5, false, 0.1f, true, GoalDelayCost},  // LevelNormal
+    {MaxTurnMoves, true, 0.0f, true, 0.0f}, // LevelHard
+};
+
+Memo SearchMemos[SearchSlots];    // by board, selected piece and moves left
+Memo LeafMemos[LeafSlots];        // by the board as the end of a turn values it
+std::uint32_t Decision = 0;       // decisions taken so far; a memo of another is stale
+int SearchesLeft = 0;             // positions this decision may still look at
+Sight Seeing = Sights[LevelHard]; // what this decision sees
+int RootMoves = 0;                // the moves left when this decision began
 constexpr std::uint64_t TieSeed = 0x9e3779b97f4a7c15ull;
-std::uint64_t TieState = TieSeed; // the planner's own generator
+constexpr std::uint64_t BlurSeed = 0x5be0cd19137e2179ull; // where the misjudgements fall
+std::uint64_t TieState = TieSeed;                         // the planner's own generator
 
 std::uint64_t Mix(std::uint64_t value)
 {
@@ -390,9 +411,15 @@ float EndOfTurnValue(const Board& board, int team)
     }
     static ScoreMap map;
     BuildScoreMap(board, map);
-    const float theirs = ChanceOnMap(board, map, 1 - team, false);
+    const float theirs = Seeing.seesThreats ? ChanceOnMap(board, map, 1 - team, false) : 0.0f;
     const float ours = ChanceOnMap(board, map, team, true);
-    const float value = -theirs + OwnChanceWeight * ours * (1.0f - theirs);
+    float value = -theirs + OwnChanceWeight * ours * (1.0f - theirs);
+    if (Seeing.blur > 0.0f)
+    {
+        // A blind spot, not a die: the same board is always misjudged the same way.
+        const float unit = static_cast<float>(Mix(key ^ BlurSeed) >> 40) / float(1 << 24);
+        value += Seeing.blur * (2.0f * unit - 1.0f);
+    }
     memo = {key, Decision, value};
     return value;
 }
@@ -406,6 +433,10 @@ bool ValueOfMove(const Board& board, int selected, int moves, int move, float& v
     const int team = board.pieces[selected].team;
     if (move == MoveSwitch)
     {
+        if (!Seeing.switches)
+        {
+            return false; // it does not think of switching
+        }
         int mates[MaxPieces];
         const int n = CollectTeammates(board, team, board.pieces[selected].id, mates);
         if (n == 0)
@@ -429,7 +460,7 @@ bool ValueOfMove(const Board& board, int selected, int moves, int move, float& v
         }
         if (BallInGoal(next))
         {
-            value = GoalValue;
+            value = GoalValue - Seeing.delayCost * static_cast<float>(RootMoves - moves);
             return true;
         }
     }
@@ -444,9 +475,9 @@ bool ValueOfMove(const Board& board, int selected, int moves, int move, float& v
 // The best the selected piece can make of the rest of its team's turn on its own.
 float Search(const Board& board, int selected, int moves, int team)
 {
-    if (moves == 0 || SearchesLeft == 0)
+    if (moves == 0 || SearchesLeft == 0 || RootMoves - moves >= Seeing.lookAhead)
     {
-        return EndOfTurnValue(board, team); // the turn's end, or as far as time allows
+        return EndOfTurnValue(board, team); // the turn's end, or as far as it looks or time allows
     }
     const std::uint64_t key =
         BoardKey(board, -2) ^ Mix(static_cast<std::uint64_t>(selected) << 8 | moves);
@@ -488,8 +519,25 @@ float TeamScoreChance(const Board& board, int team)
 
 ComputerMove ChooseMove(const Board& board, int selected, int movesLeft)
 {
+    return ChooseLevelMove(LevelHard, board, selected, movesLeft);
+}
+
+ComputerMove ChooseEasyMove(const Board& board, int selected, int movesLeft)
+{
+    return ChooseLevelMove(LevelEasy, board, selected, movesLeft);
+}
+
+ComputerMove ChooseNormalMove(const Board& board, int selected, int movesLeft)
+{
+    return ChooseLevelMove(LevelNormal, board, selected, movesLeft);
+}
+
+ComputerMove ChooseLevelMove(ComputerLevel level, const Board& board, int selected, int movesLeft)
+{
     ++Decision;
     SearchesLeft = SearchBudget;
+    Seeing = Sights[level >= LevelNone && level <= LevelHard ? level : LevelHard];
+    RootMoves = movesLeft;
     float values[ComputerMoveCount];
     bool possible[ComputerMoveCount];
     float best = -2.0f;

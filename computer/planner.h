@@ -8,12 +8,28 @@
 // for the chance the computer's own team would have. That chance comes from the fewest moves
 // each player needs to reach a push that scores, found with the other units standing still.
 //
+// Levels. Every level goes for the ball, scores a goal it sees and never presses a key at
+// random; the weaker ones lose by seeing less:
+//   hard   sees all of the above: every sequence of its remaining moves, switches included,
+//          and the whole of the other team's chance to score next, so it defends. With several
+//          ways to the same goal it takes any of them, sometimes turning about first.
+//   normal plans only its next 5 moves, valuing the board there as if its turn ended, so a
+//          goal further off comes into sight only as it nears; never looks at what the other
+//          team could do next, so it leaves threats open; misjudges every board it values by
+//          up to a tenth of a goal, and of two nearly equal plans may take the worse. It
+//          switches when a teammate is better placed, and takes a goal it sees at once.
+//   easy   as normal, but plans only 3 moves ahead and never thinks of switching: it walks the
+//          player it was given, even when another stands nearer the ball.
+// A misjudgement is a fixed blind spot, the same for the same board every time, not a die
+// cast anew at each decision: its plan holds from one move to the next.
+//
 // Planning draws no random number of the game's: ties are broken by the planner's own
 // generator. It allocates nothing: its tables are fixed and reused from decision to decision.
 // Main thread (or any one thread at a time).
 #pragma once
 
 #include "match/board_rules.h"
+#include "match/computer_level.h"
 
 // What the computer may do with a key press.
 enum ComputerMove
@@ -33,9 +49,14 @@ float TeamScoreChance(const Board& board, int team);
 // number above 9 when it cannot within a turn.
 int MovesToScore(const Board& board, int piece);
 
-// The best next move for the selected piece's team with movesLeft (1..9) moves left in its
-// turn. Never a forward step that would be blocked, nor a switch without a teammate.
-ComputerMove ChooseMove(const Board& board, int selected, int movesLeft);
+// The next move for the selected piece's team with movesLeft (1..9) moves left in its turn,
+// the best the level sees. Never a forward step that would be blocked, nor a switch without
+// a teammate. LevelNone plays as LevelHard.
+ComputerMove ChooseLevelMove(ComputerLevel level, const Board& board, int selected, int movesLeft);
+// ChooseLevelMove at one level each, for the computer's place at the keys.
+ComputerMove ChooseEasyMove(const Board& board, int selected, int movesLeft);
+ComputerMove ChooseNormalMove(const Board& board, int selected, int movesLeft);
+ComputerMove ChooseMove(const Board& board, int selected, int movesLeft); // LevelHard
 
 // Sets the planner's tables to their start values, so that no decision after it has to fill
 // them, and restarts its tie-break generator: the same boards then get the same answers.

@@ -18,7 +18,9 @@ enum Key
     KeyD,
     KeyEscape,      // leaves the match, or quits on the title screen
     KeyPrintScreen, // takes a screenshot
-    Key1,           // on the title screen: a match against the computer
+    Key1,           // on the title screen: a match against the easy computer
+    Key2,           // on the title screen: a match against the normal computer
+    Key3,           // on the title screen: a match against the hard computer
     KeyAlt,         // either Alt key alone: the first half of Alt+Enter, which is no game key
     KeyAltEnter,    // Enter with Alt held: switches between full screen and the window
     KeySpace,       // any other key in a match; pauses and resumes a replay

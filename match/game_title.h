@@ -3,6 +3,7 @@
 #pragma once
 
 #include "match/board_rules.h"
+#include "match/computer_level.h"
 #include "scene/game_state.h"
 
 #include <cstdint>
@@ -54,11 +55,12 @@ public:
     // those are full.
     void RespawnBall();
 
-    int currentTeam;          // team whose turn it is, 0 or 1
-    int movesLeft;            // moves left in this turn, 0..9
-    std::uint32_t selectedId; // unit id of the player who moves; 0 none yet
-    bool turnBanner;          // the turn's banner is up and waits for a key
-    int settleTimer;          // steps before the turn may pass, 0..
-    int respawnTimer;         // steps until a new ball; 0 none pending, else 1..32
-    int computerTeam;         // the team the computer plays, shown as "cpu"; -1 none
+    int currentTeam;             // team whose turn it is, 0 or 1
+    int movesLeft;               // moves left in this turn, 0..9
+    std::uint32_t selectedId;    // unit id of the player who moves; 0 none yet
+    bool turnBanner;             // the turn's banner is up and waits for a key
+    int settleTimer;             // steps before the turn may pass, 0..
+    int respawnTimer;            // steps until a new ball; 0 none pending, else 1..32
+    int computerTeam;            // the team the computer plays, named by its level; -1 none
+    ComputerLevel computerLevel; // how well it plays; LevelNone with no computer
 };

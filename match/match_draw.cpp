@@ -25,7 +25,6 @@ constexpr int BannerBottom = 40;              // lowest row of the banner's box
 constexpr unsigned char EvenStripeColour = 7; // panel columns with an even x
 constexpr unsigned char OddStripeColour = 8;  // panel columns with an odd x
 constexpr int BlinkBit = 8;                   // stepCount bit that blinks the marker's ring
-constexpr char ComputerName[] = "cpu";        // the computer's team in the banner and at the end
 constexpr int ComputerNameRow = 55;           // bottom row of its name over the result
 
 // The bottom zone reads from below, the top one from above: its word is the bottom
@@ -115,7 +114,7 @@ void DrawBanner(const GameTitle& match)
     FillRect(left + 1, BannerBottom + 1, right - 1, top - 1, Black);
     if (team == match.computerTeam)
     {
-        std::snprintf(TextScratch, TextScratchSize, "%s turn", ComputerName);
+        std::snprintf(TextScratch, TextScratchSize, "%s turn", LevelName(match.computerLevel));
     }
     else
     {
@@ -124,15 +123,16 @@ void DrawBanner(const GameTitle& match)
     DrawText(TextScratch, cx - TextWidth(TextScratch) / 2, BannerTextRow, TeamTextColour(team), 1);
 }
 
-// At the end of a match against the computer, its name over its half, above the result.
+// At the end of a match against the computer, its level over its half, above the result.
 void DrawComputerName(const GameTitle& match)
 {
     if (match.computerTeam < 0)
     {
         return; // two people played
     }
+    const char* name = LevelName(match.computerLevel);
     const int centre = match.computerTeam == 0 ? 32 : 96;
-    DrawText(ComputerName, centre - TextWidth(ComputerName) / 2, ComputerNameRow,
+    DrawText(name, centre - TextWidth(name) / 2, ComputerNameRow,
              TeamTextColour(match.computerTeam), 1);
 }
 

@@ -23,6 +23,7 @@ GameTitle::GameTitle()
     settleTimer = 0;
     respawnTimer = 0;
     computerTeam = -1;
+    computerLevel = LevelNone;
     const int ballColumn = currentTeam == 0 ? BoardColumns - 1 : 0; // beside the team that waits
     AddUnit(UnitBall, -1, ballColumn, FirstBallRow + (Rand() & 1));
     for (int pair = 0; pair < RowPairs; ++pair)

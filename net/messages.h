@@ -78,13 +78,13 @@ struct HostMessage
     unsigned char palette[PaletteBytes];   // Frame, Delta: Palette entry order, clamped, x 255
 };
 
-// The keys a friend's game passes on: the match's keys, 1 and any other key. Escape, Print
-// Screen and Alt+Enter act on the friend's own side and never travel. On the wire a key is
+// The keys a friend's game passes on: the match's keys, 1 to 3, space and any other key. Escape,
+// Print Screen and Alt+Enter act on the friend's own side and never travel. On the wire a key is
 // its place in WireKeys, not its Key value, so that a new game key leaves the bytes as
 // they are; a key added here goes at the end, with a new ProtocolVersion.
-constexpr Key WireKeys[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight,
-                            KeyW,        KeyS,          KeyA,          KeyD,
-                            Key1,        KeyOther,      KeySpace};
+constexpr Key WireKeys[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight, KeyW,
+                            KeyS,        KeyA,          KeyD,          Key1,           KeyOther,
+                            KeySpace,    Key2,          Key3};
 constexpr unsigned char WireKeyCount = sizeof WireKeys / sizeof WireKeys[0];
 bool FriendMayPress(Key key);
 

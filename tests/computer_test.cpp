@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 TEST(Planner, ScoresWhenItCanAndElseLeavesNoPushToAGoal)
@@ -82,6 +83,7 @@ TEST(ComputerPlayer, TakesItsBannerAfterASecondThenOneMoveAKeyGapApart)
     EXPECT_EQ(6, turns);
 }
 
+// The levels take the decisions in turn: easy, normal, hard, easy, ...
 TEST(ComputerPlayer, ThinkingLeavesTheMatchsDrawsAloneAndEveryMatchEnds)
 {
     // The moves the computer chose, replayed at the same pace without any thinking.
@@ -89,7 +91,8 @@ TEST(ComputerPlayer, ThinkingLeavesTheMatchsDrawsAloneAndEveryMatchEnds)
     static std::size_t replayed = 0;
     const MovePolicy record = [](const Board& board, int selected, int movesLeft)
     {
-        chosen.push_back(ChooseMove(board, selected, movesLeft));
+        const auto level = static_cast<ComputerLevel>(LevelEasy + chosen.size() % 3);
+        chosen.push_back(ChooseLevelMove(level, board, selected, movesLeft));
         return chosen.back();
     };
     const MovePolicy replay = [](const Board&, int, int)
@@ -122,4 +125,76 @@ TEST(ComputerPlayer, ThinkingLeavesTheMatchsDrawsAloneAndEveryMatchEnds)
     EXPECT_EQ(chosen.size(), replayed);
     EXPECT_EQ(boards[0], boards[1]);
     EXPECT_EQ(draws[0], draws[1]);
+}
+
+// Every level, at the keys, scores a goal in plain sight within its turn, and easy and normal
+// take one a push away at once. Team 1 stands ready to push the ball in next turn on the
+// other boards, and a forward step pushes it away: hard always does, while easy and normal,
+// blind to the other team, leave some of those threats open.
+TEST(Levels, ScoreWhatTheySeeAndOnlyHardClosesEveryThreat)
+{
+    const struct
+    {
+        Rows rows;
+        int column, row, moves; // team 0's selected player and its moves left
+        bool threat;
+    } boards[] = {
+        {{{2, "..v..."}, {1, "..o..."}, {6, "L....L"}}, 2, 2, 9, false}, // one push away
+        {{{7, "L....L"}, {3, "..>..."}, {1, "..o..."}}, 2, 3, 3, false}, // turn, step, push
+        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}}, 3, 2, 1, true},
+        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}}, 3, 2, 2, true},
+        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}, {5, "^....."}}, 3, 2, 1, true},
+        {{{4, "....D."}, {3, "....o."}, {2, "...>.."}, {6, "L....."}}, 3, 2, 2, true},
+        {{{4, "....D."}, {3, "....o."}, {2, "..>..."}, {6, "L....."}}, 2, 2, 3, true},
+    };
+    for (const ComputerLevel level : {LevelEasy, LevelNormal, LevelHard})
+    {
+        int closed = 0;
+        for (const auto& at : boards)
+        {
+            InitPlanner();
+            GameTitle match;
+            SetBoard(match, at.rows, at.column, at.row, at.moves);
+            const Board board = match.CurrentBoard();
+            const ComputerMove first =
+                ChooseLevelMove(level, board, PieceAt(board, at.column, at.row), at.moves);
+            closed += at.threat && first == MoveForward;
+            EXPECT_TRUE(at.moves != 9 || level == LevelHard || first == MoveForward) << level;
+            ComputerPlayer computer = MakeComputerPlayer(0, LevelPolicy(level));
+            for (int step = 0; step < 3000 && !at.threat && match.teamScore[0] == 0; ++step)
+            {
+                TickComputerPlayer(computer, match);
+                match.Step();
+            }
+            EXPECT_EQ(at.threat ? 0 : 1, match.teamScore[0]) << level << " " << at.moves;
+        }
+        EXPECT_EQ(level == LevelHard, closed == 5) << level << " closed " << closed;
+    }
+}
+
+// The move a policy chooses is the key the computer presses: one press later the player has
+// stepped or turned, or (its row unchanged) been switched away from, for one move.
+TEST(ComputerPlayer, PressesTheKeyOfTheChosenMove)
+{
+    static ComputerMove forced = MoveForward;
+    const std::pair<ComputerMove, const char*> cases[] = {{MoveForward, "...>.."},
+                                                          {MoveLeft, "..^..."},
+                                                          {MoveRight, "..v..."},
+                                                          {MoveSwitch, "..>..."}};
+    for (const auto& [move, row3] : cases)
+    {
+        forced = move;
+        GameTitle match;
+        SetBoard(match, {{3, "..>..."}, {6, "^....."}, {0, ".....o"}}, 2, 3, 5);
+        ComputerPlayer computer =
+            MakeComputerPlayer(0, [](const Board&, int, int) { return forced; });
+        computer.wait = 0;
+        for (int step = 0; step < KeyGapSteps; ++step)
+        {
+            TickComputerPlayer(computer, match);
+            match.Step();
+        }
+        EXPECT_EQ(row3, RowOf(match, 3)) << move;
+        EXPECT_EQ(4, match.movesLeft) << move;
+    }
 }

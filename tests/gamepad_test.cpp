@@ -17,7 +17,7 @@ std::string Describe(const KeyChanges& changes)
     for (int n = 0; n < changes.count; ++n)
     {
         text += changes.down[n] ? '+' : '-';
-        text += "^v<>WSADEP1ae_O"[changes.keys[n]];
+        text += "^v<>WSADEP123ae_O"[changes.keys[n]];
     }
     return text;
 }

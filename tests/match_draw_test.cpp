@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <utility>
 #include <vector>
 
 namespace
@@ -126,13 +127,20 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         DrawFrame(match);
         EXPECT_EQ(0, CountColour(Black, 0, 0, 127, 95) + CountColour(9, own, 16, own + 26, 20));
     }
-    ClearCanvas();
-    DrawText("cpu turn", 0, 0, 1, 1); // the computer's banner names it
-    const int cpuTurn = CountColour(1, 0, 0, 127, 95);
     match.gameOver = false;
     match.computerTeam = 1;
-    DrawFrame(match);
-    EXPECT_EQ(cpuTurn, CountColour(TeamTextColour(1), 55, 41, 112, 54));
+    for (const auto& [level, banner] : {std::pair{LevelEasy, "easy turn"},
+                                        {LevelNormal, "normal turn"},
+                                        {LevelHard, "hard turn"}})
+    {
+        // The computer's banner names its level.
+        ClearCanvas();
+        DrawText(banner, 0, 0, 1, 1);
+        const int cells = CountColour(1, 0, 0, 127, 95);
+        match.computerLevel = level;
+        DrawFrame(match);
+        EXPECT_EQ(cells, CountColour(TeamTextColour(1), 55, 41, 112, 54)) << banner;
+    }
 }
 
 TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
@@ -145,6 +153,7 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
     {
         match.winner = winner;
         match.computerTeam = winner < 0 ? -1 : 1;
+        match.computerLevel = winner == 0 ? LevelNormal : LevelEasy;
         match.gameOver = true;
         match.endCountdown = EndSteps;
         const std::vector<unsigned char> undissolved = DrawFrame(match);
@@ -165,7 +174,8 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
             DrawText(right, (winner < 0 ? 64 : 96) - TextWidth(right), 42, 6, 2);
             if (winner >= 0)
             {
-                DrawText("cpu", 96 - TextWidth("cpu") / 2, 55, 4, 1); // the computer's half
+                const char* name = winner == 0 ? "normal" : "easy"; // over the computer's half
+                DrawText(name, 96 - TextWidth(name) / 2, 55, 4, 1);
             }
             const std::vector<unsigned char> expected(ScreenCells, ScreenCells + CanvasCells);
             match.endCountdown = countdown;

@@ -65,9 +65,9 @@ TEST(Messages, FriendMessagesRoundTripAndAnythingElseIsRefused)
     EXPECT_FALSE(FriendAccepts(hello));
 
     // A key's number on the wire is fixed, whatever the order of the game's keys.
-    const Key wire[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight, KeyW,    KeyS,
-                        KeyA,        KeyD,          Key1,          KeyOther,       KeySpace};
-    for (unsigned char number = 0; number < 11; ++number)
+    const Key wire[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight, KeyW, KeyS, KeyA,
+                        KeyD,        Key1,          KeyOther,      KeySpace,       Key2, Key3};
+    for (unsigned char number = 0; number < 13; ++number)
     {
         ASSERT_EQ(Bytes(out, EncodeKey(wire[number], true, out)),
                   (std::vector<unsigned char>{KindKey, 1, number}));
@@ -76,7 +76,7 @@ TEST(Messages, FriendMessagesRoundTripAndAnythingElseIsRefused)
     }
     EXPECT_FALSE(FriendMayPress(KeyEscape) || FriendMayPress(KeyPrintScreen) ||
                  FriendMayPress(KeyAlt) || FriendMayPress(KeyAltEnter));
-    EXPECT_FALSE(FriendAccepts({KindKey, 1, 11}));
+    EXPECT_FALSE(FriendAccepts({KindKey, 1, 13}));
     ExpectExactLength(Bytes(out, EncodeKey(KeyCursorLeft, false, out)), FriendAccepts);
     EXPECT_FALSE(FriendAccepts({KindKey, 2, KeyCursorUp}));
     ExpectExactLength(Bytes(out, EncodeAskFrame(out)), FriendAccepts);

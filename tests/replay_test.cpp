@@ -142,7 +142,7 @@ TEST(Replay, FilesTakeTheFirstFreeNumberAndAFailedWriteCostsOneLine)
     ReadyHeadless(5);
     KeepReplays = true;
     ReplayCounter = 0;
-    StartMatch(false);
+    StartMatch(LevelNone);
     HandleKeyDown(KeyEscape);
     std::size_t size = 0;
     const unsigned char* bytes = RecordedReplay(size);
@@ -153,7 +153,7 @@ TEST(Replay, FilesTakeTheFirstFreeNumberAndAFailedWriteCostsOneLine)
 
     fs::remove_all(folder); // the folder is gone: no file can be made
     testing::internal::CaptureStderr();
-    StartMatch(false);
+    StartMatch(LevelNone);
     HandleKeyDown(KeyEscape);
     const std::string said = testing::internal::GetCapturedStderr();
     KeepReplays = false;
@@ -221,7 +221,7 @@ TEST(Replay, KeptReplaysAndOneTooLongToKeepWholeEndWhereTheyEnded)
     }
 
     ReadyHeadless(7);
-    StartMatch(false);
+    StartMatch(LevelNone);
     Trail trail, played;
     for (int n = 0; n < 80000; ++n)
     {

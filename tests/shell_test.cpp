@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace
@@ -135,11 +136,29 @@ TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishe
     EXPECT_EQ(PaletteTick, 4);
 }
 
+// 1, 2 and 3 start a match against the computer at its three levels, any other key one of
+// two people; with a friend in, every key starts the friend's match.
+TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
+{
+    const std::tuple<Key, bool, ComputerLevel> cases[] = {
+        {Key1, false, LevelEasy}, {Key2, false, LevelNormal}, {Key3, false, LevelHard},
+        {KeyW, false, LevelNone}, {Key1, true, LevelNone},    {Key3, true, LevelNone},
+    };
+    for (const auto& [key, friendIn, level] : cases)
+    {
+        FriendJoined = friendIn;
+        ASSERT_EQ(Feed({key}), "M") << key;
+        const auto& match = *static_cast<GameTitle*>(CurrentScene);
+        EXPECT_EQ(match.computerLevel, level) << key;
+        EXPECT_EQ(ComputerMatch == CurrentScene, level != LevelNone) << key;
+        EXPECT_EQ(FriendMatch == CurrentScene, friendIn) << key;
+        EXPECT_TRUE(level == LevelNone || Computer.policy == LevelPolicy(level)) << key;
+        LeaveMatch();
+    }
+}
+
 TEST_F(Shell, TheKeyOneStartsAMatchAgainstTheComputerWhoseTurnTakesNoKeysOfThePerson)
 {
-    EXPECT_EQ(Feed({KeyOther}), "M");
-    EXPECT_EQ(ComputerMatch, nullptr); // two people
-    Feed({KeyEscape});
     SeedRand(3); // the computer's team starts
     ASSERT_EQ(Feed({Key1}), "M");
     ASSERT_TRUE(ComputerMatch != nullptr && ComputerMatch == CurrentScene);

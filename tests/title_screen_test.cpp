@@ -17,12 +17,13 @@ std::vector<unsigned char> Canvas()
 }
 } // namespace
 
-// Picture 0 covers the middle but not the help lines; the hint for a match against the
-// computer keeps to the free band right of it.
+// Picture 0 covers the middle but not the help lines; the keys of the computer's levels keep
+// to the free band right of it, and are gone while a friend is in.
 TEST(TitleScreen, LinesAndPictureStandWhereTheLayoutPutsThem)
 {
     ComputerOffered = true; // as it is without a friend in
     std::fill(std::begin(Pictures[0]), std::end(Pictures[0]), 0);
+    ComputerOffered = true;
     Pictures[0][0 * 64 + 63] = 8;  // top-left cell of the picture, (32, 71)
     Pictures[0][63 * 64 + 14] = 5; // the first free row above the help lines, (95, 22)
     ClearCanvas();
@@ -49,8 +50,20 @@ TEST(TitleScreen, LinesAndPictureStandWhereTheLayoutPutsThem)
         const int x = n / CanvasHeight, y = n % CanvasHeight;
         EXPECT_TRUE(drawn[n] == withoutHint[n] || (x >= 96 && y >= 21 && y <= 70)) << x << "," << y;
     }
-    DrawText("1", 97, 40, 9, 1);
-    DrawText("vs cpu", 104, 40, 1, 1);
+    // At 640 x 480 a cell is 5 x 5 pixels: every text at scale 1 has whole glyphs in the band.
+    DrawText("vs cpu", 97, 55, 1, 1);
+    DrawText("1", 97, 47, 9, 1);
+    DrawText("easy", 102, 47, 1, 1);
+    DrawText("2", 97, 40, 9, 1);
+    DrawText("normal", 102, 40, 1, 1);
+    DrawText("3", 97, 33, 9, 1);
+    DrawText("hard", 102, 33, 1, 1);
     EXPECT_EQ(drawn, Canvas());
+    EXPECT_LE(102 + TextWidth("normal"), CanvasWidth); // the widest line, clipped by nothing
+
+    ComputerOffered = false; // a friend is in: no choice of levels
+    ClearCanvas();
+    DrawTitleScreen();
+    EXPECT_EQ(withoutHint, Canvas());
     std::fill(std::begin(Pictures[0]), std::end(Pictures[0]), 0);
 }

@@ -15,8 +15,8 @@
 //       the board and the banner's frame.
 //   e2e_check hosting <screenshot.png> <width> <height>
 //       As title, but for the side bands (columns 0..31 and 96..127, rows 21..70): online
-//       play shows its join code and notices on the left, and with a friend in no "1 vs cpu"
-//       on the right.
+//       play shows its join code and notices on the left, and with a friend in no keys of
+//       the computer's levels on the right.
 //   e2e_check same <screenshot.png> <other.png> <width> <height>
 //       The two screenshots show the same colour in every cell.
 //   e2e_check png <file.png> <width> <height>
