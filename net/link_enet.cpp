@@ -155,7 +155,7 @@ bool PollLink(LinkEvent& event)
     }
     event = {};
     event.peer = static_cast<int>(happened.peer - LinkHost->peers);
-    Reported& slot = Slots[Hosting ? event.peer : 0];
+    Reported& slot = Slots[event.peer]; // the friend's side has slot 0 alone
     switch (happened.type)
     {
         case ENET_EVENT_TYPE_CONNECT:
