@@ -18,6 +18,8 @@ constexpr int FriendWaitingBytes = 4 * MaxMessageBytes;
 constexpr unsigned HostSendBytesPerSecond = 2 * MaxMessageBytes * (1000 / 18 + 1);
 // How often a quiet connection is pinged, so that silence shows well before QuietAwayMs.
 constexpr unsigned PingMs = QuietAwayMs / 8;
+// The host's first guess at the round trip to a new connection, in ms, before ENet measures it.
+constexpr unsigned FirstRoundTripMs = 200;
 
 // Opens the host's side on a UDP port of every local IPv4 address, for up to MaxLinkPeers
 // connections, one per address. Returns false when the port cannot be had (taken, or not

@@ -4,6 +4,7 @@
 #include "net/host_session.h"
 #include "net/messages.h"
 
+#include <algorithm>
 #include <enet/enet.h>
 
 namespace
@@ -15,8 +16,9 @@ bool Hosting = false;             // the link is the host's side
 // What the session has been told of each connection slot on the host.
 struct Reported
 {
-    bool known;            // told Pending or Connected, not yet Disconnected
-    enet_uint32 connectID; // ENet's number for that connection
+    bool known;              // told Pending or Connected, not yet Disconnected
+    enet_uint32 connectID;   // ENet's number for that connection
+    enet_uint32 connectedAt; // ENet's clock (ms) when it was connected
 };
 Reported Slots[MaxLinkPeers];
 
@@ -32,8 +34,16 @@ bool WalkSlots(LinkEvent& event)
 {
     for (size_t n = 0; n < LinkHost->peerCount; ++n)
     {
-        const ENetPeer& peer = LinkHost->peers[n];
+        ENetPeer& peer = LinkHost->peers[n];
         Reported& slot = Slots[n];
+        if (peer.state == ENET_PEER_STATE_DISCONNECTED)
+        {
+            // ENet guesses a round trip of 500 ms until it has measured one, and waits that
+            // long, then twice as long, before it answers a request again: a guess nearer a
+            // real line's lets a join survive a few lost datagrams within the wait for the
+            // code.
+            peer.roundTripTime = FirstRoundTripMs;
+        }
         const bool gone =
             peer.state == ENET_PEER_STATE_DISCONNECTED || peer.connectID != slot.connectID;
         if ((slot.known && gone) || (!slot.known && StillConnecting(peer)))
@@ -42,7 +52,7 @@ bool WalkSlots(LinkEvent& event)
             event.peer = static_cast<int>(n);
             event.type = slot.known ? LinkEventType::Disconnected : LinkEventType::Pending;
             event.address = peer.address.host;
-            slot = {!slot.known, peer.connectID};
+            slot = {!slot.known, peer.connectID, 0};
             return true;
         }
     }
@@ -161,7 +171,7 @@ bool PollLink(LinkEvent& event)
         case ENET_EVENT_TYPE_CONNECT:
             event.type = LinkEventType::Connected;
             event.address = happened.peer->address.host;
-            slot = {true, happened.peer->connectID};
+            slot = {true, happened.peer->connectID, enet_time_get()};
             SetUpPeer(happened.peer);
             return true;
         case ENET_EVENT_TYPE_RECEIVE:
@@ -238,7 +248,9 @@ unsigned LinkQuietMs(int peer)
     {
         return 0;
     }
-    return enet_time_get() - connected->lastReceiveTime; // ENet's clock in ms, wrapping
+    // ENet notes the time of the last acknowledgement only, and none may have come yet.
+    const enet_uint32 now = enet_time_get();
+    return std::min(now - connected->lastReceiveTime, now - Slots[peer].connectedAt);
 }
 
 unsigned LinkBytesSent()
