@@ -239,11 +239,11 @@ void RunMainLoop()
         }
         const unsigned now = SDL_GetTicks();
         LinkEvent linkEvent;
-        while (PollLink(linkEvent))
+        for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(linkEvent); ++n)
         {
             RespondToKey(HandleOnlineEvent(linkEvent, now));
         }
-        TickOnline(now);
+        TickOnline(now, LinkQuietMs(OnlinePeer()));
         const StepsDue due = AdvanceLoopClock(clock, now);
         if (ShowingHost())
         {
@@ -255,7 +255,7 @@ void RunMainLoop()
         }
         else
         {
-            RunSteps(due.steps);
+            RunSteps(MatchWaits() ? 0 : due.steps);
             SendHostSounds();
             if (QuitRequested)
             {

@@ -5,6 +5,8 @@
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
 #include "display/band.h"
+#include "display/canvas.h"
+#include "display/font.h"
 #include "display/palette.h"
 #include "net/frame_stream.h"
 #include "net/messages.h"
@@ -21,6 +23,28 @@ bool TitleMusicSent;  // the music's state the friend has last been sent
 bool StateUnsent;     // the friend has not been sent the music's state yet
 KeyHolds JoinedHolds; // the friend's side: the keys held at its keyboard and pads
 FrameStream Frames;   // what the friend's screen has of ours
+bool AwayShown;       // the friend's side shows "away" over the host's last frame
+
+// A word in a black box over the middle of the screen, over whatever shows there.
+void DrawHoldNotice(const char* word)
+{
+    const int half = TextWidth(word) / 2;
+    FillRect(64 - half - 3, 42, 64 + half + 2, 54, Black);
+    DrawText(word, 64 - half, 45, 1, 1);
+}
+
+void FriendLeft()
+{
+    FriendJoined = false;
+    if (FriendMatch != nullptr)
+    {
+        for (int action = 0; action < ActionKeyCount; ++action)
+        {
+            HandleFriendKey(ActionKeys[action], false); // no key of the friend's stays held
+        }
+    }
+    ForgetFriendKeys();
+}
 } // namespace
 
 void StartHosting(const JoinCode& code)
@@ -64,26 +88,43 @@ KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now)
     }
     if (input.left)
     {
-        FriendJoined = false;
-        ForgetFriendKeys();
-        if (FriendMatch != nullptr)
-        {
-            LeaveMatch();
-        }
+        FriendLeft();
     }
     return input.keyMoved ? HandleFriendKey(input.key, input.down) : KeyResponse::None;
 }
 
-void TickOnline(unsigned now)
+int OnlinePeer()
 {
     if (Role == OnlineRole::Hosting)
     {
-        TickHostSession(HostSide, now);
+        return FriendPeer(HostSide);
+    }
+    return Role == OnlineRole::Joining && ShowsHost(FriendSide) ? 0 : -1;
+}
+
+void TickOnline(unsigned now, unsigned quietMs)
+{
+    if (Role == OnlineRole::Hosting)
+    {
+        if (TickHostSession(HostSide, now, quietMs).left)
+        {
+            FriendLeft();
+        }
+        if (FriendMatch != nullptr && !FriendJoined && now - HostSide.noticeSince >= RejoinWaitMs)
+        {
+            LeaveMatch(); // back to the title screen, still hosting
+        }
     }
     else if (Role == OnlineRole::Joining)
     {
-        TickFriendSession(FriendSide, now);
+        TickFriendSession(FriendSide, now, quietMs);
     }
+}
+
+bool MatchWaits()
+{
+    return Role == OnlineRole::Hosting && FriendMatch != nullptr &&
+           (!FriendJoined || FriendAway(HostSide));
 }
 
 bool ShowingHost()
@@ -137,6 +178,12 @@ bool DrawJoinedFrame()
         DrawBandText("joining", 1, 1);
         return true;
     }
+    if (FriendSide.hostAway && !AwayShown)
+    {
+        DrawHoldNotice("away");
+        AwayShown = true;
+        return true;
+    }
     if (!FriendSide.frameReady)
     {
         return false; // the screen keeps the last frame
@@ -144,11 +191,16 @@ bool DrawJoinedFrame()
     std::copy(FriendSide.frameCells, FriendSide.frameCells + CanvasCells, ScreenCells);
     RestorePalette(FriendSide.framePalette);
     FriendSide.frameReady = false;
+    AwayShown = false;
     return true;
 }
 
 void DrawOnlineBand(unsigned now)
 {
+    if (MatchWaits())
+    {
+        DrawHoldNotice(FriendJoined ? "away" : "waiting");
+    }
     if (MatchRunning)
     {
         return; // the band belongs to the title screen

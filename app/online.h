@@ -6,6 +6,10 @@
 #include "net/friend_session.h"
 #include "net/host_session.h"
 
+constexpr int MaxLinkEventsPerIteration =
+    32;                                  // more wait for the next: a flood cannot starve drawing
+constexpr unsigned RejoinWaitMs = 60000; // a friend's match waits this long for it to return
+
 enum class OnlineRole
 {
     Offline, // neither option given: the game as it always was
@@ -24,12 +28,20 @@ void StartHosting(const JoinCode& code);
 void StartJoining(const JoinCode& code, bool asked, unsigned now);
 
 // One event of the network edge. Hosting: a friend's joining lets keys start a match against
-// it, its leaving ends that match, and its keys go to the shell (HandleFriendKey), whose
-// answer is returned. Joining: the session's. Returns KeyResponse::None otherwise.
+// it, or takes up the match it left; its keys go to the shell (HandleFriendKey), whose answer
+// is returned. Joining: the session's. Returns KeyResponse::None otherwise.
 KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now);
 
-// The sessions' timeouts. Once per iteration.
-void TickOnline(unsigned now);
+// The connection whose quiet TickOnline wants: the friend's when hosting, the host's when
+// joining; -1 when there is none.
+int OnlinePeer();
+
+// The sessions' timeouts, with how long OnlinePeer has been quiet (ms). Once per iteration.
+// Hosting, a friend's match whose friend has been gone for RejoinWaitMs ends.
+void TickOnline(unsigned now, unsigned quietMs);
+
+// Hosting, in a friend's match while the friend is away or gone: the match runs no steps.
+bool MatchWaits();
 
 // Whether the friend's side shows the host's screen (or its own title screen while joining)
 // instead of its own game, and takes its keys.
@@ -47,12 +59,13 @@ void ReleaseJoinedKey(Key key, KeySource source = KeySource::Keyboard);
 void RunJoinedSteps(int steps);
 
 // The friend's frame while ShowingHost: the host's newest frame into the canvas and the
-// palette, or the own title screen with "joining" while waiting to be let in. Returns false
-// when there is nothing new to show.
+// palette, or the own title screen with "joining" while waiting to be let in; "away" over the
+// last frame while the host is quiet. Returns false when there is nothing new to show.
 bool DrawJoinedFrame();
 
 // After DrawFrame: the join code and state on the host's title screen, or a notice on the
-// friend's side once its session ended.
+// friend's side once its session ended; in a match that waits, "away" while the friend is
+// quiet and "waiting" once it is gone.
 void DrawOnlineBand(unsigned now);
 
 // Hosting with a friend in: the frame just drawn at time now (ms), whole or as what changed

@@ -20,16 +20,17 @@ struct NoticeWords
     const char* lower;
 };
 constexpr NoticeWords NoticeTexts[] = {
-    {"", ""},            // FriendNotice::None
-    {"no such", "host"}, // FriendNotice::NoSuchHost
-    {"no", "answer"},    // FriendNotice::NoAnswer
-    {"game", "full"},    // FriendNotice::GameFull
-    {"wrong", "code"},   // FriendNotice::WrongCode
-    {"shut", "out"},     // FriendNotice::ShutOut
-    {"host", "left"},    // FriendNotice::HostLeft
+    {"", ""},             // FriendNotice::None
+    {"no such", "host"},  // FriendNotice::NoSuchHost
+    {"no", "answer"},     // FriendNotice::NoAnswer
+    {"game", "full"},     // FriendNotice::GameFull
+    {"wrong", "code"},    // FriendNotice::WrongCode
+    {"shut", "out"},      // FriendNotice::ShutOut
+    {"host", "left"},     // FriendNotice::HostLeft
+    {"other", "version"}, // FriendNotice::OtherVersion
 };
 static_assert(sizeof NoticeTexts / sizeof NoticeTexts[0] ==
-              static_cast<int>(FriendNotice::HostLeft) + 1);
+              static_cast<int>(FriendNotice::OtherVersion) + 1);
 
 FriendNotice NoticeOf(unsigned reason, FriendStage stage)
 {
@@ -41,6 +42,8 @@ FriendNotice NoticeOf(unsigned reason, FriendStage stage)
             return FriendNotice::WrongCode;
         case ReasonShutOut:
             return FriendNotice::ShutOut;
+        case ReasonOtherVersion:
+            return FriendNotice::OtherVersion;
         default:
             return stage == FriendStage::Joined ? FriendNotice::HostLeft : FriendNotice::NoAnswer;
     }
@@ -85,22 +88,28 @@ void Receive(FriendSession& session, const LinkEvent& event, unsigned now)
     static HostMessage message;
     static unsigned char cells[CanvasCells];
     std::copy(session.baseCells, session.baseCells + CanvasCells, cells); // what a delta builds on
-    const bool valid = session.stage != FriendStage::Connecting &&
-                       DecodeHostMessage(event.bytes, event.size, message, cells) &&
-                       (message.kind == KindFrame || message.kind == KindDelta) ==
-                           (event.channel == FrameChannel) &&
-                       (message.kind == KindWelcome) == (session.stage == FriendStage::Knocking);
-    if (!valid)
+    const bool valid =
+        DecodeHostMessage(event.bytes, event.size, message, cells) &&
+        (message.kind == KindFrame || message.kind == KindDelta) == (event.channel == FrameChannel);
+    const bool welcome = valid && message.kind == KindWelcome;
+    if (session.stage != FriendStage::Joined)
+    {
+        // Frames travel on their own channel and may overtake the welcome: until it comes,
+        // anything else is let go.
+        if (welcome && session.stage == FriendStage::Knocking)
+        {
+            session.stage = FriendStage::Joined;
+            session.since = now;
+        }
+        return;
+    }
+    if (!valid || welcome)
     {
         EndFriendSession(session, FriendNotice::HostLeft, true, ReasonBadData, now);
         return;
     }
     switch (message.kind)
     {
-        case KindWelcome:
-            session.stage = FriendStage::Joined;
-            session.since = now;
-            break;
         case KindFrame:
             std::copy(cells, cells + CanvasCells, session.baseCells);
             session.baseNumber = message.frameNumber;
@@ -129,6 +138,7 @@ void StartFriendSession(FriendSession& session, const JoinCode& code, unsigned n
     session.since = now;
     session.notice = FriendNotice::None;
     session.titleMusic = true;
+    session.hostAway = false;
     session.frameReady = false;
     session.baseNumber = -1;
     session.askedFrame = false;
@@ -146,6 +156,7 @@ void EndFriendSession(FriendSession& session, FriendNotice notice, bool drop, Li
         OrderDrop(FriendPeerOnLink, reason);
     }
     session.stage = FriendStage::Off;
+    session.hostAway = false;
     session.notice = notice;
     session.noticeSince = now;
     session.frameReady = false;
@@ -173,16 +184,26 @@ void HandleFriendEvent(FriendSession& session, const LinkEvent& event, unsigned 
             EndFriendSession(session, NoticeOf(event.reason, session.stage), false, ReasonNone,
                              now);
             break;
+        case LinkEventType::Pending:
+            break; // the host's side only
     }
 }
 
-void TickFriendSession(FriendSession& session, unsigned now)
+void TickFriendSession(FriendSession& session, unsigned now, unsigned hostQuietMs)
 {
     const bool joining =
         session.stage == FriendStage::Connecting || session.stage == FriendStage::Knocking;
     if (joining && now - session.since >= JoinWaitMs)
     {
         EndFriendSession(session, FriendNotice::NoAnswer, true, ReasonLeft, now);
+    }
+    else if (session.stage == FriendStage::Joined)
+    {
+        session.hostAway = hostQuietMs >= QuietAwayMs;
+        if (hostQuietMs >= QuietGoneMs)
+        {
+            EndFriendSession(session, FriendNotice::HostLeft, true, ReasonNone, now);
+        }
     }
 }
 

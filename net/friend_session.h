@@ -23,12 +23,13 @@ enum class FriendStage
 enum class FriendNotice
 {
     None,
-    NoSuchHost, // the host's name or address does not resolve
-    NoAnswer,   // the host never answered or never let us in
-    GameFull,   // another friend plays there
-    WrongCode,  // the host refused the code
-    ShutOut,    // too many wrong codes: the host refuses us for a minute
-    HostLeft,   // the host ended it, went silent, or sent something wrong
+    NoSuchHost,   // the host's name or address does not resolve
+    NoAnswer,     // the host never answered or never let us in
+    GameFull,     // another friend plays there
+    WrongCode,    // the host refused the code
+    ShutOut,      // too many wrong codes: the host refuses us for a minute
+    HostLeft,     // the host ended it, went silent, or sent something wrong
+    OtherVersion, // the host runs another release of the game
 };
 
 struct FriendSession
@@ -39,6 +40,7 @@ struct FriendSession
     FriendNotice notice;  // shown for NoticeMs after noticeSince
     unsigned noticeSince; // ms
     bool titleMusic;      // the host shows its title screen: its music plays
+    bool hostAway;        // Joined, the host quiet for QuietAwayMs: its last frame stands
     bool frameReady;      // frameCells and framePalette hold a frame not yet shown
     unsigned char frameCells[CanvasCells];
     unsigned char framePalette[PaletteBytes];
@@ -56,16 +58,19 @@ void EndFriendSession(FriendSession& session, FriendNotice notice, bool drop, Li
                       unsigned now);
 
 // Handles one event of the network edge: the connection gets the code; the welcome makes it
-// Joined; a frame waits to be shown (a newer one replaces it), a whole one, or a delta on the
-// whole frame held; a delta on any other asks the host for a whole frame, once per
-// AskFrameAgainMs until one comes, and is not shown; sounds are played at once with
-// PlaySound and set the music's state (a match starting halves the echo, as on the host). A
-// goodbye ends the session with the notice its reason names; a message that fails its checks,
-// or comes before the welcome or on the wrong channel, drops the connection.
+// Joined, and whatever comes before it is let go (a frame may overtake it); a frame waits to
+// be shown (a newer one replaces it), a whole one, or a delta on the whole frame held; a
+// delta on any other asks the host for a whole frame, once per AskFrameAgainMs until one
+// comes, and is not shown; sounds are played at once with PlaySound and set the music's
+// state (a match starting halves the echo, as on the host). A goodbye ends the session with
+// the notice its reason names; once Joined, a message that fails its checks, or comes on the
+// wrong channel, drops the connection.
 void HandleFriendEvent(FriendSession& session, const LinkEvent& event, unsigned now);
 
-// Gives up a join that has not been welcomed within JoinWaitMs. Once per iteration.
-void TickFriendSession(FriendSession& session, unsigned now);
+// Once per iteration, with how long the host has been quiet (ms): gives up a join that has
+// not been welcomed within JoinWaitMs; once Joined, marks the host away after QuietAwayMs
+// and ends the session after QuietGoneMs.
+void TickFriendSession(FriendSession& session, unsigned now, unsigned hostQuietMs);
 
 // Queues a key of the friend's for the host, if it is one that travels (FriendMayPress) and
 // the session is Joined.

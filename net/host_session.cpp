@@ -14,14 +14,23 @@ bool ValidPeer(int peer)
     return peer >= 0 && peer < MaxLinkPeers;
 }
 
-void Drop(HostSession& session, int peer, LinkReason reason, HostInput& input)
+void FriendGone(HostSession& session, unsigned now, HostInput& input)
+{
+    session.friendPeer = -1;
+    session.friendAway = false;
+    session.friendLeft = true;
+    session.noticeSince = now;
+    input.left = true;
+}
+
+void Drop(HostSession& session, int peer, LinkReason reason, unsigned now, HostInput& input)
 {
     OrderDrop(peer, reason);
     session.stages[peer] = PeerStage::Dropped;
+    session.since[peer] = now;
     if (session.friendPeer == peer)
     {
-        session.friendPeer = -1;
-        input.left = true;
+        FriendGone(session, now, input);
     }
 }
 
@@ -32,19 +41,24 @@ void Knock(HostSession& session, int peer, const FriendMessage& message, unsigne
     const std::uint32_t address = session.addresses[peer];
     if (DoorRefuses(session.door, address, now))
     {
-        Drop(session, peer, ReasonShutOut, input);
+        Drop(session, peer, ReasonShutOut, now, input);
         return;
     }
-    if (message.version != ProtocolVersion || !SameJoinCode(message.code, session.code))
+    if (message.version != ProtocolVersion)
+    {
+        Drop(session, peer, ReasonOtherVersion, now, input);
+        return;
+    }
+    if (!SameJoinCode(message.code, session.code))
     {
         CountWrongCode(session.door, address, now);
-        Drop(session, peer, ReasonWrongCode, input);
+        Drop(session, peer, ReasonWrongCode, now, input);
         return;
     }
     ForgiveAddress(session.door, address);
     if (session.friendPeer >= 0)
     {
-        Drop(session, peer, ReasonFull, input);
+        Drop(session, peer, ReasonFull, now, input);
         return;
     }
     session.stages[peer] = PeerStage::Friend;
@@ -64,12 +78,23 @@ void Receive(HostSession& session, const LinkEvent& event, unsigned now, HostInp
         return; // told to go already
     }
     FriendMessage message;
+    // Another version's hello may be laid out otherwise: only its first two bytes are sure.
+    const bool otherVersion = stage == PeerStage::Knocking && event.size >= 2 &&
+                              event.bytes[0] == KindHello && event.bytes[1] != ProtocolVersion;
+    if (otherVersion)
+    {
+        message = {};
+        message.kind = KindHello;
+        message.version = event.bytes[1];
+        Knock(session, peer, message, now, input);
+        return;
+    }
     const bool valid = event.channel == ReliableChannel &&
                        DecodeFriendMessage(event.bytes, event.size, message) &&
                        (message.kind == KindHello) == (stage == PeerStage::Knocking);
     if (!valid)
     {
-        Drop(session, peer, ReasonBadData, input);
+        Drop(session, peer, ReasonBadData, now, input);
         return;
     }
     if (stage == PeerStage::Knocking)
@@ -106,17 +131,28 @@ HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned
     const int peer = event.peer;
     switch (event.type)
     {
+        case LinkEventType::Pending:
+            if (session.stages[peer] != PeerStage::Knocking)
+            {
+                session.stages[peer] = PeerStage::Knocking;
+                session.addresses[peer] = event.address;
+                session.since[peer] = now;
+            }
+            break;
         case LinkEventType::Connected:
-            session.stages[peer] = PeerStage::Knocking;
+            if (session.stages[peer] != PeerStage::Knocking)
+            {
+                session.stages[peer] = PeerStage::Knocking;
+                session.since[peer] = now;
+            }
             session.addresses[peer] = event.address;
-            session.since[peer] = now;
             if (DoorRefuses(session.door, event.address, now))
             {
-                Drop(session, peer, ReasonShutOut, input);
+                Drop(session, peer, ReasonShutOut, now, input);
             }
             else if (session.friendPeer >= 0)
             {
-                Drop(session, peer, ReasonFull, input);
+                Drop(session, peer, ReasonFull, now, input);
             }
             break;
         case LinkEventType::Received:
@@ -125,30 +161,46 @@ HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned
         case LinkEventType::Disconnected:
             if (session.friendPeer == peer)
             {
-                session.friendPeer = -1;
-                input.left = true;
+                FriendGone(session, now, input);
             }
             session.stages[peer] = PeerStage::Free;
             break;
     }
-    if (input.left)
+    return input;
+}
+
+HostInput TickHostSession(HostSession& session, unsigned now, unsigned friendQuietMs)
+{
+    HostInput input = {};
+    // Half the orders stay free for the friend's frame and sounds; the rest go next time.
+    for (int peer = 0; peer < MaxLinkPeers && LinkOrderCount < MaxLinkOrders / 2; ++peer)
     {
-        session.friendLeft = true;
-        session.noticeSince = now;
+        const PeerStage stage = session.stages[peer];
+        if (stage == PeerStage::Knocking && now - session.since[peer] >= HelloWaitMs)
+        {
+            Drop(session, peer, ReasonNone, now, input);
+        }
+        else if (stage == PeerStage::Dropped && now - session.since[peer] >= HelloWaitMs)
+        {
+            // Its goodbye went unanswered: the edge cuts it without one.
+            OrderDrop(peer, ReasonNone);
+            session.since[peer] = now;
+        }
+    }
+    if (session.friendPeer >= 0)
+    {
+        session.friendAway = friendQuietMs >= QuietAwayMs;
+        if (friendQuietMs >= QuietGoneMs)
+        {
+            Drop(session, session.friendPeer, ReasonNone, now, input);
+        }
     }
     return input;
 }
 
-void TickHostSession(HostSession& session, unsigned now)
+bool FriendAway(const HostSession& session)
 {
-    HostInput ignored = {};
-    for (int peer = 0; peer < MaxLinkPeers; ++peer)
-    {
-        if (session.stages[peer] == PeerStage::Knocking && now - session.since[peer] >= HelloWaitMs)
-        {
-            Drop(session, peer, ReasonNone, ignored);
-        }
-    }
+    return session.friendAway;
 }
 
 int FriendPeer(const HostSession& session)

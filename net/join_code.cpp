@@ -65,11 +65,17 @@ bool SameJoinCode(const JoinCode& a, const JoinCode& b)
 
 namespace
 {
-DoorEntry* FindEntry(Door& door, std::uint32_t address)
+// Whether an entry still counts: a minute since its last wrong code has not passed.
+bool Remembered(const DoorEntry& entry, unsigned now)
+{
+    return entry.address != 0 && now - entry.lastSeen < ShutOutMs;
+}
+
+DoorEntry* FindEntry(Door& door, std::uint32_t address, unsigned now)
 {
     for (DoorEntry& entry : door.entries)
     {
-        if (entry.address == address && address != 0)
+        if (entry.address == address && Remembered(entry, now))
         {
             return &entry;
         }
@@ -77,25 +83,17 @@ DoorEntry* FindEntry(Door& door, std::uint32_t address)
     return nullptr;
 }
 
-// A free entry, else the one seen longest ago, preferring those not shut out.
-DoorEntry& TakeEntry(Door& door, unsigned now)
+// An entry that no longer counts, or null while every one does.
+DoorEntry* FreeEntry(Door& door, unsigned now)
 {
-    DoorEntry* oldest = nullptr;
     for (DoorEntry& entry : door.entries)
     {
-        if (entry.address == 0)
+        if (!Remembered(entry, now))
         {
-            return entry;
-        }
-        const bool better =
-            oldest == nullptr || (oldest->shutOut && !entry.shutOut) ||
-            (oldest->shutOut == entry.shutOut && now - entry.lastSeen > now - oldest->lastSeen);
-        if (better)
-        {
-            oldest = &entry;
+            return &entry;
         }
     }
-    return *oldest;
+    return nullptr;
 }
 } // namespace
 
@@ -106,27 +104,29 @@ void ResetDoor(Door& door)
 
 bool DoorRefuses(Door& door, std::uint32_t address, unsigned now)
 {
-    DoorEntry* entry = FindEntry(door, address);
-    if (entry == nullptr || !entry->shutOut)
+    const DoorEntry* entry = FindEntry(door, address, now);
+    if (entry == nullptr)
     {
-        return false;
+        return FreeEntry(door, now) == nullptr; // full: no stranger may guess uncounted
     }
-    if (now - entry->lastSeen < ShutOutMs)
-    {
-        return true;
-    }
-    entry->shutOut = false; // the minute is over: five more tries
-    entry->wrongCodes = 0;
-    return false;
+    return entry->shutOut;
 }
 
 void CountWrongCode(Door& door, std::uint32_t address, unsigned now)
 {
-    DoorEntry* entry = FindEntry(door, address);
+    DoorEntry* entry = FindEntry(door, address, now);
     if (entry == nullptr)
     {
-        entry = &TakeEntry(door, now);
+        entry = FreeEntry(door, now);
+        if (entry == nullptr)
+        {
+            return;
+        }
         *entry = {address, 0, now, false};
+    }
+    if (entry->shutOut)
+    {
+        return; // refused already: its minute runs from the fifth
     }
     entry->lastSeen = now;
     entry->wrongCodes += 1;
@@ -135,9 +135,11 @@ void CountWrongCode(Door& door, std::uint32_t address, unsigned now)
 
 void ForgiveAddress(Door& door, std::uint32_t address)
 {
-    DoorEntry* entry = FindEntry(door, address);
-    if (entry != nullptr)
+    for (DoorEntry& entry : door.entries)
     {
-        *entry = {};
+        if (entry.address == address)
+        {
+            entry = {};
+        }
     }
 }

@@ -7,7 +7,7 @@ constexpr int JoinCodeLength = 10;    // symbols of 5 bits each: 50 random bits
 constexpr int JoinCodeSymbols = 32;   // the alphabet's size
 constexpr int WrongCodesAllowed = 5;  // wrong codes from one address before it is shut out
 constexpr unsigned ShutOutMs = 60000; // how long an address stays shut out
-constexpr int DoorEntries = 32;       // addresses the door remembers at once
+constexpr int DoorEntries = 256;      // addresses the door remembers at once
 
 // The code's letters: digits and lower-case letters but i, l, o and u, which read like
 // others. Symbol n is JoinCodeAlphabet[n].
@@ -41,7 +41,10 @@ struct DoorEntry
     bool shutOut;          // refused until lastSeen + ShutOutMs
 };
 
-// The host's memory of wrong codes. Times are the caller's clock in ms (wrapping).
+// The host's memory of wrong codes. Times are the caller's clock in ms (wrapping). An
+// address is remembered until a minute has passed since its last wrong code (or its right
+// code); nothing pushes it out before, so a shut-out always runs its minute, however many
+// addresses guess at once. While every entry is taken, new addresses are refused.
 struct Door
 {
     DoorEntry entries[DoorEntries];
@@ -50,12 +53,12 @@ struct Door
 // Forgets every address.
 void ResetDoor(Door& door);
 
-// Whether an address is shut out at time now: it gave WrongCodesAllowed wrong codes and the
-// minute since the last of them has not passed.
+// Whether an address is refused at time now: it gave WrongCodesAllowed wrong codes and the
+// minute since the last of them has not passed; or the door remembers no room for it.
 bool DoorRefuses(Door& door, std::uint32_t address, unsigned now);
 
-// Counts a wrong code from an address; the fifth shuts it out for ShutOutMs. A full door
-// forgets the address seen longest ago, one not shut out if there is one.
+// Counts a wrong code from an address; the fifth shuts it out for ShutOutMs. Nothing is
+// counted for an address the door has no room for (DoorRefuses refuses it).
 void CountWrongCode(Door& door, std::uint32_t address, unsigned now);
 
 // A right code: the address's count of wrong codes starts again.

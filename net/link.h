@@ -4,11 +4,26 @@
 #pragma once
 
 #include "net/link_orders.h"
+#include "net/messages.h"
 
 constexpr int DefaultPort = 27183; // UDP port a host listens on unless --port says otherwise
 
+// What ENet may take in and hold for one connection, sized to the messages each side gets:
+// the host only short ones, the friend frames too. More is refused, not reserved.
+constexpr int HostReceiveBytes = MaxShortMessageBytes;
+constexpr int HostWaitingBytes = 8 * MaxShortMessageBytes;
+constexpr int FriendReceiveBytes = MaxMessageBytes;
+constexpr int FriendWaitingBytes = 4 * MaxMessageBytes;
+// The host's sending, in bytes a second: twice a whole frame for every 18 ms step.
+constexpr unsigned HostSendBytesPerSecond = 2 * MaxMessageBytes * (1000 / 18 + 1);
+// How often a quiet connection is pinged, so that silence shows well before QuietAwayMs.
+constexpr unsigned PingMs = QuietAwayMs / 8;
+// The host's first guess at the round trip to a new connection, in ms, before ENet measures it.
+constexpr unsigned FirstRoundTripMs = 200;
+
 // Opens the host's side on a UDP port of every local IPv4 address, for up to MaxLinkPeers
-// connections. Returns false when the port cannot be had (taken, or not allowed).
+// connections, one per address. Returns false when the port cannot be had (taken, or not
+// allowed).
 bool OpenHostLink(int port);
 
 // Asks for a connection to a host by name or address and port. Returns false when the
@@ -18,10 +33,17 @@ bool OpenFriendLink(const char* address, int port);
 
 // Takes the next event without waiting, sending what is due on the way. Returns false when
 // there is none (and always when no link is open). A Received event's bytes stay valid until
-// the next call.
+// the next call. On the host, a connection ENet holds before it is connected is reported as
+// Pending, and one that ends without ENet's own event (a pending one cut, or given up by
+// ENet) as Disconnected.
 bool PollLink(LinkEvent& event);
 
-// Carries out the queued orders (LinkOrders), sends them at once and clears the queue.
+// How long (ms) nothing has been heard from a connected peer; 0 for any other.
+unsigned LinkQuietMs(int peer);
+
+// Carries out the queued orders (LinkOrders), sends them at once and clears the queue. A
+// Drop with ReasonNone cuts the connection at once; any other says goodbye and waits for it
+// to be heard. A connection not yet connected is cut either way.
 void FlushLinkOrders();
 
 // Bytes sent so far, and received, as the network layer counts them (UDP payload).

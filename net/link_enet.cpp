@@ -4,12 +4,68 @@
 #include "net/host_session.h"
 #include "net/messages.h"
 
+#include <algorithm>
 #include <enet/enet.h>
 
 namespace
 {
 ENetHost* LinkHost = nullptr;     // the open link, or null
 ENetPacket* HeldPacket = nullptr; // the last Received event's bytes
+bool Hosting = false;             // the link is the host's side
+
+// What the session has been told of each connection slot on the host.
+struct Reported
+{
+    bool known;              // told Pending or Connected, not yet Disconnected
+    enet_uint32 connectID;   // ENet's number for that connection
+    enet_uint32 connectedAt; // ENet's clock (ms) when it was connected
+};
+Reported Slots[MaxLinkPeers];
+
+bool StillConnecting(const ENetPeer& peer)
+{
+    return peer.state >= ENET_PEER_STATE_CONNECTING &&
+           peer.state <= ENET_PEER_STATE_CONNECTION_SUCCEEDED;
+}
+
+// ENet holds a stranger's request without an event until it is connected, and forgets a
+// half-open one without any: the session hears of both, so that it can time them out.
+bool WalkSlots(LinkEvent& event)
+{
+    for (size_t n = 0; n < LinkHost->peerCount; ++n)
+    {
+        ENetPeer& peer = LinkHost->peers[n];
+        Reported& slot = Slots[n];
+        if (peer.state == ENET_PEER_STATE_DISCONNECTED)
+        {
+            // ENet guesses a round trip of 500 ms until it has measured one, and waits that
+            // long, then twice as long, before it answers a request again: a guess nearer a
+            // real line's lets a join survive a few lost datagrams within the wait for the
+            // code.
+            peer.roundTripTime = FirstRoundTripMs;
+        }
+        const bool gone =
+            peer.state == ENET_PEER_STATE_DISCONNECTED || peer.connectID != slot.connectID;
+        if ((slot.known && gone) || (!slot.known && StillConnecting(peer)))
+        {
+            event = {};
+            event.peer = static_cast<int>(n);
+            event.type = slot.known ? LinkEventType::Disconnected : LinkEventType::Pending;
+            event.address = peer.address.host;
+            slot = {!slot.known, peer.connectID, 0};
+            return true;
+        }
+    }
+    return false;
+}
+
+// Settings every connection gets: ENet's own time-out past the sessions' wait for a quiet
+// peer, and pings often enough that quiet means silence.
+void SetUpPeer(ENetPeer* peer)
+{
+    enet_peer_timeout(peer, 0, PeerTimeoutMs, PeerTimeoutMs);
+    enet_peer_ping_interval(peer, PingMs);
+}
 
 void ReleaseHeldPacket()
 {
@@ -20,7 +76,7 @@ void ReleaseHeldPacket()
     }
 }
 
-bool OpenLink(const ENetAddress* address, int peers)
+bool OpenLink(const ENetAddress* address, int peers, int receiveBytes, int waitingBytes)
 {
     if (enet_initialize() != 0)
     {
@@ -33,6 +89,14 @@ bool OpenLink(const ENetAddress* address, int peers)
         return false;
     }
     enet_host_compress_with_range_coder(LinkHost);
+    LinkHost->duplicatePeers = 1;
+    LinkHost->maximumPacketSize = static_cast<size_t>(receiveBytes);
+    LinkHost->maximumWaitingData = static_cast<size_t>(waitingBytes);
+    Hosting = address != nullptr;
+    for (Reported& slot : Slots)
+    {
+        slot = {};
+    }
     return true;
 }
 
@@ -51,7 +115,12 @@ bool OpenHostLink(int port)
     ENetAddress address;
     address.host = ENET_HOST_ANY;
     address.port = static_cast<enet_uint16>(port);
-    return OpenLink(&address, MaxLinkPeers);
+    if (!OpenLink(&address, MaxLinkPeers, HostReceiveBytes, HostWaitingBytes))
+    {
+        return false;
+    }
+    enet_host_bandwidth_limit(LinkHost, 0, HostSendBytesPerSecond);
+    return true;
 }
 
 bool OpenFriendLink(const char* name, int port)
@@ -64,7 +133,7 @@ bool OpenFriendLink(const char* name, int port)
     const bool resolved = enet_address_set_host(&address, name) == 0;
     enet_deinitialize();
     address.port = static_cast<enet_uint16>(port);
-    if (!resolved || !OpenLink(nullptr, 1))
+    if (!resolved || !OpenLink(nullptr, 1, FriendReceiveBytes, FriendWaitingBytes))
     {
         return false;
     }
@@ -74,7 +143,7 @@ bool OpenFriendLink(const char* name, int port)
         CloseLink();
         return false;
     }
-    enet_peer_timeout(peer, 0, PeerTimeoutMs, PeerTimeoutMs);
+    SetUpPeer(peer);
     return true;
 }
 
@@ -82,18 +151,28 @@ bool PollLink(LinkEvent& event)
 {
     ReleaseHeldPacket();
     ENetEvent happened;
-    if (LinkHost == nullptr || enet_host_service(LinkHost, &happened, 0) <= 0)
+    if (LinkHost == nullptr)
+    {
+        return false;
+    }
+    if (Hosting && WalkSlots(event))
+    {
+        return true;
+    }
+    if (enet_host_service(LinkHost, &happened, 0) <= 0)
     {
         return false;
     }
     event = {};
     event.peer = static_cast<int>(happened.peer - LinkHost->peers);
+    Reported& slot = Slots[event.peer]; // the friend's side has slot 0 alone
     switch (happened.type)
     {
         case ENET_EVENT_TYPE_CONNECT:
             event.type = LinkEventType::Connected;
             event.address = happened.peer->address.host;
-            enet_peer_timeout(happened.peer, 0, PeerTimeoutMs, PeerTimeoutMs);
+            slot = {true, happened.peer->connectID, enet_time_get()};
+            SetUpPeer(happened.peer);
             return true;
         case ENET_EVENT_TYPE_RECEIVE:
             HeldPacket = happened.packet;
@@ -105,6 +184,7 @@ bool PollLink(LinkEvent& event)
         case ENET_EVENT_TYPE_DISCONNECT:
             event.type = LinkEventType::Disconnected;
             event.reason = happened.data;
+            slot = {};
             return true;
         default:
             return false;
@@ -123,13 +203,17 @@ void FlushLinkOrders()
         }
         if (order.type == LinkOrderType::Drop)
         {
-            if (peer->state == ENET_PEER_STATE_CONNECTED)
+            if (peer->state != ENET_PEER_STATE_CONNECTED)
             {
-                enet_peer_disconnect(peer, order.reason);
+                enet_peer_reset(peer); // connecting, or its goodbye unanswered: cut
+            }
+            else if (order.reason == ReasonNone)
+            {
+                enet_peer_disconnect_now(peer, ReasonNone); // silent or never gave its code
             }
             else
             {
-                enet_peer_reset(peer); // still connecting: nothing to say goodbye to
+                enet_peer_disconnect(peer, order.reason);
             }
             continue;
         }
@@ -139,17 +223,34 @@ void FlushLinkOrders()
                                       : ENET_PACKET_FLAG_RELIABLE;
         ENetPacket* packet = enet_packet_create(LinkOrderData + order.offset,
                                                 static_cast<size_t>(order.size), flags);
+        // ENet holds sending and receiving to one size: the host's frames may pass, while
+        // what it takes in stays at HostReceiveBytes.
+        const size_t receiveBytes = LinkHost->maximumPacketSize;
+        LinkHost->maximumPacketSize = MaxMessageBytes;
         if (packet != nullptr &&
             enet_peer_send(peer, static_cast<enet_uint8>(order.channel), packet) != 0)
         {
             enet_packet_destroy(packet); // refused: the peer is not connected
         }
+        LinkHost->maximumPacketSize = receiveBytes;
     }
     ClearLinkOrders();
     if (LinkHost != nullptr)
     {
         enet_host_flush(LinkHost);
     }
+}
+
+unsigned LinkQuietMs(int peer)
+{
+    const ENetPeer* connected = PeerAt(peer);
+    if (connected == nullptr || connected->state != ENET_PEER_STATE_CONNECTED)
+    {
+        return 0;
+    }
+    // ENet notes the time of the last acknowledgement only, and none may have come yet.
+    const enet_uint32 now = enet_time_get();
+    return std::min(now - connected->lastReceiveTime, now - Slots[peer].connectedAt);
 }
 
 unsigned LinkBytesSent()
@@ -179,5 +280,6 @@ void CloseLink()
     }
     enet_host_destroy(LinkHost);
     LinkHost = nullptr;
+    Hosting = false;
     enet_deinitialize();
 }

@@ -5,19 +5,25 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int MaxLinkOrders = 16;        // orders between two flushes; more are dropped
-constexpr int LinkOrderBytes = 32768;    // their bytes together; a message past them is dropped
-constexpr unsigned PeerTimeoutMs = 2000; // a peer that answers nothing for this long is gone
+constexpr int MaxLinkOrders = 64;     // orders between two flushes; more are dropped
+constexpr int LinkOrderBytes = 32768; // their bytes together; a message past them is dropped
+// ENet's own time-out for a connection that acknowledges nothing: longer than the sessions'
+// wait for a silent peer (QuietGoneMs), so that they, not ENet, decide when it is gone.
+constexpr unsigned PeerTimeoutMs = 20000;
+constexpr unsigned QuietAwayMs = 2000;  // a peer heard nothing of for this long is away
+constexpr unsigned QuietGoneMs = 10000; // and after this long gone
+static_assert(PeerTimeoutMs > QuietGoneMs);
 
 // Why a connection ended, carried by the network layer's own goodbye.
 enum LinkReason
 {
-    ReasonNone,      // a plain goodbye, or the line went silent
-    ReasonFull,      // another friend plays already
-    ReasonWrongCode, // the join code was wrong
-    ReasonShutOut,   // too many wrong codes from this address: wait a minute
-    ReasonBadData,   // a message failed its checks
-    ReasonLeft,      // the other side left (Escape, or the game was closed)
+    ReasonNone,         // a plain goodbye, or the line went silent
+    ReasonFull,         // another friend plays already
+    ReasonWrongCode,    // the join code was wrong
+    ReasonShutOut,      // too many wrong codes from this address: wait a minute
+    ReasonBadData,      // a message failed its checks
+    ReasonLeft,         // the other side left (Escape, or the game was closed)
+    ReasonOtherVersion, // the friend's game speaks another version of the messages
     ReasonCount
 };
 
@@ -26,13 +32,15 @@ enum class LinkEventType
     Connected,    // a peer is connected (the host's side: a friend's game knocked)
     Received,     // a message arrived
     Disconnected, // a peer is gone, with its reason (ReasonNone when it went silent)
+    Pending,      // the host's side: a stranger asked for a connection, which holds a slot
+                  // before it is Connected (or never is: the session drops it in time)
 };
 
 struct LinkEvent
 {
     LinkEventType type;
     int peer;                   // 0..MaxLinkPeers - 1 on the host; 0 on the friend's side
-    std::uint32_t address;      // Connected: the peer's IPv4 address
+    std::uint32_t address;      // Connected, Pending: the peer's IPv4 address
     int channel;                // Received: the channel it came on
     const unsigned char* bytes; // Received: valid until the next event is asked for
     std::size_t size;           // Received

@@ -54,17 +54,31 @@ protected:
     }
 
     HostInput Event(LinkEventType type, int peer, unsigned now,
-                    std::vector<unsigned char> bytes = {}, int channel = ReliableChannel)
+                    std::vector<unsigned char> bytes = {}, int channel = ReliableChannel,
+                    std::uint32_t address = 0)
     {
         received = bytes;
         const LinkEvent event = {type,
                                  peer,
-                                 1000u + static_cast<unsigned>(peer),
+                                 address != 0 ? address : 1000u + static_cast<unsigned>(peer),
                                  channel,
                                  received.data(),
                                  received.size(),
                                  0};
         return HandleHostEvent(host, event, now);
+    }
+
+    // A connection from an address that gives a code: the orders it got.
+    std::string Knock(int peer, std::uint32_t address, unsigned now, const char* text)
+    {
+        Event(LinkEventType::Connected, peer, now, {}, ReliableChannel, address);
+        if (LinkOrderCount == 0)
+        {
+            Event(LinkEventType::Received, peer, now, Hello(text), ReliableChannel, address);
+        }
+        const std::string orders = Orders();
+        Event(LinkEventType::Disconnected, peer, now);
+        return orders;
     }
 
     std::vector<unsigned char> Hello(const char* text)
@@ -108,11 +122,66 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
     EXPECT_EQ(FriendPeer(host), -1);
     EXPECT_FALSE(Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorUp}).keyMoved);
 
-    Event(LinkEventType::Connected, 0, 100); // a connection that never gives its code
-    TickHostSession(host, 100 + HelloWaitMs - 1);
+    for (int peer = 0; peer < 4; ++peer)
+    {
+        Event(LinkEventType::Disconnected, peer, 40);
+    }
+    // A stranger's request that is never connected, and one connected late: the wait for
+    // the code runs from the request. A goodbye unanswered as long is cut.
+    Event(LinkEventType::Pending, 0, 100);
+    Event(LinkEventType::Pending, 1, 100);
+    Event(LinkEventType::Connected, 1, 100 + HelloWaitMs - 1);
+    TickHostSession(host, 100 + HelloWaitMs - 1, 0);
     EXPECT_EQ(Orders(), "");
-    TickHostSession(host, 100 + HelloWaitMs);
-    EXPECT_EQ(Orders(), "drop 0 0;");
+    TickHostSession(host, 100 + HelloWaitMs, 0);
+    EXPECT_EQ(Orders(), "drop 0 0;drop 1 0;");
+    Event(LinkEventType::Disconnected, 0, 200 + HelloWaitMs);
+    TickHostSession(host, 100 + 2 * HelloWaitMs, 0);
+    EXPECT_EQ(Orders(), "drop 1 0;");
+}
+
+TEST_F(Online, TheDoorKeepsItsWordHoweverManyAddressesGuess)
+{
+    // More addresses than the door once remembered take turns with wrong codes: each is
+    // shut out after its fifth, for a minute from it.
+    constexpr int Guessers = 40;
+    for (int round = 0; round < WrongCodesAllowed; ++round)
+    {
+        for (int n = 0; n < Guessers; ++n)
+        {
+            ASSERT_EQ(Knock(n, 5000 + n, round * 100, "abcdefghjm"),
+                      "drop " + std::to_string(n) + " 2;");
+        }
+    }
+    for (int n = 0; n < Guessers; ++n)
+    {
+        EXPECT_EQ(Knock(n, 5000 + n, 1000, "abcdefghjk"), "drop " + std::to_string(n) + " 3;");
+    }
+    EXPECT_EQ(Knock(0, 5000, 400 + ShutOutMs, "abcdefghjm"), "drop 0 2;"); // the minute is over
+
+    // Another version's hello has its own reason and is not counted, whatever its layout.
+    for (int n = 0; n < WrongCodesAllowed; ++n)
+    {
+        Event(LinkEventType::Connected, 0, 2000, {}, ReliableChannel, 7000);
+        Event(LinkEventType::Received, 0, 2000, {KindHello, ProtocolVersion + 1, 1, 2},
+              ReliableChannel, 7000);
+        EXPECT_EQ(Orders(), "drop 0 6;");
+        Event(LinkEventType::Disconnected, 0, 2000);
+    }
+    EXPECT_EQ(Knock(0, 7000, 2000, "abcdefghjk"), "send 0 3;");
+    Event(LinkEventType::Disconnected, 0, 2000);
+
+    // A door full of addresses guessing within the minute refuses new ones, forgetting
+    // none; a minute after their last guess, there is room again.
+    StartHostSession(host, code);
+    for (int n = 0; n < DoorEntries; ++n)
+    {
+        ASSERT_EQ(Knock(n, 9000 + n, 0, "abcdefghjm"), "drop " + std::to_string(n) + " 2;");
+    }
+    EXPECT_EQ(Knock(0, 8000, 10, "abcdefghjk"), "drop 0 3;");
+    EXPECT_EQ(Knock(1, 9001, 10, "abcdefghjk"), "send 1 3;");
+    Event(LinkEventType::Disconnected, 1, 10);
+    EXPECT_EQ(Knock(0, 8000, ShutOutMs, "abcdefghjk"), "send 0 3;");
 }
 
 TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
@@ -127,7 +196,12 @@ TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
     };
     StartFriendSession(side, code, 0);
     HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
-    EXPECT_EQ(Orders(), "send 0 1;"); // Hello
+    EXPECT_EQ(Orders(), "send 0 1;");                             // Hello
+    deliver(EncodeFrame(0, ScreenCells, bytes), FrameChannel, 5); // overtook the welcome
+    deliver(3, ReliableChannel, 5);                               // anything at all
+    EXPECT_EQ(side.stage, FriendStage::Knocking);
+    EXPECT_FALSE(side.frameReady);
+    EXPECT_EQ(Orders(), "");
     deliver(EncodeWelcome(bytes), ReliableChannel, 10);
     ASSERT_EQ(side.stage, FriendStage::Joined);
     SendFriendKey(side, KeyEscape, true);
@@ -154,7 +228,8 @@ TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
     } goodbyes[] = {{false, ReasonNone, FriendNotice::NoAnswer},
                     {true, ReasonFull, FriendNotice::GameFull},
                     {true, ReasonWrongCode, FriendNotice::WrongCode},
-                    {true, ReasonShutOut, FriendNotice::ShutOut}};
+                    {true, ReasonShutOut, FriendNotice::ShutOut},
+                    {true, ReasonOtherVersion, FriendNotice::OtherVersion}};
     for (const auto& goodbye : goodbyes)
     {
         StartFriendSession(side, code, 0);
@@ -167,10 +242,23 @@ TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
         EXPECT_EQ(side.notice, goodbye.notice) << goodbye.reason;
     }
     StartFriendSession(side, code, 100);
-    TickFriendSession(side, 100 + JoinWaitMs - 1);
+    TickFriendSession(side, 100 + JoinWaitMs - 1, 0);
     EXPECT_TRUE(ShowsHost(side));
-    TickFriendSession(side, 100 + JoinWaitMs);
+    TickFriendSession(side, 100 + JoinWaitMs, 0);
     EXPECT_EQ(side.notice, FriendNotice::NoAnswer);
+
+    // Joined, a quiet host is away, then back, and after QuietGoneMs gone.
+    StartFriendSession(side, code, 0);
+    HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
+    deliver(EncodeWelcome(bytes), ReliableChannel, 10);
+    TickFriendSession(side, 20, QuietAwayMs - 1);
+    EXPECT_FALSE(side.hostAway);
+    TickFriendSession(side, 30, QuietAwayMs);
+    EXPECT_TRUE(side.hostAway);
+    TickFriendSession(side, 40, 0);
+    EXPECT_FALSE(side.hostAway);
+    TickFriendSession(side, 50, QuietGoneMs);
+    EXPECT_EQ(side.notice, FriendNotice::HostLeft);
     ClearLinkOrders();
 }
 
@@ -231,7 +319,7 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
     Role = OnlineRole::Offline;
 }
 
-TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)
+TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurn)
 {
     Role = OnlineRole::Hosting;
     HostSide = host;
@@ -259,11 +347,54 @@ TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurnAndALeavingFriendEndsTheMatch)
         HandleFriendKey(KeyCursorRight, false);
         EXPECT_EQ(FriendMatch->heldCount, 0) << team; // each side's release reaches the match
     }
-    HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 0); // not the friend
-    EXPECT_TRUE(MatchRunning);
-    HostSide.friendPeer = 0;
-    HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 0);
+    Role = OnlineRole::Offline;
+}
+
+TEST_F(Online, AFriendsMatchWaitsWhileItIsAwayAndForItToJoinAgain)
+{
+    Role = OnlineRole::Hosting;
+    HostSide = host;
+    const auto join = [&](int peer, unsigned now)
+    {
+        HandleOnlineEvent({LinkEventType::Connected, peer, 77, 0, nullptr, 0, 0}, now);
+        received = Hello("abcdefghjk");
+        HandleOnlineEvent({LinkEventType::Received, peer, 77, ReliableChannel, received.data(),
+                           received.size(), 0},
+                          now);
+    };
+    join(0, 0);
+    ClearLinkOrders();
+    const unsigned char key[] = {KindKey, 1, 8}; // the key 1's place on the wire
+    HandleOnlineEvent({LinkEventType::Received, 0, 77, ReliableChannel, key, sizeof key, 0}, 0);
+    ASSERT_NE(FriendMatch, nullptr);
+    GameTitle* match = FriendMatch;
+    FriendMatch->currentTeam = FriendTeam;
+    HandleFriendKey(KeyCursorLeft, true);
+
+    TickOnline(10, QuietAwayMs - 1);
+    EXPECT_FALSE(MatchWaits());
+    TickOnline(20, QuietAwayMs);
+    EXPECT_TRUE(MatchWaits());
+    TickOnline(30, 0);
+    EXPECT_FALSE(MatchWaits());
+    TickOnline(40, QuietGoneMs); // a crash: gone, its held key let go, the match kept
+    EXPECT_EQ(Orders(), "drop 0 0;");
+    EXPECT_TRUE(MatchWaits());
+    EXPECT_EQ(match->heldCount, 0);
+    TickOnline(40 + RejoinWaitMs - 1, 0);
+    EXPECT_EQ(FriendMatch, match);
+
+    join(1, 50); // the same code again: it takes up the match
+    EXPECT_EQ(FriendMatch, match);
+    EXPECT_FALSE(MatchWaits());
+    HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 60); // not the friend
+    EXPECT_FALSE(MatchWaits());
+    HandleOnlineEvent({LinkEventType::Disconnected, 1, 0, 0, nullptr, 0, ReasonLeft}, 100);
+    TickOnline(100 + RejoinWaitMs - 1, 0);
+    EXPECT_TRUE(MatchWaits());
+    TickOnline(100 + RejoinWaitMs, 0); // a minute: back to the title screen, still hosting
     EXPECT_FALSE(MatchRunning || FriendJoined);
+    EXPECT_EQ(Role, OnlineRole::Hosting);
     Role = OnlineRole::Offline;
 }
 

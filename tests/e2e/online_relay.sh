@@ -1,14 +1,15 @@
 #!/bin/sh
 # Online play over a poor line: the friend joins through a UDP relay that delays every
-# datagram by 75 ms each way and drops 2 % of them. The friend's key starts the match, whole
-# turns play through with both sides' keys, and whenever the host stands idle on a turn's
-# banner the friend's screen comes to show the same turn.
+# datagram by 75 ms each way and drops 2 % of them, the same ones each run (it is seeded).
+# The friend's key starts the match, whole turns play through with both sides' keys, and
+# whenever the host stands idle on a turn's banner the friend's screen comes to show the
+# same turn.
 . "$(dirname "$0")/lib.sh"
 with_data
 start_screen
 PORT=$((20000 + $$ % 20000))
 RELAY_PORT=$((PORT + 1))
-python3 "$(dirname "$0")/udp_relay.py" "$RELAY_PORT" "$PORT" &
+python3 "$(dirname "$0")/udp_relay.py" "$RELAY_PORT" "$PORT" --seed 7 &
 RELAY_PID=$!
 trap 'kill "$RELAY_PID" 2>/dev/null; cleanup' EXIT
 start_game --host --port "$PORT"

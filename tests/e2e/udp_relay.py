@@ -1,31 +1,43 @@
 """A poor line between a friend's game and a host on this machine, for the online tests and
-benchmarks: every datagram is delayed by 75 ms each way and 2 % are dropped.
+benchmarks: every datagram is delayed and some are dropped, by a seeded generator, so that a
+test meets the same losses each time it runs.
 
-    udp_relay.py <listen port> <host port> [seconds, default 110]
+    udp_relay.py <listen port> <host port> [seconds] [--seed N] [--loss P] [--delay MS]
 
-The friend joins 127.0.0.1:<listen port>; the relay ends by itself after the given time."""
+Defaults: 110 seconds, seed 1, 2 % loss, 75 ms each way. The friend joins
+127.0.0.1:<listen port>; the relay ends by itself after the given time."""
+import argparse
 import heapq
 import random
 import select
 import socket
-import sys
 import time
 
-listen, target = int(sys.argv[1]), ("127.0.0.1", int(sys.argv[2]))
-ends = time.time() + (float(sys.argv[3]) if len(sys.argv) > 3 else 110)
+options = argparse.ArgumentParser()
+options.add_argument("listen", type=int)
+options.add_argument("target", type=int)
+options.add_argument("seconds", type=float, nargs="?", default=110)
+options.add_argument("--seed", type=int, default=1)
+options.add_argument("--loss", type=float, default=0.02)
+options.add_argument("--delay", type=float, default=75)
+settings = options.parse_args()
+chance = random.Random(settings.seed)
+target = ("127.0.0.1", settings.target)
+ends = time.time() + settings.seconds
 front = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-front.bind(("127.0.0.1", listen))
+front.bind(("127.0.0.1", settings.listen))
 back = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-friend, queue = None, []
+friend, queue, order = None, [], 0
 while time.time() < ends:
     wait = max(0.0, queue[0][0] - time.time()) if queue else 0.05
     for sock in select.select([front, back], [], [], wait)[0]:
         data, source = sock.recvfrom(65536)
         if sock is front:
             friend = source
-        if random.random() >= 0.02 and friend is not None:
+        if chance.random() >= settings.loss and friend is not None:
             out = (back, target) if sock is front else (front, friend)
-            heapq.heappush(queue, (time.time() + 0.075, random.random(), data, out))
+            order += 1
+            heapq.heappush(queue, (time.time() + settings.delay / 1000, order, data, out))
     while queue and queue[0][0] <= time.time():
         _, _, data, (sock, address) = heapq.heappop(queue)
         sock.sendto(data, address)
