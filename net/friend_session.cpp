@@ -27,9 +27,11 @@ constexpr NoticeWords NoticeTexts[] = {
     {"wrong", "code"},   // FriendNotice::WrongCode
     {"shut", "out"},     // FriendNotice::ShutOut
     {"host", "left"},    // FriendNotice::HostLeft
+
+    {"no game", "found"}, // FriendNotice::NoGame
 };
 static_assert(sizeof NoticeTexts / sizeof NoticeTexts[0] ==
-              static_cast<int>(FriendNotice::HostLeft) + 1);
+              static_cast<int>(FriendNotice::NoGame) + 1);
 
 FriendNotice NoticeOf(unsigned reason, FriendStage stage)
 {

@@ -28,6 +28,7 @@ enum class FriendNotice
     WrongCode,  // the host refused the code
     ShutOut,    // too many wrong codes: the host refuses us for a minute
     HostLeft,   // the host ended it, went silent, or sent something wrong
+    NoGame,     // a search of the home network found no host
 };
 
 struct FriendSession

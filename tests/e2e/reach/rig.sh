@@ -5,7 +5,7 @@
 # have no link but their own veth pairs. Sourced after lib.sh; needs root.
 #
 #   make_home                 the three namespaces: $HOME_NS, $ROUTER_NS, $OUTSIDE_NS
-#   start_router_daemon MODE  miniupnpd in the router: "upnp+natpmp" or "natpmp"
+#   start_router_daemon MODE  miniupnpd in the router: "upnp+natpmp", "natpmp" or "upnp"
 #   router_mappings           the port mappings the router holds, one rule a line
 #   make_bridge               two namespaces on one bridge: $LEFT_NS, $RIGHT_NS
 
@@ -101,7 +101,9 @@ RULES
 start_router_daemon() {
     natpmp=yes
     upnp=yes
+    listens=":5351 "
     [ "$1" = natpmp ] && upnp=no
+    [ "$1" = upnp ] && natpmp=no && listens=":1900 "
     cat >"$WORK/miniupnpd.conf" <<CONF
 ext_ifname=$ROUTER_WAN
 listening_ip=$ROUTER_LAN
@@ -118,7 +120,7 @@ CONF
         >"$WORK/miniupnpd.log" 2>&1 &
     DAEMON_PID=$!
     for _ in $(seq 50); do
-        ip netns exec "$ROUTER_NS" ss -uln | grep -q ":5351 " && return 0
+        ip netns exec "$ROUTER_NS" ss -uln | grep -q "$listens" && return 0
         kill -0 "$DAEMON_PID" 2>/dev/null || fail "miniupnpd ended at start: $(cat "$WORK/miniupnpd.log")"
         sleep 0.1
     done
