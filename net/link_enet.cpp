@@ -3,6 +3,7 @@
 
 #include "net/host_session.h"
 #include "net/messages.h"
+#include "net/search_link.h"
 
 #include <enet/enet.h>
 
@@ -51,7 +52,12 @@ bool OpenHostLink(int port)
     ENetAddress address;
     address.host = ENET_HOST_ANY;
     address.port = static_cast<enet_uint16>(port);
-    return OpenLink(&address, MaxLinkPeers);
+    if (!OpenLink(&address, MaxLinkPeers))
+    {
+        return false;
+    }
+    LinkHost->intercept = AnswerSearch; // a friend's search of the home network, on this port
+    return true;
 }
 
 bool OpenFriendLink(const char* name, int port)

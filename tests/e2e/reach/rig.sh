@@ -7,7 +7,7 @@
 #   make_home                 the three namespaces: $HOME_NS, $ROUTER_NS, $OUTSIDE_NS
 #   start_router_daemon MODE  miniupnpd in the router: "upnp+natpmp", "natpmp" or "upnp"
 #   router_mappings           the port mappings the router holds, one rule a line
-#   make_bridge               two namespaces on one bridge: $LEFT_NS, $RIGHT_NS
+#   make_bridge               three namespaces on one bridge: $LEFT_NS, $RIGHT_NS, $OTHER_NS
 
 HOME_ADDRESS=192.168.77.2
 ROUTER_HOME_ADDRESS=192.168.77.1
@@ -135,17 +135,20 @@ make_bridge() {
     need_namespaces
     LEFT_NS="tqleft$RIG_ID"
     RIGHT_NS="tqright$RIG_ID"
+    OTHER_NS="tqother$RIG_ID"
     add_namespace "$LEFT_NS"
     add_namespace "$RIGHT_NS"
+    add_namespace "$OTHER_NS"
     bridge="tqbr$RIG_ID"
     ip -n "$LEFT_NS" link add "$bridge" type bridge
     ip -n "$LEFT_NS" link set "$bridge" up
-    ip -n "$LEFT_NS" link add "tql$RIG_ID" type veth peer name "tqr$RIG_ID" netns "$RIGHT_NS"
-    ip -n "$LEFT_NS" link add "tqb$RIG_ID" type veth peer name "tqc$RIG_ID"
-    ip -n "$LEFT_NS" link set "tqc$RIG_ID" master "$bridge" up
-    ip -n "$LEFT_NS" link set "tql$RIG_ID" master "$bridge" up
-    ip -n "$LEFT_NS" addr add 10.77.0.1/24 broadcast 10.77.0.255 dev "tqb$RIG_ID"
-    ip -n "$LEFT_NS" link set "tqb$RIG_ID" up
-    ip -n "$RIGHT_NS" addr add 10.77.0.2/24 broadcast 10.77.0.255 dev "tqr$RIG_ID"
-    ip -n "$RIGHT_NS" link set "tqr$RIG_ID" up
+    # Each namespace's end of a veth pair, the other end on the bridge in LEFT_NS.
+    number=1
+    for ns in $LEFT_NS $RIGHT_NS $OTHER_NS; do
+        ip -n "$LEFT_NS" link add "tqb$number$RIG_ID" type veth peer name "tqn$number$RIG_ID" netns "$ns"
+        ip -n "$LEFT_NS" link set "tqb$number$RIG_ID" master "$bridge" up
+        ip -n "$ns" addr add "10.77.0.$number/24" broadcast 10.77.0.255 dev "tqn$number$RIG_ID"
+        ip -n "$ns" link set "tqn$number$RIG_ID" up
+        number=$((number + 1))
+    done
 }
