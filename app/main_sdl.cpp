@@ -43,7 +43,8 @@ constexpr int KeyRepeatDelayMs = 500;   // a key held on the title screen repeat
 constexpr int KeyRepeatIntervalMs = 30; // and then this often
 bool KeyRepeating = true;               // until the first match starts
 volatile std::sig_atomic_t Stopping;    // SIGINT or SIGTERM came: the main loop ends
-bool AskedRouter;                       // the port map runs and ends with the game
+bool AskRouter;                         // hosting asks the router for the port, which the
+                                        // port map holds until the game ends
 
 static_assert(HatUp == SDL_HAT_UP && HatRight == SDL_HAT_RIGHT && HatDown == SDL_HAT_DOWN &&
               HatLeft == SDL_HAT_LEFT);
@@ -314,7 +315,7 @@ void ShutDown()
     LeaveOnline();
     CloseLink();
     CloseSearch();
-    if (AskedRouter)
+    if (AskRouter)
     {
         StopPortMapping(); // the mapping goes with the game
     }
@@ -345,7 +346,10 @@ void StartHostingOnline(const Options& options)
             std::exit(1);
         }
         std::uint32_t own[MaxOwnAddresses];
-        TellHosting(stdout, options.port, code, own, OwnAddresses(own, MaxOwnAddresses));
+        // TUMBLEQUAY_NO_PORT_MAP hosts without asking the router (the tests on this machine's
+        // own addresses set it).
+        AskRouter = std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr;
+        TellHosting(stdout, options.port, code, own, OwnAddresses(own, MaxOwnAddresses), AskRouter);
         StartHosting(code);
     }
 }
@@ -355,10 +359,9 @@ void Stop(int)
     Stopping = 1;
 }
 
-// Once the window is open: the router is asked for the port beside the main loop, unless
-// TUMBLEQUAY_NO_PORT_MAP is set (the tests on this machine's own addresses set it), and a
-// SIGINT or SIGTERM ends the game as Escape does, so the mapping is removed.
-void AskRouter(const Options& options)
+// Once the window is open: the router is asked for the port beside the main loop, and a
+// SIGINT or SIGTERM ends the game as Escape does, so that the mapping is removed.
+void StartAskingRouter(const Options& options)
 {
     if (!options.host)
     {
@@ -369,9 +372,8 @@ void AskRouter(const Options& options)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    if (std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr)
+    if (AskRouter)
     {
-        AskedRouter = true;
         StartPortMapping(HomeRouter, options.port);
     }
 }
@@ -408,7 +410,7 @@ int main(int argc, char** argv)
     }
     StartHostingOnline(options);
     StartUp(options.fullScreen);
-    AskRouter(options);
+    StartAskingRouter(options);
     if (options.join && options.address[0] == '\0')
     {
         // The code alone: a host on the home network is searched for.

@@ -28,12 +28,12 @@ void FormatAddress(std::uint32_t address, char* text)
 }
 
 void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint32_t* own,
-                 int ownCount)
+                 int ownCount, bool askingRouter)
 {
     Hosting = true;
     HostPort = port;
-    Told = false;
-    Shown = PortState::Asking;
+    Told = !askingRouter;
+    Shown = askingRouter ? PortState::Asking : PortState::Closed;
     FormatJoinCode(code, CodeText);
     std::fprintf(out, "%s: hosting on UDP port %d; a friend on this home network joins with:\n",
                  ProgramName, port);
@@ -51,8 +51,10 @@ void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint
     {
         std::fprintf(out, "%s --join ADDRESS:%d %s\n", ProgramName, port, CodeText);
     }
-    std::fprintf(out, "%s: asking the router to open UDP port %d to the internet\n", ProgramName,
-                 port);
+    std::fprintf(out,
+                 askingRouter ? "%s: asking the router to open UDP port %d to the internet\n"
+                              : "%s: the router is not asked to open UDP port %d\n",
+                 ProgramName, port);
     std::fflush(out);
 }
 

@@ -17,9 +17,10 @@ void FormatAddress(std::uint32_t address, char* text);
 
 // Hosting on a port with a code: tells on out the commands for a friend on the home network
 // (the code alone when the port is the one a search looks on, and this machine's own
-// addresses), and that the router is being asked. From now on the band shows the port's state.
+// addresses), and whether the router is being asked; when it is not, the port counts as
+// closed. From now on the band shows the port's state.
 void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint32_t* own,
-                 int ownCount);
+                 int ownCount, bool askingRouter);
 
 // Once per iteration while hosting: once the router has answered, tells on out, once, the
 // command for a friend on the internet, or the one line that says the port is not open and

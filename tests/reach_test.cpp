@@ -175,7 +175,7 @@ TEST(HostWords, HomeCommandsThenTheRoutersAnswerOnce)
                   [](std::FILE* out)
                   {
                       const std::uint32_t own[] = {0xc0a84d02, 0x0a000005};
-                      TellHosting(out, 27183, code, own, 2);
+                      TellHosting(out, 27183, code, own, 2, true);
                   }),
               "tumblequay: hosting on UDP port 27183; a friend on this home network joins with:\n"
               "tumblequay --join k3m9xq2tvw\n"
@@ -193,7 +193,7 @@ TEST(HostWords, HomeCommandsThenTheRoutersAnswerOnce)
     const std::string closed = Told(
         [](std::FILE* out)
         {
-            TellHosting(out, 4000, code, nullptr, 0);
+            TellHosting(out, 4000, code, nullptr, 0, true);
             WatchPortMap(out, PortState::Closed, 0, 0);
         });
     EXPECT_NE(closed.find("\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"), std::string::npos);
@@ -201,6 +201,17 @@ TEST(HostWords, HomeCommandsThenTheRoutersAnswerOnce)
     EXPECT_NE(closed.find("forward UDP port 4000 to this machine by hand; friends on this home "
                           "network can still join\n"),
               std::string::npos);
+
+    // Not asking the router: nothing more is told, whatever the port map's state.
+    EXPECT_EQ(Told(
+                  [](std::FILE* out)
+                  {
+                      TellHosting(out, 27183, code, nullptr, 0, false);
+                      WatchPortMap(out, PortState::Closed, 0, 0);
+                  }),
+              "tumblequay: hosting on UDP port 27183; a friend on this home network joins with:\n"
+              "tumblequay --join k3m9xq2tvw\n"
+              "tumblequay: the router is not asked to open UDP port 27183\n");
 }
 
 TEST(HomeJoinOptions, TheCodeAloneSearches)
