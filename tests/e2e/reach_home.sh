@@ -11,6 +11,15 @@ start_screen
 hosting() {
     (cd "$RUN" && "$CHECK" hosting "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1: not the title screen"
 }
+# Takes screenshots with the first command until the check that follows holds, for up to
+# about ten seconds.
+eventually() {
+    for _ in $(seq 30); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
 no_game() {
     (cd "$RUN" && "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" 39 "no game" 2>/dev/null &&
         "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" 32 found 2>/dev/null)
@@ -20,12 +29,7 @@ no_game() {
 FRIEND_RUNNER="ip netns exec $RIGHT_NS"
 start_friend --join k3m9xq2tvw
 sleep 2.5
-found=no
-for _ in $(seq 10); do
-    friend_screenshot no_game && found=yes && break
-    sleep 0.2
-done
-[ "$found" = yes ] || fail "the friend's band does not say \"no game\" / \"found\""
+eventually friend_screenshot no_game || fail "the friend's band does not say \"no game\" / \"found\""
 friend_press Escape
 for _ in $(seq 50); do kill -0 "$FRIEND_PID" 2>/dev/null || break; sleep 0.1; done
 
@@ -37,7 +41,7 @@ mkdir -p "$WORK/other"
 (cd "$WORK/other" && DISPLAY=$OPENED_DISPLAY SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null \
     exec ip netns exec "$OTHER_NS" "$GAME" --host >"$WORK/other.out" 2>&1) &
 OTHER_PID=$!
-trap 'kill "$OTHER_PID" "$OTHER_XVFB_PID" 2>/dev/null; wait "$OTHER_PID" "$OTHER_XVFB_PID" 2>/dev/null; rig_cleanup' EXIT
+RIG_PIDS="$OTHER_PID $OTHER_XVFB_PID"
 GAME_RUNNER="ip netns exec $LEFT_NS"
 start_game --host
 code=$(awk 'NR == 2 { print $NF }' "$WORK/game.out")
@@ -48,16 +52,13 @@ joined() {
     (cd "$RUN" && "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" 25 joined 2>/dev/null)
 }
 same_as_host() {
-    "$CHECK" same "$1" "$RUN/screen$((SHOTS - 1)).png" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" ||
-        fail "the friend's screen differs from the host's"
+    "$CHECK" same "$1" "$RUN/screen$((SHOTS - 1)).png" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" 2>/dev/null
 }
-in=no
-for _ in $(seq 20); do
-    sleep 0.5
-    screenshot joined && in=yes && break
-done
-[ "$in" = yes ] || fail "the friend did not join the host with its code"
+eventually screenshot joined || fail "the friend did not join the host with its code"
+# The other host has played its part; three games at once may starve two cores.
+kill "$OTHER_PID"
+wait "$OTHER_PID" 2>/dev/null || true
 screenshot hosting
-friend_screenshot same_as_host
+eventually friend_screenshot same_as_host || fail "the friend's screen differs from the host's"
 press Escape
 expect_exit 0

@@ -16,6 +16,7 @@ OUTSIDE_ADDRESS=5.5.5.2
 RIG_ID=$$
 NAMESPACES=""
 DAEMON_PID=""
+RIG_PIDS="" # further processes of the test's, ended at exit
 
 need_namespaces() {
     [ "$(id -u)" -eq 0 ] || { echo "SKIP: network namespaces need root"; exit 77; }
@@ -32,10 +33,10 @@ add_namespace() {
 }
 
 rig_cleanup() {
-    if [ -n "$DAEMON_PID" ]; then
-        kill "$DAEMON_PID" 2>/dev/null || true
-        wait "$DAEMON_PID" 2>/dev/null || true
-    fi
+    for pid in $DAEMON_PID $RIG_PIDS; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     # Deleting a namespace deletes its veth ends and bridges with it.
     for ns in $NAMESPACES; do
         ip netns delete "$ns" 2>/dev/null || true
