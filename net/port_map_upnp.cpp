@@ -106,7 +106,7 @@ void UnmapNatPmp(int port)
     closenatpmp(&natpmp);
 }
 
-// The router found by the last UPnP search, kept for renewing and removing.
+// The router found by the last UPnP search, kept for renewing and removing the mapping.
 UPNPUrls Urls;
 IGDdatas Igd;
 char LanAddress[64];
@@ -137,6 +137,15 @@ bool FindRouter()
     return Found;
 }
 
+void ForgetRouter()
+{
+    if (Found)
+    {
+        FreeUPNPUrls(&Urls);
+        Found = false;
+    }
+}
+
 RouterAnswer MapUpnp(int port, unsigned leaseSeconds)
 {
     RouterAnswer answer = {};
@@ -151,7 +160,8 @@ RouterAnswer MapUpnp(int port, unsigned leaseSeconds)
     if (UPNP_AddPortMapping(Urls.controlURL, Igd.first.servicetype, portText, portText, LanAddress,
                             MappingName, "UDP", nullptr, leaseText) != UPNPCOMMAND_SUCCESS)
     {
-        return answer; // refused; a router that takes only permanent mappings is refused too
+        ForgetRouter(); // refused; a router that takes only permanent mappings is refused too
+        return answer;
     }
     answer.mapped = true;
     char external[40] = "";
@@ -174,6 +184,7 @@ void UnmapUpnp(int port)
     char portText[8];
     std::snprintf(portText, sizeof portText, "%d", port);
     UPNP_DeletePortMapping(Urls.controlURL, Igd.first.servicetype, portText, "UDP", nullptr);
+    ForgetRouter();
 }
 } // namespace
 
