@@ -12,12 +12,12 @@ namespace
 constexpr unsigned char PortWordColour = 1; // grey, as the band's other words
 constexpr int PortWordRow = 48;             // above the code's two rows
 
-bool Hosting; // TellHosting was called: the band shows the port's state
-int HostPort; // the port hosted on
-char CodeText[JoinCodeLength + 1];
-bool Told;         // the router's answer has been told
-PortState Shown;   // the state the band shows
-JoinCode HomeCode; // the code the friend joins with
+bool Hosting;                      // TellHosting was called: the band shows the port's state
+int HostPort;                      // the port hosted on
+char CodeText[JoinCodeLength + 1]; // the join code as the commands give it
+bool Told;                         // the router's answer has been told
+PortState Shown;                   // the state the band shows
+JoinCode HomeCode;                 // the code the friend joins with
 HomeSearch Search;
 } // namespace
 
