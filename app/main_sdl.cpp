@@ -6,6 +6,7 @@
 #include "app/main_loop.h"
 #include "app/online.h"
 #include "app/options.h"
+#include "app/reach.h"
 #include "app/replay.h"
 #include "app/shell.h"
 #include "audio/device.h"
@@ -19,12 +20,15 @@
 #include "display/screen_mode.h"
 #include "match/controls.h"
 #include "net/link.h"
+#include "net/port_map_upnp.h"
+#include "net/search_link.h"
 #include "platform/desktop_size.h"
 #include "platform/names.h"
 #include "platform/rand.h"
 
 #include <SDL.h>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +43,9 @@ int ScreenHeight = 0;                   // pixels
 constexpr int KeyRepeatDelayMs = 500;   // a key held on the title screen repeats after this
 constexpr int KeyRepeatIntervalMs = 30; // and then this often
 bool KeyRepeating = true;               // until the first match starts
+volatile std::sig_atomic_t Stopping;    // SIGINT or SIGTERM came: the main loop ends
+bool AskRouter;                         // hosting asks the router for the port, which the
+                                        // port map holds until the game ends
 
 static_assert(HatUp == SDL_HAT_UP && HatRight == SDL_HAT_RIGHT && HatDown == SDL_HAT_DOWN &&
               HatLeft == SDL_HAT_LEFT);
@@ -223,6 +230,30 @@ void HandleEvent(const SDL_Event& event)
     }
 }
 
+// The friend's search of the home network: its answers in, its orders carried out.
+void SearchHomeNetwork(unsigned now)
+{
+    std::uint32_t address;
+    unsigned char bytes[64];
+    int size;
+    while (ReceiveSearchAnswer(address, bytes, sizeof bytes, size))
+    {
+        HearHomeAnswer(address, bytes, size, now);
+    }
+    const SearchStep step = TickHomeJoin(now);
+    if (step.order == SearchOrder::Broadcast)
+    {
+        BroadcastSearch(DefaultPort);
+    }
+    else if (step.order == SearchOrder::Connect)
+    {
+        CloseLink(); // the host before, which turned us away
+        char text[AddressTextBytes];
+        FormatAddress(step.host.address, text);
+        JoinFoundHost(OpenFriendLink(text, step.host.port), now);
+    }
+}
+
 void RunMainLoop()
 {
     LoopClock clock = StartLoopClock(SDL_GetTicks());
@@ -237,6 +268,10 @@ void RunMainLoop()
             }
             HandleEvent(event);
         }
+        if (Stopping)
+        {
+            return;
+        }
         const unsigned now = SDL_GetTicks();
         LinkEvent linkEvent;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(linkEvent); ++n)
@@ -244,6 +279,8 @@ void RunMainLoop()
             RespondToKey(HandleOnlineEvent(linkEvent, now));
         }
         TickOnline(now, LinkQuietMs(OnlinePeer()));
+        SearchHomeNetwork(now);
+        WatchPortMap(stdout, PortMappingState(), PortMappingAddress(), PortMappingPublicPort());
         const StepsDue due = AdvanceLoopClock(clock, now);
         if (ShowingHost())
         {
@@ -265,6 +302,7 @@ void RunMainLoop()
             {
                 DrawFrame();
                 DrawOnlineBand(now);
+                DrawPortWord();
                 PresentCanvas();
                 SendHostFrame(now);
             }
@@ -278,6 +316,11 @@ void ShutDown()
 {
     LeaveOnline();
     CloseLink();
+    CloseSearch();
+    if (AskRouter)
+    {
+        StopPortMapping(); // the mapping goes with the game
+    }
     CloseAudioDevice();
     ReleaseAudio();
     ResetShell();
@@ -304,14 +347,11 @@ void StartHostingOnline(const Options& options)
                          ProgramName, options.port);
             std::exit(1);
         }
-        char text[JoinCodeLength + 1];
-        FormatJoinCode(code, text);
-        std::printf(
-            "%s: hosting on UDP port %d; your friend joins with:\n"
-            "%s --join ADDRESS:%d %s\n"
-            "(ADDRESS: this machine's name or address as the friend's machine reaches it)\n",
-            ProgramName, options.port, ProgramName, options.port, text);
-        std::fflush(stdout);
+        std::uint32_t own[MaxOwnAddresses];
+        // TUMBLEQUAY_NO_PORT_MAP hosts without asking the router (the tests on this machine's
+        // own addresses set it).
+        AskRouter = std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr;
+        TellHosting(stdout, options.port, code, own, OwnAddresses(own, MaxOwnAddresses), AskRouter);
         StartHosting(code);
     }
 }
@@ -329,6 +369,30 @@ void LoadReplayToWatch(const Options& options)
     {
         std::fprintf(stderr, "%s: cannot play %s: %s\n", ProgramName, options.replay, reason);
         std::exit(UsageStatus);
+    }
+}
+
+void Stop(int)
+{
+    Stopping = 1;
+}
+
+// Once the window is open: the router is asked for the port beside the main loop, and a
+// SIGINT or SIGTERM ends the game as Escape does, so that the mapping is removed.
+void StartAskingRouter(const Options& options)
+{
+    if (!options.host)
+    {
+        return;
+    }
+    struct sigaction action = {};
+    action.sa_handler = Stop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    if (AskRouter)
+    {
+        StartPortMapping(HomeRouter, options.port);
     }
 }
 
@@ -366,18 +430,28 @@ int main(int argc, char** argv)
     StartHostingOnline(options);
     KeepReplays = true;
     StartUp(options.fullScreen);
+    StartAskingRouter(options);
     if (options.replay != nullptr)
     {
         RespondToKey(KeyResponse::MatchStarted); // no key repeat: Space would pause again
     }
     if (options.join)
     {
-        // Joining, once the title screen can tell what goes wrong.
-        const bool asked = OpenFriendLink(options.address, options.port);
-        StartJoining(options.code, asked, SDL_GetTicks());
         // The host's match takes a held key as one press, as its own keyboard gives it.
         KeyRepeating = false;
         SDL_EnableKeyRepeat(0, 0);
+    }
+    if (options.join && options.address[0] == '\0')
+    {
+        // The code alone: a host on the home network is searched for.
+        OpenSearch();
+        StartHomeJoin(options.code, SDL_GetTicks());
+    }
+    else if (options.join)
+    {
+        // Joining, once the title screen can tell what goes wrong.
+        const bool asked = OpenFriendLink(options.address, options.port);
+        StartJoining(options.code, asked, SDL_GetTicks());
     }
     RunMainLoop();
     ShutDown();

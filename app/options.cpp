@@ -14,8 +14,8 @@
 #define TQ_PROGRAM "tumblequay"
 static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
 #define TQ_USAGE                                                                                   \
-    "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join ADDRESS[:PORT] "  \
-    "CODE | --replay FILE] [--help] [--version]\n"
+    "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join "                 \
+    "[ADDRESS[:PORT]] CODE | --replay FILE] [--help] [--version]\n"
 
 const char UsageText[] = TQ_USAGE;
 const char HelpText[] =
@@ -26,8 +26,9 @@ const char HelpText[] =
              "  --host        let a friend on another machine join: the title screen shows\n"
              "                the join code, and the friend plays the right team\n"
              "  --port N      the UDP port to host on (default 27183)\n"
-             "  --join ADDRESS[:PORT] CODE\n"
-             "                join the game a friend hosts at ADDRESS with the code it shows\n"
+             "  --join [ADDRESS[:PORT]] CODE\n"
+             "                join the game a friend hosts at ADDRESS with the code it shows;\n"
+             "                with the code alone, find it on the home network\n"
              "  --replay FILE watch a match again from its replay (replayN.tqr); Right held\n"
              "                plays it four times as fast, Space pauses, Escape ends it\n"
              "  --help        show this help and exit\n"
@@ -127,7 +128,19 @@ bool ParseValues(int option, int argc, const char* const* argv, int& n, Options&
         options.port = ParsePort(argv[++n]);
         return options.port != 0;
     }
-    if (n + 2 >= argc || argv[n + 1] == nullptr || argv[n + 2] == nullptr)
+    if (n + 1 >= argc || argv[n + 1] == nullptr)
+    {
+        return false;
+    }
+    // The code alone, when no code follows it: the host is searched for on the home network.
+    JoinCode code;
+    if ((n + 2 >= argc || argv[n + 2] == nullptr || !ParseJoinCode(argv[n + 2], code)) &&
+        ParseJoinCode(argv[n + 1], options.code))
+    {
+        ++n;
+        return true;
+    }
+    if (n + 2 >= argc || argv[n + 2] == nullptr)
     {
         return false;
     }

@@ -23,7 +23,8 @@ struct Options
     bool host;                          // --host: wait for a friend to join
     bool join;                          // --join: join a host
     int port;                           // --port, or the one in --join's address; 1..65535
-    char address[MaxAddressLength + 1]; // --join: the host's name or address, no port
+    char address[MaxAddressLength + 1]; // --join: the host's name or address, no port; empty
+                                        // with the code alone: search the home network
     JoinCode code;                      // --join: the code the host shows
     const char* replay;                 // --replay: the file to play back, else null
 };
@@ -36,10 +37,11 @@ extern const char VersionText[];
 
 // Reads the arguments after the program's name (argv[1] .. argv[argc - 1]). Options are
 // --help, --version, --window, --fullscreen, --host, --port N (with --host only), --join
-// ADDRESS[:PORT] CODE and --replay FILE, each whole: a null, empty or unknown argument, an
-// option given twice, an option with a value (--window=yes), both --window and --fullscreen,
-// two of --host, --join and --replay, a missing or empty value, a port that is not a whole
-// number 1..65535 in decimal, an empty or overlong address, or a code that ParseJoinCode
-// refuses ask for ShowUsage. Otherwise --help asks for ShowHelp, then --version for
-// ShowVersion, else Play. The port is DefaultPort unless given.
+// [ADDRESS[:PORT]] CODE (the code alone when the argument after it is no code) and --replay
+// FILE, each whole: a null, empty or unknown argument, an option given twice, an option with a
+// value (--window=yes), both --window and --fullscreen, two of --host, --join and --replay, a
+// missing or empty value, a port that is not a whole number 1..65535 in decimal, an empty or
+// overlong address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise --help
+// asks for ShowHelp, then --version for ShowVersion, else Play. The port is DefaultPort unless
+// given.
 Options ParseOptions(int argc, const char* const* argv);

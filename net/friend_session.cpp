@@ -28,9 +28,10 @@ constexpr NoticeWords NoticeTexts[] = {
     {"shut", "out"},      // FriendNotice::ShutOut
     {"host", "left"},     // FriendNotice::HostLeft
     {"other", "version"}, // FriendNotice::OtherVersion
+    {"no game", "found"}, // FriendNotice::NoGame
 };
 static_assert(sizeof NoticeTexts / sizeof NoticeTexts[0] ==
-              static_cast<int>(FriendNotice::OtherVersion) + 1);
+              static_cast<int>(FriendNotice::NoGame) + 1);
 
 FriendNotice NoticeOf(unsigned reason, FriendStage stage)
 {

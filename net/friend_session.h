@@ -30,6 +30,7 @@ enum class FriendNotice
     ShutOut,      // too many wrong codes: the host refuses us for a minute
     HostLeft,     // the host ended it, went silent, or sent something wrong
     OtherVersion, // the host runs another release of the game
+    NoGame,       // a search of the home network found no host
 };
 
 struct FriendSession

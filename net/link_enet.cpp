@@ -3,6 +3,7 @@
 
 #include "net/host_session.h"
 #include "net/messages.h"
+#include "net/search_link.h"
 
 #include <algorithm>
 #include <enet/enet.h>
@@ -120,6 +121,7 @@ bool OpenHostLink(int port)
         return false;
     }
     enet_host_bandwidth_limit(LinkHost, 0, HostSendBytesPerSecond);
+    LinkHost->intercept = AnswerSearch; // a friend's search of the home network, on this port
     return true;
 }
 

@@ -25,8 +25,9 @@ install_missing_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 }
 
-# What building and running the game needs.
-GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev"
+# What building and running the game needs; libnatpmp and miniupnpc ask the home router to
+# open the host's port.
+GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev libnatpmp-dev libminiupnpc-dev"
 
 # What ./web needs to build the page and serve it.
 WEB_PACKAGES="cmake make emscripten libstb-dev python3"
@@ -36,5 +37,6 @@ WEB_PACKAGES="cmake make emscripten libstb-dev python3"
 # sanitizer and fuzzer runtimes, sox to make damaged sample files, the checkers of the
 # installed package (its desktop entry, the distribution's lintian, the AppStream
 # metainfo, the manual page), python3 for the check of the code's shape, and a browser
-# for the page.
-TEST_PACKAGES="python3 libgtest-dev xvfb xauth xdotool openbox x11-utils clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils lintian appstream man-db chromium"
+# for the page; a home router in network namespaces (miniupnpd with its nftables backend, and
+# nftables for the router's rules).
+TEST_PACKAGES="python3 libgtest-dev xvfb xauth xdotool openbox x11-utils clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils lintian appstream man-db chromium miniupnpd miniupnpd-nftables nftables iproute2"

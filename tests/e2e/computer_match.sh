@@ -47,7 +47,8 @@ for _ in $(seq 40); do
     sleep 1.5 # no key: the computer plays on
     screenshot read_state
     later=$STATE
-    [ "$(field "$later" team)" = 0 ] || [ "$(field "$later" moves)" -lt "$(field "$after" moves)" ] ||
+    [ "$(field "$after" team)" = 0 ] || [ "$(field "$later" team)" = 0 ] ||
+        [ "$(field "$later" moves)" -lt "$(field "$after" moves)" ] ||
         fail "the computer did not move: $after, then $later"
 done
 [ "$seen_computer" = 1 ] && [ "$team" = 0 ] || fail "the turn did not go to the computer and back"

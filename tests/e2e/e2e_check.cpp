@@ -17,6 +17,8 @@
 //       As title, but for the side bands (columns 0..31 and 96..127, rows 21..70): online
 //       play shows its join code and notices on the left, and with a friend in no keys of
 //       the computer's levels on the right.
+//   e2e_check word <screenshot.png> <width> <height> <row> <text>
+//       The left band shows the text centred on column 16 with its foot on the row.
 //   e2e_check same <screenshot.png> <other.png> <width> <height>
 //       The two screenshots show the same colour in every cell.
 //   e2e_check png <file.png> <width> <height>
@@ -28,6 +30,7 @@
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
 #include "app/title_screen.h"
 #include "display/canvas.h"
+#include "display/font.h"
 #include "display/palette.h"
 #include "display/pictures.h"
 #include "match/game_title.h"
@@ -264,7 +267,6 @@ int CheckAudio(const char* path, double from, double to)
     }
     return 0;
 }
-} // namespace
 
 // Every cell of one screenshot against the other's.
 int CheckSame(const char* path, const char* other, int width, int height)
@@ -290,8 +292,36 @@ int CheckSame(const char* path, const char* other, int width, int height)
     return 0;
 }
 
+// The text in the left band, as the online notices and words draw it, cell for cell.
+int CheckWord(int row, const char* text)
+{
+    ClearCanvas();
+    const int left = 16 - TextWidth(text) / 2;
+    DrawText(text, left, row, 1, 1);
+    static bool compared[CanvasCells];
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        const int x = n / CanvasHeight, y = n % CanvasHeight;
+        compared[n] = x >= left && x < left + TextWidth(text) && y >= row && y < row + GlyphSide;
+    }
+    const int mismatches = Mismatches(compared, true);
+    if (mismatches != 0)
+    {
+        std::fprintf(stderr, "the band does not show \"%s\" on row %d\n", text, row);
+        return 1;
+    }
+    return 0;
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (argc == 7 && std::strcmp(argv[1], "word") == 0)
+    {
+        return ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4]))
+                   ? CheckWord(std::atoi(argv[5]), argv[6])
+                   : 1;
+    }
     if (argc == 6 && std::strcmp(argv[1], "same") == 0)
     {
         return CheckSame(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
@@ -302,8 +332,9 @@ int main(int argc, char** argv)
     }
     if (argc != 5)
     {
-        std::fprintf(stderr,
-                     "usage: e2e_check title|title-waiting|hosting|match-start|state|same|png|audio ...\n");
+        std::fprintf(
+            stderr,
+            "usage: e2e_check title|title-waiting|hosting|match-start|state|same|png|audio ...\n");
         return 2;
     }
     if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))

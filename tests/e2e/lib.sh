@@ -8,6 +8,10 @@ set -eu
 GAME=$1
 CHECK=$2
 SOURCE=$3
+# Hosting games on this machine ask no router for their port: nothing leaves the machine.
+# The tests of the router (reach_router.sh) run theirs in namespaces of their own without it.
+TUMBLEQUAY_NO_PORT_MAP=1
+export TUMBLEQUAY_NO_PORT_MAP
 SCREEN_WIDTH=1280
 SCREEN_HEIGHT=720
 SHIM="$(dirname "$CHECK")/libsdl_shim.so" # preload it for pads and window modes of a test's own
@@ -181,7 +185,7 @@ hold() {
 }
 
 # Online play: starts a second game in $WORK/friend on a virtual screen of its own, with the
-# arguments given, and waits for its window; friend_press presses keys there, and
+# arguments given (run by FRIEND_RUNNER when set), and waits for its window; friend_press presses keys there, and
 # friend_screenshot takes its next screenshot, as screenshot does.
 FRIEND_SHOTS=0
 start_friend() {
@@ -192,8 +196,9 @@ start_friend() {
         FRIEND_XVFB_PID=$OPENED_PID
         FRIEND_DISPLAY=$OPENED_DISPLAY
     fi
+    # shellcheck disable=SC2086
     (cd "$WORK/friend" && DISPLAY=$FRIEND_DISPLAY SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null \
-        exec "$GAME" "$@" >"$WORK/friend.out" 2>"$WORK/friend.err") &
+        exec ${FRIEND_RUNNER:-} "$GAME" "$@" >"$WORK/friend.out" 2>"$WORK/friend.err") &
     FRIEND_PID=$!
     for _ in $(seq 100); do
         DISPLAY=$FRIEND_DISPLAY xdotool search --name '^marrowfen$' >/dev/null 2>&1 && sleep 0.5 && return 0

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the fuzz targets with clang's libFuzzer, replays the kept regression cases, and
 # fuzzes the picture reader, the sample decoder, the readers of online messages (the host's
-# and the friend's) and the replay reader side by side for the given number of seconds each (default 60).
+# and the friend's), of answers to a search of the home network, and the replay reader side by
+# side for the given number of seconds each (default 60).
 #
 #   tests/fuzz/run.sh [seconds]
 #
@@ -12,11 +13,11 @@ set -eu
 cd "$(dirname "$0")/../.."
 SECONDS_EACH=${1:-60}
 BUILD=build/fuzz
-TARGETS="picture sample host_reads friend_reads replay"
+TARGETS="picture sample host_reads friend_reads search_reads replay"
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ_FUZZ=ON \
     -DTQ_TESTS=OFF -DTQ_WERROR=ON >/dev/null
 cmake --build "$BUILD" -j 2 --target picture_fuzz sample_fuzz host_reads_fuzz friend_reads_fuzz \
-    replay_fuzz
+    search_reads_fuzz replay_fuzz
 
 # Leaks count as failures; the readers need a few MB, so 2 GB of memory is plenty, quarantine included.
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
@@ -37,6 +38,7 @@ cp dat/samples/*.ogg "$BUILD/corpus/sample/"
 # The online readers start from their kept cases: a message of each kind the other side sends.
 cp tests/fuzz/regressions/host_reads/* "$BUILD/corpus/host_reads/"
 cp tests/fuzz/regressions/friend_reads/* "$BUILD/corpus/friend_reads/"
+cp tests/fuzz/regressions/search_reads/* "$BUILD/corpus/search_reads/"
 cp tests/replays/*.tqr "$BUILD/corpus/replay/"
 
 pids=""

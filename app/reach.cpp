@@ -1,0 +1,165 @@
+// Reaching the game: the host's words about its port, and the friend's home search.
+#include "app/reach.h"
+
+#include "app/online.h"
+#include "app/shell.h"
+#include "display/font.h"
+#include "net/link.h"
+#include "platform/names.h"
+
+namespace
+{
+constexpr unsigned char PortWordColour = 1; // grey, as the band's other words
+constexpr int PortWordRow = 48;             // above the code's two rows
+
+bool Hosting;                      // TellHosting was called: the band shows the port's state
+int HostPort;                      // the port hosted on
+char CodeText[JoinCodeLength + 1]; // the join code as the commands give it
+bool Told;                         // the router's answer has been told
+PortState Shown;                   // the state the band shows
+JoinCode HomeCode;                 // the code the friend joins with
+HomeSearch Search;
+} // namespace
+
+void FormatAddress(std::uint32_t address, char* text)
+{
+    std::snprintf(text, AddressTextBytes, "%u.%u.%u.%u", address >> 24, (address >> 16) & 255,
+                  (address >> 8) & 255, address & 255);
+}
+
+void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint32_t* own,
+                 int ownCount, bool askingRouter)
+{
+    Hosting = true;
+    HostPort = port;
+    Told = !askingRouter;
+    Shown = askingRouter ? PortState::Asking : PortState::Closed;
+    FormatJoinCode(code, CodeText);
+    std::fprintf(out, "%s: hosting on UDP port %d; a friend on this home network joins with:\n",
+                 ProgramName, port);
+    if (port == DefaultPort)
+    {
+        std::fprintf(out, "%s --join %s\n", ProgramName, CodeText);
+    }
+    for (int n = 0; n < ownCount; ++n)
+    {
+        char address[AddressTextBytes];
+        FormatAddress(own[n], address);
+        std::fprintf(out, "%s --join %s:%d %s\n", ProgramName, address, port, CodeText);
+    }
+    if (port != DefaultPort && ownCount == 0)
+    {
+        std::fprintf(out, "%s --join ADDRESS:%d %s\n", ProgramName, port, CodeText);
+    }
+    std::fprintf(out,
+                 askingRouter ? "%s: asking the router to open UDP port %d to the internet\n"
+                              : "%s: the router is not asked to open UDP port %d\n",
+                 ProgramName, port);
+    std::fflush(out);
+}
+
+void WatchPortMap(std::FILE* out, PortState state, std::uint32_t publicAddress, int publicPort)
+{
+    if (!Hosting || Told || state == PortState::Asking)
+    {
+        return;
+    }
+    Told = true;
+    Shown = state;
+    char address[AddressTextBytes];
+    FormatAddress(publicAddress, address);
+    if (state == PortState::Open)
+    {
+        std::fprintf(out,
+                     "%s: the router opened the port; a friend on the internet joins with:\n"
+                     "%s --join %s:%d %s\n",
+                     ProgramName, ProgramName, address, publicPort, CodeText);
+    }
+    else if (state == PortState::Behind)
+    {
+        std::fprintf(out,
+                     "%s: the router opened UDP port %d, but its own address %s is a private or "
+                     "a carrier's shared one, which no one on the internet reaches; friends on "
+                     "this home network can still join\n",
+                     ProgramName, HostPort, address);
+    }
+    else
+    {
+        std::fprintf(out,
+                     "%s: no router opened the port: for friends on the internet, forward UDP "
+                     "port %d to this machine by hand; friends on this home network can still "
+                     "join\n",
+                     ProgramName, HostPort);
+    }
+    std::fflush(out);
+}
+
+void DrawPortWord()
+{
+    if (!Hosting || MatchRunning)
+    {
+        return; // the band belongs to the title screen
+    }
+    const char* word = Shown == PortState::Asking ? "asking"
+                       : Shown == PortState::Open ? "open"
+                                                  : "closed";
+    DrawText(word, 16 - TextWidth(word) / 2, PortWordRow, PortWordColour, 1);
+}
+
+void StartHomeJoin(const JoinCode& code, unsigned now)
+{
+    HomeCode = code;
+    StartJoining(code, true, now);
+    StartHomeSearch(Search, now);
+}
+
+void HearHomeAnswer(std::uint32_t address, const unsigned char* bytes, int size, unsigned now)
+{
+    if (size > 0)
+    {
+        HearSearchAnswer(Search, address, bytes, static_cast<std::size_t>(size), now);
+    }
+}
+
+SearchStep TickHomeJoin(unsigned now)
+{
+    if (Search.stage == SearchStage::Listening)
+    {
+        if (FriendSide.stage == FriendStage::Off)
+        {
+            EndHomeSearch(Search); // left with Escape
+            return {};
+        }
+        const SearchStep step = TickHomeSearch(Search, now);
+        if (step.order == SearchOrder::NoGame)
+        {
+            EndFriendSession(FriendSide, FriendNotice::NoGame, false, ReasonNone, now);
+        }
+        return step;
+    }
+    if (Search.stage != SearchStage::Trying)
+    {
+        return {};
+    }
+    if (FriendSide.stage == FriendStage::Joined)
+    {
+        EndHomeSearch(Search);
+        return {};
+    }
+    if (FriendSide.stage == FriendStage::Off)
+    {
+        // Turned away, or left with Escape (no notice): the next host, or none.
+        if (FriendSide.notice == FriendNotice::None)
+        {
+            EndHomeSearch(Search);
+            return {};
+        }
+        return NextFoundHost(Search);
+    }
+    return {};
+}
+
+void JoinFoundHost(bool asked, unsigned now)
+{
+    StartJoining(HomeCode, asked, now);
+}

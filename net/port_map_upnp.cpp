@@ -1,0 +1,191 @@
+// The home router through libnatpmp and miniupnpc: the RouterCalls the game hands to the port
+// map. Runs on the port map's thread only.
+#include "net/port_map_upnp.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <ctime>
+#include <miniupnpc/miniupnpc.h>
+#include <miniupnpc/upnpcommands.h>
+#include <natpmp.h>
+#include <sys/select.h>
+
+namespace
+{
+constexpr long NatPmpWaitMs = 1000; // per request: a router that speaks it answers at once
+constexpr int UpnpSearchMs = 1500;  // the search for a router; its answers take a little more
+constexpr char MappingName[] = "tumblequay";
+
+long NowMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
+
+// Waits for the answer to the request just sent, resending as libnatpmp says, until
+// NatPmpWaitMs have passed.
+bool AwaitNatPmp(natpmp_t& natpmp, natpmpresp_t& response, int type)
+{
+    const long deadline = NowMs() + NatPmpWaitMs;
+    for (;;)
+    {
+        timeval wait;
+        if (getnatpmprequesttimeout(&natpmp, &wait) < 0)
+        {
+            return false;
+        }
+        const long left = deadline - NowMs();
+        if (left <= 0)
+        {
+            return false;
+        }
+        if (wait.tv_sec * 1000 + wait.tv_usec / 1000 > left)
+        {
+            wait.tv_sec = left / 1000;
+            wait.tv_usec = (left % 1000) * 1000;
+        }
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(natpmp.s, &readable);
+        select(natpmp.s + 1, &readable, nullptr, nullptr, &wait);
+        const int read = readnatpmpresponseorretry(&natpmp, &response);
+        if (read == 0)
+        {
+            return response.type == type && response.resultcode == 0;
+        }
+        if (read != NATPMP_TRYAGAIN)
+        {
+            return false;
+        }
+    }
+}
+
+RouterAnswer MapNatPmp(int port, unsigned leaseSeconds)
+{
+    RouterAnswer answer = {};
+    natpmp_t natpmp;
+    if (initnatpmp(&natpmp, 0, 0) < 0)
+    {
+        return answer;
+    }
+    natpmpresp_t response;
+    if (sendpublicaddressrequest(&natpmp) >= 0 &&
+        AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_PUBLICADDRESS))
+    {
+        answer.publicAddress = ntohl(response.pnu.publicaddress.addr.s_addr);
+        const auto wanted = static_cast<uint16_t>(port);
+        if (sendnewportmappingrequest(&natpmp, NATPMP_PROTOCOL_UDP, wanted, wanted, leaseSeconds) >=
+                0 &&
+            AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_UDPPORTMAPPING) &&
+            response.pnu.newportmapping.lifetime > 0)
+        {
+            answer.mapped = true;
+            answer.publicPort = response.pnu.newportmapping.mappedpublicport;
+            answer.leaseSeconds = response.pnu.newportmapping.lifetime;
+        }
+    }
+    closenatpmp(&natpmp);
+    return answer;
+}
+
+void UnmapNatPmp(int port)
+{
+    natpmp_t natpmp;
+    if (initnatpmp(&natpmp, 0, 0) < 0)
+    {
+        return;
+    }
+    natpmpresp_t response;
+    // A lifetime of 0 removes the mapping of this private port.
+    if (sendnewportmappingrequest(&natpmp, NATPMP_PROTOCOL_UDP, static_cast<uint16_t>(port), 0,
+                                  0) >= 0)
+    {
+        AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_UDPPORTMAPPING);
+    }
+    closenatpmp(&natpmp);
+}
+
+// The router found by the last UPnP search, kept for renewing and removing the mapping.
+UPNPUrls Urls;
+IGDdatas Igd;
+char LanAddress[64];
+bool Found = false;
+
+bool FindRouter()
+{
+    if (Found)
+    {
+        return true;
+    }
+    int error = 0;
+    UPNPDev* devices = upnpDiscover(UpnpSearchMs, nullptr, nullptr, 0, 0, 2, &error);
+    if (devices == nullptr)
+    {
+        return false;
+    }
+    const int kind = UPNP_GetValidIGD(devices, &Urls, &Igd, LanAddress, sizeof LanAddress);
+    freeUPNPDevlist(devices);
+    if (kind == 1)
+    {
+        Found = true; // a router connected to the internet
+    }
+    else if (kind != 0)
+    {
+        FreeUPNPUrls(&Urls);
+    }
+    return Found;
+}
+
+void ForgetRouter()
+{
+    if (Found)
+    {
+        FreeUPNPUrls(&Urls);
+        Found = false;
+    }
+}
+
+RouterAnswer MapUpnp(int port, unsigned leaseSeconds)
+{
+    RouterAnswer answer = {};
+    if (!FindRouter())
+    {
+        return answer;
+    }
+    char portText[8];
+    char leaseText[16];
+    std::snprintf(portText, sizeof portText, "%d", port);
+    std::snprintf(leaseText, sizeof leaseText, "%u", leaseSeconds);
+    if (UPNP_AddPortMapping(Urls.controlURL, Igd.first.servicetype, portText, portText, LanAddress,
+                            MappingName, "UDP", nullptr, leaseText) != UPNPCOMMAND_SUCCESS)
+    {
+        ForgetRouter(); // refused; a router that takes only permanent mappings is refused too
+        return answer;
+    }
+    answer.mapped = true;
+    char external[40] = "";
+    in_addr address;
+    if (UPNP_GetExternalIPAddress(Urls.controlURL, Igd.first.servicetype, external) ==
+            UPNPCOMMAND_SUCCESS &&
+        inet_pton(AF_INET, external, &address) == 1)
+    {
+        answer.publicAddress = ntohl(address.s_addr);
+    }
+    return answer;
+}
+
+void UnmapUpnp(int port)
+{
+    if (!FindRouter())
+    {
+        return;
+    }
+    char portText[8];
+    std::snprintf(portText, sizeof portText, "%d", port);
+    UPNP_DeletePortMapping(Urls.controlURL, Igd.first.servicetype, portText, "UDP", nullptr);
+    ForgetRouter();
+}
+} // namespace
+
+const RouterCalls HomeRouter = {MapNatPmp, MapUpnp, UnmapNatPmp, UnmapUpnp};

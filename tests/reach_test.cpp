@@ -1,0 +1,168 @@
+// Reaching the game: the search answer's checked reading, the friend's search and its tries
+// of the hosts that answered, and the host's words on standard output.
+#include "app/online.h"
+#include "app/reach.h"
+#include "net/link_orders.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr std::uint32_t HostA = 0x0a4d0001; // 10.77.0.1
+constexpr std::uint32_t HostB = 0x0a4d0003;
+
+std::vector<unsigned char> Answer(int port)
+{
+    std::vector<unsigned char> bytes(SearchBytes + 1, 0xee); // a guard tail
+    EncodeSearchAnswer(port, bytes.data());
+    EXPECT_EQ(bytes[SearchBytes], 0xee);
+    bytes.pop_back();
+    return bytes;
+}
+
+TEST(HomeSearch, AnAnswerIsCheckedWhole)
+{
+    int port = 0;
+    EXPECT_TRUE(DecodeSearchAnswer(Answer(27183).data(), SearchBytes, port));
+    EXPECT_EQ(port, 27183);
+    unsigned char search[SearchBytes];
+    EncodeSearch(search);
+    EXPECT_TRUE(IsSearch(search, SearchBytes));
+    EXPECT_FALSE(IsSearch(Answer(27183).data(), SearchBytes));
+    // Each byte changed but the port's is refused, and so are a port of 0 and every other
+    // length; the port read is left as it was.
+    std::vector<std::vector<unsigned char>> bad;
+    for (int n = 0; n < SearchBytes; ++n)
+    {
+        if (n != 12 && n != 13)
+        {
+            bad.push_back(Answer(27183));
+            bad.back()[n] ^= 1;
+        }
+    }
+    bad.push_back(Answer(0));
+    bad.push_back(Answer(27183));
+    bad.back().push_back(0);
+    bad.push_back(Answer(27183));
+    bad.back().pop_back();
+    for (const std::vector<unsigned char>& bytes : bad)
+    {
+        port = -1;
+        EXPECT_FALSE(DecodeSearchAnswer(bytes.data(), bytes.size(), port));
+        EXPECT_EQ(port, -1);
+    }
+}
+
+class HomeJoin : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ClearLinkOrders();
+        ParseJoinCode("abcdefghjk", code);
+        StartHomeJoin(code, 0);
+    }
+    void TearDown() override
+    {
+        ClearLinkOrders();
+        Role = OnlineRole::Offline;
+        FriendSide = {};
+    }
+    void Hear(std::uint32_t address, int port, unsigned now)
+    {
+        HearHomeAnswer(address, Answer(port).data(), SearchBytes, now);
+    }
+    JoinCode code;
+};
+
+TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
+{
+    EXPECT_EQ(FriendSide.stage, FriendStage::Connecting); // "joining" shows meanwhile
+    EXPECT_EQ(TickHomeJoin(0).order, SearchOrder::Broadcast);
+    EXPECT_EQ(TickHomeJoin(499).order, SearchOrder::None);
+    EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::Broadcast); // a lost search is sent again
+    Hear(HostA, 27183, 600);
+    Hear(HostA, 27183, 650); // heard through two broadcasts: one host
+    Hear(HostB, 4000, 700);
+    EXPECT_EQ(TickHomeJoin(600 + SearchGatherMs - 1).order, SearchOrder::None);
+    SearchStep step = TickHomeJoin(600 + SearchGatherMs);
+    ASSERT_EQ(step.order, SearchOrder::Connect);
+    EXPECT_EQ(step.host.address, HostA);
+    Hear(0x0a4d0009, 27183, 950); // too late to be tried
+    JoinFoundHost(true, 950);
+    EXPECT_EQ(TickHomeJoin(1000).order, SearchOrder::None); // waiting for the host
+    EndFriendSession(FriendSide, FriendNotice::WrongCode, true, ReasonWrongCode, 1100);
+    step = TickHomeJoin(1100);
+    ASSERT_EQ(step.order, SearchOrder::Connect);
+    EXPECT_EQ(step.host.address, HostB);
+    EXPECT_EQ(step.host.port, 4000);
+    JoinFoundHost(false, 1100); // could not even be asked: nobody is left to try
+    EXPECT_EQ(TickHomeJoin(1200).order, SearchOrder::None);
+    EXPECT_EQ(FriendSide.notice, FriendNotice::NoSuchHost);
+
+    SetUp();
+    Hear(HostA, 27183, 10);
+    TickHomeJoin(SearchGatherMs + 10);
+    JoinFoundHost(true, 400);
+    FriendSide.stage = FriendStage::Joined;
+    EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::None);
+    EndFriendSession(FriendSide, FriendNotice::HostLeft, false, ReasonNone, 600);
+    EXPECT_EQ(TickHomeJoin(600).order, SearchOrder::None); // once in, it never searches again
+}
+
+TEST_F(HomeJoin, NobodyAnsweringSaysNoGameAndEscapeEndsTheSearch)
+{
+    TickHomeJoin(0);
+    EXPECT_EQ(TickHomeJoin(SearchWaitMs).order, SearchOrder::NoGame);
+    EXPECT_EQ(FriendSide.notice, FriendNotice::NoGame);
+
+    SetUp();
+    EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, 10);
+    Hear(HostA, 27183, 20);
+    EXPECT_EQ(TickHomeJoin(SearchGatherMs + 20).order, SearchOrder::None);
+}
+
+std::string Told(void (*tell)(std::FILE*))
+{
+    std::FILE* out = std::tmpfile();
+    tell(out);
+    std::rewind(out);
+    char text[1024] = "";
+    text[std::fread(text, 1, sizeof text - 1, out)] = '\0';
+    std::fclose(out);
+    return text;
+}
+
+// The game's own port and the router's answers are told as the end-to-end tests read them;
+// here another port, and not asking the router at all.
+TEST(HostWords, AnotherPortAndNoRouter)
+{
+    static JoinCode code;
+    ParseJoinCode("k3m9xq2tvw", code);
+    EXPECT_EQ(Told(
+                  [](std::FILE* out)
+                  {
+                      const std::uint32_t own[] = {0xc0a84d02};
+                      TellHosting(out, 4000, code, own, 1, false);
+                      WatchPortMap(out, PortState::Closed, 0, 0);
+                  }),
+              "tumblequay: hosting on UDP port 4000; a friend on this home network joins with:\n"
+              "tumblequay --join 192.168.77.2:4000 k3m9xq2tvw\n"
+              "tumblequay: the router is not asked to open UDP port 4000\n");
+    const std::string behind = Told(
+        [](std::FILE* out)
+        {
+            TellHosting(out, 4000, code, nullptr, 0, true);
+            WatchPortMap(out, PortState::Asking, 0, 0);
+            WatchPortMap(out, PortState::Behind, 0x64400001, 4000);
+            WatchPortMap(out, PortState::Open, 0x05050501, 4000);
+        });
+    EXPECT_NE(behind.find("\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"), std::string::npos);
+    EXPECT_NE(behind.find("its own address 100.64.0.1 is a private or a carrier's shared one"),
+              std::string::npos);
+    EXPECT_EQ(behind.find("internet joins"), std::string::npos); // the first answer is told once
+}
+} // namespace
