@@ -1,4 +1,4 @@
-// The command line: the four options, checked whole before anything else starts.
+// The command line: the options, checked whole before anything else starts.
 #include "app/options.h"
 
 #include "net/link.h"

@@ -114,7 +114,7 @@ bool PlaybackPending();
 bool PlaybackRunning();
 
 // Makes the loaded replay's match: the generator and the held-back sounds as they were, and
-// "cpu" on the computer's team. The caller starts it as any match.
+// the computer's level on its team. The caller starts it as any match.
 GameTitle* StartPlayback();
 
 // The scene's steps for this many steps of the clock: none while paused, four times as many

@@ -45,9 +45,16 @@ ComputerMove RandomMove(const Board&, int, int)
     return static_cast<ComputerMove>((ArenaState >> 33) % ComputerMoveCount);
 }
 
-// One move ahead: a forward step that scores, else towards the ball, turning when the step
-// ahead leads away from it or is blocked.
-ComputerMove GreedyMove(const Board& board, int selected, int)
+// What a forward step of the selected piece would do: whether it can be made, whether it
+// brings the ball into a goal row, and which piece the ball is (-1: none).
+struct StepAhead
+{
+    bool made;
+    bool scores;
+    int ball;
+};
+
+StepAhead LookAhead(const Board& board, int selected)
 {
     Board next = board;
     const MoveOutcome outcome = StepForward(next, selected);
@@ -56,21 +63,30 @@ ComputerMove GreedyMove(const Board& board, int selected, int)
     {
         ball = next.pieces[i].type == UnitBall ? i : ball;
     }
-    if (outcome.made && ball >= 0 && IsGoalRow(next.pieces[ball].row))
+    return {outcome.made, outcome.made && ball >= 0 && IsGoalRow(next.pieces[ball].row), ball};
+}
+
+// One move ahead: a forward step that scores, else towards the ball, turning when the step
+// ahead leads away from it or is blocked.
+ComputerMove GreedyMove(const Board& board, int selected, int)
+{
+    const StepAhead ahead = LookAhead(board, selected);
+    if (ahead.scores)
     {
         return MoveForward;
     }
-    if (ball < 0)
+    if (ahead.ball < 0)
     {
         return MoveLeft; // nothing to go for
     }
+    const int ball = ahead.ball;
     const Piece& me = board.pieces[selected];
     const Piece& target = board.pieces[ball];
     const int dx = target.column - me.column;
     const int dy = target.row - me.row;
     const auto towards = [&](int facing)
     { return DirectionColumn[facing] * dx > 0 || DirectionRow[facing] * dy > 0; };
-    if (towards(me.facing) && outcome.made)
+    if (towards(me.facing) && ahead.made)
     {
         return MoveForward;
     }
@@ -87,21 +103,16 @@ ComputerMove GreedyMove(const Board& board, int selected, int)
 // where it goes before it walks.
 ComputerMove ColumnMove(const Board& board, int selected, int movesLeft)
 {
-    Board next = board;
-    const MoveOutcome outcome = StepForward(next, selected);
-    int ball = -1;
-    for (int i = 0; i < next.count; ++i)
-    {
-        ball = next.pieces[i].type == UnitBall ? i : ball;
-    }
-    if (outcome.made && ball >= 0 && IsGoalRow(next.pieces[ball].row))
+    const StepAhead ahead = LookAhead(board, selected);
+    if (ahead.scores)
     {
         return MoveForward;
     }
-    if (ball < 0)
+    if (ahead.ball < 0)
     {
         return MoveLeft; // nothing to go for
     }
+    const int ball = ahead.ball;
     const Piece& me = board.pieces[selected];
     const int dx = board.pieces[ball].column - me.column;
     const int dy = board.pieces[ball].row - me.row;
@@ -115,7 +126,7 @@ ComputerMove ColumnMove(const Board& board, int selected, int movesLeft)
     const int quarters = (facing - me.facing) & 3; // left turns to face that way
     if (quarters == 0)
     {
-        return outcome.made ? MoveForward : MoveRight;
+        return ahead.made ? MoveForward : MoveRight;
     }
     return quarters == 3 ? MoveRight : MoveLeft;
 }
