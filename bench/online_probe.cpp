@@ -2,12 +2,13 @@
 // the bytes it sends per second on the title screen and in a match, and times a key from the
 // friend to the frame that shows its effect.
 //
-//   online_probe ADDRESS PORT CODE [samples [flag file]]
+//   online_probe ADDRESS PORT CODE [samples [flag file [escape file]]]
 //
 // The host must show its title screen. Each latency sample joins anew, presses a key that
-// starts a match and waits for the first frame of it; leaving takes the host back to its title.
-// The flag file, when named, exists while the match is measured, for a helper that presses
-// the host's keys only then.
+// starts a match and waits for the first frame of it, then leaves. The flag file, when named,
+// exists while the match is measured, for a helper that presses the host's keys only then;
+// the escape file, when named, is made after each sample for the helper to press Escape on
+// the host, whose match waits for its friend to come back, and to take the file away.
 #include "net/friend_session.h"
 #include "net/link.h"
 
@@ -114,7 +115,8 @@ int main(int argc, char** argv)
     JoinCode code;
     if (argc < 4 || !ParseJoinCode(argv[3], code))
     {
-        std::fprintf(stderr, "usage: online_probe ADDRESS PORT CODE [samples [flag file]]\n");
+        std::fprintf(stderr,
+                     "usage: online_probe ADDRESS PORT CODE [samples [flag file [escape file]]]\n");
         return 2;
     }
     const int port = std::atoi(argv[2]);
@@ -162,6 +164,15 @@ int main(int argc, char** argv)
             }
         }
         Leave();
+        if (argc > 6)
+        {
+            std::ofstream{argv[6]};
+            for (int wait = 0; wait < 50 && std::ifstream{argv[6]}; ++wait)
+            {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the title is back
+        }
     }
     std::sort(latencies.begin(), latencies.end());
     if (latencies.empty())
