@@ -3,7 +3,7 @@
 # on the loopback address and then through the relay of the tests (75 ms each way, 2 % lost).
 # While the probe measures a match, the host's side presses keys too, so both teams move.
 #
-#   bench/online.sh [samples, default 10]      (needs a build with -DTQ_BENCH=ON in build/bench)
+#   bench/online.sh [samples, default 10]      (RELAY_SEED picks the relay's losses, default 1)      (needs a build with -DTQ_BENCH=ON in build/bench)
 set -eu
 cd "$(dirname "$0")/.."
 SAMPLES=${1:-10}
@@ -31,7 +31,7 @@ done) &
 PIDS="$PIDS $!"
 echo "== loopback"
 "$BUILD/bench/online_probe" 127.0.0.1 "$PORT" "$code" "$SAMPLES" "$WORK/pressing" "$WORK/escape"
-python3 tests/e2e/udp_relay.py $((PORT + 1)) "$PORT" 300 &
+python3 tests/e2e/udp_relay.py $((PORT + 1)) "$PORT" 300 --seed "${RELAY_SEED:-1}" &
 PIDS="$PIDS $!"
 echo "== through the relay: 75 ms each way, 2 % lost"
 "$BUILD/bench/online_probe" 127.0.0.1 $((PORT + 1)) "$code" "$SAMPLES" "$WORK/pressing" "$WORK/escape"
