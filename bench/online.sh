@@ -3,7 +3,8 @@
 # on the loopback address and then through the relay of the tests (75 ms each way, 2 % lost).
 # While the probe measures a match, the host's side presses keys too, so both teams move.
 #
-#   bench/online.sh [samples, default 10]      (RELAY_SEED picks the relay's losses, default 1)      (needs a build with -DTQ_BENCH=ON in build/bench)
+#   bench/online.sh [samples, default 10]   (needs a build with -DTQ_BENCH=ON in build/bench;
+#                                           RELAY_SEED picks the relay's losses, default 1)
 set -eu
 cd "$(dirname "$0")/.."
 SAMPLES=${1:-10}
