@@ -223,3 +223,19 @@ friend_screenshot() {
     shift
     "$check" "$WORK/friend/screen$((FRIEND_SHOTS - 1)).png" "$@"
 }
+
+# Whether a screenshot's left band shows the text centred on column 16 with its foot on the
+# row.
+band_word() {
+    (cd "$RUN" && "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" "$2" "$3" 2>/dev/null)
+}
+
+# Takes screenshots with the first command until the check that follows holds, for up to
+# about ten seconds.
+eventually() {
+    for _ in $(seq 30); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}

@@ -11,18 +11,8 @@ start_screen
 hosting() {
     (cd "$RUN" && "$CHECK" hosting "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1: not the title screen"
 }
-# Takes screenshots with the first command until the check that follows holds, for up to
-# about ten seconds.
-eventually() {
-    for _ in $(seq 30); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
 no_game() {
-    (cd "$RUN" && "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" 39 "no game" 2>/dev/null &&
-        "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" 32 found 2>/dev/null)
+    band_word "$1" 39 "no game" && band_word "$1" 32 found
 }
 
 # Nobody hosts yet: the search finds nothing within 3 seconds.

@@ -16,20 +16,8 @@ FRIEND_RUNNER="ip netns exec $OUTSIDE_NS"
 hosting() {
     (cd "$RUN" && "$CHECK" hosting "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT") || fail "$1: not the title screen"
 }
-band_word() {
-    (cd "$RUN" && "$CHECK" word "$1" "$SCREEN_WIDTH" "$SCREEN_HEIGHT" "$2" "$3" 2>/dev/null)
-}
 no_answer() {
     band_word "$1" 39 no && band_word "$1" 32 answer
-}
-# Takes screenshots with the first command until the check that follows holds, for up to
-# about ten seconds.
-eventually() {
-    for _ in $(seq 30); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
 }
 # Waits up to ten seconds for the host to print a line with the text; sets LINE_NUMBER.
 wait_for_line() {
