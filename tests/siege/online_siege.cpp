@@ -59,16 +59,21 @@ void Say(int fd, const char* word)
 }
 
 // The host as the game runs it, sending a frame as soon as a friend is in and then every
-// step, so that frames race the welcome. Tells the parent what its session saw.
+// step, so that frames race the welcome. Tells the parent the port it took (another process
+// may hold the first one tried), then what its session saw.
 [[noreturn]] void RunHost(int report)
 {
     InitPalette();
     JoinCode code;
     ParseJoinCode(CodeText, code);
-    if (!OpenHostLink(Port))
+    for (int tries = 0; !OpenHostLink(Port); Port += 2)
     {
-        _exit(3);
+        if (++tries == 100)
+        {
+            _exit(3);
+        }
     }
+    Say(report, std::to_string(Port).c_str());
     static HostSession session;
     StartHostSession(session, code);
     bool away = false;
@@ -300,7 +305,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const int tries = argc > (loss ? 3 : 2) ? std::atoi(argv[loss ? 3 : 2]) : 20;
-    Port = 30000 + 2 * (getpid() % 10000); // even: the relay takes the odd one after
+    Port = 20000 + 2 * (getpid() %
+                        6000); // even, below the ephemeral ports: the relay takes the odd one after
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int report[2];
     if (pipe(report) != 0)
@@ -309,6 +315,17 @@ int main(int argc, char** argv)
     }
     const pid_t host = Start([&] { RunHost(report[1]); });
     close(report[1]);
+    std::string taken;
+    for (char c = 0; c != '\n' && read(report[0], &c, 1) == 1;)
+    {
+        taken += c;
+    }
+    if (taken.empty())
+    {
+        std::printf("the host could not open a port\n");
+        return 1;
+    }
+    Port = std::atoi(taken.c_str());
     pid_t stranger = -1;
     int friendPort = Port;
     if (mode == "held" || mode == "bare")
