@@ -17,14 +17,12 @@
 //       As title, but for the side bands (columns 0..31 and 96..127, rows 21..70): online
 //       play shows its join code and notices on the left, and with a friend in no keys of
 //       the computer's levels on the right.
-//   e2e_check word <screenshot.png> <width> <height> <row> <text>
-//       The left band shows the text centred on column 16 with its foot on the row.
-//   e2e_check same <screenshot.png> <other.png> <width> <height>
+//   e2e_check word <screenshot.png> <width> <height> <row> <text> [<centre column>]
+//       The text, centred on the column (16: the left band) with its foot on the row.
+//   e2e_check same <screenshot.png> <width> <height> <other.png>
 //       The two screenshots show the same colour in every cell.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
-//   e2e_check audio <stream.raw> <first second> <last second>
-//       The 44100 Hz 16-bit stereo stream is not silent between the two times.
 //
 // A screenshot is read back into canvas cells by looking at the centre of each cell's
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
@@ -42,7 +40,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stb_image.h>
-#include <vector>
+#include <string_view>
 
 namespace
 {
@@ -235,39 +233,6 @@ int CheckState()
     return 1;
 }
 
-int CheckAudio(const char* path, double from, double to)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-    {
-        std::fprintf(stderr, "%s: no audio stream\n", path);
-        return 1;
-    }
-    std::vector<short> samples;
-    short buffer[4096];
-    size_t read = 0;
-    while ((read = std::fread(buffer, sizeof(short), 4096, file)) > 0)
-    {
-        samples.insert(samples.end(), buffer, buffer + read);
-    }
-    std::fclose(file);
-    const size_t first = static_cast<size_t>(from * 44100) * 2;
-    const size_t last = std::min(samples.size(), static_cast<size_t>(to * 44100) * 2);
-    int peak = 0;
-    for (size_t i = first; i < last; ++i)
-    {
-        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-    }
-    std::printf("%zu frames in the stream, peak %d between %.1f s and %.1f s\n", samples.size() / 2,
-                peak, from, to);
-    if (last <= first || peak == 0)
-    {
-        std::fprintf(stderr, "%s: silent between %.1f s and %.1f s\n", path, from, to);
-        return 1;
-    }
-    return 0;
-}
-
 // Every cell of one screenshot against the other's.
 int CheckSame(const char* path, const char* other, int width, int height)
 {
@@ -292,11 +257,11 @@ int CheckSame(const char* path, const char* other, int width, int height)
     return 0;
 }
 
-// The text in the left band, as the online notices and words draw it, cell for cell.
-int CheckWord(int row, const char* text)
+// The text as the online notices and words draw it, cell for cell.
+int CheckWord(int row, const char* text, int centre)
 {
     ClearCanvas();
-    const int left = 16 - TextWidth(text) / 2;
+    const int left = centre - TextWidth(text) / 2;
     DrawText(text, left, row, 1, 1);
     static bool compared[CanvasCells];
     for (int n = 0; n < CanvasCells; ++n)
@@ -307,7 +272,7 @@ int CheckWord(int row, const char* text)
     const int mismatches = Mismatches(compared, true);
     if (mismatches != 0)
     {
-        std::fprintf(stderr, "the band does not show \"%s\" on row %d\n", text, row);
+        std::fprintf(stderr, "no \"%s\" on row %d\n", text, row);
         return 1;
     }
     return 0;
@@ -316,52 +281,38 @@ int CheckWord(int row, const char* text)
 
 int main(int argc, char** argv)
 {
-    if (argc == 7 && std::strcmp(argv[1], "word") == 0)
+    if (argc < 5)
     {
-        return ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4]))
-                   ? CheckWord(std::atoi(argv[5]), argv[6])
-                   : 1;
-    }
-    if (argc == 6 && std::strcmp(argv[1], "same") == 0)
-    {
-        return CheckSame(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
-    }
-    if (argc == 5 && std::strcmp(argv[1], "audio") == 0)
-    {
-        return CheckAudio(argv[2], std::atof(argv[3]), std::atof(argv[4]));
-    }
-    if (argc != 5)
-    {
-        std::fprintf(
-            stderr,
-            "usage: e2e_check title|title-waiting|hosting|match-start|state|same|png|audio ...\n");
+        std::fprintf(stderr, "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
+                             "same|png <screenshot.png> <width> <height> ...\n");
         return 2;
     }
-    if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
+    const std::string_view check = argv[1];
+    const int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+    if (check == "same" && argc == 6)
+    {
+        return CheckSame(argv[2], argv[5], width, height);
+    }
+    if (!ReadScreenshot(argv[2], width, height))
     {
         return 1;
     }
-    if (std::strcmp(argv[1], "png") == 0)
+    if (check == "word" && (argc == 7 || argc == 8))
     {
-        return 0; // it decoded whole, at the right size
+        return CheckWord(std::atoi(argv[5]), argv[6], argc == 8 ? std::atoi(argv[7]) : 16);
     }
-    if (std::strcmp(argv[1], "title") == 0 || std::strcmp(argv[1], "hosting") == 0)
+    SoundWaitsForPerson = check == "title-waiting";
+    if (argc != 5)
     {
-        return CheckTitle(std::strcmp(argv[1], "hosting") == 0);
+        return 2;
     }
-    if (std::strcmp(argv[1], "title-waiting") == 0)
+    if (check == "title" || check == "hosting" || check == "title-waiting")
     {
-        SoundWaitsForPerson = true;
-        return CheckTitle(false);
+        return CheckTitle(check == "hosting");
     }
-    if (std::strcmp(argv[1], "match-start") == 0)
+    if (check == "match-start" || check == "state")
     {
-        return CheckMatchStart();
+        return check == "state" ? CheckState() : CheckMatchStart();
     }
-    if (std::strcmp(argv[1], "state") == 0)
-    {
-        return CheckState();
-    }
-    std::fprintf(stderr, "unknown check %s\n", argv[1]);
-    return 2;
+    return check == "png" ? 0 : 2; // a png decoded whole, at the right size
 }
