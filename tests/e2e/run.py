@@ -19,7 +19,7 @@ SCENARIOS = {
     "title_and_match": "start; sound 2; press Return; see match-start; sound 2; press Escape; see title; "
                        "press Escape; exit 0; noerr '^(?!.*(disk i/o audio driver|Writing to file)).'",
     # Answered with no screen: --help, --version; anything else one line of usage and status 2.
-    "command_line": "start noscreen --help; exit 0; out '^usage: tumblequay ' '^  --window '; "
+    "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
                     "usage --window=yes; usage --window --window; usage --window --fullscreen; "
                     "usage --version x; usage ''",
@@ -283,7 +283,7 @@ class Steps:
         with open(f"{self.work}/{self.target}.raw", "rb") as stream:
             stream.seek(self.game().heard)
             played = stream.read()
-        len(played) > float(seconds) * SOUND_BYTES_PER_SECOND / 2 or fail(f"the sound stopped: {len(played)} bytes")
+        len(played) > float(seconds) * SOUND_BYTES_PER_SECOND * 0.56 or fail(f"the sound stopped: {len(played)} bytes")
         max(array.array("h", played[: len(played) // 2 * 2]), default=0) > 0 or fail("silence")
         self.game().heard += len(played)
 

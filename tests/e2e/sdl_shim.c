@@ -14,6 +14,7 @@
 static FILE* PadEvents;  // the file, once it exists
 static long PadEventsAt; // bytes of it read
 static char FakePad;     // its address is the pad's handle
+static int PadOpened;    // SDL gives a joystick's events only once it is opened
 
 int SDL_NumJoysticks(void)
 {
@@ -22,6 +23,7 @@ int SDL_NumJoysticks(void)
 
 SDL_Joystick* SDL_JoystickOpen(int index)
 {
+    PadOpened |= index == 0;
     return index == 0 ? (SDL_Joystick*)&FakePad : NULL;
 }
 
@@ -45,7 +47,7 @@ int SDL_PollEvent(SDL_Event* event)
     {
         return 1;
     }
-    if (event == NULL || path == NULL ||
+    if (event == NULL || path == NULL || !PadOpened ||
         (PadEvents == NULL && (PadEvents = fopen(path, "r")) == NULL))
     {
         return 0; // no pad, or no event of it yet
