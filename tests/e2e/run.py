@@ -145,9 +145,10 @@ class Steps:
 
     # Machinery
     def spawn(self, command, log=None, **options):
-        with open(f"{self.work}/{log or 'spawned'}", "ab") as out:
-            options = (dict(stdout=out, stderr=subprocess.STDOUT) if log else {}) | options
-            self.processes.append(subprocess.Popen(command, **options))
+        out = log and open(f"{self.work}/{log}", "ab")
+        output = dict(stdout=out, stderr=subprocess.STDOUT) if log else {}
+        self.processes.append(subprocess.Popen(command, **output, **options))
+        out and out.close()
         return self.processes[-1]
 
     def sh(self, *command, **options):
