@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 SAMPLES=${1:-10}
 BUILD=build/bench
 WORK=$(mktemp -d)
-PORT=$((20000 + $$ % 20000))
+PORT=$((20000 + $$ % 12000)) # and the next one, for the relay: both below the ephemeral range
 PIDS=""
 trap 'for pid in $PIDS; do kill "$pid" 2>/dev/null || true; done; rm -rf "$WORK"' EXIT
 Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &

@@ -87,10 +87,9 @@ def turn(browser):
     return [int(n) for n in re.findall(r"\d+", browser.screenshot("state", "no match on show"))]
 
 
-# The title with its hint; Alt, then a key that starts the sound and a match; Escape, a click
-# that starts no match, Print Screen's download of the title without its hint; 2 (the normal
-# computer, a key the page passes on as the game does) and the computer's turn with no key
-# pressed; no error on the console.
+# The title with its hint; Alt, then a key that starts the sound and a match; Escape, a click that
+# starts none, Print Screen's download of the title without its hint; 2 (the normal computer, a key
+# the page passes on) and the computer's turn with no key pressed; no error on the console.
 def play(url):
     browser = Browser(url)
     drawn = browser.wait_for("typeof _FirstFrameMilliseconds == 'function' && "
@@ -106,10 +105,7 @@ def play(url):
         browser.send("Input.dispatchMouseEvent", type=kind, x=600, y=300, button="left",
                      clickCount=1)
     browser.key("PrintScreen", 44)
-    for _ in range(50):
-        time.sleep(0.1)
-        if (WORK / "screen0.png").exists():
-            break
+    any(time.sleep(0.1) or (WORK / "screen0.png").exists() for _ in range(50))
     run_check("title", WORK / "screen0.png") or fail("screen0.png is no title without the hint")
     browser.key("Digit2", 50, "2")
     for _ in range(60):

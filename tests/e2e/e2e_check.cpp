@@ -17,14 +17,12 @@
 //       As title, but for the side bands (columns 0..31 and 96..127, rows 21..70): online
 //       play shows its join code and notices on the left, and with a friend in no keys of
 //       the computer's levels on the right.
-//   e2e_check word <screenshot.png> <width> <height> <row> <text>
-//       The left band shows the text centred on column 16 with its foot on the row.
-//   e2e_check same <screenshot.png> <other.png> <width> <height>
+//   e2e_check word <screenshot.png> <width> <height> <row> <text> [<centre column>]
+//       The text, centred on the column (16: the left band) with its foot on the row.
+//   e2e_check same <screenshot.png> <width> <height> <other.png>
 //       The two screenshots show the same colour in every cell.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
-//   e2e_check audio <stream.raw> <first second> <last second>
-//       The 44100 Hz 16-bit stereo stream is not silent between the two times.
 //
 // A screenshot is read back into canvas cells by looking at the centre of each cell's
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
@@ -42,7 +40,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stb_image.h>
-#include <vector>
+#include <string_view>
 
 namespace
 {
@@ -87,281 +85,194 @@ bool ReadScreenshot(const char* path, int expectedWidth, int expectedHeight)
 {
     int width = 0, height = 0, channels = 0;
     unsigned char* image = stbi_load(path, &width, &height, &channels, 4);
-    if (image == nullptr)
+    if (image == nullptr || width != expectedWidth || height != expectedHeight)
     {
-        std::fprintf(stderr, "%s: not a readable PNG\n", path);
-        return false;
-    }
-    if (width != expectedWidth || height != expectedHeight)
-    {
-        std::fprintf(stderr, "%s: %d x %d, expected %d x %d\n", path, width, height, expectedWidth,
+        std::fprintf(stderr, "%s: not a readable PNG of %d x %d\n", path, expectedWidth,
                      expectedHeight);
         stbi_image_free(image);
         return false;
     }
-    for (int x = 0; x < CanvasWidth; ++x)
+    for (int n = 0; n < CanvasCells; ++n)
     {
-        for (int y = 0; y < CanvasHeight; ++y)
-        {
-            const int px = (2 * x + 1) * width / (2 * CanvasWidth);
-            const int rowFromTop = (2 * (CanvasHeight - 1 - y) + 1) * height / (2 * CanvasHeight);
-            Observed[x][y] = ClassOf(NameColour(&image[(rowFromTop * width + px) * 4]));
-        }
+        const int x = n / CanvasHeight, y = n % CanvasHeight;
+        const int px = (2 * x + 1) * width / (2 * CanvasWidth);
+        const int rowFromTop = (2 * (CanvasHeight - 1 - y) + 1) * height / (2 * CanvasHeight);
+        Observed[x][y] = ClassOf(NameColour(&image[(rowFromTop * width + px) * 4]));
     }
     stbi_image_free(image);
     return true;
 }
 
-// Counts the cells where the canvas differs from the screenshot, among those marked in
-// compared (every cell when null), and names the first ten when asked to.
-int Mismatches(const bool* compared, bool report)
+// Whether the canvas and the screenshot agree on every cell that compared(x, y, n) picks;
+// when asked to, names the first ten that differ and how many do.
+template<typename Picked>
+bool Agree(Picked compared, bool report)
 {
     int mismatches = 0;
     for (int n = 0; n < CanvasCells; ++n)
     {
-        const int x = n / CanvasHeight;
-        const int y = n % CanvasHeight;
-        if ((compared != nullptr && !compared[n]) || Observed[x][y] == ClassOf(ScreenCells[n]))
-        {
-            continue;
-        }
-        if (report && mismatches < 10)
+        const int x = n / CanvasHeight, y = n % CanvasHeight;
+        if (compared(x, y, n) && Observed[x][y] != ClassOf(ScreenCells[n]) && ++mismatches <= 10 &&
+            report)
         {
             std::fprintf(stderr, "cell (%d, %d): expected colour %d, found %d\n", x, y,
                          ScreenCells[n], Observed[x][y]);
         }
-        ++mismatches;
     }
-    return mismatches;
+    if (report && mismatches != 0)
+    {
+        std::fprintf(stderr, "%d cells differ\n", mismatches);
+    }
+    return mismatches == 0;
 }
 
-int CheckTitle(bool band)
+bool CheckTitle(bool band)
 {
     LoadPictures();
     ClearCanvas();
     DrawTitleScreen();
-    static bool compared[CanvasCells];
-    for (int n = 0; n < CanvasCells; ++n)
-    {
-        const int x = n / CanvasHeight, y = n % CanvasHeight;
-        compared[n] = !band || (x > 31 && x < 96) || y < 21 || y > 70;
-    }
-    const int mismatches = Mismatches(compared, true);
-    if (mismatches != 0)
-    {
-        std::fprintf(stderr, "%d cells differ from the title screen\n", mismatches);
-        return 1;
-    }
-    return 0;
+    return Agree([band](int x, int y, int)
+                 { return !band || (x > 31 && x < 96) || y < 21 || y > 70; },
+                 true);
 }
 
-// Draws a new match of the team's turn with the given moves, with or without its banner,
-// and without units: they stand where chance put them.
-void DrawNewMatch(int team, int moves, bool banner)
+unsigned char NoBanner[CanvasCells]; // a new match as drawn without its banner
+
+// Draws a new match of the team's turn with the given moves and without units (they stand
+// where chance put them), first without its banner into NoBanner, then with it.
+void DrawNewMatch(int team, int moves)
 {
     GameTitle match;
     match.units.clear();
     match.currentTeam = team;
     match.movesLeft = moves;
-    match.turnBanner = banner;
-    ClearCanvas();
-    match.Draw();
+    for (const bool banner : {false, true})
+    {
+        std::memcpy(NoBanner, ScreenCells, sizeof NoBanner);
+        match.turnBanner = banner;
+        ClearCanvas();
+        match.Draw();
+    }
 }
 
-// A new match as the core draws it, compared where chance plays no part: beside the board
-// (panels, scores, move count, pictures) and on the banner, which hides what lies below it.
-int CheckMatchStart()
+// A new match with its banner up as the core draws it, compared where chance plays no part:
+// beside the board (panels, scores, move count, pictures) and on the banner, which hides what
+// lies below it. The turn is read as in CheckState.
+bool CheckMatchStart()
 {
     LoadPictures();
-    static unsigned char noBanner[CanvasCells];
-    static bool compared[CanvasCells];
     for (int team = 0; team < TeamCount; ++team)
     {
         for (int moves = MinMoves; moves < MinMoves + MoveChoices; ++moves)
         {
-            DrawNewMatch(team, moves, false);
-            std::memcpy(noBanner, ScreenCells, sizeof noBanner);
-            DrawNewMatch(team, moves, true);
-            for (int n = 0; n < CanvasCells; ++n)
-            {
-                const int x = n / CanvasHeight;
-                compared[n] = x <= LeftFrame || x >= RightFrame || ScreenCells[n] != noBanner[n];
-            }
-            if (Mismatches(compared, false) == 0)
+            DrawNewMatch(team, moves);
+            if (Agree(
+                    [](int x, int, int n)
+                    { return x <= LeftFrame || x >= RightFrame || ScreenCells[n] != NoBanner[n]; },
+                    false))
             {
                 std::printf("team %d begins with %d moves\n", team, moves);
-                return 0;
+                return true;
             }
         }
     }
     std::fprintf(stderr, "not a new match with its banner up, of either team with 4 to 9 moves\n");
-    return 1;
+    return false;
 }
 
 // The turn a match screen shows: the move count in the panels as a new match of that team
 // with that many moves draws it, and the banner's frame when it is up.
-int CheckState()
+bool CheckState()
 {
     LoadPictures();
-    static unsigned char noBanner[CanvasCells];
-    static bool compared[CanvasCells];
     for (int team = 0; team < TeamCount; ++team)
     {
         for (int moves = 0; moves < MinMoves + MoveChoices; ++moves)
         {
-            DrawNewMatch(team, moves, false);
-            std::memcpy(noBanner, ScreenCells, sizeof noBanner);
-            for (int n = 0; n < CanvasCells; ++n)
+            DrawNewMatch(team, moves);
+            if (Agree([](int x, int y, int)
+                      { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; },
+                      false))
             {
-                const int x = n / CanvasHeight, y = n % CanvasHeight;
-                compared[n] = (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22;
+                const bool banner = Agree(
+                    [team](int, int, int n) {
+                        return ScreenCells[n] != NoBanner[n] &&
+                               ScreenCells[n] == TeamFrameColour(team);
+                    },
+                    false);
+                std::printf("team %d moves %d banner %d\n", team, moves, banner);
+                return true;
             }
-            if (Mismatches(compared, false) != 0)
-            {
-                continue;
-            }
-            DrawNewMatch(team, moves, true);
-            for (int n = 0; n < CanvasCells; ++n)
-            {
-                compared[n] =
-                    ScreenCells[n] != noBanner[n] && ScreenCells[n] == TeamFrameColour(team);
-            }
-            std::printf("team %d moves %d banner %d\n", team, moves,
-                        Mismatches(compared, false) == 0);
-            return 0;
         }
     }
     std::fprintf(stderr, "no move count of a match\n");
-    return 1;
-}
-
-int CheckAudio(const char* path, double from, double to)
-{
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-    {
-        std::fprintf(stderr, "%s: no audio stream\n", path);
-        return 1;
-    }
-    std::vector<short> samples;
-    short buffer[4096];
-    size_t read = 0;
-    while ((read = std::fread(buffer, sizeof(short), 4096, file)) > 0)
-    {
-        samples.insert(samples.end(), buffer, buffer + read);
-    }
-    std::fclose(file);
-    const size_t first = static_cast<size_t>(from * 44100) * 2;
-    const size_t last = std::min(samples.size(), static_cast<size_t>(to * 44100) * 2);
-    int peak = 0;
-    for (size_t i = first; i < last; ++i)
-    {
-        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-    }
-    std::printf("%zu frames in the stream, peak %d between %.1f s and %.1f s\n", samples.size() / 2,
-                peak, from, to);
-    if (last <= first || peak == 0)
-    {
-        std::fprintf(stderr, "%s: silent between %.1f s and %.1f s\n", path, from, to);
-        return 1;
-    }
-    return 0;
+    return false;
 }
 
 // Every cell of one screenshot against the other's.
-int CheckSame(const char* path, const char* other, int width, int height)
+bool CheckSame(const char* path, const char* other, int width, int height)
 {
     if (!ReadScreenshot(other, width, height))
     {
-        return 1;
+        return false;
     }
     for (int n = 0; n < CanvasCells; ++n)
     {
         ScreenCells[n] = static_cast<unsigned char>(Observed[n / CanvasHeight][n % CanvasHeight]);
     }
-    if (!ReadScreenshot(path, width, height))
-    {
-        return 1;
-    }
-    const int mismatches = Mismatches(nullptr, true);
-    if (mismatches != 0)
-    {
-        std::fprintf(stderr, "%d cells differ between %s and %s\n", mismatches, path, other);
-        return 1;
-    }
-    return 0;
+    return ReadScreenshot(path, width, height) && Agree([](int, int, int) { return true; }, true);
 }
 
-// The text in the left band, as the online notices and words draw it, cell for cell.
-int CheckWord(int row, const char* text)
+// The text as the online notices and words draw it, cell for cell.
+bool CheckWord(int row, const char* text, int centre)
 {
     ClearCanvas();
-    const int left = 16 - TextWidth(text) / 2;
+    const int left = centre - TextWidth(text) / 2;
     DrawText(text, left, row, 1, 1);
-    static bool compared[CanvasCells];
-    for (int n = 0; n < CanvasCells; ++n)
+    return Agree(
+        [&](int x, int y, int)
+        { return x >= left && x < left + TextWidth(text) && y >= row && y < row + GlyphSide; },
+        true);
+}
+
+// Whether the check the command line names holds.
+bool Holds(int argc, char** argv)
+{
+    const std::string_view check = argv[1];
+    const int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+    if (check == "same")
     {
-        const int x = n / CanvasHeight, y = n % CanvasHeight;
-        compared[n] = x >= left && x < left + TextWidth(text) && y >= row && y < row + GlyphSide;
+        return argc == 6 && CheckSame(argv[2], argv[5], width, height);
     }
-    const int mismatches = Mismatches(compared, true);
-    if (mismatches != 0)
+    if (!ReadScreenshot(argv[2], width, height))
     {
-        std::fprintf(stderr, "the band does not show \"%s\" on row %d\n", text, row);
-        return 1;
+        return false;
     }
-    return 0;
+    if (check == "word")
+    {
+        return argc >= 7 &&
+               CheckWord(std::atoi(argv[5]), argv[6], argc == 8 ? std::atoi(argv[7]) : 16);
+    }
+    SoundWaitsForPerson = check == "title-waiting";
+    if (check == "title" || check == "hosting" || check == "title-waiting")
+    {
+        return CheckTitle(check == "hosting");
+    }
+    if (check == "match-start" || check == "state")
+    {
+        return check == "state" ? CheckState() : CheckMatchStart();
+    }
+    return check == "png"; // it decoded whole, at the right size
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 7 && std::strcmp(argv[1], "word") == 0)
+    if (argc < 5)
     {
-        return ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4]))
-                   ? CheckWord(std::atoi(argv[5]), argv[6])
-                   : 1;
-    }
-    if (argc == 6 && std::strcmp(argv[1], "same") == 0)
-    {
-        return CheckSame(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
-    }
-    if (argc == 5 && std::strcmp(argv[1], "audio") == 0)
-    {
-        return CheckAudio(argv[2], std::atof(argv[3]), std::atof(argv[4]));
-    }
-    if (argc != 5)
-    {
-        std::fprintf(
-            stderr,
-            "usage: e2e_check title|title-waiting|hosting|match-start|state|same|png|audio ...\n");
+        std::fprintf(stderr, "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
+                             "same|png <screenshot.png> <width> <height> ...\n");
         return 2;
     }
-    if (!ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])))
-    {
-        return 1;
-    }
-    if (std::strcmp(argv[1], "png") == 0)
-    {
-        return 0; // it decoded whole, at the right size
-    }
-    if (std::strcmp(argv[1], "title") == 0 || std::strcmp(argv[1], "hosting") == 0)
-    {
-        return CheckTitle(std::strcmp(argv[1], "hosting") == 0);
-    }
-    if (std::strcmp(argv[1], "title-waiting") == 0)
-    {
-        SoundWaitsForPerson = true;
-        return CheckTitle(false);
-    }
-    if (std::strcmp(argv[1], "match-start") == 0)
-    {
-        return CheckMatchStart();
-    }
-    if (std::strcmp(argv[1], "state") == 0)
-    {
-        return CheckState();
-    }
-    std::fprintf(stderr, "unknown check %s\n", argv[1]);
-    return 2;
+    return Holds(argc, argv) ? 0 : 1;
 }

@@ -1,7 +1,7 @@
-/* For the end-to-end test of a thread that cannot be started: preloaded into the game, it makes
-   every thread start that the game's own code asks for fail, as when the system has no thread
-   to spare (EAGAIN), directly or through the C++ library; the threads that SDL, X and OpenGL
-   start on their own go through as usual. */
+// For the end-to-end test of a thread that cannot be started: preloaded into the game, it makes
+// every thread start that the game's own code asks for fail, as when the system has no thread
+// to spare (EAGAIN), directly or through the C++ library; the threads that SDL, X and OpenGL
+// start on their own go through as usual.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -12,35 +12,24 @@
 
 typedef int (*ThreadCreate)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
 
-/* The name of the file the code at address was loaded from; "" when unknown. */
-static const char* FileOf(void* address)
-{
-    Dl_info info;
-    if (dladdr(address, &info) == 0 || info.dli_fname == NULL)
-    {
-        return "";
-    }
-    return info.dli_fname;
-}
-
 int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*entry)(void*),
                    void* argument)
 {
     void* callers[8];
     const int count = backtrace(callers, 8);
-    /* callers[0] is this function; the first caller past the C++ library decides. */
-    for (int i = 1; i < count; ++i)
+    Dl_info info;
+    // callers[0] is this function; the first caller past the C++ library decides: the game
+    // itself (no shared library) is refused.
+    for (int i = 1; i < count && dladdr(callers[i], &info) != 0 && info.dli_fname != NULL; ++i)
     {
-        const char* file = FileOf(callers[i]);
-        if (strstr(file, "libstdc++") != NULL)
+        if (strstr(info.dli_fname, "libstdc++") == NULL)
         {
-            continue;
+            if (info.dli_fname[0] != '\0' && strstr(info.dli_fname, ".so") == NULL)
+            {
+                return EAGAIN;
+            }
+            break;
         }
-        if (file[0] != '\0' && strstr(file, ".so") == NULL)
-        {
-            return EAGAIN; /* the game itself: refused */
-        }
-        break;
     }
     const ThreadCreate create = (ThreadCreate)dlsym(RTLD_NEXT, "pthread_create");
     return create(thread, attributes, entry, argument);

@@ -1,10 +1,9 @@
-/* A stand-in for parts of SDL at the game's edge, preloaded into the game by end-to-end
-   tests: one gamepad whose events come from a file, and a video system without window
-   modes.
-     TQ_SHIM_PADS=<file>   SDL sees one pad. Every whole line appended to the file becomes
-                           one of its events, in order: "axis <axis> <value>",
-                           "hat <hat> <position>" or "button <button> <1 down | 0 up>".
-     TQ_SHIM_NO_WINDOW=1   setting a video mode without SDL_FULLSCREEN fails. */
+// A stand-in for parts of SDL at the game's edge, preloaded into the game by end-to-end
+// tests: one gamepad whose events come from a file, and a video system without window modes.
+//   TQ_SHIM_PADS=<file>   SDL sees one pad. Every whole line appended to the file becomes one
+//                         of its events, in order: "axis <axis> <value>" or "button
+//                         <button> <1 down | 0 up>".
+//   TQ_SHIM_NO_WINDOW=1   setting a video mode without SDL_FULLSCREEN fails.
 #define _GNU_SOURCE
 #include <SDL.h>
 #include <dlfcn.h>
@@ -12,9 +11,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-static FILE* PadEvents;  /* the file, once it exists */
-static long PadEventsAt; /* bytes of it read */
-static char FakePad;     /* its address is the pad's handle */
+static FILE* PadEvents;  // the file, once it exists
+static long PadEventsAt; // bytes of it read
+static char FakePad;     // its address is the pad's handle
+static int PadOpened;    // SDL gives a joystick's events only once it is opened
 
 int SDL_NumJoysticks(void)
 {
@@ -23,6 +23,7 @@ int SDL_NumJoysticks(void)
 
 SDL_Joystick* SDL_JoystickOpen(int index)
 {
+    PadOpened |= index == 0;
     return index == 0 ? (SDL_Joystick*)&FakePad : NULL;
 }
 
@@ -46,16 +47,16 @@ int SDL_PollEvent(SDL_Event* event)
     {
         return 1;
     }
-    if (event == NULL || path == NULL ||
+    if (event == NULL || path == NULL || !PadOpened ||
         (PadEvents == NULL && (PadEvents = fopen(path, "r")) == NULL))
     {
-        return 0; /* no pad, or no event of it yet */
+        return 0; // no pad, or no event of it yet
     }
     clearerr(PadEvents);
     fseek(PadEvents, PadEventsAt, SEEK_SET);
     if (fgets(line, sizeof line, PadEvents) == NULL || strchr(line, '\n') == NULL)
     {
-        return 0; /* nothing new, or a line still being written */
+        return 0; // nothing new, or a line still being written
     }
     PadEventsAt = ftell(PadEvents);
     memset(event, 0, sizeof *event);
@@ -64,12 +65,6 @@ int SDL_PollEvent(SDL_Event* event)
         event->type = SDL_JOYAXISMOTION;
         event->jaxis.axis = (Uint8)a;
         event->jaxis.value = (Sint16)b;
-    }
-    else if (sscanf(line, "hat %d %d", &a, &b) == 2)
-    {
-        event->type = SDL_JOYHATMOTION;
-        event->jhat.hat = (Uint8)a;
-        event->jhat.value = (Uint8)b;
     }
     else if (sscanf(line, "button %d %d", &a, &b) == 2)
     {

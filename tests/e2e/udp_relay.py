@@ -1,11 +1,7 @@
-"""A poor line between a friend's game and a host on this machine, for the online tests and
-benchmarks: every datagram is delayed and some are dropped, by a seeded generator, so that a
-test meets the same losses each time it runs.
-
-    udp_relay.py <listen port> <host port> [seconds] [--seed N] [--loss P] [--delay MS]
-
-Defaults: 110 seconds, seed 1, 2 % loss, 75 ms each way. The friend joins
-127.0.0.1:<listen port>; the relay ends by itself after the given time."""
+"""A poor line between a friend's game and a host on this machine, for the online tests and benchmarks:
+every datagram is delayed and some are dropped by a seeded generator, the same ones each run.
+    udp_relay.py <listen port> <host port> [seconds, 110] [--seed N, 1] [--loss P, 0.02] [--delay MS, 75]
+The friend joins 127.0.0.1:<listen port>; the relay ends by itself after the given time."""
 import argparse
 import heapq
 import random
