@@ -1,5 +1,6 @@
-// Tests of the sample bank: decoding files of every channel count, the quiet failures, and
-// the loader thread from start to stop.
+// Tests of the sample bank: decoding files of every channel count, the quiet failures, the
+// loader thread from start to stop, and the bank filled one file per call, as the browser's page
+// fills it between frames.
 #include "audio/sample_bank.h"
 
 #define STB_VORBIS_HEADER_ONLY
@@ -116,4 +117,23 @@ TEST(SampleBank, StopRequestEndsTheLoaderBeforeItsNextFile)
     StartSampleLoader(Fixtures.c_str());
     ReleaseAudio();
     EXPECT_TRUE(SamplesLoaded && SampleBank[0].frames == nullptr);
+}
+
+// Each call fills the next entry; the bank reports itself loaded only after the last file, and
+// calls after that change nothing.
+TEST(SampleBank, LoadNextSampleFillsTheBankInOrderThenReportsLoaded)
+{
+    InitSampleBank();
+    for (int i = 0; i < SampleCount; ++i)
+    {
+        EXPECT_FALSE(SamplesLoaded) << i;
+        LoadNextSample(Fixtures.c_str());
+        EXPECT_EQ(SampleLength(i) > 2000, i < 3) << i;
+        EXPECT_EQ(i + 1 < SampleCount ? SampleLength(i + 1) : 0, 0) << i;
+    }
+    EXPECT_TRUE(SamplesLoaded);
+    const StereoFrame* first = SampleBank[0].frames;
+    LoadNextSample(Fixtures.c_str());
+    EXPECT_EQ(SampleBank[0].frames, first);
+    ReleaseAudio();
 }

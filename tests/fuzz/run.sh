@@ -6,9 +6,9 @@
 #
 #   tests/fuzz/run.sh [seconds]
 #
-# The corpora grow in build/fuzz/corpus/<target> from one run to the next, seeded from
-# dat/; an input that fails is written to build/fuzz/artifacts/<target>/ and the run fails.
-# Keep such an input under tests/fuzz/regressions/<target>/ once its fault is fixed.
+# The corpora grow in build/fuzz/corpus/<target> from one run to the next, seeded from the kept
+# cases and from dat/; an input that fails is written to build/fuzz/artifacts/<target>/ and the
+# run fails. Keep such an input under tests/fuzz/regressions/<target>/ once its fault is fixed.
 set -eu
 cd "$(dirname "$0")/../.."
 SECONDS_EACH=${1:-60}
@@ -16,8 +16,8 @@ BUILD=build/fuzz
 TARGETS="picture sample host_reads friend_reads search_reads replay"
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ_FUZZ=ON \
     -DTQ_TESTS=OFF -DTQ_WERROR=ON >/dev/null
-cmake --build "$BUILD" -j 2 --target picture_fuzz sample_fuzz host_reads_fuzz friend_reads_fuzz \
-    search_reads_fuzz replay_fuzz
+# shellcheck disable=SC2046
+cmake --build "$BUILD" -j 2 --target $(for t in $TARGETS; do echo "${t}_fuzz"; done)
 
 # Leaks count as failures; the readers need a few MB, so 2 GB of memory is plenty, quarantine included.
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
@@ -26,19 +26,14 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 for target in $TARGETS; do
     mkdir -p "$BUILD/corpus/$target" "$BUILD/artifacts/$target"
     cases=$(find "tests/fuzz/regressions/$target" -type f | sort)
-    if [ -n "$cases" ]; then
-        # shellcheck disable=SC2086
-        "$BUILD/tests/fuzz/${target}_fuzz" $cases >"$BUILD/$target-regressions.log" 2>&1 ||
-            { cat "$BUILD/$target-regressions.log"; echo "FAIL: a $target regression case fails"; exit 1; }
-        echo "$target: $(echo "$cases" | wc -l) regression cases pass"
-    fi
+    # shellcheck disable=SC2086
+    "$BUILD/tests/fuzz/${target}_fuzz" $cases >"$BUILD/$target-regressions.log" 2>&1 ||
+        { cat "$BUILD/$target-regressions.log"; echo "FAIL: a $target regression case fails"; exit 1; }
+    echo "$target: $(echo "$cases" | wc -l) regression cases pass"
+    cp $cases "$BUILD/corpus/$target/"
 done
 cp dat/ms*.txt "$BUILD/corpus/picture/"
 cp dat/samples/*.ogg "$BUILD/corpus/sample/"
-# The online readers start from their kept cases: a message of each kind the other side sends.
-cp tests/fuzz/regressions/host_reads/* "$BUILD/corpus/host_reads/"
-cp tests/fuzz/regressions/friend_reads/* "$BUILD/corpus/friend_reads/"
-cp tests/fuzz/regressions/search_reads/* "$BUILD/corpus/search_reads/"
 cp tests/replays/*.tqr "$BUILD/corpus/replay/"
 
 pids=""
