@@ -140,19 +140,20 @@ TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishe
 // two people; with a friend in, every key starts the friend's match.
 TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
 {
-    const std::tuple<Key, bool, ComputerLevel> cases[] = {
-        {Key1, false, LevelEasy}, {Key2, false, LevelNormal}, {Key3, false, LevelHard},
-        {KeyW, false, LevelNone}, {Key1, true, LevelNone},    {Key3, true, LevelNone},
+    const std::tuple<Key, bool, ComputerLevel, MovePolicy> cases[] = {
+        {Key1, false, LevelEasy, ChooseEasyMove}, {Key2, false, LevelNormal, ChooseNormalMove},
+        {Key3, false, LevelHard, ChooseMove},     {KeyW, false, LevelNone, nullptr},
+        {Key1, true, LevelNone, nullptr},         {Key3, true, LevelNone, nullptr},
     };
-    for (const auto& [key, friendIn, level] : cases)
+    for (const auto& [key, friendIn, level, policy] : cases)
     {
         FriendJoined = friendIn;
         ASSERT_EQ(Feed({key}), "M") << key;
         const auto& match = *static_cast<GameTitle*>(CurrentScene);
-        EXPECT_EQ(match.computerLevel, level) << key;
+        EXPECT_TRUE(match.computerLevel == level && match.computerTeam == (policy ? 1 : -1)) << key;
         EXPECT_EQ(ComputerMatch == CurrentScene, level != LevelNone) << key;
         EXPECT_EQ(FriendMatch == CurrentScene, friendIn) << key;
-        EXPECT_TRUE(level == LevelNone || Computer.policy == LevelPolicy(level)) << key;
+        EXPECT_TRUE(policy == nullptr || Computer.policy == policy) << key;
         LeaveMatch();
     }
 }

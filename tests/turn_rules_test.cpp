@@ -6,6 +6,10 @@
 #include "platform/rand.h"
 
 #include <gtest/gtest.h>
+#include <type_traits>
+
+// The shell deletes a match through a pointer to its scene.
+static_assert(std::has_virtual_destructor_v<GameState>);
 
 TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
 {
