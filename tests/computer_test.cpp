@@ -21,61 +21,26 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
 {
     const struct
     {
-        Rows rows;
+        const char* rows;
         int column, row, moves;
         int toScore;        // 99 for none in a turn, -1 not asked
         const char* firsts; // easy, normal, hard
         bool scores, threat;
     } boards[] = {
-        {{{2, "..v..."}, {1, "..o..."}, {6, "L....L"}}, 2, 2, 9, 1, "FF*", true, false},
-        {{{7, "L....L"}, {3, "..>..."}, {1, "..o..."}}, 2, 3, 3, 3, "**R", true, false},
-        {{{3, "..v..."}, {2, "..R..."}, {1, "..o..."}}, 2, 3, 1, 1, "**F", false, false}, // a line
-        {{{0, "....^."}, {2, "....o."}}, 4, 0, 9, 6, "**F", false, false}, // up to row 7
-        {{{2, "..v..."}, {1, "..o..."}, {0, "..R..."}}, 2, 2, 1, 99, "***", false, false}, // stuck
+        {"2..v... 1..o... 6L....L", 2, 2, 9, 1, "FF*", true, false},
+        {"7L....L 3..>... 1..o...", 2, 3, 3, 3, "**R", true, false},
+        {"3..v... 2..R... 1..o...", 2, 3, 1, 1, "**F", false, false},  // a line
+        {"0....^. 2....o.", 4, 0, 9, 6, "**F", false, false},          // up to row 7
+        {"2..v... 1..o... 0..R...", 2, 2, 1, 99, "***", false, false}, // stuck
         // Pushed away over a piece of team 0 that keeps it from going down; at the edge by
         // changing places.
-        {{{7, "L....."}, {2, "...D.."}, {1, "..>o.."}, {0, "....^."}},
-         2,
-         1,
-         1,
-         7,
-         "**F",
-         false,
-         false},
-        {{{7, "L....."}, {2, ".....D"}, {1, "....>o"}, {0, "....^."}},
-         4,
-         1,
-         1,
-         7,
-         "**F",
-         false,
-         false},
-        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}}, 3, 2, 1, -1, "**F", false, true},
-        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}}, 3, 2, 2, -1, "**F", false, true},
-        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}, {5, "^....."}},
-         3,
-         2,
-         1,
-         -1,
-         "**F",
-         false,
-         true},
-        {{{4, "....D."}, {3, "....o."}, {2, "...>.."}, {6, "L....."}},
-         3,
-         2,
-         2,
-         -1,
-         "**F",
-         false,
-         true},
-        {{{4, "....D."}, {3, "....o."}, {2, "..>..."}, {6, "L....."}},
-         2,
-         2,
-         3,
-         -1,
-         "**F",
-         false,
-         true},
+        {"7L..... 2...D.. 1..>o.. 0....^.", 2, 1, 1, 7, "**F", false, false},
+        {"7L..... 2.....D 1....>o 0....^.", 4, 1, 1, 7, "**F", false, false},
+        {"3....D. 2...>o. 6L.....", 3, 2, 1, -1, "**F", false, true},
+        {"3....D. 2...>o. 6L.....", 3, 2, 2, -1, "**F", false, true},
+        {"3....D. 2...>o. 6L..... 5^.....", 3, 2, 1, -1, "**F", false, true},
+        {"4....D. 3....o. 2...>.. 6L.....", 3, 2, 2, -1, "**F", false, true},
+        {"4....D. 3....o. 2..>... 6L.....", 2, 2, 3, -1, "**F", false, true},
     };
     for (const ComputerLevel level : {LevelEasy, LevelNormal, LevelHard})
     {
@@ -202,7 +167,7 @@ TEST(ComputerPlayer, PressesTheKeyOfTheChosenMove)
     {
         forced = move;
         GameTitle match;
-        SetBoard(match, {{3, "..>..."}, {6, "^....."}, {0, ".....o"}}, 2, 3, 5);
+        SetBoard(match, "3..>... 6^..... 0.....o", 2, 3, 5);
         ComputerPlayer computer =
             MakeComputerPlayer(0, [](const Board&, int, int) { return forced; });
         computer.wait = 0;

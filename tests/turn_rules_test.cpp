@@ -27,7 +27,8 @@ TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
     for (const auto& [before, after, sounds] : cases)
     {
         GameTitle match;
-        SetBoard(match, {{3, before}}, static_cast<int>(std::strchr(before, '>') - before), 3);
+        SetBoard(match, std::string("3") + before,
+                 static_cast<int>(std::strchr(before, '>') - before), 3);
         SoundEar ear;
         StepHolding(match, {ActionUp});
         EXPECT_EQ(after, RowOf(match, 3)) << before;
@@ -51,11 +52,9 @@ TEST(TurnRules, BallAtRestInAGoalRowScoresForTheTeamOnTurnAndTheFifthGoalWins)
     {
         SCOPED_TRACE(team * 10 + goalRow);
         const int from = goalRow == 0 ? 2 : 5; // the pusher's row, the ball's next to it
-        Rows rows = {{from, pushers[team][goalRow / 7]}, {goalRow == 0 ? 1 : 6, "..o..."}};
-        if (full != 0)
-        {
-            rows.insert(rows.end(), {{3, ">>>>>>"}, {4, "<<<<<<"}});
-        }
+        const std::string rows = std::to_string(from) + pushers[team][goalRow / 7] +
+                                 (goalRow == 0 ? " 1..o..." : " 6..o...") +
+                                 (full != 0 ? " 3>>>>>> 4<<<<<<" : "");
         GameTitle match;
         SetBoard(match, rows, 2, from, 1);
         match.currentTeam = team;
@@ -106,7 +105,7 @@ TEST(TurnRules, TurnPassesOncePlayerAndBallHaveSettled)
     {
         SCOPED_TRACE(c.steps);
         GameTitle match;
-        SetBoard(match, {{0, "^.^.^."}, {1, c.ballRow}, {7, ".....L"}}, 2, 0, 1);
+        SetBoard(match, "0^.^.^. 1" + std::string(c.ballRow) + " 7.....L", 2, 0, 1);
         SoundEar ear;
         match.Step(); // the player stands at rest, the moves not yet spent
         match.KeyDown(c.action);
@@ -144,7 +143,7 @@ TEST(TurnRules, HeldKeysActTogetherInPressOrderWhileMovesLast)
     for (const auto& c : cases)
     {
         GameTitle match;
-        SetBoard(match, {{2, "..>..."}}, 2, 2, c.moves);
+        SetBoard(match, "2..>...", 2, 2, c.moves);
         StepHolding(match, c.held);
         EXPECT_EQ(c.rows, RowOf(match, 2) + "|" + RowOf(match, 3));
         EXPECT_EQ(c.movesAfter, match.movesLeft);
@@ -189,7 +188,7 @@ TEST(MatchSetup, SevenUnitsInTheirRowPairsAndTeamColumnsBallBesideTheWaitingTeam
 TEST(Controls, FirstKeyOnlyTakesTheBannerAwayAndSwitchKeysSpendAMoveAtOnce)
 {
     // Three players of team 0; the one in the middle is selected.
-    const Rows teams = {{5, ">....."}, {3, "..>..."}, {1, ">....."}};
+    const char* teams = "5>..... 3..>... 1>.....";
     const int firstKeys[] = {ActionUp, ActionDown, ActionS, ActionOther};
     for (unsigned seed = 1; seed <= 20; ++seed)
     {
@@ -222,7 +221,7 @@ TEST(BoardRules, ANewBallGoesToRowsThreeAndFourOrElseToRowsTwoAndFive)
     GameTitle match;
     for (bool full : {false, true})
     {
-        SetBoard(match, {{3, full ? ">>>>>>" : ">....."}, {4, "<<<<<<"}}, 0, 3);
+        SetBoard(match, full ? "3>>>>>> 4<<<<<<" : "3>..... 4<<<<<<", 0, 3);
         int cells[MaxBallCells][2];
         const int n = CollectBallCells(match.CurrentBoard(), cells);
         int rows[BoardRows] = {};
