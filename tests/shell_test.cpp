@@ -85,27 +85,21 @@ TEST_F(Shell, OnTheTitleScreenKeysButEscapeAltAndPrintScreenStartAMatch)
     EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
 }
 
-// A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter
-// do their own work and reach the match only as the release of another key.
-TEST_F(Shell, KeysReachTheMatchAsActions)
+// A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter do
+// their own work and reach the match only as the release of another key. A key repeated, or
+// held on the keyboard and a pad at once, reaches the match as one press and is let go with
+// its last holder; each press of the many other keys is one of its own.
+TEST_F(Shell, KeysReachTheMatchAsActionsOncePerPress)
 {
     StartScene(new RecordingScene());
     EXPECT_EQ(Feed({KeyW, KeyOther, KeyCursorLeft, KeyPrintScreen, KeyAlt, KeyAltEnter, ~KeyW,
                     ~KeyOther, ~KeyPrintScreen, ~KeyAltEnter, ~KeyAlt}),
               "...S.W");
     EXPECT_EQ(Log, "+4+8+2-4-8-8-8");
-}
-
-// A key repeated, or held on the keyboard and a pad at once, reaches the match as one press
-// and is let go with its last holder; each press of the many other keys is one of its own.
-TEST_F(Shell, AKeyHeldTwiceOrRepeatedActsOnce)
-{
-    StartScene(new RecordingScene());
-    HandleKeyDown(KeyCursorUp);
-    HandleKeyDown(KeyCursorUp);
+    Log.clear();
+    Feed({KeyCursorUp, KeyCursorUp});
     HandleKeyDown(KeyCursorUp, KeySource::Pads);
-    HandleKeyUp(KeyCursorUp); // the pad holds it still
-    Feed({KeyOther, KeyOther});
+    Feed({~KeyCursorUp, KeyOther, KeyOther}); // the pad holds it still
     HandleKeyUp(KeyCursorUp, KeySource::Pads);
     HandleKeyDown(KeyCursorUp, KeySource::Pads);
     EXPECT_EQ(Log, "+0+8+8-0-8+0");
@@ -114,7 +108,9 @@ TEST_F(Shell, AKeyHeldTwiceOrRepeatedActsOnce)
 TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
 {
     StartScene(new RecordingScene());
-    ResetShell();
+    Feed({KeyPrintScreen, KeyAltEnter});
+    ResetShell(); // and lets go of Print Screen and Alt+Enter
+    EXPECT_EQ(Feed({KeyPrintScreen, KeyAltEnter}), "SW");
     StartScene(new RecordingScene());
     Feed({KeyEscape});
     EXPECT_TRUE(Log == "xx" && CurrentScene == nullptr && !MatchRunning && !QuitRequested);

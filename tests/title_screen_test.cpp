@@ -7,7 +7,8 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <iterator>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace
@@ -35,33 +36,17 @@ TEST(TitleScreen, LinesStandWhereTheLayoutPutsThemAndTheLevelsOnlyWithoutAFriend
     std::fill(std::begin(Pictures[0]), std::end(Pictures[0]), 0);
     Pictures[0][0 * 64 + 63] = 8;  // top-left cell of the picture, (32, 71)
     Pictures[0][63 * 64 + 14] = 5; // the first free row above the help lines, (95, 22)
-    const struct
-    {
-        const char* text;
-        int x, y;
-        unsigned char colour;
-        int scale;
-    } lines[] = {
-        {"brasswick", 28, 83, 3, 2},
-        {"tumblequay", 23, 71, 3, 2},
-        {"<>", 28, 16, 9, 1},
-        {"rotate", 44, 16, 1, 1},
-        {"^", 72, 16, 9, 1},
-        {"move", 82, 16, 1, 1},
-        {"&", 28, 9, 9, 1},
-        {"switch teammate", 38, 9, 1, 1},
-        {"get ball to any goal to score", 7, 2, 1, 1},
-        {"vs cpu", 97, 55, 1, 1},
-        {"1", 97, 47, 9, 1},
-        {"easy", 102, 47, 1, 1},
-        {"2", 97, 40, 9, 1},
-        {"normal", 102, 40, 1, 1},
-        {"3", 97, 33, 9, 1},
-        {"hard", 102, 33, 1, 1},
-    };
+    // Each text with its column, row, colour and scale.
+    std::istringstream texts("brasswick|tumblequay|<>|rotate|^|move|&|switch teammate|get ball to "
+                             "any goal to score|vs cpu|1|easy|2|normal|3|hard");
+    const int at[][4] = {{28, 83, 3, 2}, {23, 71, 3, 2},  {28, 16, 9, 1}, {44, 16, 1, 1},
+                         {72, 16, 9, 1}, {82, 16, 1, 1},  {28, 9, 9, 1},  {38, 9, 1, 1},
+                         {7, 2, 1, 1},   {97, 55, 1, 1},  {97, 47, 9, 1}, {102, 47, 1, 1},
+                         {97, 40, 9, 1}, {102, 40, 1, 1}, {97, 33, 9, 1}, {102, 33, 1, 1}};
     ClearCanvas();
     std::vector<unsigned char> withFriend;
-    for (std::size_t n = 0; n < std::size(lines); ++n)
+    std::string text;
+    for (int n = 0; std::getline(texts, text, '|'); ++n)
     {
         if (n == 2) // the picture over the title lines, under the help lines
         {
@@ -69,7 +54,7 @@ TEST(TitleScreen, LinesStandWhereTheLayoutPutsThemAndTheLevelsOnlyWithoutAFriend
             ScreenCells[95 * CanvasHeight + 22] = 5;
         }
         withFriend = n == 9 ? Canvas() : withFriend; // before "vs cpu"
-        DrawText(lines[n].text, lines[n].x, lines[n].y, lines[n].colour, lines[n].scale);
+        DrawText(text.c_str(), at[n][0], at[n][1], static_cast<unsigned char>(at[n][2]), at[n][3]);
     }
     const std::vector<unsigned char> alone = Canvas();
     EXPECT_EQ(TitleFrame(false), alone);
