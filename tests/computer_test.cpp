@@ -14,7 +14,8 @@
 // Boards where one answer is right, for team 0's selected player and its moves left, and what
 // every level makes of them: the planner's fewest moves to a scoring push, the first move of
 // easy, normal and hard ('F' forward, 'L' left, 'R' right, '*' any), and whether each level
-// at the keys scores within the turn. On the last boards team 1 stands ready to push the ball
+// at the keys scores within the turn: easy plans 3 moves ahead, normal 5, hard the whole turn,
+// and a goal further off is out of sight. On the last boards team 1 stands ready to push the ball
 // in next turn and a forward step pushes it away: hard always does, while easy and normal,
 // blind to the other team, leave some of those threats open.
 TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
@@ -25,22 +26,24 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
         int column, row, moves;
         int toScore;        // 99 for none in a turn, -1 not asked
         const char* firsts; // easy, normal, hard
-        bool scores, threat;
+        const char* scores; // at the keys, for easy, normal and hard: '1' within the turn
+        bool threat;
     } boards[] = {
-        {"2..v... 1..o... 6L....L", 2, 2, 9, 1, "FF*", true, false},
-        {"7L....L 3..>... 1..o...", 2, 3, 3, 3, "**R", true, false},
-        {"3..v... 2..R... 1..o...", 2, 3, 1, 1, "**F", false, false},  // a line
-        {"0....^. 2....o.", 4, 0, 9, 6, "**F", false, false},          // up to row 7
-        {"2..v... 1..o... 0..R...", 2, 2, 1, 99, "***", false, false}, // stuck
+        {"2..v... 1..o... 6L....L", 2, 2, 9, 1, "FF*", "111", false},
+        {"7L....L 3..>... 1..o...", 2, 3, 3, 3, "**R", "111", false},
+        {"3..v... 2..R... 1..o...", 2, 3, 1, 1, "**F", "111", false},  // a line
+        {"2....^. 4....o.", 4, 2, 4, 4, "*FF", "011", false},          // four moves off
+        {"0....^. 2....o.", 4, 0, 9, 6, "**F", "001", false},          // up to row 7
+        {"2..v... 1..o... 0..R...", 2, 2, 1, 99, "***", "000", false}, // stuck
         // Pushed away over a piece of team 0 that keeps it from going down; at the edge by
         // changing places.
-        {"7L..... 2...D.. 1..>o.. 0....^.", 2, 1, 1, 7, "**F", false, false},
-        {"7L..... 2.....D 1....>o 0....^.", 4, 1, 1, 7, "**F", false, false},
-        {"3....D. 2...>o. 6L.....", 3, 2, 1, -1, "**F", false, true},
-        {"3....D. 2...>o. 6L.....", 3, 2, 2, -1, "**F", false, true},
-        {"3....D. 2...>o. 6L..... 5^.....", 3, 2, 1, -1, "**F", false, true},
-        {"4....D. 3....o. 2...>.. 6L.....", 3, 2, 2, -1, "**F", false, true},
-        {"4....D. 3....o. 2..>... 6L.....", 2, 2, 3, -1, "**F", false, true},
+        {"7L..... 2...D.. 1..>o.. 0....^.", 2, 1, 1, 7, "**F", "000", false},
+        {"7L..... 2.....D 1....>o 0....^.", 4, 1, 1, 7, "**F", "000", false},
+        {"3....D. 2...>o. 6L.....", 3, 2, 1, -1, "**F", "000", true},
+        {"3....D. 2...>o. 6L.....", 3, 2, 2, -1, "**F", "000", true},
+        {"3....D. 2...>o. 6L..... 5^.....", 3, 2, 1, -1, "**F", "000", true},
+        {"4....D. 3....o. 2...>.. 6L.....", 3, 2, 2, -1, "**F", "000", true},
+        {"4....D. 3....o. 2..>... 6L.....", 2, 2, 3, -1, "**F", "000", true},
     };
     for (const ComputerLevel level : {LevelEasy, LevelNormal, LevelHard})
     {
@@ -59,12 +62,12 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
             EXPECT_TRUE(at.firsts[level - 1] == '*' || at.firsts[level - 1] == first);
             open += at.threat && first != 'F';
             ComputerPlayer computer = MakeComputerPlayer(0, LevelPolicy(level));
-            for (int step = 0; step < 3000 && at.scores && match.teamScore[0] == 0; ++step)
+            for (int step = 0; step < 3000 && match.teamScore[0] == 0; ++step)
             {
                 TickComputerPlayer(computer, match);
                 match.Step();
             }
-            EXPECT_EQ(at.scores ? 1 : 0, match.teamScore[0]);
+            EXPECT_EQ(at.scores[level - 1] - '0', match.teamScore[0]);
         }
         EXPECT_EQ(level != LevelHard, open > 0) << level;
     }
