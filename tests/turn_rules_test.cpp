@@ -218,18 +218,19 @@ TEST(Controls, FirstKeyOnlyTakesTheBannerAwayAndSwitchKeysSpendAMoveAtOnce)
 
 TEST(BoardRules, ANewBallGoesToRowsThreeAndFourOrElseToRowsTwoAndFive)
 {
-    GameTitle match;
-    for (bool full : {false, true})
+    // The board, and the free cells offered in rows 2, 3, 4 and 5.
+    const std::pair<const char*, const char*> cases[] = {
+        {"3>..... 4<<<<<<", "0500"}, {"3>>>>>. 4<<<<<<", "0100"}, {"3>>>>>> 4<<<<<<", "6006"}};
+    for (const auto& [rows, offered] : cases)
     {
-        SetBoard(match, full ? "3>>>>>> 4<<<<<<" : "3>..... 4<<<<<<", 0, 3);
+        GameTitle match;
+        SetBoard(match, rows, 0, 3);
         int cells[MaxBallCells][2];
-        const int n = CollectBallCells(match.CurrentBoard(), cells);
-        int rows[BoardRows] = {};
-        for (int i = 0; i < n; ++i)
+        std::string counts = "0000";
+        for (int i = CollectBallCells(match.CurrentBoard(), cells) - 1; i >= 0; --i)
         {
-            ++rows[cells[i][1]];
+            ++counts.at(static_cast<std::size_t>(cells[i][1] - 2));
         }
-        EXPECT_EQ(full ? 0 : 5, rows[3]);
-        EXPECT_TRUE(rows[2] == rows[5] && rows[5] == (full ? 6 : 0));
+        EXPECT_EQ(offered, counts) << rows;
     }
 }
