@@ -11,36 +11,85 @@
 #include <utility>
 #include <vector>
 
-TEST(Planner, ScoresWhenItCanAndElseLeavesNoPushToAGoal)
+// Boards where one answer is right, for team 0's selected player and its moves left, and what
+// every level makes of them: the planner's fewest moves to a scoring push, the first move of
+// easy, normal and hard ('F' forward, 'L' left, 'R' right, '*' any), and whether each level
+// at the keys scores within the turn: easy plans 3 moves ahead, normal 5, hard the whole turn,
+// and a goal further off is out of sight. On the last boards team 1 stands ready to push the ball
+// in next turn and a forward step pushes it away: hard always does, while easy and normal,
+// blind to the other team, leave some of those threats open.
+TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
 {
     const struct
     {
-        Rows rows;
-        int column, row, moves; // the selected player of team 0 and the moves left
-        int toScore;            // the fewest moves to a scoring push, 99 for none in a turn
-        ComputerMove move;      // ComputerMoveCount: any
-    } cases[] = {
-        // Turn right, step down, push the ball into row 0.
-        {{{7, "L....L"}, {3, "..>..."}, {1, "..o..."}}, 2, 3, 3, 3, MoveRight},
-        {{{3, "..v..."}, {2, "..R..."}, {1, "..o..."}}, 2, 3, 1, 1, MoveForward}, // a whole line
-        {{{0, "....^."}, {2, "....o."}}, 4, 0, 9, 6, MoveForward}, // up the column to row 7
-        {{{2, "..v..."}, {1, "..o..."}, {0, "..R..."}}, 2, 2, 1, 99, ComputerMoveCount}, // stuck
-        // Team 1's player above the ball pushes it in with one move: push it away, over a
-        // piece of team 0 that keeps it from going down; at the edge by changing places.
-        {{{7, "L....."}, {2, "...D.."}, {1, "..>o.."}, {0, "....^."}}, 2, 1, 1, 7, MoveForward},
-        {{{7, "L....."}, {2, ".....D"}, {1, "....>o"}, {0, "....^."}}, 4, 1, 1, 7, MoveForward},
+        const char* rows;
+        int column, row, moves;
+        int toScore;        // 99 for none in a turn, -1 not asked
+        const char* firsts; // easy, normal, hard
+        const char* scores; // at the keys, for easy, normal and hard: '1' within the turn
+        bool threat;
+    } boards[] = {
+        {"2..v... 1..o... 6L....L", 2, 2, 9, 1, "FF*", "111", false},
+        {"7L....L 3..>... 1..o...", 2, 3, 3, 3, "**R", "111", false},
+        {"3..v... 2..R... 1..o...", 2, 3, 1, 1, "**F", "111", false},  // a line
+        {"2....^. 4....o.", 4, 2, 4, 4, "*FF", "011", false},          // four moves off
+        {"0....^. 2....o.", 4, 0, 9, 6, "**F", "001", false},          // up to row 7
+        {"2..v... 1..o... 0..R...", 2, 2, 1, 99, "***", "000", false}, // stuck
+        // Pushed away over a piece of team 0 that keeps it from going down; at the edge by
+        // changing places.
+        {"7L..... 2...D.. 1..>o.. 0....^.", 2, 1, 1, 7, "**F", "000", false},
+        {"7L..... 2.....D 1....>o 0....^.", 4, 1, 1, 7, "**F", "000", false},
+        {"3....D. 2...>o. 6L.....", 3, 2, 1, -1, "**F", "000", true},
+        {"3....D. 2...>o. 6L.....", 3, 2, 2, -1, "**F", "000", true},
+        {"3....D. 2...>o. 6L..... 5^.....", 3, 2, 1, -1, "**F", "000", true},
+        {"4....D. 3....o. 2...>.. 6L.....", 3, 2, 2, -1, "**F", "000", true},
+        {"4....D. 3....o. 2..>... 6L.....", 2, 2, 3, -1, "**F", "000", true},
     };
-    for (const auto& c : cases)
+    for (const ComputerLevel level : {LevelEasy, LevelNormal, LevelHard})
     {
-        InitPlanner();
-        GameTitle match;
-        SetBoard(match, c.rows, c.column, c.row);
-        const Board board = match.CurrentBoard();
-        const int selected = PieceAt(board, c.column, c.row);
-        EXPECT_EQ(c.toScore, std::min(MovesToScore(board, selected), 99)) << c.column;
-        const ComputerMove move = ChooseMove(board, selected, c.moves);
-        EXPECT_TRUE(c.move == ComputerMoveCount || c.move == move) << c.column;
+        int open = 0;
+        for (const auto& at : boards)
+        {
+            SCOPED_TRACE(testing::Message() << level << " " << at.column << at.row << at.moves);
+            InitPlanner();
+            GameTitle match;
+            SetBoard(match, at.rows, at.column, at.row, at.moves);
+            const Board board = match.CurrentBoard();
+            const int selected = PieceAt(board, at.column, at.row);
+            EXPECT_TRUE(at.toScore < 0 ||
+                        at.toScore == std::min(MovesToScore(board, selected), 99));
+            const char first = "FLRS"[ChooseLevelMove(level, board, selected, at.moves)];
+            EXPECT_TRUE(at.firsts[level - 1] == '*' || at.firsts[level - 1] == first);
+            open += at.threat && first != 'F';
+            ComputerPlayer computer = MakeComputerPlayer(0, LevelPolicy(level));
+            for (int step = 0; step < 3000 && match.teamScore[0] == 0; ++step)
+            {
+                TickComputerPlayer(computer, match);
+                match.Step();
+            }
+            EXPECT_EQ(at.scores[level - 1] - '0', match.teamScore[0]);
+        }
+        EXPECT_EQ(level != LevelHard, open > 0) << level;
     }
+}
+
+// A player who cannot score alone in a turn may switch to a teammate who can: team 1's chance
+// is more than the average over its players, each alone, and over 4 to 9 moves.
+TEST(Planner, ATeamsChanceCountsSwitchingToATeammateWhoCanScore)
+{
+    InitPlanner();
+    GameTitle match;
+    SetBoard(match, "7L....L 2..D... 1..o... 0>.....", 0, 0);
+    const Board board = match.CurrentBoard();
+    float alone = 0.0f;
+    for (const char* at : {"07", "57", "22"})
+    {
+        const int moves = MovesToScore(board, PieceAt(board, at[0] - '0', at[1] - '0'));
+        alone += static_cast<float>(std::clamp(10 - moves, 0, 6)) / 18.0f;
+    }
+    EXPECT_EQ(1, MovesToScore(board, PieceAt(board, 2, 2)));
+    EXPECT_GT(TeamScoreChance(board, 1), alone + 0.05f);
+    EXPECT_LT(TeamScoreChance(board, 1), 1.0f);
 }
 
 TEST(ComputerPlayer, TakesItsBannerAfterASecondThenOneMoveAKeyGapApart)
@@ -127,51 +176,6 @@ TEST(ComputerPlayer, ThinkingLeavesTheMatchsDrawsAloneAndEveryMatchEnds)
     EXPECT_EQ(draws[0], draws[1]);
 }
 
-// Every level, at the keys, scores a goal in plain sight within its turn, and easy and normal
-// take one a push away at once. Team 1 stands ready to push the ball in next turn on the
-// other boards, and a forward step pushes it away: hard always does, while easy and normal,
-// blind to the other team, leave some of those threats open.
-TEST(Levels, ScoreWhatTheySeeAndOnlyHardClosesEveryThreat)
-{
-    const struct
-    {
-        Rows rows;
-        int column, row, moves; // team 0's selected player and its moves left
-        bool threat;
-    } boards[] = {
-        {{{2, "..v..."}, {1, "..o..."}, {6, "L....L"}}, 2, 2, 9, false}, // one push away
-        {{{7, "L....L"}, {3, "..>..."}, {1, "..o..."}}, 2, 3, 3, false}, // turn, step, push
-        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}}, 3, 2, 1, true},
-        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}}, 3, 2, 2, true},
-        {{{3, "....D."}, {2, "...>o."}, {6, "L....."}, {5, "^....."}}, 3, 2, 1, true},
-        {{{4, "....D."}, {3, "....o."}, {2, "...>.."}, {6, "L....."}}, 3, 2, 2, true},
-        {{{4, "....D."}, {3, "....o."}, {2, "..>..."}, {6, "L....."}}, 2, 2, 3, true},
-    };
-    for (const ComputerLevel level : {LevelEasy, LevelNormal, LevelHard})
-    {
-        int closed = 0;
-        for (const auto& at : boards)
-        {
-            InitPlanner();
-            GameTitle match;
-            SetBoard(match, at.rows, at.column, at.row, at.moves);
-            const Board board = match.CurrentBoard();
-            const ComputerMove first =
-                ChooseLevelMove(level, board, PieceAt(board, at.column, at.row), at.moves);
-            closed += at.threat && first == MoveForward;
-            EXPECT_TRUE(at.moves != 9 || level == LevelHard || first == MoveForward) << level;
-            ComputerPlayer computer = MakeComputerPlayer(0, LevelPolicy(level));
-            for (int step = 0; step < 3000 && !at.threat && match.teamScore[0] == 0; ++step)
-            {
-                TickComputerPlayer(computer, match);
-                match.Step();
-            }
-            EXPECT_EQ(at.threat ? 0 : 1, match.teamScore[0]) << level << " " << at.moves;
-        }
-        EXPECT_EQ(level == LevelHard, closed == 5) << level << " closed " << closed;
-    }
-}
-
 // The move a policy chooses is the key the computer presses: one press later the player has
 // stepped or turned, or (its row unchanged) been switched away from, for one move.
 TEST(ComputerPlayer, PressesTheKeyOfTheChosenMove)
@@ -185,7 +189,7 @@ TEST(ComputerPlayer, PressesTheKeyOfTheChosenMove)
     {
         forced = move;
         GameTitle match;
-        SetBoard(match, {{3, "..>..."}, {6, "^....."}, {0, ".....o"}}, 2, 3, 5);
+        SetBoard(match, "3..>... 6^..... 0.....o", 2, 3, 5);
         ComputerPlayer computer =
             MakeComputerPlayer(0, [](const Board&, int, int) { return forced; });
         computer.wait = 0;

@@ -1,11 +1,10 @@
-// Tests of the gamepads as keys: the stick's thresholds, the buttons' and d-pad's keys,
-// keys held from several places, a pad that goes away, and events of no pad.
+// Tests of the gamepads as keys: one table of pad events in order and the key changes each
+// makes, from the stick's thresholds to a pad that goes away.
 #include "app/gamepad.h"
 
 #include <climits>
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
 
 namespace
 {
@@ -16,86 +15,81 @@ std::string Describe(const KeyChanges& changes)
     std::string text;
     for (int n = 0; n < changes.count; ++n)
     {
-        text += changes.down[n] ? '+' : '-';
-        text += "^v<>WSADEP123ae_O"[changes.keys[n]];
+        text += std::string(changes.down[n] ? "+" : "-") + "^v<>WSADEP123ae_O"[changes.keys[n]];
     }
     return text;
 }
 } // namespace
 
-TEST(Gamepad, StickPressesPastHalfItsTravelAndReleasesBelowAQuarter)
+TEST(Gamepad, EventsOfSticksDpadsAndButtonsAreKeysHeldUntilTheirLastHolderLetsGo)
 {
-    ResetPads();
-    for (auto [value, changes] : {
-             std::pair{10000, ""},       // resting off centre
-             {StickPressAt, ""},         // half is not past half
-             {AxisMax, "+>"},            //
-             {StickReleaseAt, ""},       // a quarter still holds
-             {StickReleaseAt - 1, "->"}, // below a quarter
-             {StickPressAt + 1, "+>"},   // just past half
-             {-12000, "->"},             // the other side lets go
-             {-20000, "+<"},             //
-             {INT_MIN, ""},              // held: clamped, not wrapped
-             {20000, "-<+>"},            // straight across
-         })
+    // 'a' an axis moved, 'h' a hat, 'b' a button down (1) or up (0), 't' a button pressed
+    // twice and released twice, 'r' every button read let up: a pad that goes away.
+    const struct
     {
-        EXPECT_EQ(Describe(MovePadAxis(0, 0, value)), changes) << "at " << value;
-    }
-    EXPECT_EQ(Describe(MovePadAxis(0, 1, -20000)), "+^");
-}
-
-TEST(Gamepad, ButtonsAndTheDpadAreArrowsEscapeAndAnyOtherKeyAndNoPadIsNothing)
-{
+        char event;
+        int pad, index, value;
+        const char* changes;
+    } events[] = {
+        {'a', 0, 0, 10000, ""},                        // a stick resting off centre
+        {'a', 0, 0, StickPressAt, ""},                 // half is not past half
+        {'a', 0, 0, AxisMax, "+>"},                    //
+        {'a', 0, 0, StickReleaseAt, ""},               // a quarter still holds
+        {'a', 0, 0, StickReleaseAt - 1, "->"},         // below a quarter
+        {'a', 0, 0, StickPressAt + 1, "+>"},           // just past half
+        {'a', 0, 0, -12000, "->"},                     // the other side lets go
+        {'a', 0, 0, -20000, "+<"},                     //
+        {'a', 0, 0, INT_MIN, ""},                      // held: clamped, not wrapped
+        {'a', 0, 0, 20000, "-<+>"},                    // straight across
+        {'a', 0, 1, -20000, "+^"},                     // the other axis
+        {'a', 0, 1, 0, "-^"},                          //
+        {'a', 0, 0, 0, "->"},                          //
+        {'t', 0, 0, 0, "+^-^"},                        // the buttons of the layout's table
+        {'t', 0, 1, 0, "+v-v"},                        //
+        {'t', 0, 2, 0, "+O-O"},                        //
+        {'t', 0, 4, 0, "+E-E"},                        //
+        {'t', 0, 6, 0, "+O-O"},                        //
+        {'t', 0, 13, 0, "+<-<"},                       //
+        {'t', 0, 14, 0, "+>->"},                       // its last row
+        {'t', 0, PadButtonRows, 0, "+O-O"},            // past the table: any other key
+        {'t', 0, MaxPadButtons - 1, 0, "+O-O"},        //
+        {'t', 0, MaxPadButtons, 0, ""},                // past the buttons read
+        {'t', 0, -1, 0, ""},                           //
+        {'h', 0, 0, HatUp | HatLeft, "+^+<"},          // a d-pad's diagonal
+        {'h', 0, 0, HatDown | HatLeft | 0xf0, "-^+v"}, // bits of no direction ignored
+        {'h', 0, 1, HatUp, ""},                        // a second hat
+        {'a', 0, 2, 30000, ""},                        // the right stick
+        {'a', 0, -1, 30000, ""},                       //
+        {'h', 0, 0, 0, "-v-<"},                        //
+        {'a', -1, 0, 30000, ""},                       // no such pad
+        {'h', MaxPads, 0, HatUp, ""},                  //
+        {'b', INT_MAX, 0, 1, ""},                      //
+        {'a', 2, 1, -30000, "+^"},                     // several holders of a key
+        {'b', 2, 0, 1, ""},                            //
+        {'h', 3, 0, HatUp, ""},                        //
+        {'a', 2, 0, 30000, "+>"},                      //
+        {'a', 2, 0, 12000, ""},                        // between a quarter and half: still held
+        {'b', 2, 4, 1, "+E"},                          //
+        {'b', 3, 6, 1, "+O"},                          //
+        {'a', 2, 0, 0, "->"},                          // pad 2 goes away: SDL centres its axes,
+        {'a', 2, 1, 0, ""},                            // lets its buttons up and centres its hat
+        {'r', 2, 0, 0, "-E"},                          //
+        {'h', 2, 0, 0, ""},                            //
+        {'h', 3, 0, 0, "-^"},                          // the last holders let go
+        {'b', 3, 6, 0, "-O"},                          //
+    };
     ResetPads();
-    // Pressed twice, then released twice: a press and a release.
-    for (auto [button, key] : {std::pair{0, '^'},
-                               {1, 'v'},
-                               {4, 'E'},
-                               {6, 'O'},
-                               {13, '<'},
-                               {14, '>'},
-                               {2, 'O'},
-                               {31, 'O'}})
+    for (const auto& [event, pad, index, value, changes] : events)
     {
-        std::string changes;
-        for (const bool down : {true, true, false, false})
+        std::string made;
+        for (int n = 0; n < (event == 't' ? 4 : event == 'r' ? MaxPadButtons : 1); ++n)
         {
-            changes += Describe(PressPadButton(0, button, down));
+            made += Describe(event == 'a'   ? MovePadAxis(pad, index, value)
+                             : event == 'h' ? MovePadHat(pad, index, value)
+                             : event == 't' ? PressPadButton(pad, index, n < 2)
+                             : event == 'r' ? PressPadButton(pad, n, false)
+                                            : PressPadButton(pad, index, value == 1));
         }
-        EXPECT_EQ(changes, (std::string{'+', key, '-', key})) << button;
+        EXPECT_EQ(made, changes) << event << " " << pad << " " << index << " " << value;
     }
-    EXPECT_EQ(Describe(MovePadHat(0, 0, HatUp | HatLeft)), "+^+<");
-    EXPECT_EQ(Describe(MovePadHat(0, 0, HatDown | HatLeft | 0xf0)), "-^+v");
-    for (int pad : {-1, MaxPads, INT_MAX})
-    {
-        EXPECT_EQ(Describe(MovePadAxis(pad, 0, 30000)) + Describe(MovePadHat(pad, 0, HatUp)) +
-                      Describe(PressPadButton(pad, 0, true)),
-                  "");
-    }
-    EXPECT_EQ(Describe(MovePadAxis(0, 2, 30000)) + Describe(MovePadAxis(0, -1, 30000)) +
-                  Describe(MovePadHat(0, 1, HatUp)) + Describe(PressPadButton(0, 32, true)) +
-                  Describe(PressPadButton(0, -1, true)),
-              ""); // the right stick, a second hat, buttons past those read
-}
-
-// Several holders of one key, and a pad that goes away: SDL centres its axes, lets its
-// buttons up and centres its d-pad.
-TEST(Gamepad, AKeyGoesUpWithItsLastHolderAndAPadThatGoesAwayLetsGoOfAll)
-{
-    ResetPads();
-    EXPECT_EQ(Describe(MovePadAxis(2, 1, -30000)), "+^");
-    EXPECT_EQ(Describe(PressPadButton(2, 0, true)) + Describe(MovePadHat(3, 0, HatUp)), "");
-    MovePadAxis(2, 0, 30000);
-    MovePadAxis(2, 0, 12000); // between a quarter and half: still held
-    PressPadButton(2, 4, true);
-    PressPadButton(3, 6, true);
-
-    std::string released = Describe(MovePadAxis(2, 0, 0)) + Describe(MovePadAxis(2, 1, 0));
-    for (int button = 0; button < MaxPadButtons; ++button)
-    {
-        released += Describe(PressPadButton(2, button, false));
-    }
-    released += Describe(MovePadHat(2, 0, 0));
-    EXPECT_EQ(released, "->-E");
-    EXPECT_EQ(Describe(MovePadHat(3, 0, 0)) + Describe(PressPadButton(3, 6, false)), "-^-O");
 }

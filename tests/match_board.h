@@ -12,29 +12,25 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
-#include <utility>
-#include <vector>
 
-// Rows of a board by number, 0 at the bottom, six cells each: '.' empty, 'o' the ball,
-// '>' '^' '<' 'v' a team 0 player facing that way, 'R' 'U' 'L' 'D' a team 1 player
-// facing right, up, left or down. Rows not given are empty.
-using Rows = std::vector<std::pair<int, const char*>>;
-
-// Replaces the match's units by the rows', ids in reading order from the top row down, and
-// puts it in team 0's turn: banner down, the given moves, the player on (column, row)
-// selected, no key held and no timer running.
-inline void SetBoard(GameTitle& match, const Rows& rows, int column, int row, int moves = 9)
+// A board as its rows, each its number (0 at the bottom) and six cells, separated by spaces:
+// '.' empty, 'o' the ball, '>' '^' '<' 'v' a team 0 player facing that way, 'R' 'U' 'L' 'D' a
+// team 1 player facing right, up, left or down. Rows not given are empty. SetBoard replaces the
+// match's units by the board's, ids in reading order from the top row down, and puts it in team
+// 0's turn: banner down, the given moves, the player on (column, row) selected, no key held and
+// no timer running.
+inline void SetBoard(GameTitle& match, const std::string& rows, int column, int row, int moves = 9)
 {
     const char* marks = ">^<vRULDo";
     match.units.clear();
     match.nextUnitId = 1;
     for (int line = BoardRows - 1; line >= 0; --line)
     {
-        for (const auto& [number, cells] : rows)
+        for (std::size_t at = 0; at + BoardColumns < rows.size(); at += BoardColumns + 2)
         {
-            for (int c = 0; c < BoardColumns && number == line; ++c)
+            for (int c = 0; c < BoardColumns && rows[at] - '0' == line; ++c)
             {
-                if (const char* found = std::strchr(marks, cells[c]))
+                if (const char* found = std::strchr(marks, rows[at + 1 + c]))
                 {
                     const int k = static_cast<int>(found - marks);
                     match.AddUnit(k == 8 ? UnitBall : UnitPlayer, k == 8 ? -1 : k / 4, c, line)
@@ -77,7 +73,7 @@ inline void StepHolding(GameTitle& match, std::initializer_list<int> actions)
     match.heldCount = 0;
 }
 
-// While it lives the samples count as loaded and the sounds requested stay queued.
+// While it lives the samples count as loaded and the sounds requested are logged.
 struct SoundEar
 {
     SoundEar()
@@ -92,26 +88,19 @@ struct SoundEar
         SamplesLoaded.store(false);
     }
 
-    // The sounds queued so far, oldest first: the name, "@column" when panned to a
-    // board column, and "!" when the pan, volume or echo share is not one of the game's.
-    // A voice's pan is the request's negated plus 0..15/128, its volume the request's
-    // times 1.5..1.6.
+    // The sounds requested so far, oldest first: the name, "@column" when panned to a board
+    // column, and "!" when the volume or the echo's share is not the game's.
     static std::string Heard()
     {
         std::string heard;
-        const AudioStatusSlot& slot = AudioStatusSlots[MainSlot];
-        for (int i = 0; i < slot.voiceCount; ++i)
+        for (int i = 0; i < SoundLogCount; ++i)
         {
-            const Voice& voice = Voices[slot.voiceList[i]];
-            const bool centred = voice.pan > -1e-4f && voice.pan < 0.118f;
-            const int column =
-                centred ? -1 : static_cast<int>(std::lround(2.5f - (voice.pan - 0.06f) / 0.3f));
-            const float jitter = voice.pan + (centred ? 0.0f : ColumnPan(column));
-            const float boost = voice.volume / (voice.sound == SoundBall ? BallVolume : CueVolume);
-            const bool level = jitter > -1e-4f && jitter < 0.118f && boost > 1.4999f &&
-                               boost < 1.6024f && voice.send == CueSend;
-            heard += std::string(i > 0 ? " " : "") + SoundName(voice.sound) +
-                     (centred ? "" : "@" + std::to_string(column)) + (level ? "" : "!");
+            const SoundRequest& r = SoundLog[i];
+            const int column = static_cast<int>(std::lround(r.pan / 0.3f + 2.5f));
+            const bool level = r.volume == (r.sound == SoundBall ? BallVolume : CueVolume) &&
+                               r.send == CueSend && (r.pan == 0 || r.pan == ColumnPan(column));
+            heard += std::string(i > 0 ? " " : "") + SoundName(r.sound) +
+                     (r.pan == 0 ? "" : "@" + std::to_string(column)) + (level ? "" : "!");
         }
         return heard;
     }

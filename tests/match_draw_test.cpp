@@ -14,7 +14,7 @@
 namespace
 {
 // One player of team 1 on cell (1, 1), selected.
-const Rows Lone = {{1, ".L...."}};
+const char* const Lone = "1.L....";
 
 unsigned char Cell(int x, int y)
 {

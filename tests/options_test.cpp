@@ -26,6 +26,8 @@ TEST(Options, EachOptionOnceAndNothingElse)
         {{"--", "--window"}, Usage, true},
         {{"--window", nullptr}, Usage, true},
         {{"--window", "--replay", "replay0.tqr"}, Play, false},
+        {{"--join", nullptr, "abcdefghjk"}, Usage, true},
+        {{"--host", "--port", nullptr, "2000"}, Usage, true},
         {{"--replay"}, Usage, true},
         {{"--replay", ""}, Usage, true},
         {{"--replay", "a.tqr", "--host"}, Usage, true},

@@ -92,7 +92,7 @@ inline void PlayScriptedMatch(Opponents opponents, std::uint64_t script, std::ui
                               std::string& sounds, Trail& trail)
 {
     FriendJoined = opponents == Opponents::Friend;
-    HandleKeyDown(opponents == Opponents::Computer ? Key1 : KeySpace);
+    HandleKeyDown(opponents == Opponents::Computer ? Key3 : KeySpace);
     constexpr Key Keys[] = {KeyCursorUp, KeyCursorLeft, KeyCursorRight, KeyCursorDown,
                             KeyW,        KeyD,          KeySpace,       KeyOther};
     while (MatchRunning)

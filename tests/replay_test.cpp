@@ -127,6 +127,10 @@ TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
     EXPECT_FALSE(PlaybackPending());
     EXPECT_EQ(ReadReplay(whole.data(), whole.size(), out.header), ReplayFault::None);
     EXPECT_TRUE(std::all_of(out.guard, std::end(out.guard), [](auto b) { return b == 0xa5; }));
+    Bytes first(whole.begin(), whole.begin() + static_cast<long>(key)); // ends on the drift's entry
+    first[28] = 1;
+    first[29] = first[30] = first[31] = 0;
+    EXPECT_EQ(ReadReplay(first.data(), first.size(), out.header), ReplayFault::None);
 }
 
 // A replay file takes the first free number, never replaces a file or touches a temporary
@@ -210,8 +214,14 @@ TEST(Replay, KeptReplaysAndOneTooLongToKeepWholeEndWhereTheyEnded)
     const std::string folder =
         std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
     std::string sounds;
-    for (const char* name : {"two_people", "hard_computer", "hosted"})
+    // Each with its header's computer level times two plus its online flag.
+    for (const auto& [name, kind] :
+         {std::pair{"two_people", 0}, {"hard_computer", 6}, {"hosted", 1}})
     {
+        const std::string file = Contents(folder + name + ".tqr");
+        ReplayHeader header;
+        ReadReplay(reinterpret_cast<const unsigned char*>(file.data()), file.size(), header);
+        EXPECT_EQ(kind, header.computerLevel * 2 + header.online) << name;
         ReadyHeadless(1);
         const char* reason = nullptr;
         ASSERT_TRUE(LoadReplayFile((folder + name + ".tqr").c_str(), reason)) << reason;

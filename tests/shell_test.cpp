@@ -85,36 +85,35 @@ TEST_F(Shell, OnTheTitleScreenKeysButEscapeAltAndPrintScreenStartAMatch)
     EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
 }
 
-// A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter
-// do their own work and reach the match only as the release of another key.
-TEST_F(Shell, KeysReachTheMatchAsActions)
+// A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter do
+// their own work and reach the match only as the release of another key. A key repeated, or
+// held on the keyboard and a pad at once, reaches the match as one press and is let go with
+// its last holder; each press of the many other keys is one of its own.
+TEST_F(Shell, KeysReachTheMatchAsActionsOncePerPress)
 {
     StartScene(new RecordingScene());
     EXPECT_EQ(Feed({KeyW, KeyOther, KeyCursorLeft, KeyPrintScreen, KeyAlt, KeyAltEnter, ~KeyW,
                     ~KeyOther, ~KeyPrintScreen, ~KeyAltEnter, ~KeyAlt}),
               "...S.W");
     EXPECT_EQ(Log, "+4+8+2-4-8-8-8");
-}
-
-// A key repeated, or held on the keyboard and a pad at once, reaches the match as one press
-// and is let go with its last holder; each press of the many other keys is one of its own.
-TEST_F(Shell, AKeyHeldTwiceOrRepeatedActsOnce)
-{
-    StartScene(new RecordingScene());
-    HandleKeyDown(KeyCursorUp);
-    HandleKeyDown(KeyCursorUp);
+    Log.clear();
+    Feed({KeyCursorUp, KeyCursorUp});
     HandleKeyDown(KeyCursorUp, KeySource::Pads);
-    HandleKeyUp(KeyCursorUp); // the pad holds it still
-    Feed({KeyOther, KeyOther});
+    Feed({~KeyCursorUp, KeyOther, KeyOther}); // the pad holds it still
     HandleKeyUp(KeyCursorUp, KeySource::Pads);
     HandleKeyDown(KeyCursorUp, KeySource::Pads);
-    EXPECT_EQ(Log, "+0+8+8-0-8+0");
+    HandleKeyUp(KeyCursorUp, KeySource::Pads);
+    HandleKeyDown(KeyCount); // no key of the table: held by no one, as any other key
+    HandleKeyDown(KeyCursorUp, KeySource::Pads);
+    EXPECT_EQ(Log, "+0+8+8-0-8+0-0-8+8+0");
 }
 
 TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
 {
     StartScene(new RecordingScene());
-    ResetShell();
+    Feed({KeyPrintScreen, KeyAltEnter});
+    ResetShell(); // and lets go of Print Screen and Alt+Enter
+    EXPECT_EQ(Feed({KeyPrintScreen, KeyAltEnter}), "SW");
     StartScene(new RecordingScene());
     Feed({KeyEscape});
     EXPECT_TRUE(Log == "xx" && CurrentScene == nullptr && !MatchRunning && !QuitRequested);
@@ -140,19 +139,20 @@ TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishe
 // two people; with a friend in, every key starts the friend's match.
 TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
 {
-    const std::tuple<Key, bool, ComputerLevel> cases[] = {
-        {Key1, false, LevelEasy}, {Key2, false, LevelNormal}, {Key3, false, LevelHard},
-        {KeyW, false, LevelNone}, {Key1, true, LevelNone},    {Key3, true, LevelNone},
+    const std::tuple<Key, bool, ComputerLevel, MovePolicy> cases[] = {
+        {Key1, false, LevelEasy, ChooseEasyMove}, {Key2, false, LevelNormal, ChooseNormalMove},
+        {Key3, false, LevelHard, ChooseMove},     {KeyW, false, LevelNone, nullptr},
+        {Key1, true, LevelNone, nullptr},         {Key3, true, LevelNone, nullptr},
     };
-    for (const auto& [key, friendIn, level] : cases)
+    for (const auto& [key, friendIn, level, policy] : cases)
     {
         FriendJoined = friendIn;
         ASSERT_EQ(Feed({key}), "M") << key;
         const auto& match = *static_cast<GameTitle*>(CurrentScene);
-        EXPECT_EQ(match.computerLevel, level) << key;
+        EXPECT_TRUE(match.computerLevel == level && match.computerTeam == (policy ? 1 : -1)) << key;
         EXPECT_EQ(ComputerMatch == CurrentScene, level != LevelNone) << key;
         EXPECT_EQ(FriendMatch == CurrentScene, friendIn) << key;
-        EXPECT_TRUE(level == LevelNone || Computer.policy == LevelPolicy(level)) << key;
+        EXPECT_TRUE(policy == nullptr || Computer.policy == policy) << key;
         LeaveMatch();
     }
 }

@@ -1,7 +1,7 @@
 // Records the kept replays of tests/replays/ again: a match of two people, one against the hard
 // computer and one hosted online, each played from the title screen with scripted keys until
 // it ends (the people's random keys are left with Escape after 6000 steps), written as NAME.tqr
-// with the match as it ended in NAME.end.
+// with the match as its playback ends in NAME.end.
 //
 //   record_replays FOLDER
 //
@@ -9,20 +9,7 @@
 #include "replay_harness.h"
 
 #include <cstdio>
-
-namespace
-{
-bool WriteFile(const std::string& path, const void* bytes, std::size_t size)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-    {
-        return false;
-    }
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
-} // namespace
+#include <fstream>
 
 int main(int argc, char** argv)
 {
@@ -45,34 +32,31 @@ int main(int argc, char** argv)
     for (const auto& match : matches)
     {
         ReadyHeadless(match.seed);
-        std::string sounds;
-        Trail trail;
+        std::string sounds, playedSounds;
+        Trail trail, played;
         PlayScriptedMatch(match.opponents, match.seed, match.maxSteps, sounds, trail);
         std::size_t size = 0;
         const unsigned char* bytes = RecordedReplay(size);
-        // The end as a playback shows it: the kept file is played back here, as the test will.
-        ReadyHeadless(1);
-        if (LoadReplay(bytes, size) != ReplayFault::None)
-        {
-            return 1;
-        }
-        std::string playedSounds;
-        Trail played;
+        ReadyHeadless(1); // played back here as the test will play the kept file
+        const bool loaded = LoadReplay(bytes, size) == ReplayFault::None;
         PlayLoadedReplay(playedSounds, played);
-        const std::string end = played.rbegin()->second;
-        const std::string folder = std::string(argv[1]) + "/" + match.name;
-        bool same = playedSounds == sounds && !PlaybackNoticeShown();
+        bool same = loaded && playedSounds == sounds;
         for (const auto& [step, shown] : trail)
         {
             same = same && played[step] == shown;
         }
-        if (!same || !WriteFile(folder + ".tqr", bytes, size) ||
-            !WriteFile(folder + ".end", end.data(), end.size()))
+        const std::string path = std::string(argv[1]) + "/" + match.name;
+        std::ofstream tqr(path + ".tqr", std::ios::binary);
+        tqr.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+        std::ofstream end(path + ".end");
+        end << played.rbegin()->second;
+        if (!same || !tqr.flush() || !end.flush())
         {
             std::fprintf(stderr, "record_replays: %s failed\n", match.name);
             return 1;
         }
-        std::printf("%s: %zu bytes, %zu steps\n%s", match.name, size, played.size(), end.c_str());
+        std::printf("%s: %zu bytes, %zu steps\n%s", match.name, size, played.size(),
+                    played.rbegin()->second.c_str());
     }
     return 0;
 }

@@ -8,11 +8,60 @@
 #include "audio/sample_bank.h"
 #include "display/canvas.h"
 #include "match/game_title.h"
-#include "match_invariants.h"
 #include "platform/rand.h"
+#include "scene/unit_types.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace
+{
+// What is wrong with the match, or nullptr when every unit is on the board, no two solid
+// units share a cell, each team has three players, there is at most one ball, and the
+// scores and the move count are in range.
+const char* FindBoardFault(const GameTitle& match)
+{
+    bool taken[BoardColumns][BoardRows] = {};
+    int counts[3] = {0, 0, 0}; // balls, team 0's players, team 1's players
+    for (const auto& [id, unit] : match.units)
+    {
+        if (unit.column < 0 || unit.column >= BoardColumns || unit.row < 0 || unit.row >= BoardRows)
+        {
+            return "a unit is off the board";
+        }
+        if (UnitTypes[unit.type].solid && taken[unit.column][unit.row])
+        {
+            return "two units share a cell";
+        }
+        taken[unit.column][unit.row] = UnitTypes[unit.type].solid;
+        ++counts[unit.type == UnitBall ? 0 : 1 + (unit.team & 1)];
+    }
+    const bool scores = match.teamScore[0] >= 0 && match.teamScore[0] <= 5 &&
+                        match.teamScore[1] >= 0 && match.teamScore[1] <= 5;
+    return counts[0] > 1                                ? "more than one ball"
+           : counts[1] != 3 || counts[2] != 3           ? "a team does not have three players"
+           : !scores                                    ? "a score out of range"
+           : match.movesLeft < 0 || match.movesLeft > 9 ? "a move count out of range"
+                                                        : nullptr;
+}
+
+// One step's worth of random keys as two people might press them: now and then a press,
+// forward keys most often, or a release.
+void PressRandomKeys(GameTitle& match)
+{
+    const int roll = Rand() % 8;
+    if (roll == 0)
+    {
+        const int action = Rand() % 12;
+        match.KeyDown(action < 9 ? action : (action & 1) * 4);
+    }
+    else if (roll == 1)
+    {
+        match.KeyUp(Rand() % 9);
+        match.KeyUp(8);
+    }
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -35,7 +84,7 @@ int main(int argc, char** argv)
             match = new GameTitle();
             ++matches;
         }
-        PressRandomKeys(*match, Rand);
+        PressRandomKeys(*match);
         match->Step();
         if (const char* fault = FindBoardFault(*match))
         {
