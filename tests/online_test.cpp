@@ -457,11 +457,12 @@ TEST_F(Online, TheFriendsGameShowsTheHostsFramesAndSendsItsKeysOnce)
     EXPECT_EQ(Orders(), "send 0 1;");
     // A key held on the keyboard and a pad at once goes as one press and one release.
     PressJoinedKey(KeyD, 30);
+    EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;1"); // down
     PressJoinedKey(KeyD, 30, KeySource::Pads);
     ReleaseJoinedKey(KeyD);
-    EXPECT_EQ(Orders(), "send 0 2;");
+    EXPECT_EQ(Orders(), "");
     ReleaseJoinedKey(KeyD, KeySource::Pads);
-    EXPECT_EQ(Orders(), "send 0 2;");
+    EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;0"); // up
     PressJoinedKey(KeyEscape, 40);
     EXPECT_EQ(Orders(), "drop 0 5;");
     EXPECT_FALSE(ShowingHost());
