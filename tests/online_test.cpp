@@ -160,25 +160,25 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndNothingGoesToOthers)
         {'t', 0, 2 * HelloWaitMs, {}, "drop 11 0;"},
         {'d', 11, T, {}, ""},
         {'c', MaxLinkPeers, T, {}, ""}, // no such connection
-        {'c', 0, T, {}, ""},
+        {'c', 1, T, {}, ""},
         {'c', 2, T, {}, ""},
         {'c', 3, T, {}, ""},
         {'r', 3, T, key, "drop 3 4;"}, // a key before its code
         {'r', 3, T, right, ""},        // told to go already
-        {'r', 0, T + 10, Hello("abcdefghjm"), "drop 0 2;"},
-        {'c', 1, T + 10, {}, ""},
-        {'f', 1, T + 10, right, "drop 1 4;"}, // a code on the frame channel
-        {'c', 1, T + 10, {}, ""},
-        {'r', 1, T + 10, right, "send 1 3;joined;"},
+        {'r', 1, T + 10, Hello("abcdefghjm"), "drop 1 2;"},
+        {'c', 0, T + 10, {}, ""},
+        {'f', 0, T + 10, right, "drop 0 4;"}, // a code on the frame channel
+        {'c', 0, T + 10, {}, ""},
+        {'r', 0, T + 10, right, "send 0 3;joined;"},
         {'r', 2, T + 20, right, "drop 2 1;"}, // second in a race: full
-        {'c', 0, T + 20, {}, "drop 0 1;"},    // a new one while the friend plays
-        {'r', 1, T + 30, key, "key 2 1;"},
-        {'r', 1, T + 30, {KindKey, 0, 3}, "key 3 0;"},
-        {'r', 1, T + 30, ask, "ask;"},
-        {'d', 0, T + 30, {}, ""},
+        {'c', 1, T + 20, {}, "drop 1 1;"},    // a new one while the friend plays
+        {'r', 0, T + 30, key, "key 2 1;"},
+        {'r', 0, T + 30, {KindKey, 0, 3}, "key 3 0;"},
+        {'r', 0, T + 30, ask, "ask;"},
+        {'d', 1, T + 30, {}, ""},
         {'t', QuietAwayMs, T + 40, {}, "away;"},
-        {'f', 1, T + 50, key, "drop 1 4;left;"}, // a key on the frame channel
-        {'r', 1, T + 50, key, ""},
+        {'f', 0, T + 50, key, "drop 0 4;left;"}, // a key on the frame channel
+        {'r', 0, T + 50, key, ""},
         {'c', 4, T + 50, {}, ""},
         {'r', 4, T + 50, right, "send 4 3;joined;"},
         {'r', 4, T + 50, right, "drop 4 4;left;"}, // a code from the friend
@@ -338,65 +338,40 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
     ScreenCells[300] = 9;
     EXPECT_EQ(hostSends(50), KindDelta);
     EXPECT_EQ(Orders(), ""); // asked once
-    HandleOnlineEvent(Event('r', 0, {KindAskFrame}), 60);
-    EXPECT_EQ(hostSends(70), KindFrame);
+    ScreenCells[301] = 9;
+    EXPECT_EQ(hostSends(30 + AskFrameAgainMs), KindDelta);
+    EXPECT_EQ(Orders(), "send 0 7;"); // and again when none came
+    HandleOnlineEvent(Event('r', 0, {KindAskFrame}), 1040);
+    EXPECT_EQ(hostSends(1050), KindFrame);
     EXPECT_TRUE(side.frameReady);
     ScreenCells[400] = 9;
-    EXPECT_EQ(hostSends(90, true), KindDelta); // lost: the next carries its change too
+    EXPECT_EQ(hostSends(1070, true), KindDelta); // lost: the next carries its change too
     ScreenCells[401] = 9;
     side.frameReady = false;
-    EXPECT_EQ(hostSends(110), KindDelta);
+    EXPECT_EQ(hostSends(1090), KindDelta);
     ASSERT_TRUE(side.frameReady);
     EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
-    EXPECT_EQ(hostSends(110 + RepeatFrameMs - 1), 0); // nothing changed
-    EXPECT_EQ(hostSends(110 + RepeatFrameMs), KindDelta);
+    EXPECT_EQ(hostSends(1090 + RepeatFrameMs - 1), 0); // nothing changed
+    EXPECT_EQ(hostSends(1090 + RepeatFrameMs), KindDelta);
     EXPECT_EQ(Orders(), "");
-    EXPECT_EQ(hostSends(70 + WholeFrameEveryMs, true),
+    EXPECT_EQ(hostSends(1050 + WholeFrameEveryMs, true),
               KindFrame); // lost: the friend holds the last
     ScreenCells[500] = 9;
     side.frameReady = false;
-    EXPECT_EQ(hostSends(80 + WholeFrameEveryMs), KindDelta); // on the lost one: not shown
+    EXPECT_EQ(hostSends(1060 + WholeFrameEveryMs), KindDelta); // on the lost one: not shown
     EXPECT_FALSE(side.frameReady);
     EXPECT_EQ(Orders(), "send 0 7;");
-    HandleOnlineEvent(Event('d', 0), 2100); // a friend joining again gets a whole frame first
-    HandleOnlineEvent(Event('c', 1), 2100);
-    HandleOnlineEvent(Event('r', 1, Hello("abcdefghjk")), 2100);
+    HandleOnlineEvent(Event('d', 0), 3100); // a friend joining again gets a whole frame first
+    HandleOnlineEvent(Event('c', 1), 3100);
+    HandleOnlineEvent(Event('r', 1, Hello("abcdefghjk")), 3100);
     ClearLinkOrders();
-    EXPECT_EQ(hostSends(2110), KindFrame);
+    EXPECT_EQ(hostSends(3110), KindFrame);
 }
 
-TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurn)
+TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
 {
     StartHosting(code);
     EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
-    FriendJoined = true;
-    DrawFrame(); // the title offers no match against the computer: any key starts the friend's
-    EXPECT_EQ(std::count(ScreenCells + 96 * CanvasHeight, ScreenCells + CanvasCells, 9), 0);
-    ASSERT_EQ(HandleFriendKey(Key1, true), KeyResponse::MatchStarted);
-    ASSERT_NE(FriendMatch, nullptr);
-    EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
-    for (int team = 0; team < TeamCount; ++team)
-    {
-        FriendMatch->currentTeam = team;
-        FriendMatch->turnBanner = false;
-        FriendMatch->heldCount = 0;
-        HandleKeyDown(KeyCursorLeft);
-        HandleFriendKey(KeyCursorRight, true);
-        HandleFriendKey(KeyCursorRight, true); // the friend's key repeats: still one press
-        ASSERT_EQ(FriendMatch->heldCount, 1) << team;
-        EXPECT_EQ(FriendMatch->heldActions[0], team == HostTeam ? ActionLeft : ActionRight);
-        HandleKeyUp(KeyCursorRight);
-        HandleFriendKey(KeyCursorLeft, false); // releases of the other side's keys: none
-        EXPECT_EQ(FriendMatch->heldCount, 1) << team;
-        HandleKeyUp(KeyCursorLeft);
-        HandleFriendKey(KeyCursorRight, false);
-        EXPECT_EQ(FriendMatch->heldCount, 0) << team; // each side's release reaches the match
-    }
-}
-
-TEST_F(Online, AFriendsMatchWaitsWhileItIsAwayAndForItToJoinAgain)
-{
-    StartHosting(code);
     const auto join = [&](int peer, unsigned now)
     {
         HandleOnlineEvent(Event('c', peer), now);
@@ -404,10 +379,30 @@ TEST_F(Online, AFriendsMatchWaitsWhileItIsAwayAndForItToJoinAgain)
     };
     join(0, 0);
     ClearLinkOrders();
-    HandleOnlineEvent(Event('r', 0, {KindKey, 1, 8}), 0); // the key 1 on the wire
-    ASSERT_NE(FriendMatch, nullptr);
+    DrawFrame(); // the title offers no match against the computer: any key starts the friend's
+    EXPECT_EQ(std::count(ScreenCells + 96 * CanvasHeight, ScreenCells + CanvasCells, 9), 0);
+    EXPECT_EQ(HandleOnlineEvent(Event('r', 0, {KindKey, 1, 8}), 0), // the key 1 on the wire
+              KeyResponse::MatchStarted);
     GameTitle* match = FriendMatch;
-    FriendMatch->currentTeam = FriendTeam;
+    ASSERT_NE(match, nullptr);
+    EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
+    for (int team = 0; team < TeamCount; ++team)
+    {
+        match->currentTeam = team;
+        match->turnBanner = false;
+        match->heldCount = 0;
+        HandleKeyDown(KeyCursorLeft);
+        HandleFriendKey(KeyCursorRight, true);
+        HandleFriendKey(KeyCursorRight, true); // the friend's key repeats: still one press
+        ASSERT_EQ(match->heldCount, 1) << team;
+        EXPECT_EQ(match->heldActions[0], team == HostTeam ? ActionLeft : ActionRight);
+        HandleKeyUp(KeyCursorRight);
+        HandleFriendKey(KeyCursorLeft, false); // releases of the other side's keys: none
+        EXPECT_EQ(match->heldCount, 1) << team;
+        HandleKeyUp(KeyCursorLeft);
+        HandleFriendKey(KeyCursorRight, false);
+        EXPECT_EQ(match->heldCount, 0) << team; // each side's release reaches the match
+    }
     HandleFriendKey(KeyCursorLeft, true);
     for (unsigned quiet : {QuietAwayMs - 1, QuietAwayMs, 0u})
     {
