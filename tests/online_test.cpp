@@ -4,6 +4,7 @@
 #include "app/online.h"
 #include "app/options.h"
 #include "audio/sample_bank.h"
+#include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
 #include "display/palette.h"
 #include "match/game_title.h"
@@ -372,6 +373,9 @@ TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
 {
     StartHosting(code);
     EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
+    SoundLogCount = 1;
+    SendHostSounds(); // nothing goes, and the log is emptied
+    EXPECT_EQ(Orders() + std::to_string(SoundLogCount) + std::to_string(OnlinePeer()), "0-1");
     const auto join = [&](int peer, unsigned now)
     {
         HandleOnlineEvent(Event('c', peer), now);
@@ -379,6 +383,12 @@ TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
     };
     join(0, 0);
     ClearLinkOrders();
+    SendHostSounds(); // the music's state, once
+    SendHostSounds();
+    SoundLogCount = MaxMessageSounds + 1; // more than one message holds
+    SendHostSounds();
+    EXPECT_EQ(Orders() + std::to_string(SoundLogCount) + std::to_string(OnlinePeer()),
+              "send 0 4;send 0 4;send 0 4;00");
     DrawFrame(); // the title offers no match against the computer: any key starts the friend's
     EXPECT_EQ(std::count(ScreenCells + 96 * CanvasHeight, ScreenCells + CanvasCells, 9), 0);
     EXPECT_EQ(HandleOnlineEvent(Event('r', 0, {KindKey, 1, 8}), 0), // the key 1 on the wire
@@ -403,14 +413,16 @@ TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
         HandleFriendKey(KeyCursorRight, false);
         EXPECT_EQ(match->heldCount, 0) << team; // each side's release reaches the match
     }
-    HandleFriendKey(KeyCursorLeft, true);
+    SendHostSounds(); // the match's music
+    EXPECT_EQ(Orders(), "send 0 4;");
+    HandleFriendKey(ActionKeys[0], true);
     for (unsigned quiet : {QuietAwayMs - 1, QuietAwayMs, 0u})
     {
         TickOnline(10, quiet);
         EXPECT_EQ(MatchWaits(), quiet == QuietAwayMs) << quiet;
     }
     TickOnline(40, QuietGoneMs); // a crash: gone, its held key let go, the match kept
-    EXPECT_EQ(Orders(), "drop 0 0;");
+    EXPECT_EQ(Orders() + std::to_string(OnlinePeer()), "drop 0 0;-1");
     EXPECT_TRUE(MatchWaits());
     EXPECT_EQ(match->heldCount, 0);
     TickOnline(40 + RejoinWaitMs - 1, 0);
@@ -458,9 +470,10 @@ TEST_F(Online, TheFriendsGameShowsTheHostsFramesAndSendsItsKeysOnce)
     EXPECT_EQ(Orders(), "");
     ReleaseJoinedKey(KeyD, KeySource::Pads);
     EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;0"); // up
+    EXPECT_EQ(OnlinePeer(), 0);
     PressJoinedKey(KeyEscape, 40);
     EXPECT_EQ(Orders(), "drop 0 5;");
-    EXPECT_FALSE(ShowingHost());
+    EXPECT_FALSE(ShowingHost() || OnlinePeer() == 0);
 }
 
 TEST_F(Online, TheBandSaysTheStateInItsOwnWords)

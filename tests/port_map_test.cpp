@@ -51,6 +51,8 @@ TEST(PortMap, AsksNatPmpFirstThenUpnpRenewsHalfwayAndGivesUpWhenBothRefuse)
         {true, {true, 0x0b000000, 0, 600}, No, 0, "N27183 1 1 27183 300"},
         {true, No, {true, Public, 0, 1}, 0, "N27183 U27183 1 2 27183 1"},
         {true, No, {true, Public, 65536, 7200}, 0, "N27183 U27183 1 2 27183 1800"},
+        {true, No, {true, Public, 65535, 0}, 0, "N27183 U27183 1 2 65535 1800"},
+        {true, No, {true, Public, 1, 0}, 0, "N27183 U27183 1 2 1 1800"},
         // The router chose another outside port; renewed halfway through the lease.
         {true, {true, Public, 27200, 600}, No, 1000, "N27183 1 1 27200 300"},
         {false, No, No, 1299, "1 1 27200 1"},

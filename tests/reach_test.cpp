@@ -86,6 +86,7 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
     EXPECT_EQ(step.host.address, HostA);
     Hear(0x0a4d0009, 27183, 950); // too late to be tried
     JoinFoundHost(true, 950);
+    EXPECT_TRUE(SameJoinCode(FriendSide.code, code));       // the code it was started with
     EXPECT_EQ(TickHomeJoin(1000).order, SearchOrder::None); // waiting for the host
     EndFriendSession(FriendSide, FriendNotice::WrongCode, true, ReasonWrongCode, 1100);
     step = TickHomeJoin(1100);
