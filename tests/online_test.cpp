@@ -1,10 +1,11 @@
-// Tests of online play's decisions: who the host lets in, what the friend's side does with
-// what arrives, whose keys act in whose turn, and the command line that starts it.
+// Online play's decisions: who the host lets in, what the friend's side does with what
+// arrives, whose keys act in whose turn, the queue of orders for the network edge, the
+// band's words, and the command line that starts it.
 #include "app/online.h"
 #include "app/options.h"
 #include "audio/sample_bank.h"
+#include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
-#include "display/canvas.h"
 #include "display/palette.h"
 #include "match/game_title.h"
 #include "net/frame_stream.h"
@@ -13,11 +14,76 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace
 {
+using Bytes = std::vector<unsigned char>;
+
+// The orders queued since the last call, as "send P KIND;" and "drop P REASON;", then cleared.
+std::string Orders()
+{
+    std::string text;
+    for (int n = 0; n < LinkOrderCount; ++n)
+    {
+        const LinkOrder& order = LinkOrders[n];
+        const bool send = order.type == LinkOrderType::Send;
+        text +=
+            (send ? "send " : "drop ") + std::to_string(order.peer) + " " +
+            std::to_string(send ? LinkOrderData[order.offset] : static_cast<int>(order.reason)) +
+            ";";
+    }
+    ClearLinkOrders();
+    return text;
+}
+
+LinkEvent Event(char what, int peer, const Bytes& bytes = {}, unsigned reason = 0)
+{
+    return {what == 'c'   ? LinkEventType::Connected
+            : what == 'p' ? LinkEventType::Pending
+            : what == 'd' ? LinkEventType::Disconnected
+                          : LinkEventType::Received,
+            peer,
+            1000u + peer,
+            what == 'f' ? FrameChannel : ReliableChannel,
+            bytes.data(),
+            bytes.size(),
+            reason};
+}
+
+Bytes Hello(const char* text)
+{
+    JoinCode given;
+    ParseJoinCode(text, given);
+    unsigned char out[MaxShortMessageBytes];
+    return Bytes(out, out + EncodeHello(given, out));
+}
+
+// One step of a session's script: an event of the edge ('c'onnected, 'p'ending, 'r'eceived,
+// on the 'f'rame channel, 'd'isconnected) or a 't'ick; and what it should show.
+struct Step
+{
+    char what;
+    int peer; // the friend's side: the reason of a goodbye; a tick: how long the other is quiet
+    unsigned now;
+    Bytes bytes;
+    const char* seen;
+};
+
+// The columns of the title screen's band, drawn into a cleared canvas.
+std::string Band(const std::vector<int>& colours)
+{
+    const std::string band(ScreenCells, ScreenCells + 32 * CanvasHeight);
+    ClearCanvas();
+    for (char cell : band)
+    {
+        EXPECT_TRUE(std::count(colours.begin(), colours.end(), cell) == 1) << int(cell);
+    }
+    return band;
+}
+
 class Online : public ::testing::Test
 {
 protected:
@@ -34,242 +100,218 @@ protected:
     {
         ResetShell();
         ClearLinkOrders();
+        Role = OnlineRole::Offline;
     }
 
-    // The orders queued by the last call, as "send P kind" and "drop P reason", then cleared.
-    std::string Orders()
+    // The host's step: the orders queued, then what the session told the game.
+    std::string Host(const Step& step, std::uint32_t address = 0)
     {
-        std::string text;
-        for (int n = 0; n < LinkOrderCount; ++n)
-        {
-            const LinkOrder& order = LinkOrders[n];
-            text += order.type == LinkOrderType::Send
-                        ? "send " + std::to_string(order.peer) + " " +
-                              std::to_string(LinkOrderData[order.offset]) + ";"
-                        : "drop " + std::to_string(order.peer) + " " +
-                              std::to_string(order.reason) + ";";
-        }
-        ClearLinkOrders();
-        return text;
+        LinkEvent event = Event(step.what, step.peer, step.bytes);
+        event.address = address != 0 ? address : event.address;
+        const HostInput in = step.what == 't' ? TickHostSession(host, step.now, step.peer)
+                                              : HandleHostEvent(host, event, step.now);
+        return Orders() + (in.joined ? "joined;" : "") + (in.left ? "left;" : "") +
+               (in.keyMoved ? "key " + std::to_string(in.key) + " " + std::to_string(in.down) + ";"
+                            : "") +
+               (in.frameWanted ? "ask;" : "") + (FriendAway(host) ? "away;" : "");
     }
 
-    HostInput Event(LinkEventType type, int peer, unsigned now,
-                    std::vector<unsigned char> bytes = {}, int channel = ReliableChannel,
-                    std::uint32_t address = 0)
+    // A connection from an address that gives a code and goes: what it was told.
+    std::string Knock(std::uint32_t address, unsigned now, const char* text)
     {
-        received = bytes;
-        const LinkEvent event = {type,
-                                 peer,
-                                 address != 0 ? address : 1000u + static_cast<unsigned>(peer),
-                                 channel,
-                                 received.data(),
-                                 received.size(),
-                                 0};
-        return HandleHostEvent(host, event, now);
+        std::string told = Host({'c', 0, now, {}, ""}, address);
+        told += told.empty() ? Host({'r', 0, now, Hello(text), ""}, address) : "";
+        Host({'d', 0, now, {}, ""});
+        return told;
     }
 
-    // A connection from an address that gives a code: the orders it got.
-    std::string Knock(int peer, std::uint32_t address, unsigned now, const char* text)
+    // The step of the friend's game ('s'tarts joining): the orders queued, the session's
+    // stage, notice, and whether the host is away, a frame is ready and the title music plays.
+    std::string Friend(const Step& step)
     {
-        Event(LinkEventType::Connected, peer, now, {}, ReliableChannel, address);
-        if (LinkOrderCount == 0)
-        {
-            Event(LinkEventType::Received, peer, now, Hello(text), ReliableChannel, address);
-        }
-        const std::string orders = Orders();
-        Event(LinkEventType::Disconnected, peer, now);
-        return orders;
-    }
-
-    std::vector<unsigned char> Hello(const char* text)
-    {
-        JoinCode given;
-        ParseJoinCode(text, given);
-        unsigned char out[MaxShortMessageBytes];
-        return std::vector<unsigned char>(out, out + EncodeHello(given, out));
+        step.what == 's'   ? StartJoining(code, true, step.now)
+        : step.what == 't' ? TickOnline(step.now, step.peer)
+                           : static_cast<void>(HandleOnlineEvent(
+                                 Event(step.what, 0, step.bytes, step.peer), step.now));
+        const FriendSession& side = FriendSide;
+        return Orders() + "OCKJ"[static_cast<int>(side.stage)] +
+               std::to_string(static_cast<int>(side.notice)) + (side.hostAway ? "a" : "") +
+               (side.frameReady ? "r" : "") + (side.titleMusic ? "m" : "");
     }
 
     JoinCode code;
     HostSession host;
-    std::vector<unsigned char> received;
 };
-
 } // namespace
 
-TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndSendsNothingBefore)
+TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndNothingGoesToOthers)
 {
-    Event(LinkEventType::Connected, 0, 0);
-    Event(LinkEventType::Connected, 1, 0);
-    Event(LinkEventType::Connected, 2, 0);
-    Event(LinkEventType::Connected, 3, 0);
-    EXPECT_EQ(Orders(), "");                                         // knocking: nothing goes out
-    Event(LinkEventType::Received, 3, 0, {KindKey, 1, KeyCursorUp}); // a key before its code
-    EXPECT_EQ(Orders(), "drop 3 4;");
-    EXPECT_FALSE(Event(LinkEventType::Received, 0, 10, Hello("abcdefghjm")).joined);
-    EXPECT_EQ(Orders(), "drop 0 2;"); // ReasonWrongCode
-    EXPECT_TRUE(Event(LinkEventType::Received, 1, 10, Hello("ABCDEFGHJK")).joined);
-    EXPECT_EQ(Orders(), "send 1 3;"); // KindWelcome
-    EXPECT_EQ(FriendPeer(host), 1);
-
-    Event(LinkEventType::Received, 2, 20, Hello("abcdefghjk")); // second in a race: full
-    Event(LinkEventType::Connected, 0, 20); // and a new one while the friend plays
-    EXPECT_EQ(Orders(), "drop 2 1;drop 0 1;");
-
-    const HostInput key = Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorLeft});
-    EXPECT_TRUE(key.keyMoved && key.down && key.key == KeyCursorLeft);
-    Event(LinkEventType::Received, 1, 30, {KindKey, 1, WireKeyCount}); // no such key: bad data
-    EXPECT_EQ(Orders(), "drop 1 4;");
-    EXPECT_EQ(FriendPeer(host), -1);
-    EXPECT_FALSE(Event(LinkEventType::Received, 1, 30, {KindKey, 1, KeyCursorUp}).keyMoved);
-
-    for (int peer = 0; peer < 4; ++peer)
+    constexpr unsigned T = 2 * HelloWaitMs;
+    const Bytes right = Hello("ABCDEFGHJK"), key = {KindKey, 1, 2}, ask = {KindAskFrame};
+    const Step script[] = {
+        // A stranger's request never connected, and one connected late: the wait for the
+        // code runs from the request; a goodbye unanswered as long is cut.
+        {'p', 10, 0, {}, ""},
+        {'p', 11, 0, {}, ""},
+        {'c', 11, HelloWaitMs - 1, {}, ""},
+        {'t', 0, HelloWaitMs - 1, {}, ""},
+        {'t', 0, HelloWaitMs, {}, "drop 10 0;drop 11 0;"},
+        {'d', 10, HelloWaitMs + 1, {}, ""},
+        {'t', 0, 2 * HelloWaitMs - 1, {}, ""},
+        {'t', 0, 2 * HelloWaitMs, {}, "drop 11 0;"},
+        {'d', 11, T, {}, ""},
+        {'c', MaxLinkPeers, T, {}, ""}, // no such connection
+        {'c', 1, T, {}, ""},
+        {'c', 2, T, {}, ""},
+        {'c', 3, T, {}, ""},
+        {'r', 3, T, key, "drop 3 4;"}, // a key before its code
+        {'r', 3, T, right, ""},        // told to go already
+        {'r', 1, T + 10, Hello("abcdefghjm"), "drop 1 2;"},
+        {'c', 0, T + 10, {}, ""},
+        {'f', 0, T + 10, right, "drop 0 4;"}, // a code on the frame channel
+        {'c', 0, T + 10, {}, ""},
+        {'r', 0, T + 10, right, "send 0 3;joined;"},
+        {'r', 2, T + 20, right, "drop 2 1;"}, // second in a race: full
+        {'c', 1, T + 20, {}, "drop 1 1;"},    // a new one while the friend plays
+        {'r', 0, T + 30, key, "key 2 1;"},
+        {'r', 0, T + 30, {KindKey, 0, 3}, "key 3 0;"},
+        {'r', 0, T + 30, ask, "ask;"},
+        {'d', 1, T + 30, {}, ""},
+        {'t', QuietAwayMs, T + 40, {}, "away;"},
+        {'f', 0, T + 50, key, "drop 0 4;left;"}, // a key on the frame channel
+        {'r', 0, T + 50, key, ""},
+        {'c', 4, T + 50, {}, ""},
+        {'r', 4, T + 50, right, "send 4 3;joined;"},
+        {'r', 4, T + 50, right, "drop 4 4;left;"}, // a code from the friend
+        {'c', 5, T + 60, {}, ""},
+        {'r', 5, T + 60, right, "send 5 3;joined;"},
+        {'r', 5, T + 60, {KindKey, 1, WireKeyCount}, "drop 5 4;left;"}, // no such key
+        {'c', 6, T + 70, {}, ""},
+        {'r', 6, T + 70, right, "send 6 3;joined;"},
+        {'t', QuietGoneMs, T + 80, {}, "drop 6 0;left;"}, // a crash
+        {'c', 7, T + 90, {}, ""},
+        {'r', 7, T + 90, right, "send 7 3;joined;"},
+        {'d', 7, T + 90, {}, "left;"},
+    };
+    for (const Step& step : script)
     {
-        Event(LinkEventType::Disconnected, peer, 40);
+        EXPECT_EQ(Host(step), step.seen) << &step - script;
     }
-    // A stranger's request that is never connected, and one connected late: the wait for
-    // the code runs from the request. A goodbye unanswered as long is cut.
-    Event(LinkEventType::Pending, 0, 100);
-    Event(LinkEventType::Pending, 1, 100);
-    Event(LinkEventType::Connected, 1, 100 + HelloWaitMs - 1);
-    TickHostSession(host, 100 + HelloWaitMs - 1, 0);
-    EXPECT_EQ(Orders(), "");
-    TickHostSession(host, 100 + HelloWaitMs, 0);
-    EXPECT_EQ(Orders(), "drop 0 0;drop 1 0;");
-    Event(LinkEventType::Disconnected, 0, 200 + HelloWaitMs);
-    TickHostSession(host, 100 + 2 * HelloWaitMs, 0);
-    EXPECT_EQ(Orders(), "drop 1 0;");
+    EXPECT_EQ(FriendPeer(host), -1);
 }
 
-TEST_F(Online, TheDoorKeepsItsWordHoweverManyAddressesGuess)
+TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyGuess)
 {
-    // More addresses than the door once remembered take turns with wrong codes: each is
-    // shut out after its fifth, for a minute from it.
-    constexpr int Guessers = 40;
+    constexpr unsigned Start = 4294960000u; // the clock wraps within the minute
+    constexpr std::uint32_t Guessers = 40;  // more addresses than the door once remembered
     for (int round = 0; round < WrongCodesAllowed; ++round)
     {
-        for (int n = 0; n < Guessers; ++n)
+        for (std::uint32_t n = 0; n < Guessers; ++n)
         {
-            ASSERT_EQ(Knock(n, 5000 + n, round * 100, "abcdefghjm"),
-                      "drop " + std::to_string(n) + " 2;");
+            ASSERT_EQ(Knock(5000 + n, Start + round, "abcdefghjm"), "drop 0 2;");
         }
     }
-    for (int n = 0; n < Guessers; ++n)
+    for (std::uint32_t n = 0; n < Guessers; ++n)
     {
-        EXPECT_EQ(Knock(n, 5000 + n, 1000, "abcdefghjk"), "drop " + std::to_string(n) + " 3;");
+        EXPECT_EQ(Knock(5000 + n, Start + 3 + ShutOutMs, "abcdefghjk"), "drop 0 3;");
     }
-    EXPECT_EQ(Knock(0, 5000, 400 + ShutOutMs, "abcdefghjm"), "drop 0 2;"); // the minute is over
+    EXPECT_EQ(Knock(5000, Start + 4 + ShutOutMs, "abcdefghjm"), "drop 0 2;");
 
-    // Another version's hello has its own reason and is not counted, whatever its layout.
-    for (int n = 0; n < WrongCodesAllowed; ++n)
+    // A right code forgives what came before it; another version's hello has its own reason
+    // and is not counted, whatever its layout.
+    const Bytes other = {KindHello, ProtocolVersion + 1, 1, 2};
+    for (int n = 0; n < 2 * WrongCodesAllowed; ++n)
     {
-        Event(LinkEventType::Connected, 0, 2000, {}, ReliableChannel, 7000);
-        Event(LinkEventType::Received, 0, 2000, {KindHello, ProtocolVersion + 1, 1, 2},
-              ReliableChannel, 7000);
-        EXPECT_EQ(Orders(), "drop 0 6;");
-        Event(LinkEventType::Disconnected, 0, 2000);
+        const bool right = n % WrongCodesAllowed == WrongCodesAllowed - 1;
+        std::string told = Knock(7000, 10, right ? "abcdefghjk" : "abcdefghjm");
+        told += Host({'c', 0, 10, {}, ""}, 7000);
+        told += Host({'r', 0, 10, other, ""}, 7000);
+        EXPECT_EQ(told, right ? "send 0 3;joined;drop 0 6;" : "drop 0 2;drop 0 6;") << n;
+        Host({'d', 0, 10, {}, ""});
     }
-    EXPECT_EQ(Knock(0, 7000, 2000, "abcdefghjk"), "send 0 3;");
-    Event(LinkEventType::Disconnected, 0, 2000);
 
-    // A door full of addresses guessing within the minute refuses new ones, forgetting
-    // none; a minute after their last guess, there is room again.
+    // A door full of addresses guessing within the minute refuses new ones, forgetting none;
+    // a minute after their last guess, there is room again.
     StartHostSession(host, code);
-    for (int n = 0; n < DoorEntries; ++n)
+    for (std::uint32_t n = 0; n < DoorEntries; ++n)
     {
-        ASSERT_EQ(Knock(n, 9000 + n, 0, "abcdefghjm"), "drop " + std::to_string(n) + " 2;");
+        ASSERT_EQ(Knock(9000 + n, 0, "abcdefghjm"), "drop 0 2;");
     }
-    EXPECT_EQ(Knock(0, 8000, 10, "abcdefghjk"), "drop 0 3;");
-    EXPECT_EQ(Knock(1, 9001, 10, "abcdefghjk"), "send 1 3;");
-    Event(LinkEventType::Disconnected, 1, 10);
-    EXPECT_EQ(Knock(0, 8000, ShutOutMs, "abcdefghjk"), "send 0 3;");
+    EXPECT_EQ(Knock(8000, 10, "abcdefghjk"), "drop 0 3;");
+    EXPECT_EQ(Knock(9001, 10, "abcdefghjk"), "send 0 3;joined;");
+    EXPECT_EQ(Knock(8000, ShutOutMs, "abcdefghjk"), "send 0 3;joined;");
 }
 
-TEST_F(Online, TheFriendSidePlaysSoundsAndSaysWhyItEnded)
+TEST_F(Online, TheFriendSideJoinsPlaysSoundsAndSaysWhyItEnded)
 {
-    FriendSession& side = FriendSide;
     unsigned char bytes[MaxMessageBytes];
-    const auto deliver = [&](int size, int channel, unsigned now)
-    {
-        const LinkEvent event = {LinkEventType::Received,        0, 0, channel, bytes,
-                                 static_cast<std::size_t>(size), 0};
-        HandleFriendEvent(side, event, now);
-    };
-    StartFriendSession(side, code, 0);
-    HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
-    EXPECT_EQ(Orders(), "send 0 1;");                             // Hello
-    deliver(EncodeFrame(0, ScreenCells, bytes), FrameChannel, 5); // overtook the welcome
-    deliver(3, ReliableChannel, 5);                               // anything at all
-    EXPECT_EQ(side.stage, FriendStage::Knocking);
-    EXPECT_FALSE(side.frameReady);
-    EXPECT_EQ(Orders(), "");
-    deliver(EncodeWelcome(bytes), ReliableChannel, 10);
-    ASSERT_EQ(side.stage, FriendStage::Joined);
-    SendFriendKey(side, KeyEscape, true);
-    SendFriendKey(side, KeyD, false);
-    EXPECT_EQ(Orders(), "send 0 2;");
-
-    SamplesLoaded.store(false);
+    const auto sent = [&](int size) { return Bytes(bytes, bytes + size); };
+    const Bytes welcome = sent(EncodeWelcome(bytes)),
+                frame = sent(EncodeFrame(0, ScreenCells, bytes));
     const SoundMessage square = {SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f};
-    deliver(EncodeSounds(false, &square, 1, bytes), ReliableChannel, 30);
-    EXPECT_FALSE(side.titleMusic);
-    EXPECT_EQ(AudioStatusSlots[MainSlot].voiceCount, 1);
-    EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho); // the match began
-
-    deliver(EncodeSounds(true, &square, 1, bytes), FrameChannel, 40); // on the wrong channel
-    EXPECT_EQ(Orders(), "drop 0 4;");
-    EXPECT_EQ(side.stage, FriendStage::Off);
-    EXPECT_EQ(side.notice, FriendNotice::HostLeft);
-
-    const struct
+    const Bytes match = sent(EncodeSounds(false, &square, 1, bytes));
+    const Bytes title = sent(EncodeSounds(true, &square, 1, bytes));
+    SamplesLoaded.store(false);
+    const Step script[] = {
+        {'s', 0, 0, {}, "C0m"},
+        {'c', 0, 0, {}, "send 0 1;K0m"},     // the code
+        {'f', 0, 5, frame, "K0m"},           // overtook the welcome
+        {'r', 0, 5, {KindKey, 1, 0}, "K0m"}, // anything at all
+        {'t', 0, JoinWaitMs - 1, {}, "K0m"},
+        {'r', 0, 10, welcome, "J0m"},
+        {'f', 0, 20, frame, "J0rm"},
+        {'r', 0, 30, match, "J0r"},         // a match began
+        {'f', 0, 40, title, "drop 0 4;O6"}, // on the wrong channel
+        {'r', 0, 50, welcome, "O6"},        // ended: nothing more is ours
+        {'s', 0, 100, {}, "C0m"},
+        {'d', ReasonNone, 100, {}, "O2m"}, // never answered
+        {'s', 0, 100, {}, "C0m"},
+        {'t', 0, 100 + JoinWaitMs, {}, "drop 0 5;O2m"},
+        {'s', 0, 0, {}, "C0m"},
+        {'c', 0, 0, {}, "send 0 1;K0m"},
+        {'d', ReasonFull, 0, {}, "O3m"},
+        {'s', 0, 0, {}, "C0m"},
+        {'d', ReasonWrongCode, 0, {}, "O4m"},
+        {'s', 0, 0, {}, "C0m"},
+        {'d', ReasonShutOut, 0, {}, "O5m"},
+        {'s', 0, 0, {}, "C0m"},
+        {'d', ReasonOtherVersion, 0, {}, "O7m"},
+        // Joined, a quiet host is away, then back, and after QuietGoneMs gone.
+        {'s', 0, 0, {}, "C0m"},
+        {'c', 0, 0, {}, "send 0 1;K0m"},
+        {'r', 0, 10, welcome, "J0m"},
+        {'r', 0, 10, Bytes(1, KindKey), "drop 0 4;O6m"}, // fails its checks
+        {'s', 0, 0, {}, "C0m"},
+        {'c', 0, 0, {}, "send 0 1;K0m"},
+        {'r', 0, 10, welcome, "J0m"},
+        {'t', QuietAwayMs - 1, 20, {}, "J0m"},
+        {'t', QuietAwayMs, 30, {}, "J0am"},
+        {'t', 0, 40, {}, "J0m"},
+        {'t', QuietGoneMs, 50, {}, "drop 0 0;O6m"},
+    };
+    for (const Step& step : script)
     {
-        bool connected;
-        unsigned reason;
-        FriendNotice notice;
-    } goodbyes[] = {{false, ReasonNone, FriendNotice::NoAnswer},
-                    {true, ReasonFull, FriendNotice::GameFull},
-                    {true, ReasonWrongCode, FriendNotice::WrongCode},
-                    {true, ReasonShutOut, FriendNotice::ShutOut},
-                    {true, ReasonOtherVersion, FriendNotice::OtherVersion}};
-    for (const auto& goodbye : goodbyes)
-    {
-        StartFriendSession(side, code, 0);
-        if (goodbye.connected)
+        EXPECT_EQ(Friend(step), step.seen) << &step - script;
+        if (step.bytes == match)
         {
-            HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
+            EXPECT_EQ(AudioStatusSlots[MainSlot].voiceCount, 1);
+            EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
         }
-        HandleFriendEvent(side, {LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, goodbye.reason},
-                          0);
-        EXPECT_EQ(side.notice, goodbye.notice) << goodbye.reason;
     }
-    StartFriendSession(side, code, 100);
-    TickFriendSession(side, 100 + JoinWaitMs - 1, 0);
-    EXPECT_TRUE(ShowsHost(side));
-    TickFriendSession(side, 100 + JoinWaitMs, 0);
-    EXPECT_EQ(side.notice, FriendNotice::NoAnswer);
-
-    // Joined, a quiet host is away, then back, and after QuietGoneMs gone.
-    StartFriendSession(side, code, 0);
-    HandleFriendEvent(side, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
-    deliver(EncodeWelcome(bytes), ReliableChannel, 10);
-    TickFriendSession(side, 20, QuietAwayMs - 1);
-    EXPECT_FALSE(side.hostAway);
-    TickFriendSession(side, 30, QuietAwayMs);
-    EXPECT_TRUE(side.hostAway);
-    TickFriendSession(side, 40, 0);
-    EXPECT_FALSE(side.hostAway);
-    TickFriendSession(side, 50, QuietGoneMs);
-    EXPECT_EQ(side.notice, FriendNotice::HostLeft);
-    ClearLinkOrders();
+    StartFriendSession(FriendSide, code, 0);
+    Friend({'c', 0, 0, {}, ""});
+    Friend({'r', 0, 0, welcome, ""});
+    SendFriendKey(FriendSide, KeyEscape, true); // a key of the friend's own side
+    SendFriendKey(FriendSide, KeyD, false);
+    EXPECT_EQ(Orders(), "send 0 2;");
 }
 
 // The host's frames go to a friend's session as the edge would carry them, but for those lost.
 TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
 {
-    Role = OnlineRole::Hosting;
-    HostSide = host;
-    const std::vector<unsigned char> hello = Hello("abcdefghjk"), ask = {KindAskFrame};
-    HandleOnlineEvent({LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
-    HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, hello.data(), hello.size(), 0}, 0);
+    StartHosting(code);
+    HandleOnlineEvent(Event('c', 0), 0);
+    HandleOnlineEvent(Event('r', 0, Hello("abcdefghjk")), 0);
     ClearLinkOrders();
     static FriendSession side;
     StartFriendSession(side, code, 0);
@@ -277,18 +319,13 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
     const auto hostSends = [&](unsigned now, bool lost = false)
     {
         SendHostFrame(now);
-        static unsigned char message[MaxMessageBytes];
-        const int size = LinkOrderDataUsed;
-        std::memcpy(message, LinkOrderData, static_cast<std::size_t>(size));
+        const Bytes message(LinkOrderData, LinkOrderData + LinkOrderDataUsed);
         ClearLinkOrders(); // what the friend asks in turn stays queued
-        if (!lost)
+        if (!lost && !message.empty())
         {
-            HandleFriendEvent(
-                side,
-                {LinkEventType::Received, 0, 0, 0, message, static_cast<std::size_t>(size), 0},
-                now);
+            HandleFriendEvent(side, Event('f', 0, message), now);
         }
-        return size == 0 ? 0 : message[0];
+        return message.empty() ? 0 : message[0];
     };
     for (int n = 0; n < CanvasCells; ++n)
     {
@@ -302,83 +339,90 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
     ScreenCells[300] = 9;
     EXPECT_EQ(hostSends(50), KindDelta);
     EXPECT_EQ(Orders(), ""); // asked once
-    HandleOnlineEvent({LinkEventType::Received, 0, 1, 1, ask.data(), ask.size(), 0}, 60);
-    EXPECT_EQ(hostSends(70), KindFrame);
+    ScreenCells[301] = 9;
+    EXPECT_EQ(hostSends(30 + AskFrameAgainMs), KindDelta);
+    EXPECT_EQ(Orders(), "send 0 7;"); // and again when none came
+    HandleOnlineEvent(Event('r', 0, {KindAskFrame}), 1040);
+    EXPECT_EQ(hostSends(1050), KindFrame);
     EXPECT_TRUE(side.frameReady);
     ScreenCells[400] = 9;
-    EXPECT_EQ(hostSends(90, true), KindDelta); // lost: the next carries its change too
+    EXPECT_EQ(hostSends(1070, true), KindDelta); // lost: the next carries its change too
     ScreenCells[401] = 9;
     side.frameReady = false;
-    EXPECT_EQ(hostSends(110), KindDelta);
+    EXPECT_EQ(hostSends(1090), KindDelta);
     ASSERT_TRUE(side.frameReady);
     EXPECT_EQ(std::memcmp(side.frameCells, ScreenCells, CanvasCells), 0);
-    EXPECT_EQ(hostSends(120), 0); // nothing changed
-    EXPECT_EQ(hostSends(110 + RepeatFrameMs), KindDelta);
-    EXPECT_EQ(hostSends(70 + WholeFrameEveryMs), KindFrame);
+    EXPECT_EQ(hostSends(1090 + RepeatFrameMs - 1), 0); // nothing changed
+    EXPECT_EQ(hostSends(1090 + RepeatFrameMs), KindDelta);
     EXPECT_EQ(Orders(), "");
-    Role = OnlineRole::Offline;
+    EXPECT_EQ(hostSends(1050 + WholeFrameEveryMs, true),
+              KindFrame); // lost: the friend holds the last
+    ScreenCells[500] = 9;
+    side.frameReady = false;
+    EXPECT_EQ(hostSends(1060 + WholeFrameEveryMs), KindDelta); // on the lost one: not shown
+    EXPECT_FALSE(side.frameReady);
+    EXPECT_EQ(Orders(), "send 0 7;");
+    HandleOnlineEvent(Event('d', 0), 3100); // a friend joining again gets a whole frame first
+    HandleOnlineEvent(Event('c', 1), 3100);
+    HandleOnlineEvent(Event('r', 1, Hello("abcdefghjk")), 3100);
+    ClearLinkOrders();
+    EXPECT_EQ(hostSends(3110), KindFrame);
 }
 
-TEST_F(Online, EachSideKeysActOnlyInItsTeamsTurn)
+TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
 {
-    Role = OnlineRole::Hosting;
-    HostSide = host;
+    StartHosting(code);
     EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
-    FriendJoined = true;
-    DrawFrame(); // the title offers no match against the computer: any key starts the friend's
-    EXPECT_EQ(std::count(ScreenCells + 96 * CanvasHeight, ScreenCells + CanvasCells, 9), 0);
-    ASSERT_EQ(HandleFriendKey(Key1, true), KeyResponse::MatchStarted);
-    ASSERT_NE(FriendMatch, nullptr);
-    EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
-    for (int team = 0; team < TeamCount; ++team)
-    {
-        FriendMatch->currentTeam = team;
-        FriendMatch->turnBanner = false;
-        FriendMatch->heldCount = 0;
-        HandleKeyDown(KeyCursorLeft);
-        HandleFriendKey(KeyCursorRight, true);
-        HandleFriendKey(KeyCursorRight, true); // the friend's key repeats: still one press
-        ASSERT_EQ(FriendMatch->heldCount, 1) << team;
-        EXPECT_EQ(FriendMatch->heldActions[0], team == HostTeam ? ActionLeft : ActionRight);
-        HandleKeyUp(KeyCursorRight);
-        HandleFriendKey(KeyCursorLeft, false); // releases of the other side's keys: none
-        EXPECT_EQ(FriendMatch->heldCount, 1) << team;
-        HandleKeyUp(KeyCursorLeft);
-        HandleFriendKey(KeyCursorRight, false);
-        EXPECT_EQ(FriendMatch->heldCount, 0) << team; // each side's release reaches the match
-    }
-    Role = OnlineRole::Offline;
-}
-
-TEST_F(Online, AFriendsMatchWaitsWhileItIsAwayAndForItToJoinAgain)
-{
-    Role = OnlineRole::Hosting;
-    HostSide = host;
+    SoundLogCount = 1;
+    SendHostSounds(); // nothing goes, and the log is emptied
+    EXPECT_EQ(Orders() + std::to_string(SoundLogCount) + std::to_string(OnlinePeer()), "0-1");
     const auto join = [&](int peer, unsigned now)
     {
-        HandleOnlineEvent({LinkEventType::Connected, peer, 77, 0, nullptr, 0, 0}, now);
-        received = Hello("abcdefghjk");
-        HandleOnlineEvent({LinkEventType::Received, peer, 77, ReliableChannel, received.data(),
-                           received.size(), 0},
-                          now);
+        HandleOnlineEvent(Event('c', peer), now);
+        HandleOnlineEvent(Event('r', peer, Hello("abcdefghjk")), now);
     };
     join(0, 0);
     ClearLinkOrders();
-    const unsigned char key[] = {KindKey, 1, 8}; // the key 1's place on the wire
-    HandleOnlineEvent({LinkEventType::Received, 0, 77, ReliableChannel, key, sizeof key, 0}, 0);
-    ASSERT_NE(FriendMatch, nullptr);
+    SendHostSounds(); // the music's state, once
+    SendHostSounds();
+    SoundLogCount = MaxMessageSounds + 1; // more than one message holds
+    SendHostSounds();
+    EXPECT_EQ(Orders() + std::to_string(SoundLogCount) + std::to_string(OnlinePeer()),
+              "send 0 4;send 0 4;send 0 4;00");
+    DrawFrame(); // the title offers no match against the computer: any key starts the friend's
+    EXPECT_EQ(std::count(ScreenCells + 96 * CanvasHeight, ScreenCells + CanvasCells, 9), 0);
+    EXPECT_EQ(HandleOnlineEvent(Event('r', 0, {KindKey, 1, 8}), 0), // the key 1 on the wire
+              KeyResponse::MatchStarted);
     GameTitle* match = FriendMatch;
-    FriendMatch->currentTeam = FriendTeam;
-    HandleFriendKey(KeyCursorLeft, true);
-
-    TickOnline(10, QuietAwayMs - 1);
-    EXPECT_FALSE(MatchWaits());
-    TickOnline(20, QuietAwayMs);
-    EXPECT_TRUE(MatchWaits());
-    TickOnline(30, 0);
-    EXPECT_FALSE(MatchWaits());
+    ASSERT_NE(match, nullptr);
+    EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
+    for (int team = 0; team < TeamCount; ++team)
+    {
+        match->currentTeam = team;
+        match->turnBanner = false;
+        match->heldCount = 0;
+        HandleKeyDown(KeyCursorLeft);
+        HandleFriendKey(KeyCursorRight, true);
+        HandleFriendKey(KeyCursorRight, true); // the friend's key repeats: still one press
+        ASSERT_EQ(match->heldCount, 1) << team;
+        EXPECT_EQ(match->heldActions[0], team == HostTeam ? ActionLeft : ActionRight);
+        HandleKeyUp(KeyCursorRight);
+        HandleFriendKey(KeyCursorLeft, false); // releases of the other side's keys: none
+        EXPECT_EQ(match->heldCount, 1) << team;
+        HandleKeyUp(KeyCursorLeft);
+        HandleFriendKey(KeyCursorRight, false);
+        EXPECT_EQ(match->heldCount, 0) << team; // each side's release reaches the match
+    }
+    SendHostSounds(); // the match's music
+    EXPECT_EQ(Orders(), "send 0 4;");
+    HandleFriendKey(ActionKeys[0], true);
+    for (unsigned quiet : {QuietAwayMs - 1, QuietAwayMs, 0u})
+    {
+        TickOnline(10, quiet);
+        EXPECT_EQ(MatchWaits(), quiet == QuietAwayMs) << quiet;
+    }
     TickOnline(40, QuietGoneMs); // a crash: gone, its held key let go, the match kept
-    EXPECT_EQ(Orders(), "drop 0 0;");
+    EXPECT_EQ(Orders() + std::to_string(OnlinePeer()), "drop 0 0;-1");
     EXPECT_TRUE(MatchWaits());
     EXPECT_EQ(match->heldCount, 0);
     TickOnline(40 + RejoinWaitMs - 1, 0);
@@ -387,51 +431,138 @@ TEST_F(Online, AFriendsMatchWaitsWhileItIsAwayAndForItToJoinAgain)
     join(1, 50); // the same code again: it takes up the match
     EXPECT_EQ(FriendMatch, match);
     EXPECT_FALSE(MatchWaits());
-    HandleOnlineEvent({LinkEventType::Disconnected, 0, 0, 0, nullptr, 0, 0}, 60); // not the friend
+    HandleOnlineEvent(Event('d', 0), 60); // not the friend
     EXPECT_FALSE(MatchWaits());
-    HandleOnlineEvent({LinkEventType::Disconnected, 1, 0, 0, nullptr, 0, ReasonLeft}, 100);
+    HandleOnlineEvent(Event('d', 1, {}, ReasonLeft), 100);
     TickOnline(100 + RejoinWaitMs - 1, 0);
     EXPECT_TRUE(MatchWaits());
     TickOnline(100 + RejoinWaitMs, 0); // a minute: back to the title screen, still hosting
     EXPECT_FALSE(MatchRunning || FriendJoined);
     EXPECT_EQ(Role, OnlineRole::Hosting);
-    Role = OnlineRole::Offline;
+}
+
+TEST_F(Online, TheFriendsGameShowsTheHostsFramesAndSendsItsKeysOnce)
+{
+    StartJoining(code, true, 0);
+    ASSERT_TRUE(ShowingHost() && DrawJoinedFrame()); // its own title screen, "joining"
+    float drifted[PaletteEntries];
+    std::copy(Palette, Palette + PaletteEntries, drifted);
+    RunJoinedSteps(3000); // the title's palette drifts meanwhile
+    EXPECT_NE(std::memcmp(drifted, Palette, sizeof drifted), 0);
+    unsigned char bytes[MaxMessageBytes], cells[CanvasCells] = {};
+    cells[77] = 5;
+    HandleOnlineEvent(Event('c', 0), 0);
+    HandleOnlineEvent(Event('r', 0, Bytes(bytes, bytes + EncodeWelcome(bytes))), 0);
+    EXPECT_FALSE(DrawJoinedFrame()); // nothing new
+    HandleOnlineEvent(Event('f', 0, Bytes(bytes, bytes + EncodeFrame(0, cells, bytes))), 10);
+    ASSERT_TRUE(DrawJoinedFrame());
+    EXPECT_EQ(std::memcmp(ScreenCells, cells, CanvasCells), 0);
+    EXPECT_FALSE(DrawJoinedFrame());
+    TickOnline(20, QuietAwayMs);
+    EXPECT_TRUE(DrawJoinedFrame()); // "away", once
+    EXPECT_FALSE(DrawJoinedFrame());
+    EXPECT_EQ(Orders(), "send 0 1;");
+    // A key held on the keyboard and a pad at once goes as one press and one release.
+    PressJoinedKey(KeyD, 30);
+    EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;1"); // down
+    PressJoinedKey(KeyD, 30, KeySource::Pads);
+    ReleaseJoinedKey(KeyD);
+    EXPECT_EQ(Orders(), "");
+    ReleaseJoinedKey(KeyD, KeySource::Pads);
+    EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;0"); // up
+    EXPECT_EQ(OnlinePeer(), 0);
+    PressJoinedKey(KeyEscape, 40);
+    EXPECT_EQ(Orders(), "drop 0 5;");
+    EXPECT_FALSE(ShowingHost() || OnlinePeer() == 0);
+}
+
+TEST_F(Online, TheBandSaysTheStateInItsOwnWords)
+{
+    // The host's: the code in red and a word in grey, "left" for a while after the friend.
+    ClearCanvas();
+    DrawHostBand(host, 0);
+    const std::string waiting = Band({0, 1, 9});
+    Host({'c', 0, 0, {}, ""});
+    Host({'r', 0, 0, Hello("abcdefghjk"), ""});
+    DrawHostBand(host, 0);
+    const std::string joined = Band({0, 1, 9});
+    Host({'d', 0, 10, {}, ""});
+    DrawHostBand(host, 10 + NoticeMs - 1);
+    const std::string left = Band({0, 1, 9});
+    DrawHostBand(host, 10 + NoticeMs);
+    EXPECT_EQ(Band({0, 1, 9}), waiting);
+    EXPECT_EQ((std::set<std::string>{waiting, joined, left}).size(), 3u);
+    // The friend's: each notice in its own grey words while it lasts, none for None.
+    std::set<std::string> notices;
+    for (int notice = 0; notice <= static_cast<int>(FriendNotice::NoGame); ++notice)
+    {
+        StartFriendSession(FriendSide, code, 0);
+        EndFriendSession(FriendSide, static_cast<FriendNotice>(notice), false, ReasonNone, 5);
+        DrawFriendNotice(FriendSide, 5 + NoticeMs);
+        EXPECT_EQ(Band({0}), std::string(32 * CanvasHeight, 0));
+        DrawFriendNotice(FriendSide, 5 + NoticeMs - 1);
+        notices.insert(Band({0, 1}));
+    }
+    EXPECT_EQ(notices.size(), 9u);
+    EXPECT_EQ(notices.count(std::string(32 * CanvasHeight, 0)), 1u);
+}
+
+TEST(LinkOrders, KeepEachMessageWholeInOrderAndDropWhatWouldOverflow)
+{
+    static unsigned char big[LinkOrderBytes] = {'a', 'b', 'c'};
+    ClearLinkOrders();
+    OrderSend(1, 0, big, 3);
+    OrderDrop(2, ReasonFull);
+    OrderSend(3, 1, big + 1, 2);
+    EXPECT_TRUE(LinkOrders[2].channel == 1 && LinkOrders[2].offset == 3 && LinkOrders[2].size == 2);
+    EXPECT_EQ(Orders(), "send 1 97;drop 2 1;send 3 98;");
+    // A message that does not fit whole is dropped; a smaller one still goes.
+    OrderSend(0, 0, big, LinkOrderBytes + 1);
+    OrderSend(0, 0, big, LinkOrderBytes);
+    EXPECT_EQ(LinkOrderCount, 1);
+    OrderSend(0, 0, big, 1);
+    EXPECT_EQ(Orders(), "send 0 97;");
+    // The queue holds MaxLinkOrders, and a goodbye past them is lost too.
+    for (int n = 0; n <= MaxLinkOrders; ++n)
+    {
+        OrderSend(n, 0, big, 1);
+    }
+    OrderDrop(0, ReasonLeft);
+    EXPECT_EQ(LinkOrderCount, MaxLinkOrders);
+    EXPECT_EQ(LinkOrders[MaxLinkOrders - 1].peer, MaxLinkOrders - 1);
+    ClearLinkOrders();
+    EXPECT_EQ(LinkOrderDataUsed, 0);
 }
 
 TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
 {
-    const struct
-    {
-        std::vector<const char*> arguments;
-        bool play;
-        int port;
-    } cases[] = {
-        {{"--host"}, true, DefaultPort},
-        {{"--window", "--host", "--port", "1"}, true, 1},
-        {{"--join", "example.net", "abcdefghjk"}, true, DefaultPort},
-        {{"--join", "10.0.0.1:4000", "ABCDEFGHJK", "--window"}, true, 4000},
-        {{"--host", "--port", "65535"}, true, 65535},
-        {{"--join", "a:1900", "abcdefghjk"}, true, 1900},
-        {{"--port", "80"}, false, 0},
-        {{"--host", "--port"}, false, 0},
-        {{"--host", "--port", "65536"}, false, 0},
-        {{"--host", "--port", "+80"}, false, 0},
-        {{"--host", "--join", "a", "abcdefghjk"}, false, 0},
-        {{"--join", "a"}, false, 0},
-        {{"--join", "a:", "abcdefghjk"}, false, 0},
-        {{"--join", "a", "abcdefghj"}, false, 0},
+    const std::pair<std::vector<const char*>, int> cases[] = {
+        // The arguments, and the port they give; 0: refused.
+        {{"--host"}, DefaultPort},
+        {{"--window", "--host", "--port", "1"}, 1},
+        {{"--join", "example.net", "abcdefghjk"}, DefaultPort},
+        {{"--join", "10.0.0.1:4000", "ABCDEFGHJK", "--window"}, 4000},
+        {{"--host", "--port", "65535"}, 65535},
+        {{"--join", "a:1900", "abcdefghjk"}, 1900},
+        {{"--port", "80"}, 0},
+        {{"--host", "--port"}, 0},
+        {{"--host", "--port", "0"}, 0},
+        {{"--host", "--port", "65536"}, 0},
+        {{"--host", "--port", "99999"}, 0},
+        {{"--host", "--port", "+80"}, 0},
+        {{"--host", "--join", "a", "abcdefghjk"}, 0},
+        {{"--join", "a"}, 0},
+        {{"--join", "a:", "abcdefghjk"}, 0},
+        {{"--join", "a:8x", "abcdefghjk"}, 0},
+        {{"--join", "a", "abcdefghj"}, 0},
     };
-    for (const auto& c : cases)
+    for (const auto& [arguments, port] : cases)
     {
         std::vector<const char*> argv = {"tumblequay"};
-        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
         const Options options = ParseOptions(static_cast<int>(argv.size()), argv.data());
-        EXPECT_EQ(options.request == StartRequest::Play, c.play) << c.arguments[0];
-        if (c.play)
-        {
-            EXPECT_EQ(options.port, c.port);
-            EXPECT_EQ(options.host,
-                      c.arguments.size() < 5 && std::string(c.arguments[0]) != "--join");
-        }
+        const bool host = std::count(arguments.begin(), arguments.end(), std::string("--host"));
+        EXPECT_EQ(options.request == StartRequest::Play, port != 0) << arguments.back();
+        EXPECT_TRUE(port == 0 || (options.port == port && options.host == host)) << port;
     }
 }

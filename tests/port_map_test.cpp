@@ -9,142 +9,94 @@
 
 namespace
 {
-// The fake router: what each protocol answers, and a log of every call, e.g. "N U -U ".
+// The fake router: what each protocol answers, and a log of every call, e.g. "N4000 -U4000 ".
 RouterAnswer NatPmpAnswer;
 RouterAnswer UpnpAnswer;
 std::string Calls;
-int LastLease;
 
-RouterAnswer FakeNatPmp(int port, unsigned lease)
+RouterAnswer Map(const char* way, int port, unsigned lease, const RouterAnswer& answer)
 {
-    Calls += "N" + std::to_string(port) + " ";
-    LastLease = static_cast<int>(lease);
-    return NatPmpAnswer;
+    Calls += way + std::to_string(port) + " ";
+    EXPECT_EQ(lease, PortLeaseSeconds); // never a permanent mapping
+    return answer;
 }
-RouterAnswer FakeUpnp(int port, unsigned lease)
-{
-    Calls += "U" + std::to_string(port) + " ";
-    LastLease = static_cast<int>(lease);
-    return UpnpAnswer;
-}
-void FakeUnmapNatPmp(int port)
-{
-    Calls += "-N" + std::to_string(port) + " ";
-}
-void FakeUnmapUpnp(int port)
-{
-    Calls += "-U" + std::to_string(port) + " ";
-}
-const RouterCalls Fake = {FakeNatPmp, FakeUpnp, FakeUnmapNatPmp, FakeUnmapUpnp};
+const RouterCalls Fake = {
+    [](int port, unsigned lease) { return Map("N", port, lease, NatPmpAnswer); },
+    [](int port, unsigned lease) { return Map("U", port, lease, UpnpAnswer); },
+    [](int port) { Calls += "-N" + std::to_string(port) + " "; },
+    [](int port) { Calls += "-U" + std::to_string(port) + " "; }};
 
 constexpr std::uint32_t Public = 0x05050501; // 5.5.5.1
-constexpr RouterAnswer Refused = {};
+constexpr RouterAnswer No = {}, Yes = {true, Public, 0, 0}, Half = {true, Public, 0, 600};
 
-class PortMapTest : public testing::Test
+TEST(PortMap, AsksNatPmpFirstThenUpnpRenewsHalfwayAndGivesUpWhenBothRefuse)
 {
-protected:
-    void SetUp() override
+    const struct
     {
-        Calls.clear();
-        NatPmpAnswer = Refused;
-        UpnpAnswer = Refused;
-        StartPortMap(map, 27183);
-    }
-    PortMap map;
-};
-
-TEST_F(PortMapTest, AsksNatPmpFirstThenUpnpAndGivesUpWhenBothRefuse)
-{
-    struct Case
-    {
+        bool start; // a new map on port 27183
         RouterAnswer natPmp, upnp;
-        const char* calls;
-        PortState state;
-        RouterWay way;
+        unsigned now;
+        const char* seen; // the calls; then the state, the way, the public port, the wait
+    } script[] = {
+        {true, Half, Yes, 100, "N27183 1 1 27183 300"},
+        {true, No, Yes, 100, "N27183 U27183 1 2 27183 1800"},
+        {true, No, No, 100, "N27183 U27183 3 0 0 86400"},
+        {false, Yes, Yes, 100000, "3 0 0 86400"}, // closed stays closed
+        // Behind a carrier's shared or a private address: mapped, but no one outside
+        // reaches it; the ranges' edges.
+        {true, {true, 0x64400001, 0, 600}, No, 0, "N27183 2 1 27183 300"},
+        {true, {true, 0xac1fffff, 0, 600}, No, 0, "N27183 2 1 27183 300"},
+        {true, {true, 0x64800000, 0, 600}, No, 0, "N27183 1 1 27183 300"},
+        {true, {true, 0x0affffff, 0, 600}, No, 0, "N27183 2 1 27183 300"},
+        {true, {true, 0x0b000000, 0, 600}, No, 0, "N27183 1 1 27183 300"},
+        {true, No, {true, Public, 0, 1}, 0, "N27183 U27183 1 2 27183 1"},
+        {true, No, {true, Public, 65536, 7200}, 0, "N27183 U27183 1 2 27183 1800"},
+        {true, No, {true, Public, 65535, 0}, 0, "N27183 U27183 1 2 65535 1800"},
+        {true, No, {true, Public, 1, 0}, 0, "N27183 U27183 1 2 1 1800"},
+        // The router chose another outside port; renewed halfway through the lease.
+        {true, {true, Public, 27200, 600}, No, 1000, "N27183 1 1 27200 300"},
+        {false, No, No, 1299, "1 1 27200 1"},
+        {false, {true, Public, 0, 3600}, No, 1300, "N27183 1 1 27183 1800"},
+        // A refused renewal tries the other way round after removing what is left.
+        {false, No, Yes, 3100, "N27183 -N27183 N27183 U27183 1 2 27183 1800"},
+        {false, Half, No, 4900, "U27183 -U27183 N27183 1 1 27183 300"},
+        {false, No, No, 5200, "N27183 -N27183 N27183 U27183 3 0 27183 86400"},
     };
-    const Case cases[] = {
-        {{true, Public, 0, 600},
-         {true, Public, 0, 0},
-         "N27183 ",
-         PortState::Open,
-         RouterWay::NatPmp},
-        {Refused, {true, Public, 0, 0}, "N27183 U27183 ", PortState::Open, RouterWay::Upnp},
-        {Refused, Refused, "N27183 U27183 ", PortState::Closed, RouterWay::None},
-        // A router behind a carrier's shared or a private address maps, but no one outside
-        // reaches it; the range's edges.
-        {{true, 0x64400001, 0, 600}, Refused, "N27183 ", PortState::Behind, RouterWay::NatPmp},
-        {{true, 0xac1fffff, 0, 600}, Refused, "N27183 ", PortState::Behind, RouterWay::NatPmp},
-        {{true, 0x64800000, 0, 600}, Refused, "N27183 ", PortState::Open, RouterWay::NatPmp},
-    };
-    for (const Case& c : cases)
+    static PortMap map;
+    for (const auto& step : script)
     {
-        SetUp();
-        NatPmpAnswer = c.natPmp;
-        UpnpAnswer = c.upnp;
-        StepPortMap(map, Fake, 100);
-        EXPECT_EQ(Calls, c.calls);
-        EXPECT_EQ(map.state, c.state);
-        EXPECT_EQ(map.way, c.way);
-        EXPECT_LE(LastLease, 3600);
-        EXPECT_GT(LastLease, 0); // never a permanent mapping
+        if (step.start)
+        {
+            StartPortMap(map, 27183);
+        }
+        Calls.clear();
+        NatPmpAnswer = step.natPmp;
+        UpnpAnswer = step.upnp;
+        const unsigned wait = StepPortMap(map, Fake, step.now);
+        EXPECT_EQ(Calls + std::to_string(static_cast<int>(map.state)) + " " +
+                      std::to_string(static_cast<int>(map.way)) + " " +
+                      std::to_string(map.publicPort) + " " + std::to_string(wait),
+                  step.seen)
+            << &step - script;
     }
-    // Closed stays closed: the router is not asked again.
-    SetUp();
-    StepPortMap(map, Fake, 100);
-    Calls.clear();
-    EXPECT_GE(StepPortMap(map, Fake, 100000), 3600u);
-    EXPECT_EQ(Calls, "");
+    // Ending removes only what is held, once.
+    for (const RouterAnswer& answer : {No, Yes})
+    {
+        StartPortMap(map, 27183);
+        UpnpAnswer = answer;
+        StepPortMap(map, Fake, 0);
+        Calls.clear();
+        EndPortMap(map, Fake);
+        EndPortMap(map, Fake);
+        EXPECT_EQ(Calls, answer.mapped ? "-U27183 " : "");
+    }
 }
 
-TEST_F(PortMapTest, RenewsHalfwayThroughTheGrantedLease)
+TEST(PortMap, TheThreadMapsAtOnceAndRemovesTheMappingWhenStopped)
 {
-    NatPmpAnswer = {true, Public, 27200, 600};
-    EXPECT_EQ(StepPortMap(map, Fake, 1000), 300u);
-    EXPECT_EQ(map.publicPort, 27200); // the router chose another outside port
     Calls.clear();
-    EXPECT_EQ(StepPortMap(map, Fake, 1299), 1u); // not yet due: nothing asked
-    EXPECT_EQ(Calls, "");
-    EXPECT_EQ(StepPortMap(map, Fake, 1300), 300u);
-    EXPECT_EQ(Calls, "N27183 ");
-    // A lease of 0 from UPnP means the one asked for.
-    SetUp();
-    UpnpAnswer = {true, Public, 0, 0};
-    EXPECT_EQ(StepPortMap(map, Fake, 0), 1800u);
-    EXPECT_EQ(map.publicPort, 27183);
-}
-
-TEST_F(PortMapTest, ARefusedRenewalTriesTheOtherWayAfterRemovingWhatIsLeft)
-{
-    UpnpAnswer = {true, Public, 0, 0};
-    StepPortMap(map, Fake, 0);
-    Calls.clear();
-    UpnpAnswer = Refused;
-    NatPmpAnswer = {true, Public, 0, 3600};
-    StepPortMap(map, Fake, 1800);
-    EXPECT_EQ(Calls, "U27183 -U27183 N27183 ");
-    EXPECT_EQ(map.way, RouterWay::NatPmp);
-    Calls.clear();
-    NatPmpAnswer = Refused;
-    StepPortMap(map, Fake, 3600);
-    EXPECT_EQ(Calls, "N27183 -N27183 N27183 U27183 ");
-    EXPECT_EQ(map.state, PortState::Closed);
-}
-
-TEST_F(PortMapTest, EndRemovesOnlyWhatIsHeld)
-{
-    EndPortMap(map, Fake);
-    EXPECT_EQ(Calls, "");
-    UpnpAnswer = {true, Public, 0, 0};
-    StepPortMap(map, Fake, 0);
-    Calls.clear();
-    EndPortMap(map, Fake);
-    EndPortMap(map, Fake);
-    EXPECT_EQ(Calls, "-U27183 ");
-}
-
-TEST_F(PortMapTest, TheThreadMapsAtOnceAndRemovesTheMappingWhenStopped)
-{
-    UpnpAnswer = {true, Public, 0, 0};
+    NatPmpAnswer = No;
+    UpnpAnswer = Yes;
     StartPortMapping(Fake, 4000);
     for (int n = 0; n < 500 && PortMappingState() == PortState::Asking; ++n)
     {

@@ -2,10 +2,13 @@
 // of the hosts that answered, and the host's words on standard output.
 #include "app/online.h"
 #include "app/reach.h"
+#include "app/shell.h"
+#include "display/canvas.h"
 #include "net/link_orders.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,11 +16,12 @@ namespace
 {
 constexpr std::uint32_t HostA = 0x0a4d0001; // 10.77.0.1
 constexpr std::uint32_t HostB = 0x0a4d0003;
+constexpr std::uint32_t Public = 0x05050501;
 
 std::vector<unsigned char> Answer(int port)
 {
     std::vector<unsigned char> bytes(SearchBytes + 1, 0xee); // a guard tail
-    EncodeSearchAnswer(port, bytes.data());
+    EXPECT_EQ(EncodeSearchAnswer(port, bytes.data()), SearchBytes);
     EXPECT_EQ(bytes[SearchBytes], 0xee);
     bytes.pop_back();
     return bytes;
@@ -26,33 +30,22 @@ std::vector<unsigned char> Answer(int port)
 TEST(HomeSearch, AnAnswerIsCheckedWhole)
 {
     int port = 0;
-    EXPECT_TRUE(DecodeSearchAnswer(Answer(27183).data(), SearchBytes, port));
-    EXPECT_EQ(port, 27183);
-    unsigned char search[SearchBytes];
-    EncodeSearch(search);
-    EXPECT_TRUE(IsSearch(search, SearchBytes));
+    EXPECT_TRUE(DecodeSearchAnswer(Answer(0x1234).data(), SearchBytes, port));
+    EXPECT_EQ(port, 0x1234);
+    unsigned char search[SearchBytes + 1] = {};
+    EXPECT_EQ(EncodeSearch(search), SearchBytes);
+    EXPECT_TRUE(IsSearch(search, SearchBytes) && !IsSearch(search, SearchBytes + 1));
     EXPECT_FALSE(IsSearch(Answer(27183).data(), SearchBytes));
     // Each byte changed but the port's is refused, and so are a port of 0 and every other
     // length; the port read is left as it was.
-    std::vector<std::vector<unsigned char>> bad;
-    for (int n = 0; n < SearchBytes; ++n)
+    for (int n = 0; n <= SearchBytes + 2; ++n)
     {
-        if (n != 12 && n != 13)
-        {
-            bad.push_back(Answer(27183));
-            bad.back()[n] ^= 1;
-        }
-    }
-    bad.push_back(Answer(0));
-    bad.push_back(Answer(27183));
-    bad.back().push_back(0);
-    bad.push_back(Answer(27183));
-    bad.back().pop_back();
-    for (const std::vector<unsigned char>& bytes : bad)
-    {
+        std::vector<unsigned char> bytes = Answer(n == SearchBytes + 2 ? 0 : 27183);
+        bytes.resize(n == SearchBytes ? SearchBytes - 1 : n == SearchBytes + 1 ? 17 : SearchBytes);
+        bytes[n % SearchBytes] ^= n < SearchBytes ? 1 : 0;
         port = -1;
-        EXPECT_FALSE(DecodeSearchAnswer(bytes.data(), bytes.size(), port));
-        EXPECT_EQ(port, -1);
+        EXPECT_EQ(DecodeSearchAnswer(bytes.data(), bytes.size(), port), n == 12 || n == 13) << n;
+        EXPECT_EQ(port, n == 12 || n == 13 ? 27183 ^ (n == 12 ? 256 : 1) : -1) << n;
     }
 }
 
@@ -82,8 +75,8 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
 {
     EXPECT_EQ(FriendSide.stage, FriendStage::Connecting); // "joining" shows meanwhile
     EXPECT_EQ(TickHomeJoin(0).order, SearchOrder::Broadcast);
-    EXPECT_EQ(TickHomeJoin(499).order, SearchOrder::None);
-    EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::Broadcast); // a lost search is sent again
+    EXPECT_EQ(TickHomeJoin(SearchResendMs - 1).order, SearchOrder::None);
+    EXPECT_EQ(TickHomeJoin(SearchResendMs).order, SearchOrder::Broadcast); // a lost one again
     Hear(HostA, 27183, 600);
     Hear(HostA, 27183, 650); // heard through two broadcasts: one host
     Hear(HostB, 4000, 700);
@@ -93,19 +86,19 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
     EXPECT_EQ(step.host.address, HostA);
     Hear(0x0a4d0009, 27183, 950); // too late to be tried
     JoinFoundHost(true, 950);
+    EXPECT_TRUE(SameJoinCode(FriendSide.code, code));       // the code it was started with
     EXPECT_EQ(TickHomeJoin(1000).order, SearchOrder::None); // waiting for the host
     EndFriendSession(FriendSide, FriendNotice::WrongCode, true, ReasonWrongCode, 1100);
     step = TickHomeJoin(1100);
     ASSERT_EQ(step.order, SearchOrder::Connect);
-    EXPECT_EQ(step.host.address, HostB);
-    EXPECT_EQ(step.host.port, 4000);
+    EXPECT_TRUE(step.host.address == HostB && step.host.port == 4000);
     JoinFoundHost(false, 1100); // could not even be asked: nobody is left to try
     EXPECT_EQ(TickHomeJoin(1200).order, SearchOrder::None);
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoSuchHost);
 
     SetUp();
-    Hear(HostA, 27183, 10);
-    TickHomeJoin(SearchGatherMs + 10);
+    Hear(HostA, 27183, 10); // one host answers
+    EXPECT_EQ(TickHomeJoin(SearchGatherMs + 10).order, SearchOrder::Connect);
     JoinFoundHost(true, 400);
     FriendSide.stage = FriendStage::Joined;
     EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::None);
@@ -116,9 +109,9 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
 TEST_F(HomeJoin, NobodyAnsweringSaysNoGameAndEscapeEndsTheSearch)
 {
     TickHomeJoin(0);
+    EXPECT_EQ(TickHomeJoin(SearchWaitMs - 1).order, SearchOrder::Broadcast);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs).order, SearchOrder::NoGame);
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoGame);
-
     SetUp();
     EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, 10);
     Hear(HostA, 27183, 20);
@@ -158,11 +151,33 @@ TEST(HostWords, AnotherPortAndNoRouter)
             TellHosting(out, 4000, code, nullptr, 0, true);
             WatchPortMap(out, PortState::Asking, 0, 0);
             WatchPortMap(out, PortState::Behind, 0x64400001, 4000);
-            WatchPortMap(out, PortState::Open, 0x05050501, 4000);
+            WatchPortMap(out, PortState::Open, Public, 4000);
         });
     EXPECT_NE(behind.find("\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"), std::string::npos);
     EXPECT_NE(behind.find("its own address 100.64.0.1 is a private or a carrier's shared one"),
               std::string::npos);
     EXPECT_EQ(behind.find("internet joins"), std::string::npos); // the first answer is told once
+}
+
+// The port's state in a word above the code on the title screen, and none in a match.
+TEST(HostWords, ThePortsStateShowsOnTheTitleScreen)
+{
+    static JoinCode code;
+    std::FILE* out = std::tmpfile();
+    std::set<std::string> words;
+    for (int state = 0; state < 4; ++state)
+    {
+        state == 0   ? TellHosting(out, 4000, code, nullptr, 0, true)
+        : state == 1 ? WatchPortMap(out, PortState::Open, Public, 4000)
+                     : TellHosting(out, 4000, code, nullptr, 0, false);
+        MatchRunning = state == 3;
+        ClearCanvas();
+        DrawPortWord();
+        words.insert(std::string(ScreenCells, ScreenCells + 32 * CanvasHeight));
+    }
+    MatchRunning = false;
+    std::fclose(out);
+    EXPECT_EQ(words.size(), 4u);
+    EXPECT_EQ(words.count(std::string(32 * CanvasHeight, 0)), 1u);
 }
 } // namespace

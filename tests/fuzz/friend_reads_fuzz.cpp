@@ -18,11 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StartFriendSession(session, code, 0);
     ClearLinkOrders();
     HandleFriendEvent(session, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
-    const auto receive = [](int channel, const unsigned char* bytes, int size)
-    {
-        const LinkEvent event = {LinkEventType::Received,        0, 0, channel, bytes,
-                                 static_cast<std::size_t>(size), 0};
-        HandleFriendEvent(session, event, 0);
+    const auto receive = [](int channel, const unsigned char* bytes, std::size_t size) {
+        HandleFriendEvent(session, {LinkEventType::Received, 0, 0, channel, bytes, size, 0}, 0);
     };
     // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first, bit 2
     // whether whole frame 0, a cleared canvas, came after the welcome.
@@ -30,13 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static unsigned char message[MaxFrameBytes];
     if ((data[0] & 2) != 0)
     {
-        receive(ReliableChannel, message, EncodeWelcome(message));
+        receive(ReliableChannel, message, static_cast<std::size_t>(EncodeWelcome(message)));
     }
     if ((data[0] & 6) == 6)
     {
-        receive(FrameChannel, message, EncodeFrame(0, cleared, message));
+        receive(FrameChannel, message, static_cast<std::size_t>(EncodeFrame(0, cleared, message)));
     }
-    receive(data[0] & 1, data + 1, static_cast<int>(size - 1));
+    receive(data[0] & 1, data + 1, size - 1);
     ClearLinkOrders();
     return 0;
 }

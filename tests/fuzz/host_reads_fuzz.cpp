@@ -18,23 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     StartHostSession(session, code);
     ClearLinkOrders();
     // The first byte: bit 0 the channel, bit 1 whether the connection gave its code first.
-    const int channel = data[0] & 1;
-    LinkEvent event = {LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0};
-    HandleHostEvent(session, event, 0);
+    HandleHostEvent(session, {LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
+    unsigned char hello[MaxShortMessageBytes];
+    const std::size_t helloSize = static_cast<std::size_t>(EncodeHello(code, hello));
     if ((data[0] & 2) != 0)
     {
-        unsigned char hello[MaxShortMessageBytes];
-        event = {LinkEventType::Received,
-                 0,
-                 1,
-                 ReliableChannel,
-                 hello,
-                 static_cast<std::size_t>(EncodeHello(code, hello)),
-                 0};
-        HandleHostEvent(session, event, 0);
+        HandleHostEvent(session,
+                        {LinkEventType::Received, 0, 1, ReliableChannel, hello, helloSize, 0}, 0);
     }
-    event = {LinkEventType::Received, 0, 1, channel, data + 1, size - 1, 0};
-    const HostInput input = HandleHostEvent(session, event, 0);
+    const HostInput input = HandleHostEvent(
+        session, {LinkEventType::Received, 0, 1, data[0] & 1, data + 1, size - 1, 0}, 0);
     if (input.keyMoved && (size != 4 || !FriendMayPress(input.key)))
     {
         std::abort(); // a key taken from anything but a whole key message

@@ -36,6 +36,7 @@ namespace
 constexpr char CodeText[] = "abcdefghjk";
 constexpr unsigned FrameEveryMs = 18;
 int Port;
+FriendSession Side;
 
 unsigned NowMs()
 {
@@ -49,10 +50,9 @@ void Sleep(unsigned ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void Say(int fd, const char* word)
+void Say(int fd, const std::string& word)
 {
-    const std::string line = std::string(word) + "\n";
-    if (write(fd, line.data(), line.size()) < 0)
+    if (write(fd, (word + "\n").data(), word.size() + 1) < 0)
     {
         _exit(4);
     }
@@ -73,12 +73,11 @@ void Say(int fd, const char* word)
             _exit(3);
         }
     }
-    Say(report, std::to_string(Port).c_str());
+    Say(report, std::to_string(Port));
     static HostSession session;
     StartHostSession(session, code);
     bool away = false;
-    unsigned lastFrame = 0;
-    for (;;)
+    for (unsigned lastFrame = 0;; Sleep(1))
     {
         const unsigned now = NowMs();
         LinkEvent event;
@@ -114,51 +113,50 @@ void Say(int fd, const char* word)
             lastFrame = now;
         }
         FlushLinkOrders();
-        Sleep(1);
     }
 }
 
-// Serves the friend's link for up to ms, or until done() holds.
-template<typename Done>
-void Serve(FriendSession& side, unsigned ms, Done done)
+// Serves the friend's link for up to ms, or until the join is decided.
+void Serve(unsigned ms, bool untilDecided)
 {
-    const unsigned start = NowMs();
-    while (NowMs() - start < ms && !done())
+    for (const unsigned start = NowMs(); NowMs() - start < ms; Sleep(1))
     {
+        if (untilDecided && Side.stage != FriendStage::Connecting &&
+            Side.stage != FriendStage::Knocking)
+        {
+            return;
+        }
         LinkEvent event;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
         {
-            HandleFriendEvent(side, event, NowMs());
+            HandleFriendEvent(Side, event, NowMs());
         }
-        TickFriendSession(side, NowMs(), LinkQuietMs(0));
+        TickFriendSession(Side, NowMs(), LinkQuietMs(0));
         FlushLinkOrders();
-        Sleep(1);
     }
 }
 
-// One friend's try: 0 when it was let in within JoinWaitMs (and, with stayMs, is still in
-// after that long), 1 otherwise. Leaves and waits for the host to hear it.
-int RunFriend(int port, unsigned stayMs)
+// One friend's try, as the exit of its process: 0 when it was let in within JoinWaitMs (and,
+// with stayMs, is still in after that long), 1 otherwise. Leaves and waits for the host to
+// hear it.
+[[noreturn]] void RunFriend(int port, unsigned stayMs)
 {
-    static FriendSession side;
     JoinCode code;
     ParseJoinCode(CodeText, code);
     const unsigned start = NowMs();
     if (!OpenFriendLink("127.0.0.1", port))
     {
-        return 3;
+        _exit(3);
     }
-    StartFriendSession(side, code, start);
-    Serve(side, JoinWaitMs + 1000,
-          []
-          { return side.stage != FriendStage::Connecting && side.stage != FriendStage::Knocking; });
-    const bool joined = side.stage == FriendStage::Joined;
+    StartFriendSession(Side, code, start);
+    Serve(JoinWaitMs + 1000, true);
+    const bool joined = Side.stage == FriendStage::Joined;
     std::printf("%s in %u ms (notice %d)\n", joined ? "let in" : "not let in", NowMs() - start,
-                static_cast<int>(side.notice));
+                static_cast<int>(Side.notice));
     std::fflush(stdout);
-    Serve(side, stayMs, [] { return false; });
-    const bool stayed = side.stage == FriendStage::Joined;
-    EndFriendSession(side, FriendNotice::None, true, ReasonLeft, NowMs());
+    Serve(stayMs, false);
+    const bool stayed = Side.stage == FriendStage::Joined;
+    EndFriendSession(Side, FriendNotice::None, true, ReasonLeft, NowMs());
     FlushLinkOrders();
     LinkEvent event;
     for (unsigned begun = NowMs(); NowMs() - begun < 1000; Sleep(1))
@@ -169,97 +167,59 @@ int RunFriend(int port, unsigned stayMs)
         }
     }
     CloseLink();
-    return joined && stayed ? 0 : 1;
+    _exit(joined && stayed ? 0 : 1);
 }
 
-ENetHost* StrangerAt(unsigned a, unsigned b, unsigned c)
-{
-    ENetAddress address;
-    address.host = htonl((127u << 24) | (a << 16) | (b << 8) | c);
-    address.port = 0;
-    ENetHost* stranger = enet_host_create(&address, 1, LinkChannels, 0, 0);
-    if (stranger != nullptr)
-    {
-        enet_host_compress_with_range_coder(stranger); // as the game's own link does
-    }
-    return stranger;
-}
-
-ENetAddress HostAddress()
-{
-    ENetAddress address;
-    enet_address_set_host_ip(&address, "127.0.0.1");
-    address.port = static_cast<enet_uint16>(Port);
-    return address;
-}
-
-// 64 addresses, each holding a connection that never gives a code, asking again as soon as
-// it is dropped.
-[[noreturn]] void HoldConnections()
+// Strangers at 127.x.y.z: held, 64 addresses each holding a connection that never gives a
+// code, asking again as soon as it is dropped; bare, a connect request every 20 ms from a new
+// address, never answered; sizes, one that sends a message longer than any the host takes.
+[[noreturn]] void RunStrangers(const std::string& mode)
 {
     enet_initialize();
-    const ENetAddress host = HostAddress();
+    ENetAddress host;
+    enet_address_set_host_ip(&host, "127.0.0.1");
+    host.port = static_cast<enet_uint16>(Port);
     std::vector<ENetHost*> strangers;
-    for (unsigned n = 1; n <= 64; ++n)
+    std::vector<ENetPeer*> peers;
+    for (unsigned n = 0;; ++n, Sleep(mode == "bare" ? 20 : 1))
     {
-        strangers.push_back(StrangerAt(1, 0, n));
-        enet_host_connect(strangers.back(), &host, LinkChannels, 0);
-    }
-    for (;;)
-    {
-        for (ENetHost* stranger : strangers)
+        if (n < (mode == "held" ? 64u : 1u) || mode == "bare")
+        {
+            ENetAddress address = {
+                htonl(127u << 24 | ((n + 1) / 65536 % 200 + 1) << 16 | (n + 1) % 65536), 0};
+            strangers.push_back(enet_host_create(&address, 1, LinkChannels, 0, 0));
+            if (strangers.back() == nullptr)
+            {
+                strangers.pop_back();
+                continue;
+            }
+            enet_host_compress_with_range_coder(strangers.back()); // as the game's own link does
+            peers.push_back(enet_host_connect(strangers.back(), &host, LinkChannels, 0));
+        }
+        if (mode == "bare")
+        {
+            enet_host_flush(strangers.back());
+            enet_host_destroy(strangers.back());
+            strangers.pop_back();
+            peers.pop_back();
+        }
+        for (std::size_t s = 0; s < strangers.size(); ++s)
         {
             ENetEvent event;
-            while (enet_host_service(stranger, &event, 0) > 0)
+            while (enet_host_service(strangers[s], &event, 0) > 0)
             {
                 if (event.type == ENET_EVENT_TYPE_DISCONNECT)
                 {
-                    enet_host_connect(stranger, &host, LinkChannels, 0);
+                    peers[s] = enet_host_connect(strangers[s], &host, LinkChannels, 0);
+                }
+                if (event.type == ENET_EVENT_TYPE_CONNECT && mode == "sizes")
+                {
+                    const std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindKey);
+                    enet_peer_send(
+                        peers[s], ReliableChannel,
+                        enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
                 }
             }
-        }
-        Sleep(1);
-    }
-}
-
-// A connect request every 20 ms, each from a new address and never answered.
-[[noreturn]] void KnockBare()
-{
-    enet_initialize();
-    const ENetAddress host = HostAddress();
-    for (unsigned n = 0;; ++n)
-    {
-        ENetHost* stranger = StrangerAt(2 + n / 65536 % 200, n / 256 % 256, n % 256);
-        if (stranger != nullptr)
-        {
-            enet_host_connect(stranger, &host, LinkChannels, 0);
-            enet_host_flush(stranger);
-            enet_host_destroy(stranger);
-        }
-        Sleep(20);
-    }
-}
-
-// A stranger that sends the host a message longer than any it takes, and stays a while.
-[[noreturn]] void SendLong()
-{
-    enet_initialize();
-    const ENetAddress host = HostAddress();
-    ENetHost* stranger = StrangerAt(3, 0, 1);
-    ENetPeer* peer = enet_host_connect(stranger, &host, LinkChannels, 0);
-    for (bool sent = false;; Sleep(1))
-    {
-        ENetEvent event;
-        while (enet_host_service(stranger, &event, 0) > 0)
-        {
-        }
-        if (!sent && peer->state == ENET_PEER_STATE_CONNECTED)
-        {
-            const std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindKey);
-            enet_peer_send(
-                peer, ReliableChannel,
-                enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
-            sent = true;
         }
     }
 }
@@ -276,20 +236,20 @@ pid_t Start(Run run)
     return pid;
 }
 
-int Wait(pid_t pid)
+// Waits for a process to end; 0 when it exited with 0. With kill, ends it first.
+int End(pid_t pid, bool kill = false)
 {
-    int status = 0;
-    waitpid(pid, &status, 0);
+    int status = 1;
+    if (pid > 0 && (!kill || ::kill(pid, SIGKILL) == 0))
+    {
+        waitpid(pid, &status, 0);
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
-void End(pid_t pid)
+int Friend(int port, unsigned stayMs)
 {
-    if (pid > 0)
-    {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
+    return End(Start([&] { RunFriend(port, stayMs); })) != 0;
 }
 } // namespace
 
@@ -305,8 +265,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const int tries = argc > (loss ? 3 : 2) ? std::atoi(argv[loss ? 3 : 2]) : 20;
-    Port = 20000 + 2 * (getpid() %
-                        6000); // even, below the ephemeral ports: the relay takes the odd one after
+    // Even, below the ephemeral ports: the relay takes the odd one after.
+    Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int report[2];
     if (pipe(report) != 0)
@@ -326,62 +286,51 @@ int main(int argc, char** argv)
         return 1;
     }
     Port = std::atoi(taken.c_str());
-    pid_t stranger = -1;
-    int friendPort = Port;
-    if (mode == "held" || mode == "bare")
-    {
-        stranger = Start(mode == "held" ? HoldConnections : KnockBare);
-        Sleep(2 * HelloWaitMs); // every slot they can take is taken, and renewed
-    }
-    else if (loss)
-    {
-        friendPort = Port + 1;
-        const std::string listen = std::to_string(friendPort), target = std::to_string(Port);
-        stranger = Start(
-            [&]
-            {
-                execlp("python3", "python3", argv[2], listen.c_str(), target.c_str(), "600",
-                       "--seed", "17", "--loss", "0.05", "--delay", "0", nullptr);
-            });
-    }
-    Sleep(300);
+    const std::string listen = std::to_string(Port + 1), target = std::to_string(Port);
+    const pid_t stranger =
+        mode == "stall"
+            ? -1
+            : Start(
+                  [&]
+                  {
+                      if (loss)
+                      {
+                          execlp("python3", "python3", argv[2], listen.c_str(), target.c_str(),
+                                 "600", "--seed", "17", "--loss", "0.05", "--delay", "0", nullptr);
+                          _exit(5);
+                      }
+                      RunStrangers(mode);
+                  });
+    // Every slot the strangers can take is taken, and renewed; the relay or the long message is on.
+    Sleep(mode == "held" || mode == "bare" ? 2 * HelloWaitMs + 300 : loss ? 300 : 1300);
 
     int failures = 0;
-    if (mode == "sizes")
+    for (int n = 0; n < (mode == "stall" ? 0 : mode == "sizes" ? 1 : tries); ++n)
     {
-        stranger = Start(SendLong);
-        Sleep(1000);
-        failures += Wait(Start([&] { _exit(RunFriend(friendPort, 0)); })) != 0;
+        failures += Friend(loss ? Port + 1 : Port, 0);
     }
-    else if (mode == "stall")
+    if (mode == "stall")
     {
-        const pid_t friendGame = Start([&] { _exit(RunFriend(friendPort, 10000)); });
+        const pid_t stalled = Start([&] { RunFriend(Port, 10000); });
         Sleep(1500);
-        kill(friendGame, SIGSTOP); // a stall longer than ENet's own time-out once was
+        kill(stalled, SIGSTOP); // a stall longer than ENet's own time-out once was
         Sleep(6000);
-        kill(friendGame, SIGCONT);
-        failures += Wait(friendGame) != 0;
-        const pid_t crashing = Start([&] { _exit(RunFriend(friendPort, 60000)); });
+        kill(stalled, SIGCONT);
+        failures += End(stalled) != 0;
+        const pid_t crashing = Start([&] { RunFriend(Port, 60000); });
         Sleep(1000);
-        End(crashing);
+        End(crashing, true);
         const unsigned crashed = NowMs();
         bool back = false;
         while (!back && NowMs() - crashed < QuietGoneMs + 2 * JoinWaitMs)
         {
-            back = Wait(Start([&] { _exit(RunFriend(friendPort, 0)); })) == 0;
+            back = Friend(Port, 0) == 0;
         }
         std::printf("joined again %u ms after the crash\n", NowMs() - crashed);
         failures += !back;
     }
-    else
-    {
-        for (int n = 0; n < tries; ++n)
-        {
-            failures += Wait(Start([&] { _exit(RunFriend(friendPort, 0)); })) != 0;
-        }
-    }
-    End(stranger);
-    End(host);
+    End(stranger, true);
+    End(host, true);
     std::string seen;
     char buffer[256];
     for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;)
