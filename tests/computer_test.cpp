@@ -34,6 +34,7 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
         {"3..v... 2..R... 1..o...", 2, 3, 1, 1, "**F", "111", false},  // a line
         {"2....^. 4....o.", 4, 2, 4, 4, "*FF", "011", false},          // four moves off
         {"0....^. 2....o.", 4, 0, 9, 6, "**F", "001", false},          // up to row 7
+        {"2..o... 1.....<", 5, 1, 9, 9, "*FF", "011", false},          // along the row first
         {"2..v... 1..o... 0..R...", 2, 2, 1, 99, "***", "000", false}, // stuck
         // Pushed away over a piece of team 0 that keeps it from going down; at the edge by
         // changing places.
