@@ -75,22 +75,27 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
 }
 
 // A player who cannot score alone in a turn may switch to a teammate who can: team 1's chance
-// is more than the average over its players, each alone, and over 4 to 9 moves.
+// is more than the average over its players, each alone, and over 4 to 9 moves, whether the
+// one who can score comes last or first.
 TEST(Planner, ATeamsChanceCountsSwitchingToATeammateWhoCanScore)
 {
     InitPlanner();
-    GameTitle match;
-    SetBoard(match, "7L....L 2..D... 1..o... 0>.....", 0, 0);
-    const Board board = match.CurrentBoard();
-    float alone = 0.0f;
-    for (const char* at : {"07", "57", "22"})
+    for (const auto& [rows, scorerRow] :
+         {std::pair{"7L....L 2..D... 1..o... 0>.....", 2}, {"6..o... 5..U... 0>...RR", 5}})
     {
-        const int moves = MovesToScore(board, PieceAt(board, at[0] - '0', at[1] - '0'));
-        alone += static_cast<float>(std::clamp(10 - moves, 0, 6)) / 18.0f;
+        GameTitle match;
+        SetBoard(match, rows, 0, 0);
+        const Board board = match.CurrentBoard();
+        float alone = 0.0f;
+        for (int piece = 0; piece < board.count; ++piece)
+        {
+            const int moves = board.pieces[piece].team == 1 ? MovesToScore(board, piece) : 99;
+            alone += static_cast<float>(std::clamp(10 - moves, 0, 6)) / 18.0f;
+        }
+        EXPECT_EQ(1, MovesToScore(board, PieceAt(board, 2, scorerRow)));
+        EXPECT_GT(TeamScoreChance(board, 1), alone + 0.05f) << rows;
+        EXPECT_LT(TeamScoreChance(board, 1), 1.0f);
     }
-    EXPECT_EQ(1, MovesToScore(board, PieceAt(board, 2, 2)));
-    EXPECT_GT(TeamScoreChance(board, 1), alone + 0.05f);
-    EXPECT_LT(TeamScoreChance(board, 1), 1.0f);
 }
 
 TEST(ComputerPlayer, TakesItsBannerAfterASecondThenOneMoveAKeyGapApart)
