@@ -189,7 +189,8 @@ class Steps:
         before = taken()
         self.press("Print", who=who)
         new = until(lambda: taken() - before) or fail(f"{who or self.target}: no screenshot was written")
-        game.last = max(new, key=lambda path: int(re.findall(r"\d+", path)[-1]))
+        number = lambda path: int(re.findall(r"\d+", path)[-1])
+        game.last, game.first = max(new, key=number), game.first or min(new, key=number)
         self.vars[f"{who or self.target}_shot"] = game.last
         return game.last
 
@@ -231,7 +232,7 @@ class Steps:
         with open(f"{self.work}/{name}.out", "wb") as out, open(f"{self.work}/{name}.err", "wb") as err:
             process = self.spawn(runner + [program or self.program] + arguments, cwd=cwd or folder, env=env,
                                  stdout=out, stderr=err)
-        self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, heard=0, moves=0)
+        self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, first=None, heard=0, moves=0)
         if not flags & {"nowindow", "noscreen"}:
             window = lambda: self.x("xdotool", "search", "--name", WINDOW)
             until(lambda: process.poll() is not None or window())
@@ -272,7 +273,8 @@ class Steps:
             f"{self.game().last} does not show {kind} {' '.join(rest)}: {self.said}")
 
     def named(self, name):
-        os.path.basename(self.game().last) == name or fail(f"the screenshot is {self.game().last}, not {name}")
+        """The first screenshot the game wrote is named so (more may follow while a check waits)."""
+        os.path.basename(self.game().first) == name or fail(f"the screenshot is {self.game().first}, not {name}")
 
     def geometry(self, size):
         self.x("sh", "-c", f"xdotool search --name '{WINDOW}' getwindowgeometry | grep -q 'Geometry: {size}$'") or fail(
