@@ -6,10 +6,36 @@
 #include "platform/rand.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
 #include <vector>
+
+// Every allocation of this program is counted, so that a test can see the computer's thinking
+// make none.
+namespace
+{
+std::atomic<long> Allocations = 0;
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    ++Allocations;
+    void* block = std::malloc(size == 0 ? 1 : size);
+    return block != nullptr ? block : (std::abort(), nullptr);
+}
+
+void operator delete(void* block) noexcept
+{
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept
+{
+    std::free(block);
+}
 
 // Boards where one answer is right, for team 0's selected player and its moves left, and what
 // every level makes of them: the planner's fewest moves to a scoring push, the first move of
@@ -17,7 +43,7 @@
 // at the keys scores within the turn: easy plans 3 moves ahead, normal 5, hard the whole turn,
 // and a goal further off is out of sight. On the last boards team 1 stands ready to push the ball
 // in next turn and a forward step pushes it away: hard always does, while easy and normal,
-// blind to the other team, leave some of those threats open.
+// blind to the other team, leave some of those threats open. Thinking allocates nothing.
 TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
 {
     const struct
@@ -59,15 +85,20 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
             const int selected = PieceAt(board, at.column, at.row);
             EXPECT_TRUE(at.toScore < 0 ||
                         at.toScore == std::min(MovesToScore(board, selected), 99));
+            const long allocated = Allocations;
             const char first = "FLRS"[ChooseLevelMove(level, board, selected, at.moves)];
             EXPECT_TRUE(at.firsts[level - 1] == '*' || at.firsts[level - 1] == first);
             open += at.threat && first != 'F';
             ComputerPlayer computer = MakeComputerPlayer(0, LevelPolicy(level));
+            long thinking = Allocations - allocated;
             for (int step = 0; step < 3000 && match.teamScore[0] == 0; ++step)
             {
+                const long before = Allocations;
                 TickComputerPlayer(computer, match);
+                thinking += Allocations - before;
                 match.Step();
             }
+            EXPECT_EQ(0, thinking);
             EXPECT_EQ(at.scores[level - 1] - '0', match.teamScore[0]);
         }
         EXPECT_EQ(level != LevelHard, open > 0) << level;
