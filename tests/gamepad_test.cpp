@@ -38,6 +38,7 @@ TEST(Gamepad, EventsOfSticksDpadsAndButtonsAreKeysHeldUntilTheirLastHolderLetsGo
         {'a', 0, 0, StickReleaseAt - 1, "->"},         // below a quarter
         {'a', 0, 0, StickPressAt + 1, "+>"},           // just past half
         {'a', 0, 0, -12000, "->"},                     // the other side lets go
+        {'a', 0, 0, -StickPressAt, ""},                // and half of it is not past half
         {'a', 0, 0, -20000, "+<"},                     //
         {'a', 0, 0, INT_MIN, ""},                      // held: clamped, not wrapped
         {'a', 0, 0, 20000, "-<+>"},                    // straight across

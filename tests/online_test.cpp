@@ -536,6 +536,7 @@ TEST(LinkOrders, KeepEachMessageWholeInOrderAndDropWhatWouldOverflow)
 
 TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
 {
+    const std::string longest(MaxAddressLength, 'a'), tooLong = longest + "a";
     const std::pair<std::vector<const char*>, int> cases[] = {
         // The arguments, and the port they give; 0: refused.
         {{"--host"}, DefaultPort},
@@ -544,6 +545,9 @@ TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
         {{"--join", "10.0.0.1:4000", "ABCDEFGHJK", "--window"}, 4000},
         {{"--host", "--port", "65535"}, 65535},
         {{"--join", "a:1900", "abcdefghjk"}, 1900},
+        {{"--join", longest.c_str(), "abcdefghjk"}, DefaultPort},
+        {{"--join", tooLong.c_str(), "abcdefghjk"}, 0},
+        {{"--join", ":4000", "abcdefghjk"}, 0},
         {{"--port", "80"}, 0},
         {{"--host", "--port"}, 0},
         {{"--host", "--port", "0"}, 0},
