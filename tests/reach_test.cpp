@@ -97,13 +97,14 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoSuchHost);
 
     SetUp();
-    Hear(HostA, 27183, 10); // one host answers
+    Hear(HostA, 27183, 10);
+    Hear(HostB, 4000, 20);
     EXPECT_EQ(TickHomeJoin(SearchGatherMs + 10).order, SearchOrder::Connect);
     JoinFoundHost(true, 400);
     FriendSide.stage = FriendStage::Joined;
     EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::None);
     EndFriendSession(FriendSide, FriendNotice::HostLeft, false, ReasonNone, 600);
-    EXPECT_EQ(TickHomeJoin(600).order, SearchOrder::None); // once in, it never searches again
+    EXPECT_EQ(TickHomeJoin(600).order, SearchOrder::None); // once in, it tries no other host
 }
 
 TEST_F(HomeJoin, NobodyAnsweringSaysNoGameAndEscapeEndsTheSearch)
