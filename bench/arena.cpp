@@ -71,13 +71,9 @@ StepAhead LookAhead(const Board& board, int selected)
 ComputerMove GreedyMove(const Board& board, int selected, int)
 {
     const StepAhead ahead = LookAhead(board, selected);
-    if (ahead.scores)
+    if (ahead.scores || ahead.ball < 0)
     {
-        return MoveForward;
-    }
-    if (ahead.ball < 0)
-    {
-        return MoveLeft; // nothing to go for
+        return ahead.scores ? MoveForward : MoveLeft; // a goal in one, or nothing to go for
     }
     const int ball = ahead.ball;
     const Piece& me = board.pieces[selected];
@@ -104,13 +100,9 @@ ComputerMove GreedyMove(const Board& board, int selected, int)
 ComputerMove ColumnMove(const Board& board, int selected, int movesLeft)
 {
     const StepAhead ahead = LookAhead(board, selected);
-    if (ahead.scores)
+    if (ahead.scores || ahead.ball < 0)
     {
-        return MoveForward;
-    }
-    if (ahead.ball < 0)
-    {
-        return MoveLeft; // nothing to go for
+        return ahead.scores ? MoveForward : MoveLeft; // a goal in one, or nothing to go for
     }
     const int ball = ahead.ball;
     const Piece& me = board.pieces[selected];
