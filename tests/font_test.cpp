@@ -41,27 +41,23 @@ bool LitOnlyWithin(const std::vector<unsigned char>& canvas, int x0, int x1, int
 }
 } // namespace
 
-TEST(Font, TextWidthSumsAdvancesAndCharactersWithoutGlyphTakeNoRoom)
+// Characters without a glyph take no room; a glyph's row 0 is its top; text is clipped cell by
+// cell at every edge.
+TEST(Font, GlyphlessCharactersTakeNoRoomRowZeroIsTheTopAndTextClipsCellByCell)
 {
     EXPECT_EQ(std::tuple(TextWidth("ab"), TextWidth("a b"), TextWidth(",()\"%\x80\xff")),
               std::tuple(8, 12, 0));
     const std::vector<unsigned char> joined = Drawn("i,i", 0, 0, 1);
     EXPECT_EQ(joined, Drawn("ii", 0, 0, 1));
     EXPECT_EQ(joined[2 * CanvasHeight + 0], 1); // the second "i" right after the first
-}
 
-TEST(Font, GlyphRowZeroIsTheTopOfTheCharacter)
-{
     // The apex of "a" (row 0, column 1) lands at the top, as a 2 x 2 block.
     const std::vector<unsigned char> a = Drawn("a", 10, 20, 2);
     EXPECT_EQ(
         std::tuple(a[12 * CanvasHeight + 28], a[13 * CanvasHeight + 29], a[10 * CanvasHeight + 28]),
         std::tuple(1, 1, 0));
     EXPECT_TRUE(LitOnlyWithin(a, 10, 15, 20, 29));
-}
 
-TEST(Font, TextIsClippedCellByCellAtEveryEdge)
-{
     const std::vector<unsigned char> top = Drawn("i", 5, 93, 1);
     EXPECT_EQ(std::pair(Lit(top), int{top[5 * CanvasHeight + 95]}), std::pair(3, 1));
 

@@ -4,12 +4,9 @@
 #include "display/canvas.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 
 namespace
 {
@@ -64,25 +61,6 @@ TEST(Pictures, NumbersFillRowsFromTheBottomLeftUntilTheFirstBadToken)
     ReadFromText("\t-7\r\n+8  2147483647\n-2147483648 12abc 5");
     EXPECT_EQ(std::tuple(At(0, 0), At(1, 0), At(2, 0), At(3, 0), At(4, 0), At(5, 0)),
               std::tuple(-7, 8, 2147483647, INT32_MIN, 12, 0));
-}
-
-TEST(Pictures, LoadPicturesReadsEachFileAndSkipsMissingOnes)
-{
-    namespace fs = std::filesystem;
-    const fs::path old = fs::current_path();
-    const fs::path folder = fs::temp_directory_path() / ("tq_pictures_" + std::to_string(getpid()));
-    fs::create_directories(folder / "dat");
-    std::ofstream(folder / "dat" / "ms0.txt") << Numbers(4096);
-    std::ofstream(folder / "dat" / "ms2.txt") << "3 x 9";
-    Pictures[1][0] = 77; // left over from before: a missing file leaves the picture empty
-    fs::current_path(folder);
-    LoadPictures();
-    fs::current_path(old);
-    fs::remove_all(folder);
-
-    EXPECT_EQ(std::tuple(Pictures[0][63 * 64 + 63], Pictures[2][0], Pictures[2][64]),
-              std::tuple(4096, 3, 0));
-    EXPECT_EQ(std::count(std::begin(Pictures[1]), std::end(Pictures[1]), 0), PictureCells);
 }
 
 TEST(Pictures, DrawPictureWritesLowBitsOfNonZeroCellsAndClipsAtTheEdges)

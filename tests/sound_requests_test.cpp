@@ -1,5 +1,4 @@
-// Tests of the sound requests: the sound names, the effect voice search, the bank check and the
-// volume clamp.
+// Tests of the sound requests: the effect voice search, the bank check and the volume clamp.
 #include "audio/sound_requests.h"
 
 #include "audio/mixer.h"
@@ -19,18 +18,6 @@ std::vector<int> Queued()
     return std::vector<int>(slot.voiceList, slot.voiceList + slot.voiceCount);
 }
 } // namespace
-
-TEST(SoundRequests, EverySoundNumberHasItsNameAndNoOtherNumberOne)
-{
-    EXPECT_STREQ(SoundName(SoundSquare), "square");
-    EXPECT_STREQ(SoundName(SoundDrum3), "drum3");
-    EXPECT_STREQ(SoundName(SoundPush), "push");
-    EXPECT_STREQ(SoundName(SoundSwap), "swap");
-    for (int number : {-1, 8, 10, FirstSampleSound - 1, SoundSwap + 1})
-    {
-        EXPECT_STREQ(SoundName(number), "?") << number;
-    }
-}
 
 TEST(SoundRequests, SearchTakesTheNextFreeVoiceInRotation)
 {

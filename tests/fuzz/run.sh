@@ -1,14 +1,8 @@
 #!/bin/sh
-# Builds the fuzz targets with clang's libFuzzer, replays the kept regression cases, and
-# fuzzes the picture reader, the sample decoder, the readers of online messages (the host's
-# and the friend's), of answers to a search of the home network, and the replay reader side by
-# side for the given number of seconds each (default 60).
-#
-#   tests/fuzz/run.sh [seconds]
-#
-# The corpora grow in build/fuzz/corpus/<target> from one run to the next, seeded from the kept
-# cases and from dat/; an input that fails is written to build/fuzz/artifacts/<target>/ and the
-# run fails. Keep such an input under tests/fuzz/regressions/<target>/ once its fault is fixed.
+# tests/fuzz/run.sh [seconds]: builds the fuzz targets with clang's libFuzzer, replays the kept
+# cases of tests/fuzz/regressions/<target>/, then fuzzes every reader of outside bytes side by side
+# for the given seconds each (default 60). Corpora grow in build/fuzz/corpus/<target>; an input
+# that fails lands in build/fuzz/artifacts/<target>/ (keep it as a regression once fixed).
 set -eu
 cd "$(dirname "$0")/../.."
 SECONDS_EACH=${1:-60}
