@@ -103,6 +103,8 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         previous = digits;
     }
     EXPECT_GT(CountColour(TeamTextColour(0), 2, 2, 11, 11), 10); // team 0's "0"
+    match.computerTeam = 1; // the computer's banner names its level
+    match.computerLevel = LevelHard;
     for (int team = 0; team < 2; ++team)
     {
         match.currentTeam = team;
@@ -121,25 +123,11 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
                     CountColour(TeamTextColour(team), cx, 41, cx + 28, 54) > 10);
         const int bannerText = CountColour(TeamTextColour(team), cx - 29, 41, cx + 28, 54);
         ClearCanvas();
-        DrawText(team == 0 ? "player 1 turn" : "player 2 turn", 0, 0, 1, 1);
+        DrawText(team == 0 ? "player 1 turn" : "hard turn", 0, 0, 1, 1);
         EXPECT_EQ(bannerText, CountColour(1, 0, 0, 127, 95)) << "the banner names team " << team;
         match.gameOver = true; // deciding the match takes both away at once
         DrawFrame(match);
         EXPECT_EQ(0, CountColour(Black, 0, 0, 127, 95) + CountColour(9, own, 16, own + 26, 20));
-    }
-    match.gameOver = false;
-    match.computerTeam = 1;
-    for (const auto& [level, banner] : {std::pair{LevelEasy, "easy turn"},
-                                        {LevelNormal, "normal turn"},
-                                        {LevelHard, "hard turn"}})
-    {
-        // The computer's banner names its level.
-        ClearCanvas();
-        DrawText(banner, 0, 0, 1, 1);
-        const int cells = CountColour(1, 0, 0, 127, 95);
-        match.computerLevel = level;
-        DrawFrame(match);
-        EXPECT_EQ(cells, CountColour(TeamTextColour(1), 55, 41, 112, 54)) << banner;
     }
 }
 
