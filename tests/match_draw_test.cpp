@@ -114,7 +114,8 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         const int cx = 42 * (team + 1);
         const int own = team == 0 ? 0 : 101;
         EXPECT_TRUE(CountColour(FrameColour, own, 16, own + 4, 20) > 0 && // "7"
-                    CountColour(6, own + 4, 16, own + 26, 20) > 0 &&      // "moves"
+                    CountColour(FrameColour, own + 4, 16, own + 26, 20) == 0 &&
+                    CountColour(6, own + 4, 16, own + 26, 20) > 0 && // "moves"
                     CountColour(FrameColour, 101 - own, 16, 127 - own, 20) == 0);
         EXPECT_TRUE(Cell(cx - 30, 40) == TeamFrameColour(team) &&
                     Cell(cx + 29, 55) == TeamFrameColour(team));

@@ -79,8 +79,8 @@ TEST_F(Shell, TitleKeysStartAMatchThatEscapeOrAResetEnds)
                     KeyAltEnter, ~KeyAltEnter, ~KeyAlt}),
               "S.S.W.W");
     EXPECT_EQ(Feed({KeyW}), "M");
-    ASSERT_TRUE(MatchRunning);
-    EXPECT_TRUE(CurrentScene->stepCount == 1u && CurrentScene->heldCount == 0); // W not passed on
+    // Stepped once, and W is not passed on.
+    ASSERT_TRUE(MatchRunning && CurrentScene->stepCount == 1u && CurrentScene->heldCount == 0);
     EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
     Feed({KeyEscape});
     EXPECT_TRUE(CurrentScene == nullptr && !MatchRunning && !QuitRequested);
