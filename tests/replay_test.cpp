@@ -29,7 +29,7 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 {
     const std::string folder =
         std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
-    std::string replay, end;
+    std::string replay, end, sounds;
     EXPECT_TRUE(RecordAndPlayBack(Opponents::Friend, 2500, 2500, false, replay, end));
     for (const KeptMatch& kept : KeptMatches)
     {
@@ -40,7 +40,7 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
         const char* reason = nullptr;
         ASSERT_TRUE(LoadReplayFile((path + ".tqr").c_str(), reason)) << reason;
         Trail played;
-        PlayLoadedReplay(end, played);
+        PlayLoadedReplay(sounds, played);
         EXPECT_EQ(played.rbegin()->second, Contents(path + ".end")) << kept.name;
     }
 }
