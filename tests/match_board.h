@@ -1,16 +1,11 @@
-// Hand-built boards for the match tests, and an ear for the sounds the match requests.
+// Hand-built boards for the match tests.
 #pragma once
 
-#include "audio/sample_bank.h"
-#include "audio/sound_requests.h"
-#include "audio/status_handoff.h"
 #include "match/game_title.h"
 #include "match/turn_rules.h"
 #include "scene/unit_types.h"
 
-#include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <string>
 
 // A board as its rows, each its number (0 at the bottom) and six cells, separated by spaces:
@@ -47,61 +42,3 @@ inline void SetBoard(GameTitle& match, const std::string& rows, int column, int 
     const int selected = PieceAt(board, column, row);
     match.selectedId = selected >= 0 ? board.pieces[selected].id : 0;
 }
-
-// The board's row as SetBoard reads it.
-inline std::string RowOf(const GameTitle& match, int row)
-{
-    std::string cells = "......";
-    for (const auto& [id, unit] : match.units)
-    {
-        if (unit.row == row)
-        {
-            cells[unit.column] = unit.team < 0 ? 'o' : ">^<vRULD"[4 * unit.team + unit.facing];
-        }
-    }
-    return cells;
-}
-
-// One step with the keys held, oldest first, released again afterwards.
-inline void StepHolding(GameTitle& match, std::initializer_list<int> actions)
-{
-    for (int action : actions)
-    {
-        match.GameState::KeyDown(action);
-    }
-    match.Step();
-    match.heldCount = 0;
-}
-
-// While it lives the samples count as loaded and the sounds requested are logged.
-struct SoundEar
-{
-    SoundEar()
-    {
-        InitVoices();
-        InitStatusHandoff();
-        InitSoundRequests();
-        SamplesLoaded.store(true);
-    }
-    ~SoundEar()
-    {
-        SamplesLoaded.store(false);
-    }
-
-    // The sounds requested so far, oldest first: the name, "@column" when panned to a board
-    // column, and "!" when the volume or the echo's share is not the game's.
-    static std::string Heard()
-    {
-        std::string heard;
-        for (int i = 0; i < SoundLogCount; ++i)
-        {
-            const SoundRequest& r = SoundLog[i];
-            const int column = static_cast<int>(std::lround(r.pan / 0.3f + 2.5f));
-            const bool level = r.volume == (r.sound == SoundBall ? BallVolume : CueVolume) &&
-                               r.send == CueSend && (r.pan == 0 || r.pan == ColumnPan(column));
-            heard += std::string(i > 0 ? " " : "") + SoundName(r.sound) +
-                     (r.pan == 0 ? "" : "@" + std::to_string(column)) + (level ? "" : "!");
-        }
-        return heard;
-    }
-};

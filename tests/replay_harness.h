@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <string_view>
 
 // The game as at start-up, seeded, with the samples loaded and no files written.
 inline void ReadyHeadless(unsigned seed)
@@ -95,35 +96,75 @@ inline void PlayScriptedMatch(Opponents opponents, std::uint64_t script, std::ui
     HandleKeyDown(opponents == Opponents::Computer ? Key3 : KeySpace);
     constexpr Key Keys[] = {KeyCursorUp, KeyCursorLeft, KeyCursorRight, KeyCursorDown,
                             KeyW,        KeyD,          KeySpace,       KeyOther};
-    while (MatchRunning)
+    while (MatchRunning && CurrentScene->stepCount < maxSteps)
     {
-        if (CurrentScene->stepCount >= maxSteps)
-        {
-            HandleKeyDown(KeyEscape);
-            break;
-        }
         script = script * 6364136223846793005ull + 1442695040888963407ull;
         const auto pick = static_cast<unsigned>(script >> 33);
         const Key key = Keys[pick / 8 % 8];
         const bool friendsTurn =
             FriendJoined && static_cast<const GameTitle*>(CurrentScene)->currentTeam == FriendTeam;
-        if (pick % 6 < 2)
+        if (pick % 6 < 2 && friendsTurn)
         {
-            const bool down = pick % 6 == 0;
-            if (friendsTurn)
-            {
-                HandleFriendKey(key, down);
-            }
-            else if (down)
-            {
-                HandleKeyDown(key);
-            }
-            else
-            {
-                HandleKeyUp(key);
-            }
+            HandleFriendKey(key, pick % 6 == 0);
+        }
+        else if (pick % 6 == 0)
+        {
+            HandleKeyDown(key);
+        }
+        else if (pick % 6 == 1)
+        {
+            HandleKeyUp(key);
         }
         Iterate(pick % 13 == 0 ? 3 : (pick % 17 == 0 ? 0 : 1), sounds, trail);
     }
+    if (MatchRunning)
+    {
+        HandleKeyDown(KeyEscape);
+    }
     FriendJoined = false;
+}
+
+// The kept replays of tests/replays/: NAME.tqr, and NAME.end with the match as its playback
+// ended. Each is a scripted match from its seed, played until it ends or left after KeptSteps.
+// The kept files came from an earlier script; today's, from the same seed, plays a match that
+// ends as ends says (the first line of its end).
+struct KeptMatch
+{
+    const char* name;
+    Opponents opponents;
+    unsigned seed;
+    const char* ends;
+};
+constexpr KeptMatch KeptMatches[] = {
+    {"two_people", Opponents::TwoPeople, 20, "step 6000 score 0 0 winner -1 team 1 moves 0"},
+    {"hard_computer", Opponents::Computer, 21, "step 2811 score 0 5 winner 1 team 1 moves 3"},
+    {"hosted", Opponents::Friend, 22, "step 6000 score 0 0 winner -1 team 0 moves 0"},
+};
+constexpr std::uint32_t KeptSteps = 6000;
+
+// Plays a scripted match from the seed (the script's too), with the samples loaded or never
+// loading (then its sounds are dropped), and then its replay from another seed. Returns whether
+// the playback showed every step's board and asked for every sound as the match did and ended
+// on the title screen, with no notice; the replay's bytes go to replay and the match as the
+// playback ended to end.
+inline bool RecordAndPlayBack(Opponents opponents, unsigned seed, std::uint32_t maxSteps,
+                              bool loaded, std::string& replay, std::string& end)
+{
+    ReadyHeadless(seed);
+    SamplesLoaded.store(loaded);
+    std::string sounds, playedSounds;
+    Trail trail, played;
+    PlayScriptedMatch(opponents, seed, maxSteps, sounds, trail);
+    std::size_t size = 0;
+    const unsigned char* bytes = RecordedReplay(size);
+    replay = std::string_view(reinterpret_cast<const char*>(bytes), size);
+    ReadyHeadless(1); // the replay brings its own start
+    bool same = LoadReplay(bytes, size) == ReplayFault::None;
+    PlayLoadedReplay(playedSounds, played);
+    for (const auto& [step, shown] : trail)
+    {
+        same = same && played[step] == shown;
+    }
+    end = played.empty() ? "" : played.rbegin()->second;
+    return same && playedSounds == sounds && !MatchRunning && !PlaybackNoticeShown();
 }

@@ -1,12 +1,11 @@
-// Tests of replays: matches recorded through the shell and played back step for step, the
-// files' refusals and rules, the playback's keys, and the kept replays of tests/replays/.
+// Tests of replays: matches recorded through the shell and played back step for step, the kept
+// replays of tests/replays/, the files' refusals, a failed write and a match too long to keep.
 #include "replay_harness.h"
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -14,17 +13,6 @@ namespace fs = std::filesystem;
 namespace
 {
 using Bytes = std::vector<unsigned char>;
-
-// Records a scripted match of two people from seed 5, left after maxSteps; its replay's bytes.
-Bytes Record(std::uint32_t maxSteps, Trail& trail)
-{
-    ReadyHeadless(5);
-    std::string sounds;
-    PlayScriptedMatch(Opponents::TwoPeople, 9, maxSteps, sounds, trail);
-    std::size_t size = 0;
-    const unsigned char* bytes = RecordedReplay(size);
-    return Bytes(bytes, bytes + size);
-}
 
 std::string Contents(const fs::path& path)
 {
@@ -35,50 +23,36 @@ std::string Contents(const fs::path& path)
 
 // A match played back shows every step's board and asks for every sound as it did when played,
 // whoever played it, however the main loop's iterations bunched its steps, and whether or not
-// the samples had loaded; it ends on the title screen. The long one runs past the palette's
-// second new drift targets, at step 2000.
-TEST(Replay, PlayedBackMatchesShowTheSameBoardEveryStepAndTheSameSounds)
+// the samples had loaded; it ends on the title screen. The kept replays end on the board and
+// scores they were recorded with, and the script's matches from their seeds as they ended.
+TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 {
-    const struct
+    const std::string folder =
+        std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
+    std::string replay, end, sounds;
+    EXPECT_TRUE(RecordAndPlayBack(Opponents::Friend, 2500, 2500, false, replay, end));
+    for (const KeptMatch& kept : KeptMatches)
     {
-        Opponents opponents;
-        std::uint32_t maxSteps;
-        bool loaded; // else the samples never load while it is played: its sounds are dropped
-    } cases[] = {
-        {Opponents::TwoPeople, 4500, true},
-        {Opponents::Computer, 3000, true},
-        {Opponents::Friend, 2500, false},
-    };
-    for (const auto& c : cases)
-    {
-        ReadyHeadless(c.maxSteps);
-        SamplesLoaded.store(c.loaded);
-        std::string sounds, playedSounds;
-        Trail trail, played;
-        PlayScriptedMatch(c.opponents, c.maxSteps, c.maxSteps, sounds, trail);
-        std::size_t size = 0;
-        const unsigned char* bytes = RecordedReplay(size);
-        SamplesLoaded.store(true);
-        ASSERT_EQ(LoadReplay(bytes, size), ReplayFault::None);
-        SeedRand(999); // the replay brings its own start
-        PlayLoadedReplay(playedSounds, played);
-
-        EXPECT_FALSE(MatchRunning || PlaybackNoticeShown());
-        EXPECT_EQ(playedSounds, sounds) << c.maxSteps;
-        ASSERT_GT(trail.size(), 1000u);
-        for (const auto& [step, shown] : trail)
-        {
-            ASSERT_EQ(played[step], shown) << c.maxSteps;
-        }
+        const std::string path = folder + kept.name;
+        EXPECT_TRUE(RecordAndPlayBack(kept.opponents, kept.seed, KeptSteps, true, replay, end))
+            << kept.name;
+        EXPECT_EQ(end.substr(0, end.find('\n')), kept.ends);
+        const char* reason = nullptr;
+        ASSERT_TRUE(LoadReplayFile((path + ".tqr").c_str(), reason)) << reason;
+        Trail played;
+        PlayLoadedReplay(sounds, played);
+        EXPECT_EQ(played.rbegin()->second, Contents(path + ".end")) << kept.name;
     }
 }
 
 // Each kind of damage is refused, and the reader writes nothing past its header, nor the header
-// itself on a refusal.
+// itself on a refusal. A replay whose match does not end as it says stops when played back,
+// with a line and the notice, until the next match.
 TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
 {
-    Trail trail;
-    const Bytes whole = Record(300, trail);
+    std::string replay, shown, sounds;
+    RecordAndPlayBack(Opponents::TwoPeople, 5, 300, true, replay, shown);
+    const Bytes whole(replay.begin(), replay.end());
     struct
     {
         ReplayHeader header;
@@ -131,73 +105,11 @@ TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
     first[28] = 1;
     first[29] = first[30] = first[31] = 0;
     EXPECT_EQ(ReadReplay(first.data(), first.size(), out.header), ReplayFault::None);
-}
 
-// A replay file takes the first free number, never replaces a file or touches a temporary
-// name that is someone else's, and one that cannot be written is lost with one line.
-TEST(Replay, FilesTakeTheFirstFreeNumberAndAFailedWriteCostsOneLine)
-{
-    const fs::path previous = fs::current_path();
-    const fs::path folder = fs::temp_directory_path() / ("tq_replays_" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    fs::current_path(folder);
-    std::ofstream("replay0.tqr") << "earlier";
-    std::ofstream("replay1.tqr.tmp") << "the player's";
-    ReadyHeadless(5);
-    KeepReplays = true;
-    ReplayCounter = 0;
-    StartMatch(LevelNone);
-    HandleKeyDown(KeyEscape);
-    std::size_t size = 0;
-    const unsigned char* bytes = RecordedReplay(size);
-    EXPECT_EQ(Contents("replay2.tqr"), std::string(bytes, bytes + size));
-    EXPECT_EQ(Contents("replay0.tqr") + ", " + Contents("replay1.tqr.tmp"),
-              "earlier, the player's");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
-
-    fs::remove_all(folder); // the folder is gone: no file can be made
-    testing::internal::CaptureStderr();
-    StartMatch(LevelNone);
-    HandleKeyDown(KeyEscape);
-    const std::string said = testing::internal::GetCapturedStderr();
-    KeepReplays = false;
-    fs::current_path(previous);
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-}
-
-// While a replay plays, Space pauses and resumes, Right held plays four steps for one, other
-// keys start nothing and reach no match, and Escape ends it with no notice. A replay whose
-// match does not end as it says stops with the notice, until the next match.
-TEST(Replay, PlaybackKeysAndAMatchThatEndsOtherwiseThanItsReplaySays)
-{
+    Bytes scored = whole;
+    ++scored[26]; // a goal the match never scored
+    ASSERT_EQ(LoadReplay(scored.data(), scored.size()), ReplayFault::None);
     Trail trail;
-    Bytes bytes = Record(300, trail);
-    ASSERT_EQ(LoadReplay(bytes.data(), bytes.size()), ReplayFault::None);
-    std::string sounds;
-    // The steps each iteration takes after a press or a release (~key); the first one starts
-    // the playback, and its W does nothing.
-    const int presses[] = {KeyW, KeySpace, KeySpace, KeyCursorRight, ~KeyCursorRight};
-    std::string steps;
-    for (const int press : presses)
-    {
-        if (press < 0)
-        {
-            HandleKeyUp(static_cast<Key>(~press));
-        }
-        else
-        {
-            HandleKeyDown(static_cast<Key>(press));
-        }
-        const std::uint32_t before = MatchRunning ? CurrentScene->stepCount : 0;
-        Iterate(1, sounds, trail);
-        steps += std::to_string(CurrentScene->stepCount - before) + " ";
-    }
-    EXPECT_EQ(steps, "1 0 1 4 1 ");
-    HandleKeyDown(KeyEscape);
-    EXPECT_FALSE(MatchRunning || PlaybackRunning() || PlaybackNoticeShown() || QuitRequested);
-
-    bytes[26] = static_cast<unsigned char>(bytes[26] + 1); // a goal the match never scored
-    ASSERT_EQ(LoadReplay(bytes.data(), bytes.size()), ReplayFault::None);
     testing::internal::CaptureStderr();
     PlayLoadedReplay(sounds, trail);
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
@@ -207,29 +119,27 @@ TEST(Replay, PlaybackKeysAndAMatchThatEndsOtherwiseThanItsReplaySays)
     ResetShell();
 }
 
-// The kept replays end on the board and scores they were recorded with, and a match with more
-// keys than a replay holds is kept up to the step where they no longer fit.
-TEST(Replay, KeptReplaysAndOneTooLongToKeepWholeEndWhereTheyEnded)
+// A replay that cannot be written (in a folder where no file can be made) is lost with one line.
+TEST(Replay, AMatchThatCannotBeKeptIsLostWithOneLine)
 {
-    const std::string folder =
-        std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
-    std::string sounds;
-    // Each with its header's computer level times two plus its online flag.
-    for (const auto& [name, kind] :
-         {std::pair{"two_people", 0}, {"hard_computer", 6}, {"hosted", 1}})
-    {
-        const std::string file = Contents(folder + name + ".tqr");
-        ReplayHeader header;
-        ReadReplay(reinterpret_cast<const unsigned char*>(file.data()), file.size(), header);
-        EXPECT_EQ(kind, header.computerLevel * 2 + header.online) << name;
-        ReadyHeadless(1);
-        const char* reason = nullptr;
-        ASSERT_TRUE(LoadReplayFile((folder + name + ".tqr").c_str(), reason)) << reason;
-        Trail played;
-        PlayLoadedReplay(sounds, played);
-        EXPECT_EQ(played.rbegin()->second, Contents(folder + name + ".end")) << name;
-    }
+    const fs::path previous = fs::current_path();
+    fs::current_path("/proc");
+    ReadyHeadless(5);
+    KeepReplays = true;
+    testing::internal::CaptureStderr();
+    StartMatch(LevelNone);
+    HandleKeyDown(KeyEscape);
+    const std::string said = testing::internal::GetCapturedStderr();
+    KeepReplays = false;
+    fs::current_path(previous);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
 
+// A match with more keys than a replay holds is kept up to the step where they no longer fit.
+// While Right is held, a playback's iteration plays four steps.
+TEST(Replay, AMatchTooLongToKeepWholeEndsWhereItsKeysNoLongerFit)
+{
+    std::string sounds;
     ReadyHeadless(7);
     StartMatch(LevelNone);
     Trail trail, played;
@@ -246,6 +156,11 @@ TEST(Replay, KeptReplaysAndOneTooLongToKeepWholeEndWhereTheyEnded)
     ASSERT_EQ(ReadReplay(bytes, size, header), ReplayFault::None);
     ASSERT_EQ(LoadReplay(bytes, size), ReplayFault::None);
     EXPECT_TRUE(size > MaxReplayBytes - 20 && header.endStep < 80000);
+    Iterate(1, sounds, played); // the playback starts
+    HandleKeyDown(KeyCursorRight);
+    Iterate(1, sounds, played);
+    HandleKeyUp(KeyCursorRight);
+    EXPECT_EQ(played.rbegin()->first, 5u);
     PlayLoadedReplay(sounds, played);
     EXPECT_FALSE(PlaybackNoticeShown());
     EXPECT_EQ(played.rbegin()->second, trail[header.endStep]);

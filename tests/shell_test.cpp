@@ -1,18 +1,16 @@
-// Tests of the shell: what keys do on the title screen and in a match, and how the
-// scene is stepped and ended.
+// Tests of the shell: what keys do on the title screen and in a match, and how a match is
+// started and ended.
 #include "app/shell.h"
 
 #include "audio/status_handoff.h"
 #include "display/palette.h"
 #include "match/game_title.h"
-#include "platform/rand.h"
 #include "scene/game_state.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 #include <tuple>
-#include <utility>
 
 namespace
 {
@@ -69,20 +67,30 @@ protected:
 };
 } // namespace
 
-// Print Screen and Alt+Enter act once per press, and any release ends a press of Alt+Enter
-// (Enter may come up after Alt); Alt and releases do nothing; any other key starts a match.
-TEST_F(Shell, OnTheTitleScreenKeysButEscapeAltAndPrintScreenStartAMatch)
+// On the title screen Print Screen and Alt+Enter act once per press, and any release ends a
+// press of Alt+Enter (Enter may come up after Alt); Alt and releases do nothing; any other key
+// starts a match, stepped once at once. Escape ends the live match, and then quits; a reset
+// ends it too, and lets go of Print Screen and Alt+Enter. How iterations step a match the
+// replays show.
+TEST_F(Shell, TitleKeysStartAMatchThatEscapeOrAResetEnds)
 {
     EXPECT_EQ(Feed({KeyPrintScreen, KeyPrintScreen, ~KeyPrintScreen, KeyPrintScreen,
                     ~KeyPrintScreen, ~KeyW, KeyAlt, KeyAltEnter, KeyAltEnter, ~KeyOther,
                     KeyAltEnter, ~KeyAltEnter, ~KeyAlt}),
               "S.S.W.W");
-
     EXPECT_EQ(Feed({KeyW}), "M");
-    ASSERT_TRUE(MatchRunning);
-    EXPECT_EQ(CurrentScene->stepCount, 1u); // stepped once at once
-    EXPECT_EQ(CurrentScene->heldCount, 0);  // the starting key is not passed on
+    // Stepped once, and W is not passed on.
+    ASSERT_TRUE(MatchRunning && CurrentScene->stepCount == 1u && CurrentScene->heldCount == 0);
     EXPECT_TRUE(AudioStatusSlots[MainSlot].halveEcho);
+    Feed({KeyEscape});
+    EXPECT_TRUE(CurrentScene == nullptr && !MatchRunning && !QuitRequested);
+    Feed({KeyEscape});
+    EXPECT_TRUE(QuitRequested);
+    StartScene(new RecordingScene());
+    Feed({KeyPrintScreen, KeyAltEnter});
+    ResetShell();
+    EXPECT_TRUE(Log == "x" && !MatchRunning && !QuitRequested);
+    EXPECT_EQ(Feed({KeyPrintScreen, KeyAltEnter}), "SW");
 }
 
 // A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter do
@@ -108,33 +116,6 @@ TEST_F(Shell, KeysReachTheMatchAsActionsOncePerPress)
     EXPECT_EQ(Log, "+0+8+8-0-8+0-0-8+8+0");
 }
 
-TEST_F(Shell, EscapeOrResetEndsTheLiveMatchAndEscapeThenQuits)
-{
-    StartScene(new RecordingScene());
-    Feed({KeyPrintScreen, KeyAltEnter});
-    ResetShell(); // and lets go of Print Screen and Alt+Enter
-    EXPECT_EQ(Feed({KeyPrintScreen, KeyAltEnter}), "SW");
-    StartScene(new RecordingScene());
-    Feed({KeyEscape});
-    EXPECT_TRUE(Log == "xx" && CurrentScene == nullptr && !MatchRunning && !QuitRequested);
-    Feed({KeyEscape});
-    EXPECT_TRUE(QuitRequested);
-}
-
-TEST_F(Shell, IterationStepsTheSceneEndsAFinishedMatchTicksThePaletteAndPublishesStatus)
-{
-    StartScene(new RecordingScene());
-    RunSteps(3); // the step at the start counts as the first of them
-    EXPECT_EQ(std::pair(CurrentScene->stepCount, PaletteTick), std::pair(3u, 3));
-    EXPECT_FALSE(AudioStatusSlots[SpareSlot].titleMusic); // published: a match runs
-
-    CurrentScene->finished = true;
-    RunSteps(1);
-    EXPECT_TRUE(!MatchRunning && Log == "x" && AudioStatusSlots[MainSlot].titleMusic);
-    RunSteps(0); // no step due: the palette rests
-    EXPECT_EQ(PaletteTick, 4);
-}
-
 // 1, 2 and 3 start a match against the computer at its three levels, any other key one of
 // two people; with a friend in, every key starts the friend's match.
 TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
@@ -155,25 +136,4 @@ TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
         EXPECT_TRUE(policy == nullptr || Computer.policy == policy) << key;
         LeaveMatch();
     }
-}
-
-TEST_F(Shell, TheKeyOneStartsAMatchAgainstTheComputerWhoseTurnTakesNoKeysOfThePerson)
-{
-    SeedRand(3); // the computer's team starts
-    ASSERT_EQ(Feed({Key1}), "M");
-    ASSERT_TRUE(ComputerMatch != nullptr && ComputerMatch == CurrentScene);
-    GameTitle& match = *ComputerMatch;
-    ASSERT_EQ(std::pair(match.computerTeam, match.currentTeam), std::pair(1, 1));
-    Feed({KeyCursorUp}); // nothing: neither the banner nor a held key
-    EXPECT_TRUE(match.turnBanner && match.heldCount == 0);
-    for (int step = 0; step < 2000 && match.currentTeam == 1; ++step)
-    {
-        RunSteps(1);
-        Feed({KeyCursorLeft, ~KeyCursorLeft});
-    }
-    EXPECT_EQ(0, match.currentTeam); // the computer spent its moves, the turn passed
-    Feed({KeyOther});                // the person's banner goes with the person's key
-    EXPECT_FALSE(match.turnBanner);
-    Feed({KeyEscape});
-    EXPECT_TRUE(ComputerMatch == nullptr && !MatchRunning);
 }
