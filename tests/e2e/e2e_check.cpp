@@ -99,23 +99,24 @@ bool ReadScreenshot(const char* path, int width, int height)
 }
 
 // Whether the canvas and the screenshot agree on every cell that picked(x, y, n) names; when
-// asked to, names the first ten that differ and how many do.
+// asked to, tells how many differ and the first.
 template<typename Picked>
 bool Agree(Picked picked, bool report = false)
 {
-    int differ = 0;
+    int differ = 0, first = 0;
     for (int n = 0; n < CanvasCells; ++n)
     {
-        const int x = n / CanvasHeight, y = n % CanvasHeight;
-        if (picked(x, y, n) && Observed[n] != ClassOf(ScreenCells[n]) && ++differ <= 10 && report)
+        if (picked(n / CanvasHeight, n % CanvasHeight, n) &&
+            Observed[n] != ClassOf(ScreenCells[n]) && differ++ == 0)
         {
-            std::fprintf(stderr, "cell (%d, %d): expected colour %d, found %d\n", x, y,
-                         ScreenCells[n], Observed[n]);
+            first = n;
         }
     }
     if (report && differ != 0)
     {
-        std::fprintf(stderr, "%d cells differ\n", differ);
+        std::fprintf(stderr, "%d cells differ; the first, (%d, %d): expected colour %d, found %d\n",
+                     differ, first / CanvasHeight, first % CanvasHeight, ScreenCells[first],
+                     Observed[first]);
     }
     return differ == 0;
 }
@@ -215,8 +216,7 @@ int main(int argc, char** argv)
         return 2;
     }
     LoadPictures();
-    return ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])) &&
-                   Holds(argv[1], argc, argv)
-               ? 0
-               : 1;
+    const bool holds = ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])) &&
+                       Holds(argv[1], argc, argv);
+    return holds ? 0 : 1;
 }

@@ -15,6 +15,7 @@ typedef int (*ThreadCreate)(pthread_t*, const pthread_attr_t*, void* (*)(void*),
 int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*entry)(void*),
                    void* argument)
 {
+    const ThreadCreate create = (ThreadCreate)dlsym(RTLD_NEXT, "pthread_create");
     void* callers[8];
     const int count = backtrace(callers, 8);
     Dl_info info;
@@ -24,13 +25,9 @@ int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*
     {
         if (strstr(info.dli_fname, "libstdc++") == NULL)
         {
-            if (info.dli_fname[0] != '\0' && strstr(info.dli_fname, ".so") == NULL)
-            {
-                return EAGAIN;
-            }
-            break;
+            const int game = info.dli_fname[0] != '\0' && strstr(info.dli_fname, ".so") == NULL;
+            return game ? EAGAIN : create(thread, attributes, entry, argument);
         }
     }
-    const ThreadCreate create = (ThreadCreate)dlsym(RTLD_NEXT, "pthread_create");
     return create(thread, attributes, entry, argument);
 }

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""The real game under virtual screens, played by a table of scenarios and checked by its screenshots
-(e2e_check), sound, files, output and exit.   run.py --list | run.py NAME GAME E2E_CHECK SOURCE
-A step is a verb (a method of Steps) with words, for the host's game or "friend:" or "other:"; {port},
-{relay}, {code}, {wrong}, {work}, {version}, {host_shot} stand for what it knows. Each game has its
-folder, screen and sound file, asks no router, and runs under $GAME_RUNNER."""
-import array, glob, os, random, re, shlex, shutil, signal, socket, subprocess, sys, tempfile, time
+"""The real game under virtual screens played by a table of scenarios, checked by its screenshots (e2e_check),
+sound, files, output and exit: run.py --list | run.py NAME GAME E2E_CHECK SOURCE. A step is a verb of Steps and
+its words, for the host's game or "friend:" or "other:"; {port}, {code}... stand for what the steps know."""
+import array, base64, contextlib, functools, glob, http.server, json, os, random, re, shlex, shutil, signal, socket
+import subprocess, sys, tempfile, threading, time
 from types import SimpleNamespace
 
 WIDTH, HEIGHT, WINDOW = 1280, 720, "^marrowfen$"
@@ -16,9 +15,9 @@ REACH = ("router {}; start in=home portmap --host; code; out 'a friend on the in
          "{{code}}; see word 25 joined; see word 48 open; friend:see hosting; friend:see word 48 open; {}; exit 0; "
          "mapping no; friend:kill KILL")
 SCENARIOS = {
-    # Music from the start and on in a match, and against the computer; Escape, Escape: status 0, nothing said.
+    # Music from the start, in a match and against the computer; Escape, Escape: status 0, nothing said.
     "title_and_match": "start; sound 2; press Return; see match-start; sound 2; press Escape; see title; press 1; "
-                       "computer_turn; press Escape; see title; press Escape; exit 0; "
+                       "turns computer; press Escape; see title; press Escape; exit 0; "
                        "err '!^(?!.*(disk i/o audio driver|Writing to file)).'",
     # --help, --version; anything else: usage, status 2; what cannot start: one line naming it, status 1.
     "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
@@ -31,8 +30,7 @@ SCENARIOS = {
                     "err 'cannot host on UDP port {port}: it is in use or not allowed'",
     # Damaged data (also under AddressSanitizer), which the loader reads in the first second.
     "bad_data": "damage; start; wait 1; press Return; see match-start; "
-                "hold space Up Left Up Right Up Down Up w a s d Up Up; press Escape; see title; "
-                "press Escape; exit 0",
+                "hold space Up Left Up Right Up Down Up w a s d Up Up; press Escape; see title; press Escape; exit 0",
     # No data: the title without its picture; the player's files are kept, their numbers skipped.
     "keep_screenshots": "write screen0.png 'an earlier screenshot'; write screen1.png.tmp mine; start nodata; "
                         "see title; files screen2.png 1; holds screen0.png 'an earlier screenshot'; "
@@ -45,8 +43,7 @@ SCENARIOS = {
                "see match-start; pad button 6 1; pad button 6 0; moves; pad button 1 1; spent 1; "
                "pad button 1 0; pad axis 0 -30000; spent more; pad axis 0 0; pad button 4 1; pad button 4 0; "
                "see title; pad button 4 1; exit 0",
-    # --window: six times the canvas within 1280 x 720 less a tenth; Alt+Enter starts nothing, takes
-    # no banner. Where SDL has no window modes, --window plays full screen and stays there.
+    # --window: 6 x the canvas in 90 % of 1280 x 720; Alt+Enter starts, takes nothing; no window: full screen.
     "window_mode": "wm; start --window; see title size=768x576; press alt+Return; see title; "
                    "press alt+Return; see title size=768x576; press Return alt+Return; see match-start; "
                    "press Escape Escape; exit 0; start --window preload=sdl_shim TQ_SHIM_NO_WINDOW=1; "
@@ -56,8 +53,7 @@ SCENARIOS = {
               "see match-start; wait 2.5; press Down; hold Up Left Up; wait 1; press Escape; "
               "files replay0.tqr 1; press Escape; exit 0; start --replay replay0.tqr; replay_matches; "
               "press space; see title timeout=15; press Escape; exit 0; err '!replay'; files replay1.tqr 0",
-    # A wrong code refused; through a relay that delays each datagram 75 ms and drops 2 % (seeded) the
-    # friend plays team 1; a crashed friend, given up after 10 s, takes its match up again.
+    # A wrong code refused; the friend plays through a relay (75 ms, 2 % lost); crashed, joins again.
     "online": "relay; start --host --port {port}; code; friend:start --join 127.0.0.1:{port} {wrong}; "
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
@@ -80,6 +76,14 @@ SCENARIOS = {
     "installed_package": "package; see title; press Escape; exit 0; files '{work}/elsewhere/*' 0",
 }
 
+# The page (GAME is its folder) in headless Chromium: the title with its hint; Alt, then a key that starts the
+# sound and a match; a click that starts none; Print Screen's download of the title without its hint; 2 (the
+# normal computer, a key the page passes on) and its turn; no error on the console; no WebGL, told so.
+PAGE = ("page; drawn; see title-waiting; press Alt space; sounding; see match-start; press Escape; click; press Print; "
+        "files screen0.png 1; shows title screen0.png; press 2; turns computer; console; page --disable-3d-apis; "
+        "told 'needs a browser that can show WebGL'")
+PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"),
+             "Print": ("PrintScreen", 44, "PrintScreen"), "2": ("Digit2", 50, "2"), "Down": ("ArrowDown", 40, "ArrowDown")}
 
 def fail(message):
     sys.exit("FAIL: " + message)
@@ -91,7 +95,6 @@ def skip(message):
 
 
 def until(test, seconds=10.0):
-    """What test returns, asked every tenth of a second until it is true or the time is up."""
     end = time.monotonic() + seconds
     while not (result := test()) and time.monotonic() < end:
         time.sleep(0.1)
@@ -101,24 +104,61 @@ def until(test, seconds=10.0):
 def free_port():
     """A UDP port no socket holds, with the next: below 32768, where the kernel gives none by chance."""
     for port in random.sample(range(20000, 32000, 2), 100):
-        try:
-            with socket.socket(type=socket.SOCK_DGRAM) as a, socket.socket(type=socket.SOCK_DGRAM) as b:
-                a.bind(("", port)), b.bind(("", port + 1))
+        with contextlib.suppress(OSError), socket.socket(type=socket.SOCK_DGRAM) as a, socket.socket(
+                type=socket.SOCK_DGRAM) as b:
+            a.bind(("", port)), b.bind(("", port + 1))
             return port
-        except OSError:
-            pass
     fail("no free UDP port")
+
+
+class Page:
+    """Headless Chromium on a fresh profile showing the page, its DevTools protocol on fds 3 and 4."""
+
+    def __init__(self, url, folder, *flags):
+        (command_in, self.commands), (self.replies, reply_out) = os.pipe(), os.pipe()
+        self.process = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--use-gl=swiftshader", "--enable-unsafe-swiftshader",
+             "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--remote-debugging-pipe", f"--user-data-dir={tempfile.mkdtemp(dir=folder)}",
+             "--autoplay-policy=document-user-activation-required", *flags], stderr=subprocess.DEVNULL,
+            pass_fds=(3, 4), preexec_fn=lambda: (os.dup2(command_in, 3), os.dup2(reply_out, 4)))
+        self.pending, self.count, self.session, self.errors = b"", 0, None, []
+        target = self.send("Target.createTarget", url="about:blank")["targetId"]
+        self.session = self.send("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
+        for method in ("Runtime.enable", "Log.enable"):
+            self.send(method)
+        self.send("Emulation.setDeviceMetricsOverride", width=WIDTH, height=HEIGHT, deviceScaleFactor=1, mobile=False)
+        self.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
+        self.send("Page.navigate", url=url)
+
+    def send(self, method, **params):
+        """The reply to a command; exceptions and errors on the console meanwhile are kept."""
+        self.count += 1
+        message = {"id": self.count, "method": method, "params": params}
+        self.session and not method.startswith("Browser.") and message.update(sessionId=self.session)
+        os.write(self.commands, json.dumps(message).encode() + b"\0")
+        while True:
+            while b"\0" not in self.pending:
+                self.pending += os.read(self.replies, 1 << 20) or fail("the browser ended")
+            text, self.pending = self.pending.split(b"\0", 1)
+            params = (reply := json.loads(text)).get("params", {})
+            if {"exceptionDetails", "error"} & {*params, params.get("type"), params.get("entry", {}).get("level")}:
+                self.errors.append(json.dumps(params)[:300])
+            if reply.get("id") == self.count:
+                return reply["result"] if "result" in reply else fail(f"{method}: {reply}")
+
+    def value(self, expression):
+        return self.send("Runtime.evaluate", expression=expression)["result"].get("value")
 
 
 class Steps:
     def __init__(self, game, check, source):
         self.program, self.checker, self.source = map(os.path.abspath, (game, check, source))
-        self.work = tempfile.mkdtemp(prefix="e2e.")
+        self.work, port = tempfile.mkdtemp(prefix="e2e."), free_port()
         self.processes, self.namespaces, self.closing, self.games, self.screens = [], [], [], {}, {}
         self.managed, self.target, self.said, self.daemon = set(), "host", "", None
-        version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())
-        port = free_port()
-        self.vars = dict(work=self.work, port=port, relay=port + 1, version=version[1])
+        version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
+        self.vars = dict(work=self.work, port=port, relay=port + 1, version=version)
 
     def play(self, scenario):
         for step in scenario.split(";"):
@@ -134,20 +174,16 @@ class Steps:
             process.wait()
         for closing in self.closing:
             closing()
-        for namespace in self.namespaces:  # its links and bridges go with it
+        for namespace in self.namespaces:  # its links go with it
             subprocess.run(["ip", "netns", "delete", namespace], stderr=subprocess.DEVNULL)
         os.environ.get("KEEP_WORK") or shutil.rmtree(self.work, ignore_errors=True)
 
-    # Machinery
-    def spawn(self, command, log=None, **options):
-        out = log and open(f"{self.work}/{log}", "ab")
-        self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=subprocess.STDOUT) if log else {}),
-                                               **options))
-        out and out.close()
+    def spawn(self, command, log, **options):
+        with open(f"{self.work}/{log}", "ab") as out:
+            self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=out) | options)))
         return self.processes[-1]
 
     def sh(self, *command, **options):
-        """Runs a command to its end; fails with the end of what it said unless it succeeds."""
         result = subprocess.run(command, capture_output=True, text=True, **options)
         result.returncode == 0 or fail(f"{' '.join(command)}: {(result.stdout + result.stderr)[-600:]}")
         return result.stdout
@@ -169,8 +205,8 @@ class Steps:
     def game(self, who=None):
         return self.games.get(who or self.target) or fail(f"no game {who or self.target}")
 
-    def text(self, stream, who=None):
-        return open(f"{self.work}/{who or self.target}.{stream}", errors="replace").read()
+    def text(self, stream):
+        return open(f"{self.work}/{self.target}.{stream}", errors="replace").read()
 
     def check(self, kind, path, *arguments, size=(WIDTH, HEIGHT), who=None):
         result = subprocess.run([self.checker, kind, path, str(size[0]), str(size[1]), *arguments],
@@ -180,6 +216,10 @@ class Steps:
 
     def shot(self, who=None):
         game, taken = self.game(who), lambda: set(glob.glob(f"{self.game(who).folder}/screen*.png"))
+        if game.page:  # as shown now, through the browser
+            game.last = f"{game.folder}/page.png"
+            open(game.last, "wb").write(base64.b64decode(game.page.send("Page.captureScreenshot")["data"]))
+            return game.last
         before = taken()
         self.press("Print", who=who)
         new = until(lambda: taken() - before) or fail(f"{who or self.target}: no screenshot was written")
@@ -191,10 +231,8 @@ class Steps:
         shown = until(lambda: self.check("state", self.shot(who), who=who))
         return tuple(int(n) for n in re.findall(r"\d+", shown or fail(f"{self.game(who).last}: no match")))
 
-    # Games
     def start(self, *words, program=None, cwd=None, folder=None):
-        """Starts the game with its arguments and waits for its window; also nowindow, noscreen, nodata,
-        nobody (not as root), portmap (asks the router), in=NAMESPACE, preload=LIBRARY, NAME=VALUE."""
+        """The game with its arguments, its window up; nowindow, noscreen, nodata, nobody, portmap, in=, preload=."""
         name, folder = self.target, folder or f"{self.work}/{self.target}"
         flags = {word for word in words if word in ("nowindow", "noscreen", "nodata", "nobody", "portmap")}
         given = dict(word.split("=", 1) for word in words if re.fullmatch(r"\w+=.*", word))
@@ -205,9 +243,7 @@ class Steps:
         "preload" in given and env.update(LD_PRELOAD=f"{os.path.dirname(self.checker)}/lib{given['preload']}.so")
         runner = (["ip", "netns", "exec", self.vars[given["in"]]] if "in" in given else []) + shlex.split(
             os.environ.get("GAME_RUNNER", ""))
-        os.makedirs(folder, exist_ok=True)
-        if "nodata" not in flags and not os.path.exists(f"{folder}/dat"):
-            shutil.copytree(f"{self.source}/dat", f"{folder}/dat")
+        "nodata" in flags or os.path.exists(f"{folder}/dat") or shutil.copytree(f"{self.source}/dat", f"{folder}/dat")
         if "nobody" in flags and os.getuid() == 0:  # root writes anywhere
             runner = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + runner
             os.chmod(self.work, 0o755)
@@ -215,18 +251,18 @@ class Steps:
             os.chmod(env["SDL_DISKAUDIOFILE"], 0o666)
         arguments = [word for word in words if word not in flags and not re.fullmatch(r"\w+=.*", word)]
         with open(f"{self.work}/{name}.out", "wb") as out, open(f"{self.work}/{name}.err", "wb") as err:
-            process = self.spawn(runner + [program or self.program] + arguments, cwd=cwd or folder, env=env,
-                                 stdout=out, stderr=err)
-        self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, heard=0, kept=None)
+            process = subprocess.Popen(runner + [program or self.program] + arguments, cwd=cwd or folder, env=env,
+                                       stdout=out, stderr=err)
+        self.processes.append(process)
+        self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, heard=0, kept=None, page=None)
         if not flags & {"nowindow", "noscreen"}:
             window = lambda: self.x("xdotool", "search", "--name", WINDOW)
-            until(lambda: process.poll() is not None or window())
-            process.poll() is None or fail(f"{name}: the game ended at start: {self.text('err')}")
-            window() or fail(f"{name}: no window appeared")
+            until(lambda: process.poll() is not None or window()) and process.poll() is None or fail(
+                f"{name}: no window appeared: {self.text('err')}")
             name in self.managed and self.x("xdotool", "search", "--name", WINDOW, "windowactivate", "--sync")
 
     def exit(self, status):
-        """The game ends with the status; with another than 0, after one line on standard error."""
+        """The game ends with the status, and one line on standard error unless 0."""
         until(lambda: self.game().process.poll() is not None) or fail(f"{self.target}: the game did not end")
         code, said = self.game().process.returncode, self.text("err")
         code == int(status) or fail(f"{self.target}: exit status {code}, not {status}: {said}")
@@ -240,21 +276,17 @@ class Steps:
         name == "KILL" and self.game().process.wait()
 
     def usage(self, *arguments):
-        """The arguments are refused with one line of usage on standard error and status 2."""
         self.start("noscreen", *arguments)
-        self.exit(2), self.err("^usage: tumblequay ")
-        self.text("out") == "" or fail(f"{arguments}: {self.text('out')}")
+        self.exit(2), self.err("^usage: tumblequay "), self.out("!(?s).")
 
-    # What a game showed, played, printed and wrote
     def see(self, kind, *words):
-        """Screenshots until one passes e2e_check's check (in 10 s, timeout=S; of size=WIDTHxHEIGHT)."""
         given, rest = dict(word.split("=") for word in words if "=" in word), [w for w in words if "=" not in w]
         size = given.get("size", f"{WIDTH}x{HEIGHT}").split("x")
         until(lambda: self.check(kind, self.shot(), *rest, size=size), float(given.get("timeout", 10))) or fail(
             f"{self.game().last} does not show {kind} {' '.join(rest)}: {self.said}")
 
     def sound(self, seconds):
-        """The game plays the next seconds whole, and since the last look not only silence."""
+        """The game plays the next seconds whole, and not only silence."""
         time.sleep(float(seconds))
         played = open(f"{self.work}/{self.target}.raw", "rb").read()[self.game().heard:]
         len(played) > float(seconds) * SOUND_BYTES_PER_SECOND * 0.56 or fail(f"the sound stopped: {len(played)} bytes")
@@ -271,7 +303,6 @@ class Steps:
     def err(self, *patterns):
         self.out(*patterns, stream="err")
 
-    # Files
     def folder(self, mode):
         folder = f"{self.work}/{self.target}"
         os.path.exists(f"{folder}/dat") or shutil.copytree(f"{self.source}/dat", f"{folder}/dat")
@@ -285,7 +316,6 @@ class Steps:
         open(f"{self.game().folder}/{name}").read() == text or fail(f"{name} was changed")
 
     def files(self, pattern, count):
-        """So many files come to match the pattern in the game's folder (or from the root)."""
         found = lambda: glob.glob(os.path.join(f"{self.work}/{self.target}", pattern))
         until(lambda: len(found()) == int(count)) or fail(f"not {count} of {pattern}: {found()}")
 
@@ -294,30 +324,33 @@ class Steps:
         held.bind(("", int(port)))
 
     def damage(self):
-        """Samples cut short, corrupt, empty, of one channel, past 30 s, not Ogg, too large, a folder,
-        missing; pictures of garbage, of numbers too large, past 32 bits, of ten million digits."""
-        data = f"{self.work}/host/dat"
+        data, samples = f"{self.work}/host/dat", f"{self.work}/host/dat/samples"
         shutil.copytree(f"{self.source}/dat", data)
-        read = lambda name, start=0, end=None: open(f"{data}/{name}", "rb").read()[start:end]
+        sound = lambda name: open(f"{samples}/{name}", "rb").read()
         numbers = ("-1", "-2147483648", "+2147483647", "259", "-250", "3")
-        for name, content in {"samples/drum0.ogg": read("samples/drum0.ogg", 0, 3000),  # cut in its headers
-                              "samples/step.ogg": read("samples/step.ogg", 0, 6000),  # cut in its sound
-                              "samples/push.ogg": read("samples/push.ogg", 0, 200) + b"X" * 16 + read("samples/push.ogg", 216),
-                              "samples/rotate.ogg": read("samples/rotate.ogg", 0, 5000) + b"X" * 16
-                              + read("samples/rotate.ogg", 5016), "samples/start.ogg": b"",
-                              "samples/ball.ogg": os.urandom(20000), "samples/drum2.ogg": read("ms0.txt"),
-                              "ms0.txt": " ".join("4294967298" if k == 3000 else numbers[k % 6] for k in range(4096)).encode(),
-                              "ms1.txt": os.urandom(30000), "ms2.txt": b"7" * 10_000_000}.items():
-            open(f"{data}/{name}", "wb").write(content)
-        self.sh("sox", "-n", "-r", "44100", "-c", "1", f"{data}/samples/swap.ogg", "synth", "0.5", "sine", "300")
-        self.sh("sox", "-n", "-r", "44100", "-c", "2", "-C", "-1", f"{data}/samples/drum1.ogg", "synth", "40", "sine",
+        for path, content in ((f"{samples}/drum0.ogg", sound("drum0.ogg")[:3000]),  # cut in its headers
+                              (f"{samples}/step.ogg", sound("step.ogg")[:6000]),  # cut in its sound
+                              (f"{samples}/push.ogg", sound("push.ogg")[:200] + b"X" * 16 + sound("push.ogg")[216:]),
+                              (f"{samples}/rotate.ogg", sound("rotate.ogg")[:5000] + b"X" * 16 + sound("rotate.ogg")[5016:]),
+                              (f"{samples}/start.ogg", b""), (f"{samples}/ball.ogg", os.urandom(20000)),
+                              (f"{samples}/drum2.ogg", open(f"{data}/ms0.txt", "rb").read()),
+                              (f"{data}/ms0.txt", " ".join("4294967298" if k == 3000 else numbers[k % 6]
+                                                           for k in range(4096)).encode()),
+                              (f"{data}/ms1.txt", os.urandom(30000)), (f"{data}/ms2.txt", b"7" * 10_000_000)):
+            open(path, "wb").write(content)
+        self.sh("sox", "-n", "-r", "44100", "-c", "1", f"{samples}/swap.ogg", "synth", "0.5", "sine", "300")
+        self.sh("sox", "-n", "-r", "44100", "-c", "2", "-C", "-1", f"{samples}/drum1.ogg", "synth", "40", "sine",
                 "200", "vol", "0.1")
-        os.truncate(f"{data}/samples/score.ogg", 80 << 20)
-        os.remove(f"{data}/samples/end.ogg"), os.mkdir(f"{data}/samples/end.ogg"), os.remove(f"{data}/samples/drum3.ogg")
+        os.truncate(f"{samples}/score.ogg", 80 << 20)
+        os.remove(f"{samples}/end.ogg"), os.mkdir(f"{samples}/end.ogg"), os.remove(f"{samples}/drum3.ogg")
 
-    # Keys and pads
     def press(self, *keys, who=None, delay="12"):
-        self.x("xdotool", "key", "--clearmodifiers", "--delay", delay, *keys, who=who)
+        if not (page := self.game(who).page):
+            return self.x("xdotool", "key", "--clearmodifiers", "--delay", delay, *keys, who=who)
+        for code, number, key in map(PAGE_KEYS.get, keys):
+            for kind in ("rawKeyDown", "keyUp"):
+                page.send("Input.dispatchKeyEvent", type=kind, code=code, key=key, windowsVirtualKeyCode=number)
+            time.sleep(0.1)
 
     def hold(self, *keys):
         for key in keys:  # long enough for the game to see it held for a few steps
@@ -327,7 +360,6 @@ class Steps:
         time.sleep(float(seconds))
 
     def wm(self):
-        """Switching modes needs a window manager: one that binds no keys."""
         open(f"{self.work}/openbox.xml", "w").write(
             '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/><mouse/></openbox_config>\n')
         self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox.log",
@@ -340,12 +372,10 @@ class Steps:
         open(f"{self.work}/pads", "a").write(" ".join(event) + "\n")
 
     def moves(self):
-        """A match under way, its banner down: what it shows is kept."""
         self.game().kept = until(lambda: (shown := self.state())[2] == 0 and shown) or fail("no match under way")
 
     def spent(self, count):
-        """So many of the kept moves were spent, and no more come to be; "more": more than one, or the turn
-        passed (the player turned)."""
+        """So many of the kept moves were spent, and no more; "more": more than one, or the turn passed."""
         team, kept, _ = self.game().kept
         if count == "more":
             return until(lambda: (shown := self.state())[0] != team or shown[1] < kept - 1) or fail("no turn")
@@ -353,51 +383,34 @@ class Steps:
         time.sleep(0.3)
         self.state()[1] == kept - int(count) or fail(f"{self.game().last}: not {kept - int(count)} moves left")
 
-    # Matches against the computer and a friend
-    def computer_turn(self):
-        """In the computer's turn its banner goes and its moves are spent at its pace (one each 0.4 s),
-        the person's keys spending none; then the turn comes back to the person's team."""
-        seen, end = False, time.monotonic() + 40
-        while time.monotonic() < end:
-            team, moves, banner = self.state()
-            if team == 0 and seen:
-                return
-            if team == 0:  # the banner goes, then every move on switches
-                self.press("space"), self.press(*["Down"] * 10, delay="50")
-            elif not banner:
-                seen, begun = True, time.monotonic()
-                self.press(*["Down"] * 5)
-                after = self.state()
-                paced = int((time.monotonic() - begun) / 0.396) + 1
-                after[0] == 0 or after[1] >= moves - paced or fail(f"the person's keys spent moves: {moves}, {after}")
-                time.sleep(1.5)
-                later = self.state()
-                after[0] == 0 or later[0] == 0 or later[1] < after[1] or fail(f"no move of the computer's: {later}")
-        fail("the turn did not go to the computer and back")
-
-    def turns(self):
-        """The turn passes twice; on each banner the friend's screen agrees with the host's, the other
-        side's keys do nothing and the side's own switch spends a move."""
-        passed, last = 0, None
-        for _ in range(8):
-            host = until(lambda: (shown := self.state("host"))[2] == 1 and shown, 6) or self.state("host")
-            self.agree(host)
-            passed, last = passed + (last is not None and host[0] != last), host[0]
+    def turns(self, rival="friend"):
+        """Team 1 (the friend or the computer) takes a turn and gives it back; in each the other side's keys
+        spend no move and the side's do (the computer's one each 0.4 s); on each banner the friend agrees."""
+        passed, last, end = 0, None, time.monotonic() + 60
+        while time.monotonic() < end:  # a turn's banner, or the next turn under way
+            news = lambda shown: (shown[2] == 1 or shown[0] != last) and shown
+            shown = until(lambda: news(self.state("host")), 6) or self.state("host")
+            rival == "friend" and self.agree(shown)
+            passed, last, team = passed + (last is not None and shown[0] != last), shown[0], shown[0]
             if passed == 2:
                 return
-            side, other = ("host", "friend") if host[0] == 0 else ("friend", "host")
-            self.press("Down", "Down", "Down", who=other, delay="50")
+            side, other = ("host", rival) if team == 0 else (rival, "host")
+            if side == "computer":  # its banner goes by itself
+                shown = until(lambda: (now := self.state())[2] == 0 and now) or fail("the computer's banner stays")
+            begun = time.monotonic()
+            other == "computer" or self.press(*["Down"] * 5, who=other, delay="50")
+            side == "computer" or time.sleep(0.5)
+            after = self.state()
+            paced = int((time.monotonic() - begun) / 0.396) + 1 if side == "computer" else 0
+            after[0] != team or after[1] >= shown[1] - paced or fail(f"the {other}'s keys spent moves: {shown}, {after}")
+            side == "computer" or (self.press("space", who=side), time.sleep(0.3), self.press("Down", who=side))
+            until(lambda: (now := self.state("friend" if side == "friend" else "host"))[0] != team or now[1] < after[1],
+                  2 if side == "computer" else 5) or fail(f"the {side} spent no move in team {team}'s turn")
+            side == "computer" or self.press(*["Down"] * 10, who=side, delay="100")
             time.sleep(0.5)
-            self.state("host")[1] == host[1] or fail(f"the {other}'s keys acted in team {host[0]}'s turn")
-            self.press("space", who=side), time.sleep(0.3), self.press("Down", who=side)
-            until(lambda: (now := self.state(side))[0] != host[0] or now[1] < host[1], 5) or fail(
-                f"the {side}'s switch spent no move in team {host[0]}'s turn")
-            self.press(*["Down"] * 10, who=side, delay="100")
-            time.sleep(0.5)
-        fail("the turn did not pass to the friend and back")
+        fail("the turn did not go to team 1 and back")
 
     def agree(self, host=None):
-        """The friend's screen comes to show the turn the host's shows (now, or as given)."""
         until(lambda: self.state("friend") == (host or self.state("host")), 6) or fail(
             f"the screens show other turns: {self.game('friend').last}, {self.game('host').last}")
 
@@ -406,13 +419,11 @@ class Steps:
                     str(self.vars["port"]), "--seed", "7"], "relay.log")
 
     def code(self):
-        """The join code that ends the host's second line: {code}; {wrong} is another."""
         found = until(lambda: re.match(r".*\n.* (\w{10})\n", self.text("out"))) or fail(f"no code: {self.text('out')}")
         self.vars.update(code=found[1], wrong="1111111111" if found[1] == "0000000000" else "0000000000")
 
     def killed_printing(self):
-        """Killed amid Print Screens, the game leaves whole screenshots, unfinished .tmp files and no
-        screenshot of a number that failed before."""
+        """Killed amid Print Screens: whole screenshots, .tmp files, no number that failed before."""
         game = self.game()
         presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses.log",
                              env=dict(os.environ, DISPLAY=self.screen("host")))
@@ -424,10 +435,9 @@ class Steps:
             if name.endswith(".png"):
                 taken += bool(self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole"))
         taken >= 3 or fail(f"only {taken} screenshots before the kill")
-        print(f"{taken} whole screenshots")
 
     def replay_matches(self):
-        """The first banner as the match showed it, paused (Space) until the blinking ring agrees."""
+        """The first banner as the match showed it, paused until the blinking ring agrees."""
         self.see("match-start")  # once the samples have loaded
         recorded = sorted(glob.glob(f"{self.game().folder}/screen*.png"))[0]
         for _ in range(8):
@@ -437,38 +447,36 @@ class Steps:
             self.press("space"), time.sleep(0.1)
         fail(f"the replay's first banner differs from the match's: {self.said}")
 
-    # Installing
     def linked(self, dat, data):
         os.path.islink(dat) and os.readlink(dat) == data or fail(f"{dat} does not link to {data}")
 
     def launcher(self):
-        """The installed launcher runs the game (a stand-in ending with 3) in the player's folder, with
-        dat linked to the data but for the player's own, and passes the status on; no HOME fails."""
+        """The launcher runs the game (a stand-in), dat linked but for the player's own; no HOME fails."""
         prefix, home = f"{self.work}/prefix", f"{self.work}/home"
         self.sh("cmake", "--install", os.path.dirname(self.program), "--prefix", prefix)
         data, dat = f"{prefix}/share/games/tumblequay/dat", f"{home}/.local/share/tumblequay/dat"
         open(f"{prefix}/lib/games/tumblequay/tumblequay", "w").write(f'#!/bin/sh\npwd >"{self.work}/ran"\nexit 3\n')
         base = {k: v for k, v in os.environ.items() if k not in ("HOME", "XDG_DATA_HOME")}
-        # XDG_DATA_HOME (unset: None), what stands at dat before, where the game runs.
+        run = lambda env: subprocess.run([f"{prefix}/games/tumblequay"], cwd=self.work, env=base | env,
+                                         capture_output=True, text=True)
+        # XDG_DATA_HOME (None: unset), what was at dat, the dat the game runs by (None: the player's own).
         for xdg, before, folder in ((None, None, dat), ("", None, dat), ("relative/path", None, dat),
                                     (f"{self.work}/xdg", None, f"{self.work}/xdg/tumblequay/dat"),
                                     (None, lambda: os.symlink("/nonexistent", dat), dat),  # an older install's
                                     (None, lambda: open(dat, "w").close(), dat),  # a stray file
                                     (None, lambda: (os.mkdir(dat), open(f"{dat}/ms0.txt", "w").close()), None)):
             before and (os.remove(dat), before())
-            env = base | {"HOME": home} | ({} if xdg is None else {"XDG_DATA_HOME": xdg})
-            result = subprocess.run([f"{prefix}/games/tumblequay"], cwd=self.work, env=env, capture_output=True)
+            result = run({"HOME": home} | ({} if xdg is None else {"XDG_DATA_HOME": xdg}))
             result.returncode == 3 or fail(f"status {result.returncode}, not the game's 3: {result.stderr}")
             ran = open(f"{self.work}/ran").read().strip()
             ran == os.path.dirname(folder or dat) or fail(f"the game ran in {ran}, not by {folder or dat}")
             self.linked(folder, data) if folder else os.path.isfile(f"{dat}/ms0.txt") or fail(
                 "the player's own dat folder was replaced")
-        result = subprocess.run([f"{prefix}/games/tumblequay"], cwd=self.work, env=base, capture_output=True, text=True)
+        result = run({})
         result.returncode == 1 and "HOME" in result.stderr or fail(f"without HOME: {result.returncode}, {result.stderr}")
 
     def package(self):
-        """The Debian package passes lintian; installed (and removed unless it was there) its metainfo,
-        manual, menu entry and icons are sound; the game starts from the menu entry elsewhere."""
+        """The package, installed (and removed unless it was there), and the game from its menu entry."""
         root = [] if os.getuid() == 0 else ["sudo", "-n"]
         root and subprocess.run(["sudo", "-n", "true"], capture_output=True).returncode and skip(
             "installing a package needs root or sudo without a password")
@@ -478,8 +486,7 @@ class Steps:
         installed() or self.closing.append(lambda: installed() and subprocess.run(apt + ["purge", "tumblequay"]))
         self.sh("cpack", "--config", f"{os.path.dirname(self.program)}/CPackConfig.cmake", "-B", f"{self.work}/deb")
         deb = glob.glob(f"{self.work}/deb/tumblequay_*.deb")[0]
-        lint = self.sh("lintian", "-I", deb)
-        re.search(r"^[EW]: | hardening-", lint, re.M) and fail(f"lintian: {lint}")
+        re.search(r"^[EW]: | hardening-", lint := self.sh("lintian", "-I", deb), re.M) and fail(f"lintian: {lint}")
         self.sh(*apt, "install", "--reinstall", deb)
         files = self.sh("dpkg", "-L", "tumblequay").split()
         self.sh("appstreamcli", "validate", "--no-net", *[f for f in files if f.endswith(".metainfo.xml")])
@@ -500,10 +507,43 @@ class Steps:
                    cwd=f"{self.work}/elsewhere", folder=f"{home}/.local/share/tumblequay")
         self.linked(f"{home}/.local/share/tumblequay/dat", data)
 
-    # Reaching a friend, in network namespaces the test makes and removes
+    def page(self, *flags):
+        """The page served from here and opened, with its pictures beside it for the checks."""
+        if "url" not in self.vars:
+            http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
+            handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=self.program)
+            server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+            threading.Thread(target=server.serve_forever, daemon=True).start()
+            self.vars["url"] = f"http://127.0.0.1:{server.server_port}/"
+            shutil.copytree(f"{self.source}/dat", f"{self.work}/{self.target}/dat")
+        page = Page(self.vars["url"], f"{self.work}/{self.target}", *flags)
+        self.processes.append(page.process)
+        self.games[self.target] = SimpleNamespace(process=page.process, folder=f"{self.work}/{self.target}", page=page)
+
+    def told(self, expression, failure=None):
+        """What the page's script says comes to be true (or to be a text the page shows)."""
+        expression = expression if failure else f"document.body.innerText.includes({json.dumps(expression)})"
+        return until(lambda: self.game().page.value(expression)) or fail(failure or f"the page does not say {expression}")
+
+    def drawn(self):
+        drawn = self.told("typeof _FirstFrameMilliseconds == 'function' && _FirstFrameMilliseconds()", "no frame")
+        print(f"the page: {sum(f.stat().st_size for f in os.scandir(self.program))} bytes, first frame at {drawn:.0f} ms")
+
+    def sounding(self):
+        self.told("SDL.audioContext.state == 'running'", "a key did not start the sound")
+
+    def click(self):
+        for kind in ("mousePressed", "mouseReleased"):
+            self.game().page.send("Input.dispatchMouseEvent", type=kind, x=600, y=300, button="left", clickCount=1)
+
+    def shows(self, kind, name):
+        self.check(kind, f"{self.game().folder}/{name}") or fail(f"{name} does not show {kind}: {self.said}")
+
+    def console(self):
+        self.game().page.errors and fail("the console reported: " + "; ".join(self.game().page.errors))
+
     def rig(self):
-        """A home behind a router (5.5.5.1 outside, unreserved as miniupnpd wants) that drops unasked traffic,
-        and outside; the router reaches both. The namespaces link only to each other."""
+        """Home, its router (that drops what comes unasked, 5.5.5.1 as miniupnpd wants) and outside."""
         os.getuid() == 0 or skip("network namespaces need root")
         shutil.which("nft") or skip("nft (nftables) is not installed")
         for name in ("home", "router", "outside"):
@@ -539,9 +579,7 @@ class Steps:
             self.sh(*command.format_map(dict(self.vars, t=os.getpid())).split())
 
     def router(self, mode):
-        """miniupnpd in the router speaking "natpmp" or "upnp"; "off" ends it."""
-        if self.daemon:
-            self.daemon.terminate(), self.daemon.wait()
+        self.daemon and (self.daemon.terminate(), self.daemon.wait())
         if mode == "off":
             return
         open(f"{self.work}/miniupnpd.conf", "w").write(
@@ -567,6 +605,6 @@ if __name__ == "__main__":
         sys.exit(print(";".join(SCENARIOS)))
     steps = Steps(*sys.argv[2:5])
     try:
-        steps.play(SCENARIOS[sys.argv[1]])
+        steps.play((SCENARIOS | {"page": PAGE})[sys.argv[1]])
     finally:
         steps.close()

@@ -2,7 +2,7 @@
 // tests: one gamepad whose events come from a file, and a video system without window modes.
 //   TQ_SHIM_PADS=<file>   SDL sees one pad. Every whole line appended to the file becomes one
 //                         of its events, in order: "axis <axis> <value>" or "button
-//                         <button> <1 down | 0 up>".
+//                         <button> <1 down | 0 up>" (any word but axis is a button).
 //   TQ_SHIM_NO_WINDOW=1   setting a video mode without SDL_FULLSCREEN fails.
 #define _GNU_SOURCE
 #include <SDL.h>
@@ -29,19 +29,16 @@ SDL_Joystick* SDL_JoystickOpen(int index)
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
 {
-    if (getenv("TQ_SHIM_NO_WINDOW") != NULL && (flags & SDL_FULLSCREEN) == 0)
-    {
-        return NULL;
-    }
     SDL_Surface* (*real)(int, int, int, Uint32) = dlsym(RTLD_NEXT, "SDL_SetVideoMode");
-    return real(width, height, bpp, flags);
+    const int refused = getenv("TQ_SHIM_NO_WINDOW") != NULL && (flags & SDL_FULLSCREEN) == 0;
+    return refused ? NULL : real(width, height, bpp, flags);
 }
 
 int SDL_PollEvent(SDL_Event* event)
 {
     int (*real)(SDL_Event*) = dlsym(RTLD_NEXT, "SDL_PollEvent");
     const char* path = getenv("TQ_SHIM_PADS");
-    char line[128];
+    char line[128], kind[8];
     int a = 0, b = 0;
     if (real(event))
     {
@@ -54,23 +51,24 @@ int SDL_PollEvent(SDL_Event* event)
     }
     clearerr(PadEvents);
     fseek(PadEvents, PadEventsAt, SEEK_SET);
-    if (fgets(line, sizeof line, PadEvents) == NULL || strchr(line, '\n') == NULL)
+    if (fgets(line, sizeof line, PadEvents) == NULL || strchr(line, '\n') == NULL ||
+        sscanf(line, "%7s %d %d", kind, &a, &b) != 3)
     {
         return 0; // nothing new, or a line still being written
     }
     PadEventsAt = ftell(PadEvents);
     memset(event, 0, sizeof *event);
-    if (sscanf(line, "axis %d %d", &a, &b) == 2)
+    if (strcmp(kind, "axis") == 0)
     {
         event->type = SDL_JOYAXISMOTION;
         event->jaxis.axis = (Uint8)a;
         event->jaxis.value = (Sint16)b;
     }
-    else if (sscanf(line, "button %d %d", &a, &b) == 2)
+    else
     {
         event->type = b ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
         event->jbutton.button = (Uint8)a;
         event->jbutton.state = b ? SDL_PRESSED : SDL_RELEASED;
     }
-    return event->type != 0;
+    return 1;
 }

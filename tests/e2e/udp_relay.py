@@ -2,12 +2,7 @@
 every datagram is delayed and some are dropped by a seeded generator, the same ones each run.
     udp_relay.py <listen port> <host port> [seconds, 110] [--seed N, 1] [--loss P, 0.02] [--delay MS, 75]
 The friend joins 127.0.0.1:<listen port>; the relay ends by itself after the given time."""
-import argparse
-import heapq
-import random
-import select
-import socket
-import time
+import argparse, heapq, itertools, random, select, socket, time
 
 options = argparse.ArgumentParser()
 options.add_argument("listen", type=int)
@@ -20,20 +15,17 @@ settings = options.parse_args()
 chance = random.Random(settings.seed)
 target = ("127.0.0.1", settings.target)
 ends = time.time() + settings.seconds
-front = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+front, back = socket.socket(type=socket.SOCK_DGRAM), socket.socket(type=socket.SOCK_DGRAM)
 front.bind(("127.0.0.1", settings.listen))
-back = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-friend, queue, order = None, [], 0
+friend, queue, order = None, [], itertools.count()
 while time.time() < ends:
     wait = max(0.0, queue[0][0] - time.time()) if queue else 0.05
     for sock in select.select([front, back], [], [], wait)[0]:
         data, source = sock.recvfrom(65536)
-        if sock is front:
-            friend = source
+        friend = source if sock is front else friend
         if chance.random() >= settings.loss and friend is not None:
             out = (back, target) if sock is front else (front, friend)
-            order += 1
-            heapq.heappush(queue, (time.time() + settings.delay / 1000, order, data, out))
+            heapq.heappush(queue, (time.time() + settings.delay / 1000, next(order), data, out))
     while queue and queue[0][0] <= time.time():
         _, _, data, (sock, address) = heapq.heappop(queue)
         sock.sendto(data, address)
