@@ -38,7 +38,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <stb_image.h>
 #include <string_view>
 
@@ -60,8 +59,7 @@ int ClassOf(int colour)
 // The class of the palette colour nearest to a pixel, or -1 when none is near enough.
 int NameColour(const unsigned char* pixel)
 {
-    int best = -1;
-    int bestDistance = Tolerance + 1;
+    int best = -1, bestDistance = Tolerance + 1;
     for (int colour = 0; colour < PaletteColours; ++colour)
     {
         int distance = 0;
@@ -131,7 +129,7 @@ void DrawNewMatch(int team, int moves)
     match.movesLeft = moves;
     for (const bool banner : {false, true})
     {
-        std::memcpy(NoBanner, ScreenCells, sizeof NoBanner);
+        std::copy(ScreenCells, ScreenCells + CanvasCells, NoBanner);
         match.turnBanner = banner;
         ClearCanvas();
         match.Draw();
@@ -144,27 +142,24 @@ void DrawNewMatch(int team, int moves)
 // Prints "team T moves M banner B", B whether the team's banner frame shows.
 bool CheckMatch(bool start)
 {
-    for (int team = 0; team < TeamCount; ++team)
+    const auto besideOrBanner = [](int x, int, int n)
+    { return x <= LeftFrame || x >= RightFrame || ScreenCells[n] != NoBanner[n]; };
+    const auto moveCount = [](int x, int y, int)
+    { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; };
+    constexpr int Counts = MinMoves + MoveChoices; // 0 to 9 moves
+    for (int k = 0; k < TeamCount * Counts; ++k)
     {
-        for (int moves = start ? MinMoves : 0; moves < MinMoves + MoveChoices; ++moves)
+        const int team = k / Counts, moves = k % Counts;
+        DrawNewMatch(team, moves);
+        if (start ? moves >= MinMoves && Agree(besideOrBanner) : Agree(moveCount))
         {
-            DrawNewMatch(team, moves);
-            const auto besideOrBanner = [](int x, int, int n)
-            { return x <= LeftFrame || x >= RightFrame || ScreenCells[n] != NoBanner[n]; };
-            const auto moveCount = [](int x, int y, int)
-            { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; };
-            if (start ? Agree(besideOrBanner) : Agree(moveCount))
-            {
-                const auto frame = [team](int, int, int n) {
-                    return ScreenCells[n] != NoBanner[n] && ScreenCells[n] == TeamFrameColour(team);
-                };
-                std::printf("team %d moves %d banner %d\n", team, moves, Agree(frame));
-                return true;
-            }
+            const auto frame = [team](int, int, int n)
+            { return ScreenCells[n] != NoBanner[n] && ScreenCells[n] == TeamFrameColour(team); };
+            std::printf("team %d moves %d banner %d\n", team, moves, Agree(frame));
+            return true;
         }
     }
-    std::fprintf(stderr, start ? "not a new match with its banner up, of a team with 4 to 9 moves\n"
-                               : "no move count of a match\n");
+    std::fprintf(stderr, start ? "no new match with its banner up\n" : "no move count\n");
     return false;
 }
 

@@ -7,7 +7,6 @@
 #include <errno.h>
 #include <execinfo.h>
 #include <pthread.h>
-#include <stddef.h>
 #include <string.h>
 
 typedef int (*ThreadCreate)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);

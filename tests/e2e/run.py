@@ -2,12 +2,11 @@
 """The real game under virtual screens played by a table of scenarios, checked by its screenshots (e2e_check),
 sound, files, output and exit: run.py --list | run.py NAME GAME E2E_CHECK SOURCE. A step is a verb of Steps and
 its words, for the host's game or "friend:" or "other:"; {port}, {code}... stand for what the steps know."""
-import array, base64, contextlib, functools, glob, http.server, json, os, random, re, shlex, shutil, signal, socket
-import subprocess, sys, tempfile, threading, time
+import array, atexit, base64, contextlib, functools, glob, http.server, json, os, random, re, shlex, shutil
+import signal, socket, subprocess, sys, tempfile, threading, time
 from types import SimpleNamespace
 
 WIDTH, HEIGHT, WINDOW = 1280, 720, "^marrowfen$"
-SOUND_BYTES_PER_SECOND = 44100 * 4  # 16-bit stereo through SDL's disk driver
 
 # From outside a home router, with the command the host printed: "open", and no mapping after.
 REACH = ("router {}; start in=home portmap --host; code; out 'a friend on the internet joins with:' "
@@ -15,15 +14,13 @@ REACH = ("router {}; start in=home portmap --host; code; out 'a friend on the in
          "{{code}}; see word 25 joined; see word 48 open; friend:see hosting; friend:see word 48 open; {}; exit 0; "
          "mapping no; friend:kill KILL")
 SCENARIOS = {
-    # Music from the start, in a match and against the computer; Escape, Escape: status 0, nothing said.
     "title_and_match": "start; sound 2; press Return; see match-start; sound 2; press Escape; see title; press 1; "
                        "turns computer; press Escape; see title; press Escape; exit 0; "
                        "err '!^(?!.*(disk i/o audio driver|Writing to file)).'",
-    # --help, --version; anything else: usage, status 2; what cannot start: one line naming it, status 1.
     "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
-                    "usage --window=yes; usage --window --window; usage --window --fullscreen; "
-                    "usage --version x; usage ''; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio; "
+                    "usage --window=yes; usage --window --window; usage --window --fullscreen; usage --version x; "
+                    "usage ''; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio; "
                     "start nowindow preload=fail_game_threads; exit 1; "
                     "err 'sample loader: Resource temporarily unavailable'; take_port {port}; "
                     "start nowindow --host --port {port}; exit 1; "
@@ -31,42 +28,37 @@ SCENARIOS = {
     # Damaged data (also under AddressSanitizer), which the loader reads in the first second.
     "bad_data": "damage; start; wait 1; press Return; see match-start; "
                 "hold space Up Left Up Right Up Down Up w a s d Up Up; press Escape; see title; press Escape; exit 0",
-    # No data: the title without its picture; the player's files are kept, their numbers skipped.
     "keep_screenshots": "write screen0.png 'an earlier screenshot'; write screen1.png.tmp mine; start nodata; "
                         "see title; files screen2.png 1; holds screen0.png 'an earlier screenshot'; "
                         "holds screen1.png.tmp mine; press Escape; exit 0",
-    # A screenshot is whole or absent: in a folder the game cannot write to, and when killed.
     "screenshot_failures": "folder 555; start nobody; press Return Print; wait 1; press Print; wait 1; alive; "
                            "files 'screen*' 0; folder 777; see match-start; files screen2.png 1; killed_printing",
     # Start starts and takes the banner; B switches once however long held; the stick turns; back.
-    "gamepad": "start preload=sdl_shim TQ_SHIM_PADS={work}/pads; pad button 6 1; pad button 6 0; "
-               "see match-start; pad button 6 1; pad button 6 0; moves; pad button 1 1; spent 1; "
-               "pad button 1 0; pad axis 0 -30000; spent more; pad axis 0 0; pad button 4 1; pad button 4 0; "
-               "see title; pad button 4 1; exit 0",
+    "gamepad": "start preload=sdl_shim TQ_SHIM_PADS={work}/pads; pad button 6 1; pad button 6 0; see match-start; "
+               "pad button 6 1; pad button 6 0; moves; pad button 1 1; spent 1; pad button 1 0; pad axis 0 -30000; "
+               "spent more; pad axis 0 0; pad button 4 1; pad button 4 0; see title; pad button 4 1; exit 0",
     # --window: 6 x the canvas in 90 % of 1280 x 720; Alt+Enter starts, takes nothing; no window: full screen.
-    "window_mode": "wm; start --window; see title size=768x576; press alt+Return; see title; "
-                   "press alt+Return; see title size=768x576; press Return alt+Return; see match-start; "
-                   "press Escape Escape; exit 0; start --window preload=sdl_shim TQ_SHIM_NO_WINDOW=1; "
-                   "see title; press alt+Return; see title; press Escape; exit 0",
-    # A match left is kept; --replay shows it again, recording nothing. Samples load in a second.
-    "replay": "start noscreen --replay dat/ms0.txt; exit 2; start; wait 1; press space; "
-              "see match-start; wait 2.5; press Down; hold Up Left Up; wait 1; press Escape; "
-              "files replay0.tqr 1; press Escape; exit 0; start --replay replay0.tqr; replay_matches; "
-              "press space; see title timeout=15; press Escape; exit 0; err '!replay'; files replay1.tqr 0",
+    "window_mode": "wm; start --window; see title size=768x576; press alt+Return; see title; press alt+Return; "
+                   "see title size=768x576; press Return alt+Return; see match-start; press Escape Escape; exit 0; "
+                   "start --window preload=sdl_shim TQ_SHIM_NO_WINDOW=1; see title; press alt+Return; see title; "
+                   "press Escape; exit 0",
+    "replay": "start noscreen --replay dat/ms0.txt; exit 2; start; wait 1; press space; see match-start; wait 2.5; "
+              "press Down; hold Up Left Up; wait 1; press Escape; files replay0.tqr 1; press Escape; exit 0; "
+              "start --replay replay0.tqr; replay_matches; press space; see title timeout=15; press Escape; exit 0; "
+              "err '!replay'; files replay1.tqr 0",
     # A wrong code refused; the friend plays through a relay (75 ms, 2 % lost); crashed, joins again.
     "online": "relay; start --host --port {port}; code; friend:start --join 127.0.0.1:{port} {wrong}; "
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
               "friend:see same {host_shot}; friend:press Return; turns; friend:kill KILL; "
-              "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
-              "press Escape; see hosting; press Escape; exit 0",
+              "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; press Escape; "
+              "see hosting; press Escape; exit 0",
     # The code alone, searched on both networks: no host, "no game found"; of two, the one whose code it is.
     "reach_home": "rig; friend:start in=router --join k3m9xq2tvw; friend:see word 39 'no game'; "
                   "friend:see word 32 found; friend:press Escape; friend:exit 0; other:start in=outside --host; "
                   "start in=home --host; code; out '^tumblequay --join {code}$'; "
                   "friend:start in=router --join {code}; see word 25 joined; other:kill TERM; see hosting; "
                   "friend:see same {host_shot}; press Escape; exit 0",
-    # NAT-PMP, else UPnP; SIGTERM unmaps as Escape does; no router: closed, "no answer".
     "reach_router": "rig; " + REACH.format("natpmp", "press Escape") + "; " + REACH.format("upnp", "kill TERM")
                     + "; router off; start in=home portmap --host; "
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
@@ -76,22 +68,20 @@ SCENARIOS = {
     "installed_package": "package; see title; press Escape; exit 0; files '{work}/elsewhere/*' 0",
 }
 
-# The page (GAME is its folder) in headless Chromium: the title with its hint; Alt, then a key that starts the
-# sound and a match; a click that starts none; Print Screen's download of the title without its hint; 2 (the
-# normal computer, a key the page passes on) and its turn; no error on the console; no WebGL, told so.
-PAGE = ("page; drawn; see title-waiting; press Alt space; sounding; see match-start; press Escape; click; press Print; "
-        "files screen0.png 1; shows title screen0.png; press 2; turns computer; console; page --disable-3d-apis; "
-        "told 'needs a browser that can show WebGL'")
-PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"),
-             "Print": ("PrintScreen", 44, "PrintScreen"), "2": ("Digit2", 50, "2"), "Down": ("ArrowDown", 40, "ArrowDown")}
+# The page (GAME is its folder) in headless Chromium; Alt is no key that lets a page start its sound.
+PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContext.state == 'running'\"; "
+        "see match-start; press Escape; click; press Print; files screen0.png 1; shows title screen0.png; press 2; "
+        "turns computer; console; page --disable-3d-apis; "
+        "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
+PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
+    "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown")}
 
 def fail(message):
     sys.exit("FAIL: " + message)
 
 
 def skip(message):
-    print("SKIP: " + message)
-    sys.exit(77)
+    sys.exit(print("SKIP: " + message) or 77)
 
 
 def until(test, seconds=10.0):
@@ -101,8 +91,7 @@ def until(test, seconds=10.0):
     return result
 
 
-def free_port():
-    """A UDP port no socket holds, with the next: below 32768, where the kernel gives none by chance."""
+def free_port():  # and the next, below 32768 where the kernel gives none by chance
     for port in random.sample(range(20000, 32000, 2), 100):
         with contextlib.suppress(OSError), socket.socket(type=socket.SOCK_DGRAM) as a, socket.socket(
                 type=socket.SOCK_DGRAM) as b:
@@ -111,9 +100,7 @@ def free_port():
     fail("no free UDP port")
 
 
-class Page:
-    """Headless Chromium on a fresh profile showing the page, its DevTools protocol on fds 3 and 4."""
-
+class Page:  # headless Chromium on a fresh profile, its DevTools protocol on fds 3 and 4
     def __init__(self, url, folder, *flags):
         (command_in, self.commands), (self.replies, reply_out) = os.pipe(), os.pipe()
         self.process = subprocess.Popen(
@@ -131,8 +118,7 @@ class Page:
         self.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
         self.send("Page.navigate", url=url)
 
-    def send(self, method, **params):
-        """The reply to a command; exceptions and errors on the console meanwhile are kept."""
+    def send(self, method, **params):  # the reply; exceptions and console errors meanwhile are kept
         self.count += 1
         message = {"id": self.count, "method": method, "params": params}
         self.session and not method.startswith("Browser.") and message.update(sessionId=self.session)
@@ -147,15 +133,12 @@ class Page:
             if reply.get("id") == self.count:
                 return reply["result"] if "result" in reply else fail(f"{method}: {reply}")
 
-    def value(self, expression):
-        return self.send("Runtime.evaluate", expression=expression)["result"].get("value")
-
 
 class Steps:
     def __init__(self, game, check, source):
         self.program, self.checker, self.source = map(os.path.abspath, (game, check, source))
         self.work, port = tempfile.mkdtemp(prefix="e2e."), free_port()
-        self.processes, self.namespaces, self.closing, self.games, self.screens = [], [], [], {}, {}
+        self.processes, self.closing, self.games, self.screens = [], [], {}, {}
         self.managed, self.target, self.said, self.daemon = set(), "host", "", None
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
         self.vars = dict(work=self.work, port=port, relay=port + 1, version=version)
@@ -174,8 +157,6 @@ class Steps:
             process.wait()
         for closing in self.closing:
             closing()
-        for namespace in self.namespaces:  # its links go with it
-            subprocess.run(["ip", "netns", "delete", namespace], stderr=subprocess.DEVNULL)
         os.environ.get("KEEP_WORK") or shutil.rmtree(self.work, ignore_errors=True)
 
     def spawn(self, command, log, **options):
@@ -194,13 +175,14 @@ class Steps:
             self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
                         "tcp", "-noreset"], f"{name}.xvfb.log", pass_fds=(write,))
             os.close(write)
-            with os.fdopen(read) as displays:
-                self.screens[name] = ":" + (displays.readline().strip() or fail("no virtual screen"))
+            self.screens[name] = ":" + (os.fdopen(read).readline().strip() or fail("no virtual screen"))
         return self.screens[name]
 
+    def display(self, who=None):
+        return dict(os.environ, DISPLAY=self.screen(who or self.target))
+
     def x(self, *command, who=None):
-        env = dict(os.environ, DISPLAY=self.screen(who or self.target))
-        return subprocess.run(command, env=env, capture_output=True, text=True).returncode == 0
+        return subprocess.run(command, env=self.display(who), capture_output=True).returncode == 0
 
     def game(self, who=None):
         return self.games.get(who or self.target) or fail(f"no game {who or self.target}")
@@ -209,9 +191,8 @@ class Steps:
         return open(f"{self.work}/{self.target}.{stream}", errors="replace").read()
 
     def check(self, kind, path, *arguments, size=(WIDTH, HEIGHT), who=None):
-        result = subprocess.run([self.checker, kind, path, str(size[0]), str(size[1]), *arguments],
-                                cwd=self.game(who).folder, capture_output=True, text=True)
-        self.said = result.stderr
+        self.said = (result := subprocess.run([self.checker, kind, path, str(size[0]), str(size[1]), *arguments],
+                                              cwd=self.game(who).folder, capture_output=True, text=True)).stderr
         return result.returncode == 0 and (result.stdout or "holds")
 
     def shot(self, who=None):
@@ -226,8 +207,7 @@ class Steps:
         game.last = self.vars[f"{who or self.target}_shot"] = max(new, key=lambda p: int(re.findall(r"\d+", p)[-1]))
         return game.last
 
-    def state(self, who=None):
-        """(team on turn, moves left, banner up) in the next screenshot of a match."""
+    def state(self, who=None):  # (team on turn, moves left, banner up) in the next screenshot
         shown = until(lambda: self.check("state", self.shot(who), who=who))
         return tuple(int(n) for n in re.findall(r"\d+", shown or fail(f"{self.game(who).last}: no match")))
 
@@ -261,8 +241,7 @@ class Steps:
                 f"{name}: no window appeared: {self.text('err')}")
             name in self.managed and self.x("xdotool", "search", "--name", WINDOW, "windowactivate", "--sync")
 
-    def exit(self, status):
-        """The game ends with the status, and one line on standard error unless 0."""
+    def exit(self, status):  # with one line on standard error unless 0
         until(lambda: self.game().process.poll() is not None) or fail(f"{self.target}: the game did not end")
         code, said = self.game().process.returncode, self.text("err")
         code == int(status) or fail(f"{self.target}: exit status {code}, not {status}: {said}")
@@ -286,19 +265,16 @@ class Steps:
             f"{self.game().last} does not show {kind} {' '.join(rest)}: {self.said}")
 
     def sound(self, seconds):
-        """The game plays the next seconds whole, and not only silence."""
         time.sleep(float(seconds))
         played = open(f"{self.work}/{self.target}.raw", "rb").read()[self.game().heard:]
-        len(played) > float(seconds) * SOUND_BYTES_PER_SECOND * 0.56 or fail(f"the sound stopped: {len(played)} bytes")
+        len(played) > float(seconds) * 44100 * 4 * 0.56 or fail(f"the sound stopped: {len(played)} bytes")  # 16 bit, 2
         max(array.array("h", played[: len(played) // 2 * 2]), default=0) > 0 or fail("silence")
         self.game().heard += len(played)
 
-    def out(self, *patterns, stream="out"):
-        """Each pattern comes to be in what the game said; one after "!" is not in it."""
+    def out(self, *patterns, stream="out"):  # each comes to be said; one after "!" is not
         for pattern in patterns:
             found = lambda: re.search(pattern.removeprefix("!"), self.text(stream), re.M)
-            (not found() if pattern.startswith("!") else until(found)) or fail(
-                f"{self.target}: {pattern!r} in what it said is not as it should be: {self.text(stream)}")
+            (not found() if pattern.startswith("!") else until(found)) or fail(f"{pattern!r}: {self.text(stream)}")
 
     def err(self, *patterns):
         self.out(*patterns, stream="err")
@@ -324,25 +300,25 @@ class Steps:
         held.bind(("", int(port)))
 
     def damage(self):
-        data, samples = f"{self.work}/host/dat", f"{self.work}/host/dat/samples"
+        data = f"{self.work}/host/dat"
         shutil.copytree(f"{self.source}/dat", data)
-        sound = lambda name: open(f"{samples}/{name}", "rb").read()
+        old = lambda name: open(f"{data}/{name}", "rb").read()
+        corrupt = lambda name, at: old(name)[:at] + b"X" * 16 + old(name)[at + 16:]
         numbers = ("-1", "-2147483648", "+2147483647", "259", "-250", "3")
-        for path, content in ((f"{samples}/drum0.ogg", sound("drum0.ogg")[:3000]),  # cut in its headers
-                              (f"{samples}/step.ogg", sound("step.ogg")[:6000]),  # cut in its sound
-                              (f"{samples}/push.ogg", sound("push.ogg")[:200] + b"X" * 16 + sound("push.ogg")[216:]),
-                              (f"{samples}/rotate.ogg", sound("rotate.ogg")[:5000] + b"X" * 16 + sound("rotate.ogg")[5016:]),
-                              (f"{samples}/start.ogg", b""), (f"{samples}/ball.ogg", os.urandom(20000)),
-                              (f"{samples}/drum2.ogg", open(f"{data}/ms0.txt", "rb").read()),
-                              (f"{data}/ms0.txt", " ".join("4294967298" if k == 3000 else numbers[k % 6]
-                                                           for k in range(4096)).encode()),
-                              (f"{data}/ms1.txt", os.urandom(30000)), (f"{data}/ms2.txt", b"7" * 10_000_000)):
-            open(path, "wb").write(content)
-        self.sh("sox", "-n", "-r", "44100", "-c", "1", f"{samples}/swap.ogg", "synth", "0.5", "sine", "300")
-        self.sh("sox", "-n", "-r", "44100", "-c", "2", "-C", "-1", f"{samples}/drum1.ogg", "synth", "40", "sine",
+        numbers = " ".join("4294967298" if k == 3000 else numbers[k % 6] for k in range(4096))
+        for name, content in {"samples/drum0.ogg": old("samples/drum0.ogg")[:3000],  # cut in its headers
+                              "samples/step.ogg": old("samples/step.ogg")[:6000],  # cut in its sound
+                              "samples/push.ogg": corrupt("samples/push.ogg", 200), "samples/start.ogg": b"",
+                              "samples/rotate.ogg": corrupt("samples/rotate.ogg", 5000), "ms0.txt": numbers.encode(),
+                              "samples/ball.ogg": os.urandom(20000), "samples/drum2.ogg": old("ms0.txt"),
+                              "ms1.txt": os.urandom(30000), "ms2.txt": b"7" * 10_000_000}.items():
+            open(f"{data}/{name}", "wb").write(content)
+        self.sh("sox", "-n", "-r", "44100", "-c", "1", f"{data}/samples/swap.ogg", "synth", "0.5", "sine", "300")
+        self.sh("sox", "-n", "-r", "44100", "-c", "2", "-C", "-1", f"{data}/samples/drum1.ogg", "synth", "40", "sine",
                 "200", "vol", "0.1")
-        os.truncate(f"{samples}/score.ogg", 80 << 20)
-        os.remove(f"{samples}/end.ogg"), os.mkdir(f"{samples}/end.ogg"), os.remove(f"{samples}/drum3.ogg")
+        os.truncate(f"{data}/samples/score.ogg", 80 << 20)
+        os.remove(f"{data}/samples/drum3.ogg"), os.remove(f"{data}/samples/end.ogg")
+        os.mkdir(f"{data}/samples/end.ogg")
 
     def press(self, *keys, who=None, delay="12"):
         if not (page := self.game(who).page):
@@ -362,8 +338,7 @@ class Steps:
     def wm(self):
         open(f"{self.work}/openbox.xml", "w").write(
             '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/><mouse/></openbox_config>\n')
-        self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox.log",
-                   env=dict(os.environ, DISPLAY=self.screen("host")))
+        self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox.log", env=self.display())
         until(lambda: self.x("sh", "-c", "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'")) or fail(
             "the window manager did not start")
         self.managed.add("host")
@@ -402,7 +377,7 @@ class Steps:
             side == "computer" or time.sleep(0.5)
             after = self.state()
             paced = int((time.monotonic() - begun) / 0.396) + 1 if side == "computer" else 0
-            after[0] != team or after[1] >= shown[1] - paced or fail(f"the {other}'s keys spent moves: {shown}, {after}")
+            after[0] != team or after[1] >= shown[1] - paced or fail(f"the {other}'s keys spent: {shown}, {after}")
             side == "computer" or (self.press("space", who=side), time.sleep(0.3), self.press("Down", who=side))
             until(lambda: (now := self.state("friend" if side == "friend" else "host"))[0] != team or now[1] < after[1],
                   2 if side == "computer" else 5) or fail(f"the {side} spent no move in team {team}'s turn")
@@ -422,11 +397,9 @@ class Steps:
         found = until(lambda: re.match(r".*\n.* (\w{10})\n", self.text("out"))) or fail(f"no code: {self.text('out')}")
         self.vars.update(code=found[1], wrong="1111111111" if found[1] == "0000000000" else "0000000000")
 
-    def killed_printing(self):
-        """Killed amid Print Screens: whole screenshots, .tmp files, no number that failed before."""
+    def killed_printing(self):  # whole screenshots, .tmp files, no number that failed before
         game = self.game()
-        presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses.log",
-                             env=dict(os.environ, DISPLAY=self.screen("host")))
+        presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses.log", env=self.display())
         time.sleep(2)
         game.process.kill(), game.process.wait(), presses.kill()
         taken = 0
@@ -436,8 +409,7 @@ class Steps:
                 taken += bool(self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole"))
         taken >= 3 or fail(f"only {taken} screenshots before the kill")
 
-    def replay_matches(self):
-        """The first banner as the match showed it, paused until the blinking ring agrees."""
+    def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees
         self.see("match-start")  # once the samples have loaded
         recorded = sorted(glob.glob(f"{self.game().folder}/screen*.png"))[0]
         for _ in range(8):
@@ -466,14 +438,13 @@ class Steps:
                                     (None, lambda: open(dat, "w").close(), dat),  # a stray file
                                     (None, lambda: (os.mkdir(dat), open(f"{dat}/ms0.txt", "w").close()), None)):
             before and (os.remove(dat), before())
-            result = run({"HOME": home} | ({} if xdg is None else {"XDG_DATA_HOME": xdg}))
-            result.returncode == 3 or fail(f"status {result.returncode}, not the game's 3: {result.stderr}")
-            ran = open(f"{self.work}/ran").read().strip()
-            ran == os.path.dirname(folder or dat) or fail(f"the game ran in {ran}, not by {folder or dat}")
+            (result := run({"HOME": home} | ({} if xdg is None else {"XDG_DATA_HOME": xdg}))).returncode == 3 or fail(
+                f"status {result.returncode}, not the game's 3: {result.stderr}")
+            (ran := open(f"{self.work}/ran").read().strip()) == os.path.dirname(folder or dat) or fail(
+                f"the game ran in {ran}, not by {folder or dat}")
             self.linked(folder, data) if folder else os.path.isfile(f"{dat}/ms0.txt") or fail(
                 "the player's own dat folder was replaced")
-        result = run({})
-        result.returncode == 1 and "HOME" in result.stderr or fail(f"without HOME: {result.returncode}, {result.stderr}")
+        (result := run({})).returncode == 1 and "HOME" in result.stderr or fail(f"without HOME: {result.stderr}")
 
     def package(self):
         """The package, installed (and removed unless it was there), and the game from its menu entry."""
@@ -488,8 +459,8 @@ class Steps:
         deb = glob.glob(f"{self.work}/deb/tumblequay_*.deb")[0]
         re.search(r"^[EW]: | hardening-", lint := self.sh("lintian", "-I", deb), re.M) and fail(f"lintian: {lint}")
         self.sh(*apt, "install", "--reinstall", deb)
-        files = self.sh("dpkg", "-L", "tumblequay").split()
-        self.sh("appstreamcli", "validate", "--no-net", *[f for f in files if f.endswith(".metainfo.xml")])
+        files = [f for f in self.sh("dpkg", "-L", "tumblequay").split() if f.endswith(".metainfo.xml")]
+        self.sh("appstreamcli", "validate", "--no-net", *files)
         manual = self.sh("man", "-P", "cat", "tumblequay", env=dict(os.environ, LC_ALL="C", MANWIDTH="80"))
         data, entry = "/usr/share/games/tumblequay/dat", "/usr/share/applications/tumblequay.desktop"
         for topic in ("--window", "--fullscreen", "Alt+Enter", data, "EXIT STATUS", "GAMEPADS"):
@@ -497,18 +468,16 @@ class Steps:
         self.sh("desktop-file-validate", entry)
         entry = open(entry).read()
         re.search("^Name=tumblequay$", entry, re.M) or fail("the menu entry is not named tumblequay")
-        for size in (16, 24, 32, 48, 64, 128, 256):
-            self.sh(self.checker, "png", f"/usr/share/icons/hicolor/{size}x{size}/apps/tumblequay.png", *[str(size)] * 2)
+        for size in ("16", "24", "32", "48", "64", "128", "256"):
+            self.sh(self.checker, "png", f"/usr/share/icons/hicolor/{size}x{size}/apps/tumblequay.png", size, size)
         self.sh("/usr/games/tumblequay", "--version") == self.sh(self.program, "--version") or fail(
             "the launcher does not pass the command line on")
-        home = f"{self.work}/home"
         os.makedirs(f"{self.work}/elsewhere")
-        self.start("nodata", f"HOME={home}", "XDG_DATA_HOME=", program=re.search("^Exec=(.*)$", entry, re.M)[1],
-                   cwd=f"{self.work}/elsewhere", folder=f"{home}/.local/share/tumblequay")
-        self.linked(f"{home}/.local/share/tumblequay/dat", data)
+        self.start("nodata", f"HOME={self.work}/home", "XDG_DATA_HOME=", cwd=f"{self.work}/elsewhere",
+                   program=re.search("^Exec=(.*)$", entry, re.M)[1], folder=f"{self.work}/home/.local/share/tumblequay")
+        self.linked(f"{self.game().folder}/dat", data)
 
     def page(self, *flags):
-        """The page served from here and opened, with its pictures beside it for the checks."""
         if "url" not in self.vars:
             http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
             handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=self.program)
@@ -520,17 +489,13 @@ class Steps:
         self.processes.append(page.process)
         self.games[self.target] = SimpleNamespace(process=page.process, folder=f"{self.work}/{self.target}", page=page)
 
-    def told(self, expression, failure=None):
-        """What the page's script says comes to be true (or to be a text the page shows)."""
-        expression = expression if failure else f"document.body.innerText.includes({json.dumps(expression)})"
-        return until(lambda: self.game().page.value(expression)) or fail(failure or f"the page does not say {expression}")
+    def told(self, expression):
+        held = lambda: self.game().page.send("Runtime.evaluate", expression=expression)["result"].get("value")
+        return until(held) or fail(f"the page never held {expression}")
 
     def drawn(self):
-        drawn = self.told("typeof _FirstFrameMilliseconds == 'function' && _FirstFrameMilliseconds()", "no frame")
-        print(f"the page: {sum(f.stat().st_size for f in os.scandir(self.program))} bytes, first frame at {drawn:.0f} ms")
-
-    def sounding(self):
-        self.told("SDL.audioContext.state == 'running'", "a key did not start the sound")
+        drawn = self.told("typeof _FirstFrameMilliseconds == 'function' && _FirstFrameMilliseconds()")
+        print(f"page: {sum(f.stat().st_size for f in os.scandir(self.program))} bytes, first frame at {drawn:.0f} ms")
 
     def click(self):
         for kind in ("mousePressed", "mouseReleased"):
@@ -549,9 +514,9 @@ class Steps:
         for name in ("home", "router", "outside"):
             self.vars[name] = f"tq{name}{os.getpid()}"
             if subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode:
-                self.namespaces or skip("network namespaces cannot be made here")
+                name == "home" and skip("network namespaces cannot be made here")
                 fail(f"cannot make the namespace {self.vars[name]}")
-            self.namespaces.append(self.vars[name])
+            self.closing.append(functools.partial(subprocess.run, ["ip", "netns", "delete", self.vars[name]]))
             self.sh("ip", "-n", self.vars[name], "link", "set", "lo", "up")
         # miniupnpd's chains, jumped to from the hooks; what comes unasked is dropped.
         open(f"{self.work}/router.nft", "w").write("""table inet filter {
@@ -562,19 +527,15 @@ class Steps:
                 oifname "tqrw%s" masquerade; }
             chain miniupnpd { }; chain prerouting_miniupnpd { }; chain postrouting_miniupnpd { }
         }\n""" % (os.getpid(), os.getpid()))
-        commands = """ip link add tqh{t} netns {home} type veth peer name tqrl{t} netns {router}
-            ip link add tqrw{t} netns {router} type veth peer name tqo{t} netns {outside}
-            ip -n {home} addr add 192.168.77.2/24 brd + dev tqh{t}
-            ip -n {home} link set tqh{t} up
-            ip -n {home} route add default via 192.168.77.1
-            ip -n {router} addr add 192.168.77.1/24 brd + dev tqrl{t}
-            ip -n {router} addr add 5.5.5.1/24 brd + dev tqrw{t}
-            ip -n {router} link set tqrl{t} up
-            ip -n {router} link set tqrw{t} up
-            ip -n {outside} addr add 5.5.5.2/24 brd + dev tqo{t}
-            ip -n {outside} link set tqo{t} up
-            ip netns exec {router} sysctl -q -w net.ipv4.ip_forward=1
-            ip netns exec {router} nft -f {work}/router.nft""".splitlines()
+        commands = ["ip link add tqh{t} netns {home} type veth peer name tqrl{t} netns {router}",
+                    "ip link add tqrw{t} netns {router} type veth peer name tqo{t} netns {outside}"]
+        for name, device, address in (("home", "tqh", "192.168.77.2"), ("router", "tqrl", "192.168.77.1"),
+                                      ("router", "tqrw", "5.5.5.1"), ("outside", "tqo", "5.5.5.2")):
+            commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}{{t}}",
+                         f"ip -n {{{name}}} link set {device}{{t}} up"]
+        commands += ["ip -n {home} route add default via 192.168.77.1",
+                     "ip netns exec {router} sysctl -q -w net.ipv4.ip_forward=1",
+                     "ip netns exec {router} nft -f {work}/router.nft"]
         for command in commands:
             self.sh(*command.format_map(dict(self.vars, t=os.getpid())).split())
 
@@ -591,8 +552,8 @@ class Steps:
                                   f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd.log")
         listens = lambda: (":1900 " if mode == "upnp" else ":5351 ") in self.sh(
             "ip", "netns", "exec", self.vars["router"], "ss", "-uln")
-        until(lambda: self.daemon.poll() is not None or listens())
-        listens() or fail(f"miniupnpd does not listen: {open(self.work + '/miniupnpd.log').read()}")
+        until(lambda: self.daemon.poll() is not None or listens()) and listens() or fail(
+            f"miniupnpd does not listen: {open(self.work + '/miniupnpd.log').read()}")
 
     def mapping(self, held):
         shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "chain", "inet",
@@ -603,8 +564,5 @@ class Steps:
 if __name__ == "__main__":
     if sys.argv[1:] == ["--list"]:
         sys.exit(print(";".join(SCENARIOS)))
-    steps = Steps(*sys.argv[2:5])
-    try:
-        steps.play((SCENARIOS | {"page": PAGE})[sys.argv[1]])
-    finally:
-        steps.close()
+    atexit.register((steps := Steps(*sys.argv[2:5])).close)
+    steps.play((SCENARIOS | {"page": PAGE})[sys.argv[1]])

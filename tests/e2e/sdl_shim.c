@@ -13,8 +13,8 @@
 
 static FILE* PadEvents;  // the file, once it exists
 static long PadEventsAt; // bytes of it read
-static char FakePad;     // its address is the pad's handle
-static int PadOpened;    // SDL gives a joystick's events only once it is opened
+static int PadOpened;    // SDL gives a joystick's events only once it is opened; its
+                         // address is the pad's handle
 
 int SDL_NumJoysticks(void)
 {
@@ -24,7 +24,7 @@ int SDL_NumJoysticks(void)
 SDL_Joystick* SDL_JoystickOpen(int index)
 {
     PadOpened |= index == 0;
-    return index == 0 ? (SDL_Joystick*)&FakePad : NULL;
+    return index == 0 ? (SDL_Joystick*)&PadOpened : NULL;
 }
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
@@ -40,21 +40,14 @@ int SDL_PollEvent(SDL_Event* event)
     const char* path = getenv("TQ_SHIM_PADS");
     char line[128], kind[8];
     int a = 0, b = 0;
-    if (real(event))
-    {
-        return 1;
-    }
+    // fseek also clears the end of the file that an earlier read met.
     if (event == NULL || path == NULL || !PadOpened ||
-        (PadEvents == NULL && (PadEvents = fopen(path, "r")) == NULL))
-    {
-        return 0; // no pad, or no event of it yet
-    }
-    clearerr(PadEvents);
-    fseek(PadEvents, PadEventsAt, SEEK_SET);
-    if (fgets(line, sizeof line, PadEvents) == NULL || strchr(line, '\n') == NULL ||
+        (PadEvents == NULL && (PadEvents = fopen(path, "r")) == NULL) ||
+        fseek(PadEvents, PadEventsAt, SEEK_SET) != 0 ||
+        fgets(line, sizeof line, PadEvents) == NULL || strchr(line, '\n') == NULL ||
         sscanf(line, "%7s %d %d", kind, &a, &b) != 3)
     {
-        return 0; // nothing new, or a line still being written
+        return real(event); // no pad, or no whole new line of it yet
     }
     PadEventsAt = ftell(PadEvents);
     memset(event, 0, sizeof *event);
