@@ -51,8 +51,8 @@ SCENARIOS = {
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
               "friend:see same {host_shot}; friend:press Return; turns; friend:kill KILL; "
-              "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; press Escape; "
-              "see hosting; press Escape; exit 0",
+              "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
+              "press Escape; see hosting; press Escape; exit 0",
     # The code alone, searched on both networks: no host, "no game found"; of two, the one whose code it is.
     "reach_home": "rig; friend:start in=router --join k3m9xq2tvw; friend:see word 39 'no game'; "
                   "friend:see word 32 found; friend:press Escape; friend:exit 0; other:start in=outside --host; "
@@ -373,7 +373,7 @@ class Steps:
             if side == "computer":  # its banner goes by itself
                 shown = until(lambda: (now := self.state())[2] == 0 and now) or fail("the computer's banner stays")
             begun = time.monotonic()
-            other == "computer" or self.press(*["Down"] * 5, who=other, delay="50")
+            other == "computer" or self.press("Down", "Down", "Down", who=other)
             side == "computer" or time.sleep(0.5)
             after = self.state()
             paced = int((time.monotonic() - begun) / 0.396) + 1 if side == "computer" else 0
