@@ -91,6 +91,10 @@ def until(test, seconds=10.0):
     return result
 
 
+def numbered(paths):
+    return sorted(paths, key=lambda path: int(re.findall(r"\d+", path)[-1]))
+
+
 def free_port():  # and the next, below 32768 where the kernel gives none by chance
     for port in random.sample(range(20000, 32000, 2), 100):
         with contextlib.suppress(OSError), socket.socket(type=socket.SOCK_DGRAM) as a, socket.socket(
@@ -204,7 +208,7 @@ class Steps:
         before = taken()
         self.press("Print", who=who)
         new = until(lambda: taken() - before) or fail(f"{who or self.target}: no screenshot was written")
-        game.last = self.vars[f"{who or self.target}_shot"] = max(new, key=lambda p: int(re.findall(r"\d+", p)[-1]))
+        game.last = self.vars[f"{who or self.target}_shot"] = numbered(new)[-1]
         return game.last
 
     def state(self, who=None):  # (team on turn, moves left, banner up) in the next screenshot
@@ -411,7 +415,8 @@ class Steps:
 
     def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees
         self.see("match-start")  # once the samples have loaded
-        recorded = sorted(glob.glob(f"{self.game().folder}/screen*.png"))[0]
+        shots = numbered(glob.glob(f"{self.game().folder}/screen*.png"))
+        recorded = next(path for path in shots if self.check("match-start", path))  # the match's first banner
         for _ in range(8):
             self.press("space")
             if self.check("same", self.shot(), recorded):
