@@ -116,8 +116,7 @@ class Page:  # headless Chromium on a fresh profile, its DevTools protocol on fd
         self.pending, self.count, self.session, self.errors = b"", 0, None, []
         target = self.send("Target.createTarget", url="about:blank")["targetId"]
         self.session = self.send("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-        for method in ("Runtime.enable", "Log.enable"):
-            self.send(method)
+        self.send("Runtime.enable"), self.send("Log.enable")
         self.send("Emulation.setDeviceMetricsOverride", width=WIDTH, height=HEIGHT, deviceScaleFactor=1, mobile=False)
         self.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
         self.send("Page.navigate", url=url)
@@ -271,7 +270,7 @@ class Steps:
     def sound(self, seconds):
         time.sleep(float(seconds))
         played = open(f"{self.work}/{self.target}.raw", "rb").read()[self.game().heard:]
-        len(played) > float(seconds) * 44100 * 4 * 0.56 or fail(f"the sound stopped: {len(played)} bytes")  # 16 bit, 2
+        len(played) > float(seconds) * 44100 * 4 * 0.56 or fail(f"the sound stopped: {len(played)} bytes")  # stereo
         max(array.array("h", played[: len(played) // 2 * 2]), default=0) > 0 or fail("silence")
         self.game().heard += len(played)
 
@@ -303,13 +302,13 @@ class Steps:
         self.closing.append((held := socket.socket(type=socket.SOCK_DGRAM)).close)
         held.bind(("", int(port)))
 
-    def damage(self):
+    def damage(self):  # samples cut, corrupt, empty, mono, too long or large, a folder, missing; bad pictures
         data = f"{self.work}/host/dat"
         shutil.copytree(f"{self.source}/dat", data)
         old = lambda name: open(f"{data}/{name}", "rb").read()
         corrupt = lambda name, at: old(name)[:at] + b"X" * 16 + old(name)[at + 16:]
-        numbers = ("-1", "-2147483648", "+2147483647", "259", "-250", "3")
-        numbers = " ".join("4294967298" if k == 3000 else numbers[k % 6] for k in range(4096))
+        values = ("-1", "-2147483648", "+2147483647", "259", "-250", "3")  # and one past 32 bits
+        numbers = " ".join("4294967298" if k == 3000 else values[k % 6] for k in range(4096))
         for name, content in {"samples/drum0.ogg": old("samples/drum0.ogg")[:3000],  # cut in its headers
                               "samples/step.ogg": old("samples/step.ogg")[:6000],  # cut in its sound
                               "samples/push.ogg": corrupt("samples/push.ogg", 200), "samples/start.ogg": b"",
@@ -353,8 +352,7 @@ class Steps:
     def moves(self):
         self.game().kept = until(lambda: (shown := self.state())[2] == 0 and shown) or fail("no match under way")
 
-    def spent(self, count):
-        """So many of the kept moves were spent, and no more; "more": more than one, or the turn passed."""
+    def spent(self, count):  # of the kept moves, and no more; "more": more than one, or the turn passed
         team, kept, _ = self.game().kept
         if count == "more":
             return until(lambda: (shown := self.state())[0] != team or shown[1] < kept - 1) or fail("no turn")
