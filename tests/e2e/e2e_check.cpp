@@ -38,7 +38,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <stb_image.h>
 #include <string_view>
 
@@ -46,97 +45,79 @@ namespace
 {
 // Settled colours lie within 0.04 of their base, start-up ones within 0.08.
 constexpr int Tolerance = 24;
-constexpr int Unknown = -1;
-constexpr int Dark = 0;      // the background and black look the same
 constexpr int DarkGreen = 7; // within 0.1 of black: drifted, it may look like black too
 
-int Observed[CanvasWidth][CanvasHeight]; // the class of the screenshot's colour per cell
+int Observed[CanvasCells];           // the class of the screenshot's colour per cell
+unsigned char NoBanner[CanvasCells]; // a new match as drawn without its banner
 
-// The colour as the screenshot can tell it: Dark for every colour that may look black.
+// The colour as the screenshot can tell it: 0 (dark) for every colour that may look black.
 int ClassOf(int colour)
 {
-    return colour >= PaletteColours || colour == DarkGreen ? Dark : colour;
+    return colour >= PaletteColours || colour == DarkGreen ? 0 : colour;
 }
 
-// The palette colour nearest to a pixel, or Unknown when none is near enough.
+// The class of the palette colour nearest to a pixel, or -1 when none is near enough.
 int NameColour(const unsigned char* pixel)
 {
-    int best = Unknown;
-    int bestDistance = Tolerance + 1;
+    int best = -1, bestDistance = Tolerance + 1;
     for (int colour = 0; colour < PaletteColours; ++colour)
     {
         int distance = 0;
         for (int channel = 0; channel < 3; ++channel)
         {
-            const float base = BasePalette[colour][channel];
-            const int expected = static_cast<int>((base > 1.0f ? 1.0f : base) * 255.0f);
+            const int expected =
+                static_cast<int>(std::min(BasePalette[colour][channel], 1.0f) * 255);
             distance = std::max(distance, std::abs(pixel[channel] - expected));
         }
-        if (distance < bestDistance)
-        {
-            best = colour;
-            bestDistance = distance;
-        }
+        best = distance < bestDistance ? colour : best;
+        bestDistance = std::min(distance, bestDistance);
     }
-    return best;
+    return best < 0 ? best : ClassOf(best);
 }
 
-bool ReadScreenshot(const char* path, int expectedWidth, int expectedHeight)
+// Reads a screenshot into Observed by the centre of each cell's rectangle.
+bool ReadScreenshot(const char* path, int width, int height)
 {
-    int width = 0, height = 0, channels = 0;
-    unsigned char* image = stbi_load(path, &width, &height, &channels, 4);
-    if (image == nullptr || width != expectedWidth || height != expectedHeight)
-    {
-        std::fprintf(stderr, "%s: not a readable PNG of %d x %d\n", path, expectedWidth,
-                     expectedHeight);
-        stbi_image_free(image);
-        return false;
-    }
-    for (int n = 0; n < CanvasCells; ++n)
+    int foundWidth = 0, foundHeight = 0, channels = 0;
+    unsigned char* image = stbi_load(path, &foundWidth, &foundHeight, &channels, 4);
+    const bool whole = image != nullptr && foundWidth == width && foundHeight == height;
+    for (int n = 0; whole && n < CanvasCells; ++n)
     {
         const int x = n / CanvasHeight, y = n % CanvasHeight;
         const int px = (2 * x + 1) * width / (2 * CanvasWidth);
         const int rowFromTop = (2 * (CanvasHeight - 1 - y) + 1) * height / (2 * CanvasHeight);
-        Observed[x][y] = ClassOf(NameColour(&image[(rowFromTop * width + px) * 4]));
+        Observed[n] = NameColour(&image[(rowFromTop * width + px) * 4]);
     }
     stbi_image_free(image);
-    return true;
+    if (!whole)
+    {
+        std::fprintf(stderr, "%s: not a readable PNG of %d x %d\n", path, width, height);
+    }
+    return whole;
 }
 
-// Whether the canvas and the screenshot agree on every cell that compared(x, y, n) picks;
-// when asked to, names the first ten that differ and how many do.
+// Whether the canvas and the screenshot agree on every cell that picked(x, y, n) names; when
+// asked to, tells how many differ and the first.
 template<typename Picked>
-bool Agree(Picked compared, bool report)
+bool Agree(Picked picked, bool report = false)
 {
-    int mismatches = 0;
+    int differ = 0, first = 0;
     for (int n = 0; n < CanvasCells; ++n)
     {
-        const int x = n / CanvasHeight, y = n % CanvasHeight;
-        if (compared(x, y, n) && Observed[x][y] != ClassOf(ScreenCells[n]) && ++mismatches <= 10 &&
-            report)
+        if (picked(n / CanvasHeight, n % CanvasHeight, n) &&
+            Observed[n] != ClassOf(ScreenCells[n]) && differ++ == 0)
         {
-            std::fprintf(stderr, "cell (%d, %d): expected colour %d, found %d\n", x, y,
-                         ScreenCells[n], Observed[x][y]);
+            first = n;
         }
     }
-    if (report && mismatches != 0)
+    if (report && differ != 0)
     {
-        std::fprintf(stderr, "%d cells differ\n", mismatches);
+        std::fprintf(stderr, "%d cells differ; the first, (%d, %d): expected colour %d, found %d\n",
+                     differ, first / CanvasHeight, first % CanvasHeight, ScreenCells[first],
+                     Observed[first]);
     }
-    return mismatches == 0;
+    return differ == 0;
 }
-
-bool CheckTitle(bool band)
-{
-    LoadPictures();
-    ClearCanvas();
-    DrawTitleScreen();
-    return Agree([band](int x, int y, int)
-                 { return !band || (x > 31 && x < 96) || y < 21 || y > 70; },
-                 true);
-}
-
-unsigned char NoBanner[CanvasCells]; // a new match as drawn without its banner
 
 // Draws a new match of the team's turn with the given moves and without units (they stand
 // where chance put them), first without its banner into NoBanner, then with it.
@@ -148,121 +129,76 @@ void DrawNewMatch(int team, int moves)
     match.movesLeft = moves;
     for (const bool banner : {false, true})
     {
-        std::memcpy(NoBanner, ScreenCells, sizeof NoBanner);
+        std::copy(ScreenCells, ScreenCells + CanvasCells, NoBanner);
         match.turnBanner = banner;
         ClearCanvas();
         match.Draw();
     }
 }
 
-// A new match with its banner up as the core draws it, compared where chance plays no part:
-// beside the board (panels, scores, move count, pictures) and on the banner, which hides what
-// lies below it. The turn is read as in CheckState.
-bool CheckMatchStart()
+// The match a screenshot shows, as a new match of some team and move count drawn by the core
+// agrees with it: beside the board and on the banner, which hides what lies below it, for a
+// new match with its banner up (start, 4 to 9 moves); else on the move count in the panels.
+// Prints "team T moves M banner B", B whether the team's banner frame shows.
+bool CheckMatch(bool start)
 {
-    LoadPictures();
-    for (int team = 0; team < TeamCount; ++team)
+    const auto besideOrBanner = [](int x, int, int n)
+    { return x <= LeftFrame || x >= RightFrame || ScreenCells[n] != NoBanner[n]; };
+    const auto moveCount = [](int x, int y, int)
+    { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; };
+    constexpr int Counts = MinMoves + MoveChoices; // 0 to 9 moves
+    for (int k = 0; k < TeamCount * Counts; ++k)
     {
-        for (int moves = MinMoves; moves < MinMoves + MoveChoices; ++moves)
+        const int team = k / Counts, moves = k % Counts;
+        DrawNewMatch(team, moves);
+        if (start ? moves >= MinMoves && Agree(besideOrBanner) : Agree(moveCount))
         {
-            DrawNewMatch(team, moves);
-            if (Agree(
-                    [](int x, int, int n)
-                    { return x <= LeftFrame || x >= RightFrame || ScreenCells[n] != NoBanner[n]; },
-                    false))
-            {
-                std::printf("team %d begins with %d moves\n", team, moves);
-                return true;
-            }
+            const auto frame = [team](int, int, int n)
+            { return ScreenCells[n] != NoBanner[n] && ScreenCells[n] == TeamFrameColour(team); };
+            std::printf("team %d moves %d banner %d\n", team, moves, Agree(frame));
+            return true;
         }
     }
-    std::fprintf(stderr, "not a new match with its banner up, of either team with 4 to 9 moves\n");
+    std::fprintf(stderr, start ? "no new match with its banner up\n" : "no move count\n");
     return false;
 }
 
-// The turn a match screen shows: the move count in the panels as a new match of that team
-// with that many moves draws it, and the banner's frame when it is up.
-bool CheckState()
+// Whether the check the command line names holds of the screenshot read.
+bool Holds(std::string_view check, int argc, char** argv)
 {
-    LoadPictures();
-    for (int team = 0; team < TeamCount; ++team)
-    {
-        for (int moves = 0; moves < MinMoves + MoveChoices; ++moves)
-        {
-            DrawNewMatch(team, moves);
-            if (Agree([](int x, int y, int)
-                      { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; },
-                      false))
-            {
-                const bool banner = Agree(
-                    [team](int, int, int n) {
-                        return ScreenCells[n] != NoBanner[n] &&
-                               ScreenCells[n] == TeamFrameColour(team);
-                    },
-                    false);
-                std::printf("team %d moves %d banner %d\n", team, moves, banner);
-                return true;
-            }
-        }
-    }
-    std::fprintf(stderr, "no move count of a match\n");
-    return false;
-}
-
-// Every cell of one screenshot against the other's.
-bool CheckSame(const char* path, const char* other, int width, int height)
-{
-    if (!ReadScreenshot(other, width, height))
-    {
-        return false;
-    }
-    for (int n = 0; n < CanvasCells; ++n)
-    {
-        ScreenCells[n] = static_cast<unsigned char>(Observed[n / CanvasHeight][n % CanvasHeight]);
-    }
-    return ReadScreenshot(path, width, height) && Agree([](int, int, int) { return true; }, true);
-}
-
-// The text as the online notices and words draw it, cell for cell.
-bool CheckWord(int row, const char* text, int centre)
-{
-    ClearCanvas();
-    const int left = centre - TextWidth(text) / 2;
-    DrawText(text, left, row, 1, 1);
-    return Agree(
-        [&](int x, int y, int)
-        { return x >= left && x < left + TextWidth(text) && y >= row && y < row + GlyphSide; },
-        true);
-}
-
-// Whether the check the command line names holds.
-bool Holds(int argc, char** argv)
-{
-    const std::string_view check = argv[1];
-    const int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
     if (check == "same")
     {
-        return argc == 6 && CheckSame(argv[2], argv[5], width, height);
+        std::copy(Observed, Observed + CanvasCells, ScreenCells); // -1, unknown, as dark
+        return argc == 6 && ReadScreenshot(argv[5], std::atoi(argv[3]), std::atoi(argv[4])) &&
+               Agree([](int, int, int) { return true; }, true);
     }
-    if (!ReadScreenshot(argv[2], width, height))
+    if (check == "word" && argc >= 7)
     {
-        return false;
-    }
-    if (check == "word")
-    {
-        return argc >= 7 &&
-               CheckWord(std::atoi(argv[5]), argv[6], argc == 8 ? std::atoi(argv[7]) : 16);
-    }
-    SoundWaitsForPerson = check == "title-waiting";
-    if (check == "title" || check == "hosting" || check == "title-waiting")
-    {
-        return CheckTitle(check == "hosting");
+        // The text as the online notices draw it, centred on the column (16: the left band)
+        // with its foot on the row.
+        const char* text = argv[6];
+        const int row = std::atoi(argv[5]), width = TextWidth(text);
+        const int left = (argc == 8 ? std::atoi(argv[7]) : 16) - width / 2;
+        const auto inWord = [&](int x, int y, int)
+        { return x >= left && x < left + width && y >= row && y < row + GlyphSide; };
+        ClearCanvas();
+        DrawText(text, left, row, 1, 1);
+        return Agree(inWord, true);
     }
     if (check == "match-start" || check == "state")
     {
-        return check == "state" ? CheckState() : CheckMatchStart();
+        return CheckMatch(check == "match-start");
     }
-    return check == "png"; // it decoded whole, at the right size
+    // The title; online play shows its code and notices in the side bands (columns 0..31 and
+    // 96..127, rows 21..70), which hosting leaves out.
+    SoundWaitsForPerson = check == "title-waiting";
+    ClearCanvas();
+    DrawTitleScreen();
+    const bool band = check == "hosting";
+    const auto outsideBands = [band](int x, int y, int)
+    { return !band || (x > 31 && x < 96) || y < 21 || y > 70; };
+    return check == "png" ||
+           ((check == "title" || band || SoundWaitsForPerson) && Agree(outsideBands, true));
 }
 } // namespace
 
@@ -274,5 +210,8 @@ int main(int argc, char** argv)
                              "same|png <screenshot.png> <width> <height> ...\n");
         return 2;
     }
-    return Holds(argc, argv) ? 0 : 1;
+    LoadPictures();
+    const bool holds = ReadScreenshot(argv[2], std::atoi(argv[3]), std::atoi(argv[4])) &&
+                       Holds(argv[1], argc, argv);
+    return holds ? 0 : 1;
 }

@@ -7,7 +7,6 @@
 #include <errno.h>
 #include <execinfo.h>
 #include <pthread.h>
-#include <stddef.h>
 #include <string.h>
 
 typedef int (*ThreadCreate)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
@@ -15,6 +14,7 @@ typedef int (*ThreadCreate)(pthread_t*, const pthread_attr_t*, void* (*)(void*),
 int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*entry)(void*),
                    void* argument)
 {
+    const ThreadCreate create = (ThreadCreate)dlsym(RTLD_NEXT, "pthread_create");
     void* callers[8];
     const int count = backtrace(callers, 8);
     Dl_info info;
@@ -24,13 +24,9 @@ int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*
     {
         if (strstr(info.dli_fname, "libstdc++") == NULL)
         {
-            if (info.dli_fname[0] != '\0' && strstr(info.dli_fname, ".so") == NULL)
-            {
-                return EAGAIN;
-            }
-            break;
+            const int game = info.dli_fname[0] != '\0' && strstr(info.dli_fname, ".so") == NULL;
+            return game ? EAGAIN : create(thread, attributes, entry, argument);
         }
     }
-    const ThreadCreate create = (ThreadCreate)dlsym(RTLD_NEXT, "pthread_create");
     return create(thread, attributes, entry, argument);
 }

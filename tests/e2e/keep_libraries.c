@@ -3,8 +3,7 @@
 // name the library behind each allocation and the suppressions can match it. Preloaded into
 // the game only; without it, X and Mesa are unloaded before the report and their leaks come
 // from an unknown module.
-int dlclose(void* handle)
+int dlclose(void* handle __attribute__((unused)))
 {
-    (void)handle;
     return 0;
 }

@@ -1,39 +1,29 @@
-"""A poor line between a friend's game and a host on this machine, for the online tests and benchmarks:
-every datagram is delayed and some are dropped by a seeded generator, the same ones each run.
-    udp_relay.py <listen port> <host port> [seconds, 110] [--seed N, 1] [--loss P, 0.02] [--delay MS, 75]
-The friend joins 127.0.0.1:<listen port>; the relay ends by itself after the given time."""
-import argparse
-import heapq
-import random
-import select
-import socket
-import time
+"""A poor line from a friend (who joins 127.0.0.1:<listen port>) to a host here: each datagram delayed, some dropped
+by a seeded generator, the same each run; it ends after the given time. For the online tests and benchmarks.
+    udp_relay.py <listen port> <host port> [seconds, 110] [--seed N, 1] [--loss P, 0.02] [--delay MS, 75]"""
+import argparse, heapq, itertools, random, select, socket, time
 
 options = argparse.ArgumentParser()
 options.add_argument("listen", type=int)
 options.add_argument("target", type=int)
 options.add_argument("seconds", type=float, nargs="?", default=110)
-options.add_argument("--seed", type=int, default=1)
-options.add_argument("--loss", type=float, default=0.02)
-options.add_argument("--delay", type=float, default=75)
+for name, default in (("--seed", 1), ("--loss", 0.02), ("--delay", 75.0)):
+    options.add_argument(name, type=type(default), default=default)
 settings = options.parse_args()
 chance = random.Random(settings.seed)
 target = ("127.0.0.1", settings.target)
 ends = time.time() + settings.seconds
-front = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+front, back = socket.socket(type=socket.SOCK_DGRAM), socket.socket(type=socket.SOCK_DGRAM)
 front.bind(("127.0.0.1", settings.listen))
-back = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-friend, queue, order = None, [], 0
+friend, queue, order = None, [], itertools.count()
 while time.time() < ends:
     wait = max(0.0, queue[0][0] - time.time()) if queue else 0.05
     for sock in select.select([front, back], [], [], wait)[0]:
         data, source = sock.recvfrom(65536)
-        if sock is front:
-            friend = source
+        friend = source if sock is front else friend
         if chance.random() >= settings.loss and friend is not None:
             out = (back, target) if sock is front else (front, friend)
-            order += 1
-            heapq.heappush(queue, (time.time() + settings.delay / 1000, order, data, out))
+            heapq.heappush(queue, (time.time() + settings.delay / 1000, next(order), data, out))
     while queue and queue[0][0] <= time.time():
         _, _, data, (sock, address) = heapq.heappop(queue)
         sock.sendto(data, address)
