@@ -65,10 +65,7 @@ TEST(PortMap, AsksNatPmpFirstThenUpnpRenewsHalfwayAndGivesUpWhenBothRefuse)
     static PortMap map;
     for (const auto& step : script)
     {
-        if (step.start)
-        {
-            StartPortMap(map, 27183);
-        }
+        step.start ? StartPortMap(map, 27183) : void();
         Calls.clear();
         NatPmpAnswer = step.natPmp;
         UpnpAnswer = step.upnp;
@@ -79,8 +76,7 @@ TEST(PortMap, AsksNatPmpFirstThenUpnpRenewsHalfwayAndGivesUpWhenBothRefuse)
                   step.seen)
             << &step - script;
     }
-    // Ending removes only what is held, once.
-    for (const RouterAnswer& answer : {No, Yes})
+    for (const RouterAnswer& answer : {No, Yes}) // ending removes only what is held, once
     {
         StartPortMap(map, 27183);
         UpnpAnswer = answer;

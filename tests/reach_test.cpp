@@ -71,7 +71,7 @@ protected:
     JoinCode code;
 };
 
-TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
+TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAnswered)
 {
     EXPECT_EQ(FriendSide.stage, FriendStage::Connecting); // "joining" shows meanwhile
     EXPECT_EQ(TickHomeJoin(0).order, SearchOrder::Broadcast);
@@ -105,10 +105,9 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItIn)
     EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::None);
     EndFriendSession(FriendSide, FriendNotice::HostLeft, false, ReasonNone, 600);
     EXPECT_EQ(TickHomeJoin(600).order, SearchOrder::None); // once in, it tries no other host
-}
 
-TEST_F(HomeJoin, NobodyAnsweringSaysNoGameAndEscapeEndsTheSearch)
-{
+    // Nobody answering says no game; Escape ends the search.
+    SetUp();
     TickHomeJoin(0);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs - 1).order, SearchOrder::Broadcast);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs).order, SearchOrder::NoGame);
@@ -119,7 +118,9 @@ TEST_F(HomeJoin, NobodyAnsweringSaysNoGameAndEscapeEndsTheSearch)
     EXPECT_EQ(TickHomeJoin(SearchGatherMs + 20).order, SearchOrder::None);
 }
 
-std::string Told(void (*tell)(std::FILE*))
+// What the host tells on standard output; the port's word it draws on the title screen then
+// goes into words.
+std::string Told(void (*tell)(std::FILE*), std::set<std::string>& words)
 {
     std::FILE* out = std::tmpfile();
     tell(out);
@@ -127,22 +128,28 @@ std::string Told(void (*tell)(std::FILE*))
     char text[1024] = "";
     text[std::fread(text, 1, sizeof text - 1, out)] = '\0';
     std::fclose(out);
+    ClearCanvas();
+    DrawPortWord();
+    words.insert(std::string(ScreenCells, ScreenCells + 32 * CanvasHeight));
     return text;
 }
 
 // The game's own port and the router's answers are told as the end-to-end tests read them;
-// here another port, and not asking the router at all.
-TEST(HostWords, AnotherPortAndNoRouter)
+// here another port, and not asking the router at all. The port's state shows in a word above
+// the code on the title screen, and none in a match.
+TEST(HostWords, AnotherPortAndNoRouterAndThePortsStateOnTheTitleScreen)
 {
     static JoinCode code;
     ParseJoinCode("k3m9xq2tvw", code);
+    std::set<std::string> words;
     EXPECT_EQ(Told(
                   [](std::FILE* out)
                   {
                       const std::uint32_t own[] = {0xc0a84d02};
                       TellHosting(out, 4000, code, own, 1, false);
                       WatchPortMap(out, PortState::Closed, 0, 0);
-                  }),
+                  },
+                  words),
               "tumblequay: hosting on UDP port 4000; a friend on this home network joins with:\n"
               "tumblequay --join 192.168.77.2:4000 k3m9xq2tvw\n"
               "tumblequay: the router is not asked to open UDP port 4000\n");
@@ -153,32 +160,20 @@ TEST(HostWords, AnotherPortAndNoRouter)
             WatchPortMap(out, PortState::Asking, 0, 0);
             WatchPortMap(out, PortState::Behind, 0x64400001, 4000);
             WatchPortMap(out, PortState::Open, Public, 4000);
-        });
+        },
+        words);
     EXPECT_NE(behind.find("\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"), std::string::npos);
     EXPECT_NE(behind.find("its own address 100.64.0.1 is a private or a carrier's shared one"),
               std::string::npos);
     EXPECT_EQ(behind.find("internet joins"), std::string::npos); // the first answer is told once
-}
-
-// The port's state in a word above the code on the title screen, and none in a match.
-TEST(HostWords, ThePortsStateShowsOnTheTitleScreen)
-{
-    static JoinCode code;
-    std::FILE* out = std::tmpfile();
-    std::set<std::string> words;
-    for (int state = 0; state < 4; ++state)
-    {
-        state == 0   ? TellHosting(out, 4000, code, nullptr, 0, true)
-        : state == 1 ? WatchPortMap(out, PortState::Open, Public, 4000)
-                     : TellHosting(out, 4000, code, nullptr, 0, false);
-        MatchRunning = state == 3;
-        ClearCanvas();
-        DrawPortWord();
-        words.insert(std::string(ScreenCells, ScreenCells + 32 * CanvasHeight));
-    }
+    Told([](std::FILE* out) { TellHosting(out, 4000, code, nullptr, 0, true); }, words);
+    EXPECT_NE(Told([](std::FILE* out) { WatchPortMap(out, PortState::Open, Public, 4000); }, words)
+                  .find("internet joins with:\ntumblequay --join 5.5.5.1:4000 k3m9xq2tvw\n"),
+              std::string::npos);
+    MatchRunning = true;
+    Told([](std::FILE*) {}, words);
     MatchRunning = false;
-    std::fclose(out);
-    EXPECT_EQ(words.size(), 4u);
+    EXPECT_EQ(words.size(), 4u); // closed, asking, open, and none
     EXPECT_EQ(words.count(std::string(32 * CanvasHeight, 0)), 1u);
 }
 } // namespace
