@@ -460,9 +460,15 @@ TEST_F(Online, TheFriendsGameShowsTheHostsFramesAndSendsItsKeysOnce)
     HandleOnlineEvent(Event('c', 0), 0);
     HandleOnlineEvent(Event('r', 0, Bytes(bytes, bytes + EncodeWelcome(bytes))), 0);
     EXPECT_FALSE(DrawJoinedFrame()); // nothing new
+    Palette[0] = 1.3f;               // strayed past 1: shown as 1, and so on the friend's screen
+    unsigned char sent[PaletteBytes], shown[PaletteBytes];
+    CapturePalette(sent);
     HandleOnlineEvent(Event('f', 0, Bytes(bytes, bytes + EncodeFrame(0, cells, bytes))), 10);
+    InitPalette();
     ASSERT_TRUE(DrawJoinedFrame());
-    EXPECT_EQ(std::memcmp(ScreenCells, cells, CanvasCells), 0);
+    CapturePalette(shown);
+    EXPECT_TRUE(std::memcmp(ScreenCells, cells, CanvasCells) == 0 &&
+                std::memcmp(sent, shown, sizeof sent) == 0);
     EXPECT_FALSE(DrawJoinedFrame());
     TickOnline(20, QuietAwayMs);
     EXPECT_TRUE(DrawJoinedFrame()); // "away", once
