@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -28,29 +29,13 @@ std::string Orders()
     std::string text;
     for (int n = 0; n < LinkOrderCount; ++n)
     {
-        const LinkOrder& order = LinkOrders[n];
-        const bool send = order.type == LinkOrderType::Send;
-        text +=
-            (send ? "send " : "drop ") + std::to_string(order.peer) + " " +
-            std::to_string(send ? LinkOrderData[order.offset] : static_cast<int>(order.reason)) +
-            ";";
+        const LinkOrder& o = LinkOrders[n];
+        const bool send = o.type == LinkOrderType::Send;
+        text += (send ? "send " : "drop ") + std::to_string(o.peer) + " " +
+                std::to_string(send ? LinkOrderData[o.offset] : static_cast<int>(o.reason)) + ";";
     }
     ClearLinkOrders();
     return text;
-}
-
-LinkEvent Event(char what, int peer, const Bytes& bytes = {}, unsigned reason = 0)
-{
-    return {what == 'c'   ? LinkEventType::Connected
-            : what == 'p' ? LinkEventType::Pending
-            : what == 'd' ? LinkEventType::Disconnected
-                          : LinkEventType::Received,
-            peer,
-            1000u + peer,
-            what == 'f' ? FrameChannel : ReliableChannel,
-            bytes.data(),
-            bytes.size(),
-            reason};
 }
 
 Bytes Hello(const char* text)
@@ -59,6 +44,16 @@ Bytes Hello(const char* text)
     ParseJoinCode(text, given);
     unsigned char out[MaxShortMessageBytes];
     return Bytes(out, out + EncodeHello(given, out));
+}
+
+// An event of the edge: 'c'onnected, 'r'eceived ('f' on the frame channel), 'd'isconnected,
+// 'p'ending.
+LinkEvent Event(char what, int peer, const Bytes& bytes = {}, unsigned reason = 0)
+{
+    const auto type =
+        static_cast<LinkEventType>(std::string("crdp").find(what == 'f' ? 'r' : what));
+    const int channel = what == 'f' ? FrameChannel : ReliableChannel;
+    return {type, peer, 1000u + peer, channel, bytes.data(), bytes.size(), reason};
 }
 
 // One step of a session's script: an event of the edge ('c'onnected, 'p'ending, 'r'eceived,
@@ -331,51 +326,43 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
         ScreenCells[n] = static_cast<unsigned char>(n % 7);
     }
     constexpr unsigned W = 1050 + WholeFrameEveryMs;
-    const struct
-    {
-        unsigned now;
-        int changed; // a cell of the host's screen changed first (0: none)
-        char first;  // the host hears the friend 'a'sk for a whole frame, the friend 'j'oins again
-        bool lost;
-        const char* seen; // the kind sent (0: none), 'r' when the friend shows it, what it asks
-    } steps[] = {
-        {10, 0, 0, true, "5"},             // the first goes whole, and is lost
-        {30, 200, 0, false, "6send 0 7;"}, // on a frame it does not hold: not shown
-        {50, 300, 0, false, "6"},          // asked once
-        {30 + AskFrameAgainMs, 301, 0, false, "6send 0 7;"}, // and again when none came
-        {1050, 0, 'a', false, "5r"},
-        {1070, 400, 0, true, "6"}, // lost: the next carries its change too
-        {1090, 401, 0, false, "6r"},
-        {1090 + RepeatFrameMs - 1, 0, 0, false, "0"}, // nothing changed
-        {1090 + RepeatFrameMs, 0, 0, false, "6r"},
-        {W, 0, 0, true, "5"},                  // lost: the friend holds the last
-        {W + 10, 500, 0, false, "6send 0 7;"}, // on the lost one: not shown
-        {W + 50, 0, 'j', false, "5r"},         // a friend joining again gets a whole frame first
+    // The time; a cell of the host's screen changed first (0: none); whether the message is
+    // 'l'ost, the host hears the friend 'a'sk for a whole frame first, or the friend 'j'oins
+    // again first; the kind sent (0: none), 'r' when the friend shows it, and what it asks.
+    const std::tuple<unsigned, int, char, const char*> steps[] = {
+        {10, 0, 'l', "5"},                            // the first goes whole, and is lost
+        {30, 200, 0, "6send 0 7;"},                   // on a frame it does not hold: not shown
+        {50, 300, 0, "6"},                            // asked once
+        {30 + AskFrameAgainMs, 301, 0, "6send 0 7;"}, // and again when none came
+        {1050, 0, 'a', "5r"},
+        {1070, 400, 'l', "6"}, // lost: the next carries its change too
+        {1090, 401, 0, "6r"},
+        {1090 + RepeatFrameMs - 1, 0, 0, "0"}, // nothing changed
+        {1090 + RepeatFrameMs, 0, 0, "6r"},
+        {W, 0, 'l', "5"},               // lost: the friend holds the last
+        {W + 10, 500, 0, "6send 0 7;"}, // on the lost one: not shown
+        {W + 50, 0, 'j', "5r"},         // a friend joining again gets a whole frame first
     };
-    for (const auto& step : steps)
+    for (const auto& [now, changed, what, seen] : steps)
     {
-        ScreenCells[step.changed] = step.changed != 0 ? 9 : 0; // cell 0 stays 0
-        if (step.first != 0)
+        ScreenCells[changed] = changed != 0 ? 9 : 0; // cell 0 stays 0
+        if (what == 'a' || what == 'j')
         {
-            HandleOnlineEvent(step.first == 'a' ? Event('r', 0, {KindAskFrame}) : Event('d', 0),
-                              step.now);
+            HandleOnlineEvent(what == 'a' ? Event('r', 0, {KindAskFrame}) : Event('d', 0), now);
         }
-        if (step.first == 'j')
-        {
-            Join(1, step.now);
-        }
+        what == 'j' ? Join(1, now) : void();
         side.frameReady = false;
-        SendHostFrame(step.now);
+        SendHostFrame(now);
         const Bytes message(LinkOrderData, LinkOrderData + LinkOrderDataUsed);
         ClearLinkOrders(); // what the friend asks in turn stays queued
-        if (!step.lost && !message.empty())
+        if (what != 'l' && !message.empty())
         {
-            HandleFriendEvent(side, Event('f', 0, message), step.now);
+            HandleFriendEvent(side, Event('f', 0, message), now);
         }
         EXPECT_EQ(std::to_string(message.empty() ? 0 : message[0]) + (side.frameReady ? "r" : "") +
                       Orders(),
-                  step.seen)
-            << step.now;
+                  seen)
+            << now;
         EXPECT_TRUE(!side.frameReady ||
                     std::memcmp(side.frameCells, ScreenCells, CanvasCells) == 0);
     }
