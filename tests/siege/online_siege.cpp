@@ -163,7 +163,6 @@ void Sleep(unsigned ms)
     enet_address_set_host_ip(&host, "127.0.0.1");
     host.port = static_cast<enet_uint16>(Port);
     std::vector<ENetHost*> strangers;
-    std::vector<ENetPeer*> peers;
     const bool bare = mode == "bare";
     for (unsigned n = 1;; ++n, Sleep(bare ? 20 : 1))
     {
@@ -174,30 +173,25 @@ void Sleep(unsigned ms)
         if (stranger != nullptr)
         {
             enet_host_compress_with_range_coder(stranger); // as the game's own link does
-            strangers.push_back(stranger);
-            peers.push_back(enet_host_connect(stranger, &host, LinkChannels, 0));
+            enet_host_connect(stranger, &host, LinkChannels, 0);
             enet_host_flush(stranger);
+            // A bare one's request is sent, never to hear an answer.
+            bare ? enet_host_destroy(stranger) : strangers.push_back(stranger);
         }
-        if (bare && stranger != nullptr)
-        {
-            enet_host_destroy(stranger); // its request sent, never to hear an answer
-            strangers.pop_back();
-            peers.pop_back();
-        }
-        for (std::size_t s = 0; s < strangers.size(); ++s)
+        for (ENetHost* held : strangers)
         {
             ENetEvent event;
-            while (enet_host_service(strangers[s], &event, 0) > 0)
+            while (enet_host_service(held, &event, 0) > 0)
             {
                 if (event.type == ENET_EVENT_TYPE_DISCONNECT)
                 {
-                    peers[s] = enet_host_connect(strangers[s], &host, LinkChannels, 0);
+                    enet_host_connect(held, &host, LinkChannels, 0);
                 }
                 if (event.type == ENET_EVENT_TYPE_CONNECT && mode == "sizes")
                 {
                     const std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindKey);
                     enet_peer_send(
-                        peers[s], ReliableChannel,
+                        event.peer, ReliableChannel,
                         enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
                 }
             }
