@@ -368,7 +368,7 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
     }
 }
 
-TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
+TEST_F(Online, TheFriendsKeyStartsItsMatchWhichWaitsForIt)
 {
     StartHosting(code);
     EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
@@ -388,26 +388,13 @@ TEST_F(Online, EachSideKeysActInItsTeamsTurnAndAFriendsMatchWaitsForIt)
               KeyResponse::MatchStarted);
     GameTitle* match = FriendMatch;
     ASSERT_NE(match, nullptr);
-    EXPECT_EQ(ComputerMatch, nullptr);           // 1 plays no computer in a friend's match
-    for (int team = 0; team < TeamCount; ++team) // each side's keys act in its own team's turn
-    {
-        match->currentTeam = team;
-        match->turnBanner = false;
-        HandleKeyDown(KeyCursorLeft);
-        HandleFriendKey(KeyCursorRight, true);
-        HandleFriendKey(KeyCursorRight, true); // the friend's key repeats: still one press
-        EXPECT_TRUE(match->heldCount == 1 &&
-                    match->heldActions[0] == (team == HostTeam ? ActionLeft : ActionRight));
-        HandleKeyUp(KeyCursorRight); // releases of the other side's keys: none
-        HandleFriendKey(KeyCursorLeft, false);
-        EXPECT_EQ(match->heldCount, 1) << team;
-        HandleKeyUp(KeyCursorLeft);
-        HandleFriendKey(KeyCursorRight, false);
-        EXPECT_EQ(match->heldCount, 0) << team; // each side's release reaches the match
-    }
-    SendHostSounds(); // the match's music
+    EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
+    SendHostSounds();                  // the match's music
     EXPECT_EQ(Orders(), "send 0 4;");
+    match->currentTeam = FriendTeam; // the friend's turn, and a key of its held
+    match->turnBanner = false;
     HandleFriendKey(ActionKeys[0], true);
+    ASSERT_EQ(match->heldCount, 1);
     for (unsigned quiet : {QuietAwayMs - 1, QuietAwayMs, 0u})
     {
         TickOnline(10, quiet);
