@@ -71,27 +71,27 @@ void Sleep(unsigned ms)
     static HostSession session;
     StartHostSession(session, code);
     bool away = false;
+    unsigned lastFrame = 0;
     const auto tell = [&](const HostInput& input)
     {
         if (input.joined || input.left)
         {
             std::fprintf(report, input.joined ? "joined\n" : "left\n");
             away = false;
+            lastFrame = 0; // a frame goes at once, racing the welcome
         }
-        return input.joined;
     };
-    for (unsigned lastFrame = 0;; Sleep(1))
+    for (;; Sleep(1))
     {
         const unsigned now = NowMs();
         LinkEvent event;
-        bool joined = false;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
         {
             if (event.type == LinkEventType::Received && event.size > HostReceiveBytes)
             {
                 std::fprintf(report, "too long\n");
             }
-            joined = tell(HandleHostEvent(session, event, now)) || joined;
+            tell(HandleHostEvent(session, event, now));
         }
         tell(TickHostSession(session, now, LinkQuietMs(FriendPeer(session))));
         if (FriendAway(session) != away)
@@ -99,7 +99,7 @@ void Sleep(unsigned ms)
             away = !away;
             std::fprintf(report, away ? "away\n" : "back\n");
         }
-        if (FriendPeer(session) >= 0 && (joined || now - lastFrame >= FrameEveryMs))
+        if (FriendPeer(session) >= 0 && now - lastFrame >= FrameEveryMs)
         {
             static unsigned char frame[MaxMessageBytes];
             OrderSend(FriendPeer(session), FrameChannel, frame, EncodeFrame(0, ScreenCells, frame));
