@@ -110,6 +110,8 @@ TEST(Messages, EachKindIsTakenWholeAndNothingElse)
         }
     }
     EXPECT_TRUE(Reads(true, Frame(KindDelta, {Skip, By, 0, 4}))); // the last cell exactly
+    EXPECT_TRUE(Reads(true, Sent(EncodeDelta(65534, Cells, Cells, Out))) &&
+                FromHost.frameNumber == 65534);
 
     // A key's number on the wire is fixed, whatever the order of the game's keys.
     const Key wire[] = {KeyCursorUp, KeyCursorDown, KeyCursorLeft, KeyCursorRight, KeyW, KeyS, KeyA,

@@ -203,6 +203,14 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeAndNothingGoesToOthers)
         EXPECT_EQ(Host(step), step.seen) << &step - script;
     }
     EXPECT_EQ(FriendPeer(host), -1);
+    // However many connections wait too long, half the orders stay free for the friend's.
+    StartHostSession(host, code);
+    for (int peer = 0; peer < MaxLinkOrders; ++peer)
+    {
+        Host({'p', peer, 0, {}, ""});
+    }
+    TickHostSession(host, HelloWaitMs, 0);
+    EXPECT_EQ(LinkOrderCount, MaxLinkOrders / 2);
 }
 
 TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyGuess)
@@ -224,13 +232,14 @@ TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyG
 
     // A right code forgives what came before it; another version's hello has its own reason
     // and is not counted, whatever its layout.
-    const Bytes other = {KindHello, ProtocolVersion + 1, 1, 2};
+    const Bytes others[] = {{KindHello, ProtocolVersion + 1},
+                            {KindHello, ProtocolVersion + 1, ProtocolVersion, 2}};
     for (int n = 0; n < 2 * WrongCodesAllowed; ++n)
     {
         const bool right = n % WrongCodesAllowed == WrongCodesAllowed - 1;
         std::string told = Knock(7000, 10, right ? "abcdefghjk" : "abcdefghjm");
         told += Host({'c', 0, 10, {}, ""}, 7000);
-        told += Host({'r', 0, 10, other, ""}, 7000);
+        told += Host({'r', 0, 10, others[n % 2], ""}, 7000);
         EXPECT_EQ(told, right ? "send 0 3;joined;drop 0 6;" : "drop 0 2;drop 0 6;") << n;
         Host({'d', 0, 10, {}, ""});
     }
@@ -326,6 +335,7 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
         ScreenCells[n] = static_cast<unsigned char>(n % 7);
     }
     constexpr unsigned W = 1050 + WholeFrameEveryMs;
+    const Bytes ask = {KindAskFrame};
     // The time; a cell of the host's screen changed first (0: none); whether the message is
     // 'l'ost, the host hears the friend 'a'sk for a whole frame first, or the friend 'j'oins
     // again first; the kind sent (0: none), 'r' when the friend shows it, and what it asks.
@@ -342,20 +352,22 @@ TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
         {W, 0, 'l', "5"},               // lost: the friend holds the last
         {W + 10, 500, 0, "6send 0 7;"}, // on the lost one: not shown
         {W + 50, 0, 'j', "5r"},         // a friend joining again gets a whole frame first
+        {W + 60, 0, 'A', "5"},          // the host hears an ask, and its whole frame is lost
+        {W + 80, 700, 0, "6send 0 7;"}, // a whole frame came since the last ask: asked at once
     };
     for (const auto& [now, changed, what, seen] : steps)
     {
         ScreenCells[changed] = changed != 0 ? 9 : 0; // cell 0 stays 0
-        if (what == 'a' || what == 'j')
+        if (what == 'a' || what == 'A' || what == 'j')
         {
-            HandleOnlineEvent(what == 'a' ? Event('r', 0, {KindAskFrame}) : Event('d', 0), now);
+            HandleOnlineEvent(what == 'j' ? Event('d', 0) : Event('r', OnlinePeer(), ask), now);
         }
         what == 'j' ? Join(1, now) : void();
         side.frameReady = false;
         SendHostFrame(now);
         const Bytes message(LinkOrderData, LinkOrderData + LinkOrderDataUsed);
         ClearLinkOrders(); // what the friend asks in turn stays queued
-        if (what != 'l' && !message.empty())
+        if (what != 'l' && what != 'A' && !message.empty())
         {
             HandleFriendEvent(side, Event('f', 0, message), now);
         }
@@ -407,7 +419,10 @@ TEST_F(Online, TheFriendsKeyStartsItsMatchWhichWaitsForIt)
     TickOnline(40 + RejoinWaitMs - 1, 0);
     EXPECT_EQ(FriendMatch, match);
 
-    Join(1, 50); // the same code again: it takes up the match
+    Join(1, 50);      // the same code again: it takes up the match
+    SendHostSounds(); // the music's state goes to it again
+    LeaveOnline();    // and the host leaving says goodbye
+    EXPECT_EQ(Orders(), "send 1 4;drop 1 5;");
     EXPECT_EQ(FriendMatch, match);
     EXPECT_FALSE(MatchWaits());
     HandleOnlineEvent(Event('d', 0), 60); // not the friend
