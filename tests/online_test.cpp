@@ -126,11 +126,11 @@ protected:
         ClearLinkOrders();
     }
 
-    // A connection from an address that gives a code and goes: what it was told.
-    std::string Knock(std::uint32_t address, unsigned now, const char* text)
+    // A connection from an address that says hello and goes: what it was told.
+    std::string Knock(std::uint32_t address, unsigned now, const Bytes& hello)
     {
         std::string told = Host({'c', 0, now, {}, ""}, address);
-        told += told.empty() ? Host({'r', 0, now, Hello(text), ""}, address) : "";
+        told += told.empty() ? Host({'r', 0, now, hello, ""}, address) : "";
         Host({'d', 0, now, {}, ""});
         return told;
     }
@@ -217,18 +217,16 @@ TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyG
 {
     constexpr unsigned Start = 4294960000u; // the clock wraps within the minute
     constexpr std::uint32_t Guessers = 40;  // more addresses than the door once remembered
-    for (int round = 0; round < WrongCodesAllowed; ++round)
+    const Bytes wrong = Hello("abcdefghjm"), right = Hello("abcdefghjk");
+    for (std::uint32_t n = 0; n < WrongCodesAllowed * Guessers; ++n)
     {
-        for (std::uint32_t n = 0; n < Guessers; ++n)
-        {
-            ASSERT_EQ(Knock(5000 + n, Start + round, "abcdefghjm"), "drop 0 2;");
-        }
+        ASSERT_EQ(Knock(5000 + n % Guessers, Start + n / Guessers, wrong), "drop 0 2;");
     }
     for (std::uint32_t n = 0; n < Guessers; ++n)
     {
-        EXPECT_EQ(Knock(5000 + n, Start + 3 + ShutOutMs, "abcdefghjk"), "drop 0 3;");
+        EXPECT_EQ(Knock(5000 + n, Start + 3 + ShutOutMs, right), "drop 0 3;");
     }
-    EXPECT_EQ(Knock(5000, Start + 4 + ShutOutMs, "abcdefghjm"), "drop 0 2;");
+    EXPECT_EQ(Knock(5000, Start + 4 + ShutOutMs, wrong), "drop 0 2;");
 
     // A right code forgives what came before it; another version's hello has its own reason
     // and is not counted, whatever its layout.
@@ -236,12 +234,10 @@ TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyG
                             {KindHello, ProtocolVersion + 1, ProtocolVersion, 2}};
     for (int n = 0; n < 2 * WrongCodesAllowed; ++n)
     {
-        const bool right = n % WrongCodesAllowed == WrongCodesAllowed - 1;
-        std::string told = Knock(7000, 10, right ? "abcdefghjk" : "abcdefghjm");
-        told += Host({'c', 0, 10, {}, ""}, 7000);
-        told += Host({'r', 0, 10, others[n % 2], ""}, 7000);
-        EXPECT_EQ(told, right ? "send 0 3;joined;drop 0 6;" : "drop 0 2;drop 0 6;") << n;
-        Host({'d', 0, 10, {}, ""});
+        const bool forgiven = n % WrongCodesAllowed == WrongCodesAllowed - 1;
+        std::string told = Knock(7000, 10, forgiven ? right : wrong);
+        told += Knock(7000, 10, others[n % 2]);
+        EXPECT_EQ(told, forgiven ? "send 0 3;joined;drop 0 6;" : "drop 0 2;drop 0 6;") << n;
     }
 
     // A door full of addresses guessing within the minute refuses new ones, forgetting none;
@@ -249,11 +245,11 @@ TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyG
     StartHostSession(host, code);
     for (std::uint32_t n = 0; n < DoorEntries; ++n)
     {
-        ASSERT_EQ(Knock(9000 + n, 0, "abcdefghjm"), "drop 0 2;");
+        ASSERT_EQ(Knock(9000 + n, 0, wrong), "drop 0 2;");
     }
-    EXPECT_EQ(Knock(8000, 10, "abcdefghjk"), "drop 0 3;");
-    EXPECT_EQ(Knock(9001, 10, "abcdefghjk"), "send 0 3;joined;");
-    EXPECT_EQ(Knock(8000, ShutOutMs, "abcdefghjk"), "send 0 3;joined;");
+    EXPECT_EQ(Knock(8000, 10, right), "drop 0 3;");
+    EXPECT_EQ(Knock(9001, 10, right), "send 0 3;joined;");
+    EXPECT_EQ(Knock(8000, ShutOutMs, right), "send 0 3;joined;");
 }
 
 TEST_F(Online, TheFriendSideJoinsPlaysSoundsAndSaysWhyItEnded)
