@@ -105,10 +105,10 @@ protected:
     {
         LinkEvent event = Event(step.what, step.peer, step.bytes);
         event.address = address != 0 ? address : event.address;
-        if (step.what == 'j') // connects and gives the right code
+        if (step.what == 'j') // connects and gives the right code, typed in capitals
         {
             const std::string connected = Host({'c', step.peer, step.now, {}, ""});
-            return connected + Host({'r', step.peer, step.now, Hello("abcdefghjk"), ""});
+            return connected + Host({'r', step.peer, step.now, Hello("ABCDEFGHJK"), ""});
         }
         const HostInput in = step.what == 't' ? TickHostSession(host, step.now, step.peer)
                                               : HandleHostEvent(host, event, step.now);
