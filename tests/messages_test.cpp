@@ -31,10 +31,7 @@ bool Reads(bool fromHost, const Bytes& bytes)
     std::memset(Cells + CanvasCells, 0xa5, Guard);
     const bool taken = fromHost ? DecodeHostMessage(bytes.data(), bytes.size(), FromHost, Cells)
                                 : DecodeFriendMessage(bytes.data(), bytes.size(), FromFriend);
-    for (int n = CanvasCells; n < CanvasCells + Guard; ++n)
-    {
-        EXPECT_EQ(Cells[n], 0xa5) << n;
-    }
+    EXPECT_EQ(std::count(Cells + CanvasCells, Cells + CanvasCells + Guard, 0xa5), Guard);
     return taken;
 }
 

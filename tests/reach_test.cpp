@@ -50,30 +50,21 @@ TEST(HomeSearch, AnAnswerIsCheckedWhole)
     }
 }
 
-class HomeJoin : public ::testing::Test
+void Hear(std::uint32_t address, int port, unsigned now)
 {
-protected:
-    void SetUp() override
-    {
-        ClearLinkOrders();
-        ParseJoinCode("abcdefghjk", code);
-        StartHomeJoin(code, 0);
-    }
-    void TearDown() override
-    {
-        ClearLinkOrders();
-        Role = OnlineRole::Offline;
-        FriendSide = {};
-    }
-    void Hear(std::uint32_t address, int port, unsigned now)
-    {
-        HearHomeAnswer(address, Answer(port).data(), SearchBytes, now);
-    }
-    JoinCode code;
-};
+    HearHomeAnswer(address, Answer(port).data(), SearchBytes, now);
+}
 
-TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAnswered)
+TEST(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAnswered)
 {
+    JoinCode code;
+    ParseJoinCode("abcdefghjk", code);
+    const auto restart = [&]
+    {
+        ClearLinkOrders();
+        StartHomeJoin(code, 0);
+    };
+    restart();
     EXPECT_EQ(FriendSide.stage, FriendStage::Connecting); // "joining" shows meanwhile
     EXPECT_EQ(TickHomeJoin(0).order, SearchOrder::Broadcast);
     EXPECT_EQ(TickHomeJoin(SearchResendMs - 1).order, SearchOrder::None);
@@ -97,7 +88,7 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAns
     EXPECT_EQ(TickHomeJoin(1200).order, SearchOrder::None);
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoSuchHost);
 
-    SetUp();
+    restart();
     Hear(HostA, 27183, 10);
     Hear(HostB, 4000, 20);
     EXPECT_EQ(TickHomeJoin(SearchGatherMs + 10).order, SearchOrder::Connect);
@@ -108,15 +99,17 @@ TEST_F(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAns
     EXPECT_EQ(TickHomeJoin(600).order, SearchOrder::None); // once in, it tries no other host
 
     // Nobody answering says no game; Escape ends the search.
-    SetUp();
+    restart();
     TickHomeJoin(0);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs - 1).order, SearchOrder::Broadcast);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs).order, SearchOrder::NoGame);
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoGame);
-    SetUp();
+    restart();
     EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, 10);
     Hear(HostA, 27183, 20);
     EXPECT_EQ(TickHomeJoin(SearchGatherMs + 20).order, SearchOrder::None);
+    Role = OnlineRole::Offline; // as the other tests find it
+    FriendSide = {};
 }
 
 // What the host tells on standard output, as far as it has gone out when telling is done.
