@@ -24,6 +24,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <enet/enet.h>
 #include <string>
 #include <sys/wait.h>
@@ -50,19 +51,12 @@ void Sleep(unsigned ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void Say(int fd, const std::string& word)
-{
-    if (write(fd, (word + "\n").data(), word.size() + 1) < 0)
-    {
-        _exit(4);
-    }
-}
-
 // The host as the game runs it, sending a frame as soon as a friend is in and then every
 // step, so that frames race the welcome. Tells the parent the port it took (another process
-// may hold the first one tried), then what its session saw.
-[[noreturn]] void RunHost(int report)
+// may hold the first one tried), then what its session saw, a line each.
+[[noreturn]] void RunHost(std::FILE* report)
 {
+    std::setvbuf(report, nullptr, _IOLBF, 0);
     InitPalette();
     JoinCode code;
     ParseJoinCode(CodeText, code);
@@ -73,65 +67,44 @@ void Say(int fd, const std::string& word)
             _exit(3);
         }
     }
-    Say(report, std::to_string(Port));
+    std::fprintf(report, "%d\n", Port);
     static HostSession session;
     StartHostSession(session, code);
     bool away = false;
-    for (unsigned lastFrame = 0;; Sleep(1))
+    unsigned lastFrame = 0;
+    const auto tell = [&](const HostInput& input)
+    {
+        if (input.joined || input.left)
+        {
+            std::fprintf(report, input.joined ? "joined\n" : "left\n");
+            away = false;
+            lastFrame = 0; // a frame goes at once, racing the welcome
+        }
+    };
+    for (;; Sleep(1))
     {
         const unsigned now = NowMs();
         LinkEvent event;
-        bool joined = false;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
         {
             if (event.type == LinkEventType::Received && event.size > HostReceiveBytes)
             {
-                Say(report, "too long");
+                std::fprintf(report, "too long\n");
             }
-            const HostInput input = HandleHostEvent(session, event, now);
-            joined = joined || input.joined;
-            if (input.joined || input.left)
-            {
-                Say(report, input.joined ? "joined" : "left");
-                away = false;
-            }
+            tell(HandleHostEvent(session, event, now));
         }
-        if (TickHostSession(session, now, LinkQuietMs(FriendPeer(session))).left)
-        {
-            Say(report, "left");
-            away = false;
-        }
+        tell(TickHostSession(session, now, LinkQuietMs(FriendPeer(session))));
         if (FriendAway(session) != away)
         {
             away = !away;
-            Say(report, away ? "away" : "back");
+            std::fprintf(report, away ? "away\n" : "back\n");
         }
-        if (FriendPeer(session) >= 0 && (joined || now - lastFrame >= FrameEveryMs))
+        if (FriendPeer(session) >= 0 && now - lastFrame >= FrameEveryMs)
         {
             static unsigned char frame[MaxMessageBytes];
             OrderSend(FriendPeer(session), FrameChannel, frame, EncodeFrame(0, ScreenCells, frame));
             lastFrame = now;
         }
-        FlushLinkOrders();
-    }
-}
-
-// Serves the friend's link for up to ms, or until the join is decided.
-void Serve(unsigned ms, bool untilDecided)
-{
-    for (const unsigned start = NowMs(); NowMs() - start < ms; Sleep(1))
-    {
-        if (untilDecided && Side.stage != FriendStage::Connecting &&
-            Side.stage != FriendStage::Knocking)
-        {
-            return;
-        }
-        LinkEvent event;
-        for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
-        {
-            HandleFriendEvent(Side, event, NowMs());
-        }
-        TickFriendSession(Side, NowMs(), LinkQuietMs(0));
         FlushLinkOrders();
     }
 }
@@ -149,25 +122,36 @@ void Serve(unsigned ms, bool untilDecided)
         _exit(3);
     }
     StartFriendSession(Side, code, start);
-    Serve(JoinWaitMs + 1000, true);
-    const bool joined = Side.stage == FriendStage::Joined;
-    std::printf("%s in %u ms (notice %d)\n", joined ? "let in" : "not let in", NowMs() - start,
-                static_cast<int>(Side.notice));
-    std::fflush(stdout);
-    Serve(stayMs, false);
-    const bool stayed = Side.stage == FriendStage::Joined;
-    EndFriendSession(Side, FriendNotice::None, true, ReasonLeft, NowMs());
-    FlushLinkOrders();
     LinkEvent event;
-    for (unsigned begun = NowMs(); NowMs() - begun < 1000; Sleep(1))
+    for (unsigned joined = 0;
+         Side.stage != FriendStage::Off &&
+         (joined == 0 ? NowMs() - start < JoinWaitMs + 1000 : NowMs() - joined < stayMs);
+         Sleep(1))
     {
-        if (PollLink(event) && event.type == LinkEventType::Disconnected)
+        for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
         {
-            break; // the host has heard the goodbye
+            HandleFriendEvent(Side, event, NowMs());
+        }
+        TickFriendSession(Side, NowMs(), LinkQuietMs(0));
+        FlushLinkOrders();
+        if (joined == 0 && Side.stage == FriendStage::Joined)
+        {
+            joined = NowMs();
+            std::printf("let in in %u ms\n", joined - start);
         }
     }
+    const bool stayed = Side.stage == FriendStage::Joined;
+    std::printf("%s at the end (notice %d)\n", stayed ? "in" : "not in",
+                static_cast<int>(Side.notice));
+    EndFriendSession(Side, FriendNotice::None, true, ReasonLeft, NowMs());
+    FlushLinkOrders();
+    for (const unsigned begun = NowMs();
+         NowMs() - begun < 1000 && !(PollLink(event) && event.type == LinkEventType::Disconnected);)
+    {
+        Sleep(1); // until the host has heard the goodbye
+    }
     CloseLink();
-    _exit(joined && stayed ? 0 : 1);
+    _exit(stayed ? 0 : 1);
 }
 
 // Strangers at 127.x.y.z: held, 64 addresses each holding a connection that never gives a
@@ -180,48 +164,48 @@ void Serve(unsigned ms, bool untilDecided)
     enet_address_set_host_ip(&host, "127.0.0.1");
     host.port = static_cast<enet_uint16>(Port);
     std::vector<ENetHost*> strangers;
-    std::vector<ENetPeer*> peers;
-    for (unsigned n = 0;; ++n, Sleep(mode == "bare" ? 20 : 1))
+    const bool bare = mode == "bare";
+    for (unsigned n = 1;; ++n, Sleep(bare ? 20 : 1))
     {
-        if (n < (mode == "held" ? 64u : 1u) || mode == "bare")
+        ENetAddress address = {htonl(127u << 24 | (n / 65536 % 200 + 1) << 16 | n % 65536), 0};
+        ENetHost* stranger = bare || n <= (mode == "held" ? 64u : 1u)
+                                 ? enet_host_create(&address, 1, LinkChannels, 0, 0)
+                                 : nullptr;
+        if (stranger != nullptr)
         {
-            ENetAddress address = {
-                htonl(127u << 24 | ((n + 1) / 65536 % 200 + 1) << 16 | (n + 1) % 65536), 0};
-            strangers.push_back(enet_host_create(&address, 1, LinkChannels, 0, 0));
-            if (strangers.back() == nullptr)
-            {
-                strangers.pop_back();
-                continue;
-            }
-            enet_host_compress_with_range_coder(strangers.back()); // as the game's own link does
-            peers.push_back(enet_host_connect(strangers.back(), &host, LinkChannels, 0));
+            enet_host_compress_with_range_coder(stranger); // as the game's own link does
+            enet_host_connect(stranger, &host, LinkChannels, 0);
+            enet_host_flush(stranger);
+            // A bare one's request is sent, never to hear an answer.
+            bare ? enet_host_destroy(stranger) : strangers.push_back(stranger);
         }
-        if (mode == "bare")
-        {
-            enet_host_flush(strangers.back());
-            enet_host_destroy(strangers.back());
-            strangers.pop_back();
-            peers.pop_back();
-        }
-        for (std::size_t s = 0; s < strangers.size(); ++s)
+        for (ENetHost* held : strangers)
         {
             ENetEvent event;
-            while (enet_host_service(strangers[s], &event, 0) > 0)
+            while (enet_host_service(held, &event, 0) > 0)
             {
                 if (event.type == ENET_EVENT_TYPE_DISCONNECT)
                 {
-                    peers[s] = enet_host_connect(strangers[s], &host, LinkChannels, 0);
+                    enet_host_connect(held, &host, LinkChannels, 0);
                 }
                 if (event.type == ENET_EVENT_TYPE_CONNECT && mode == "sizes")
                 {
                     const std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindKey);
                     enet_peer_send(
-                        peers[s], ReliableChannel,
+                        event.peer, ReliableChannel,
                         enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
                 }
             }
         }
     }
+}
+
+[[noreturn]] void RunRelay(const char* relay)
+{
+    const std::string listen = std::to_string(Port + 1), target = std::to_string(Port);
+    execlp("python3", "python3", relay, listen.c_str(), target.c_str(), "600", "--seed", "17",
+           "--loss", "0.05", "--delay", "0", nullptr);
+    _exit(5);
 }
 
 template<typename Run>
@@ -247,7 +231,7 @@ int End(pid_t pid, bool kill = false)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
-int Friend(int port, unsigned stayMs)
+int Friend(unsigned stayMs, int port = Port)
 {
     return End(Start([&] { RunFriend(port, stayMs); })) != 0;
 }
@@ -256,10 +240,9 @@ int Friend(int port, unsigned stayMs)
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
-    const bool loss = mode == "loss";
-    const bool known =
-        mode == "held" || mode == "bare" || loss || mode == "stall" || mode == "sizes";
-    if (!known || (loss && argc < 3))
+    const bool loss = mode == "loss", stall = mode == "stall";
+    const bool crowd = mode == "held" || mode == "bare", sizes = mode == "sizes";
+    if (!(crowd || loss || stall || sizes) || (loss && argc < 3))
     {
         std::fprintf(stderr, "usage: online_siege held|bare|loss RELAY|stall|sizes [tries]\n");
         return 2;
@@ -268,48 +251,30 @@ int main(int argc, char** argv)
     // Even, below the ephemeral ports: the relay takes the odd one after.
     Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    int report[2];
-    if (pipe(report) != 0)
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
     {
         return 2;
     }
-    const pid_t host = Start([&] { RunHost(report[1]); });
-    close(report[1]);
-    std::string taken;
-    for (char c = 0; c != '\n' && read(report[0], &c, 1) == 1;)
-    {
-        taken += c;
-    }
-    if (taken.empty())
+    const pid_t host = Start([&] { RunHost(fdopen(pipeEnds[1], "w")); });
+    close(pipeEnds[1]);
+    std::FILE* report = fdopen(pipeEnds[0], "r");
+    if (std::fscanf(report, "%d", &Port) != 1)
     {
         std::printf("the host could not open a port\n");
         return 1;
     }
-    Port = std::atoi(taken.c_str());
-    const std::string listen = std::to_string(Port + 1), target = std::to_string(Port);
     const pid_t stranger =
-        mode == "stall"
-            ? -1
-            : Start(
-                  [&]
-                  {
-                      if (loss)
-                      {
-                          execlp("python3", "python3", argv[2], listen.c_str(), target.c_str(),
-                                 "600", "--seed", "17", "--loss", "0.05", "--delay", "0", nullptr);
-                          _exit(5);
-                      }
-                      RunStrangers(mode);
-                  });
+        stall ? -1 : Start([&] { loss ? RunRelay(argv[2]) : RunStrangers(mode); });
     // Every slot the strangers can take is taken, and renewed; the relay or the long message is on.
-    Sleep(mode == "held" || mode == "bare" ? 2 * HelloWaitMs + 300 : loss ? 300 : 1300);
+    Sleep(crowd ? 2 * HelloWaitMs + 300 : loss ? 300 : 1300);
 
     int failures = 0;
-    for (int n = 0; n < (mode == "stall" ? 0 : mode == "sizes" ? 1 : tries); ++n)
+    for (int n = 0; n < (stall ? 0 : sizes ? 1 : tries); ++n)
     {
-        failures += Friend(loss ? Port + 1 : Port, 0);
+        failures += Friend(0, loss ? Port + 1 : Port);
     }
-    if (mode == "stall")
+    if (stall)
     {
         const pid_t stalled = Start([&] { RunFriend(Port, 10000); });
         Sleep(1500);
@@ -324,24 +289,20 @@ int main(int argc, char** argv)
         bool back = false;
         while (!back && NowMs() - crashed < QuietGoneMs + 2 * JoinWaitMs)
         {
-            back = Friend(Port, 0) == 0;
+            back = Friend(0) == 0;
         }
         std::printf("joined again %u ms after the crash\n", NowMs() - crashed);
         failures += !back;
     }
     End(stranger, true);
     End(host, true);
-    std::string seen;
-    char buffer[256];
-    for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;)
-    {
-        seen.append(buffer, static_cast<std::size_t>(got));
-    }
-    std::printf("the host saw:\n%s", seen.c_str());
+    char seen[4096] = "";
+    seen[std::fread(seen, 1, sizeof seen - 1, report)] = '\0';
+    std::printf("the host saw:%s", seen);
     // The stall: joined, away and back, left; the crash: joined, away, left; joined again.
-    const std::string stalled = "joined\naway\nback\nleft\njoined\naway\nleft\njoined\n";
-    failures += mode == "sizes" && seen.find("too long") != std::string::npos;
-    failures += mode == "stall" && seen.compare(0, stalled.size(), stalled) != 0;
+    const char stalled[] = "\njoined\naway\nback\nleft\njoined\naway\nleft\njoined\n";
+    failures += sizes && std::strstr(seen, "too long") != nullptr;
+    failures += stall && std::strncmp(seen, stalled, sizeof stalled - 1) != 0;
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }
