@@ -1,11 +1,10 @@
-// Tests of the drifting palette and the colour of a cell.
+// Tests of the drifting palette.
 #include "display/palette.h"
 
 #include "platform/rand.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <tuple>
 
 namespace
 {
@@ -53,20 +52,4 @@ TEST(Palette, DriftsFastToNearTargetsThenSlowlyFromTick2000)
     RestartPaletteDrift(); // a match starts
     Tick(1999);
     EXPECT_EQ(PaletteSpeed, 24);
-}
-
-TEST(Palette, CellColourClampsAndShowsBlackWithoutAPaletteEntry)
-{
-    InitPalette();
-    Palette[(2 * 4 + 1) * 3 + 0] = 1.07f;  // orange, odd rows, red above 1
-    Palette[(2 * 0 + 0) * 3 + 1] = -0.03f; // background, even rows, green below 0
-    EXPECT_EQ(std::tuple(CellColour(4, 1).red, CellColour(4, 1).alpha, CellColour(0, 0).green),
-              std::tuple(1.0f, 1.0f, 0.0f));
-    for (int value : {10, 11, 127, 128, 255}) // 10..127 are black too, like 128..255
-    {
-        const CellRgba colour = CellColour(static_cast<unsigned char>(value), value & 1);
-        EXPECT_EQ(std::tuple(colour.red, colour.green, colour.blue, colour.alpha),
-                  std::tuple(0.0f, 0.0f, 0.0f, 1.0f))
-            << value;
-    }
 }

@@ -21,13 +21,15 @@ TEST(Texture, CanvasIsStoredTransposedAndOpaqueThroughThePalette)
 {
     InitPalette();
     float* orange = &Palette[(2 * 4 + 1) * 3]; // odd rows
-    orange[0] = 1.0f, orange[1] = 0.5f, orange[2] = -0.2f;
+    orange[0] = 1.07f, orange[1] = 0.5f, orange[2] = -0.2f;
     ClearCanvas();
     ScreenCells[127 * CanvasHeight + 95] = 4; // top-right cell, an odd row
     ScreenCells[10 * CanvasHeight + 0] = Black;
+    ScreenCells[11 * CanvasHeight + 0] = PaletteColours; // 10..127 have no colour either
     ConvertCanvasToTexture();
 
-    EXPECT_EQ(Texel(127, 95), (std::vector{255, 127, 0, 255}));
+    EXPECT_EQ(Texel(127, 95), (std::vector{255, 127, 0, 255})); // clamped into 0..1
     EXPECT_EQ(Texel(10, 0), (std::vector{0, 0, 0, 255}));
+    EXPECT_EQ(Texel(11, 0), (std::vector{0, 0, 0, 255}));
     EXPECT_EQ(Texel(0, 1)[1], static_cast<unsigned char>(CellColour(0, 1).green * 255.0f));
 }
