@@ -1,5 +1,5 @@
 // Matches recorded and played back headless through the shell, for the replay tests and for
-// recording the kept replays (tests/replays/record_replays.cpp).
+// recording the kept replays again.
 #pragma once
 
 #include "app/replay.h"
