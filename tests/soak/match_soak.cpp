@@ -44,23 +44,6 @@ const char* FindBoardFault(const GameTitle& match)
            : match.movesLeft < 0 || match.movesLeft > 9 ? "a move count out of range"
                                                         : nullptr;
 }
-
-// One step's worth of random keys as two people might press them: now and then a press,
-// forward keys most often, or a release.
-void PressRandomKeys(GameTitle& match)
-{
-    const int roll = Rand() % 8;
-    if (roll == 0)
-    {
-        const int action = Rand() % 12;
-        match.KeyDown(action < 9 ? action : (action & 1) * 4);
-    }
-    else if (roll == 1)
-    {
-        match.KeyUp(Rand() % 9);
-        match.KeyUp(8);
-    }
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -79,7 +62,19 @@ int main(int argc, char** argv)
             match = new GameTitle();
             ++matches;
         }
-        PressRandomKeys(*match);
+        // Random keys as two people might press them: now and then a press, forward keys
+        // most often, or a release.
+        const int roll = Rand() % 8;
+        if (roll == 0)
+        {
+            const int action = Rand() % 12;
+            match->KeyDown(action < 9 ? action : (action & 1) * 4);
+        }
+        else if (roll == 1)
+        {
+            match->KeyUp(Rand() % 9);
+            match->KeyUp(8);
+        }
         match->Step();
         if (const char* fault = FindBoardFault(*match))
         {
