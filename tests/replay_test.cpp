@@ -26,7 +26,7 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
     const std::string folder =
         std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
     std::string replay, end, sounds;
-    EXPECT_TRUE(RecordAndPlayBack(Opponents::Friend, 2500, 2500, false, replay, end));
+    EXPECT_TRUE(RecordAndPlayBack('f', 2500, 2500, false, replay, end));
     for (const KeptMatch& kept : KeptMatches)
     {
         const std::string path = folder + kept.name;
@@ -55,7 +55,7 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
 {
     std::string replay, shown, sounds;
-    RecordAndPlayBack(Opponents::TwoPeople, 5, 300, true, replay, shown);
+    RecordAndPlayBack('p', 5, 300, true, replay, shown);
     const Bytes whole(replay.begin(), replay.end());
     struct
     {
