@@ -2,7 +2,6 @@
 // the keys, and that its thinking allocates nothing and leaves the match's random draws alone.
 // How it paces its keys in a whole match the kept replay against the hard computer shows.
 #include "computer/pace.h"
-#include "match/controls.h"
 #include "match_board.h"
 #include "platform/rand.h"
 

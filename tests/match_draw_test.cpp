@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <utility>
 #include <vector>
 
 namespace

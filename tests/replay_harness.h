@@ -117,24 +117,6 @@ inline void PlayScriptedMatch(char opponents, std::uint64_t script, std::uint32_
     FriendJoined = false;
 }
 
-// The kept replays of tests/replays/: NAME.tqr, and NAME.end with the match as its playback
-// ended. Each is a scripted match from its seed, played until it ends or left after KeptSteps.
-// The kept files came from an earlier script; today's, from the same seed, plays a match that
-// ends as ends says (the first line of its end).
-struct KeptMatch
-{
-    const char* name;
-    char opponents; // as PlayScriptedMatch takes them
-    unsigned seed;
-    const char* ends;
-};
-constexpr KeptMatch KeptMatches[] = {
-    {"two_people", 'p', 20, "step 6000 score 0 0 winner -1 team 1 moves 0"},
-    {"hard_computer", 'c', 21, "step 2811 score 0 5 winner 1 team 1 moves 3"},
-    {"hosted", 'f', 22, "step 6000 score 0 0 winner -1 team 0 moves 0"},
-};
-constexpr std::uint32_t KeptSteps = 6000;
-
 // Plays a scripted match from the seed (the script's too), with the samples loaded or never
 // loading (then its sounds are dropped), and then its replay from another seed. Returns whether
 // the playback showed every step's board and asked for every sound as the match did and ended

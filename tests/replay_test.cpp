@@ -20,20 +20,28 @@ using Bytes = std::vector<unsigned char>;
 // the samples had loaded; it ends on the title screen. The kept replays end on the board and
 // scores they were recorded with, and the script's matches from their seeds as they ended.
 // With TQ_RECORD_REPLAYS set, for a change that alters matches on purpose, the kept replays
-// are recorded again from the script first (then their ends in KeptMatches are to be updated).
+// are recorded again from the script first (then their ends below are to be updated).
 TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 {
+    // The kept replays of tests/replays/: NAME.tqr, and NAME.end with the match as its playback
+    // ended. Each is a scripted match of these opponents from its seed, played until it ends or
+    // left after 6000 steps. The kept files came from an earlier script; today's, from the same
+    // seed, plays a match that ends as the last column says (the first line of its end).
+    const std::tuple<const char*, char, unsigned, const char*> keptMatches[] = {
+        {"two_people", 'p', 20, "step 6000 score 0 0 winner -1 team 1 moves 0"},
+        {"hard_computer", 'c', 21, "step 2811 score 0 5 winner 1 team 1 moves 3"},
+        {"hosted", 'f', 22, "step 6000 score 0 0 winner -1 team 0 moves 0"},
+    };
     const std::string folder =
         std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
     std::string replay, end, sounds;
     EXPECT_TRUE(RecordAndPlayBack('f', 2500, 2500, false, replay, end));
-    for (const KeptMatch& kept : KeptMatches)
+    for (const auto& [name, opponents, seed, ends] : keptMatches)
     {
-        const std::string path = folder + kept.name;
-        const bool same =
-            RecordAndPlayBack(kept.opponents, kept.seed, KeptSteps, true, replay, end);
-        EXPECT_TRUE(same) << kept.name;
-        EXPECT_EQ(end.substr(0, end.find('\n')), kept.ends);
+        const std::string path = folder + name;
+        const bool same = RecordAndPlayBack(opponents, seed, 6000, true, replay, end);
+        EXPECT_TRUE(same) << name;
+        EXPECT_EQ(end.substr(0, end.find('\n')), ends);
         if (same && std::getenv("TQ_RECORD_REPLAYS") != nullptr)
         {
             std::ofstream(path + ".tqr", std::ios::binary) << replay;
@@ -45,7 +53,7 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
         PlayLoadedReplay(sounds, played);
         std::ostringstream keptEnd;
         keptEnd << std::ifstream(path + ".end").rdbuf();
-        EXPECT_EQ(played.rbegin()->second, keptEnd.str()) << kept.name;
+        EXPECT_EQ(played.rbegin()->second, keptEnd.str()) << name;
     }
 }
 
