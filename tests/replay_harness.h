@@ -110,10 +110,7 @@ inline void PlayScriptedMatch(char opponents, std::uint64_t script, std::uint32_
         }
         Iterate(pick % 13 == 0 ? 3 : (pick % 17 == 0 ? 0 : 1), sounds, trail);
     }
-    if (MatchRunning)
-    {
-        HandleKeyDown(KeyEscape);
-    }
+    HandleKeyDown(KeyEscape); // leaves the match if it still runs; the next reset forgets a quit
     FriendJoined = false;
 }
 
