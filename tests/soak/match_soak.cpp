@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace
 {
@@ -53,13 +54,12 @@ int main(int argc, char** argv)
     SeedRand(seed);
     SamplesLoaded.store(true); // sound requests go through until the effect voices run out
     long long matches = 1;
-    auto* match = new GameTitle();
+    auto match = std::make_unique<GameTitle>();
     for (long long step = 0; step < steps; ++step)
     {
         if (match->finished)
         {
-            delete match;
-            match = new GameTitle();
+            match = std::make_unique<GameTitle>();
             ++matches;
         }
         // Random keys as two people might press them: now and then a press, forward keys
@@ -87,7 +87,6 @@ int main(int argc, char** argv)
             match->Draw();
         }
     }
-    delete match;
     std::printf("match_soak: %lld steps, %lld matches\n", steps, matches);
     return 0;
 }
