@@ -39,8 +39,12 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
     for (const auto& [name, opponents, seed, ends] : keptMatches)
     {
         const std::string path = folder + name;
+        // It plays back the same, and its header names the computer's level and whether a
+        // friend played.
         const bool same = RecordAndPlayBack(opponents, seed, 6000, true, replay, end);
-        EXPECT_TRUE(same) << name;
+        EXPECT_TRUE(same && replay[6] == (opponents == 'c' ? LevelHard : LevelNone) &&
+                    replay[7] == (opponents == 'f'))
+            << name;
         EXPECT_EQ(end.substr(0, end.find('\n')), ends);
         if (same && std::getenv("TQ_RECORD_REPLAYS") != nullptr)
         {
