@@ -1,13 +1,14 @@
-// Tests of the computer opponent: its choices on boards where one answer is right, its pace at
-// the keys, and that its thinking leaves the match's random draws alone.
+// Tests of the computer opponent: its choices on boards where one answer is right, its play at
+// the keys, and that its thinking allocates nothing and leaves the match's random draws alone.
+// How it paces its keys in a whole match the kept replay against the hard computer shows.
 #include "computer/pace.h"
-#include "match/controls.h"
 #include "match_board.h"
 #include "platform/rand.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <tuple>
 
 // Every allocation of this program is counted, so that a test can see the computer's thinking
 // make none.
@@ -39,17 +40,13 @@ void operator delete(void* block, std::size_t) noexcept
 // ahead, normal 5, hard the whole turn, and a goal further off is out of sight. On the last boards
 // team 1 stands ready to push the ball in next turn and a forward step pushes it away: hard always
 // does, while easy and normal, blind to the other team, leave some of those threats open. Thinking
-// allocates nothing.
+// allocates nothing and draws none of the game's random numbers: those are the match's alone,
+// so that a replay plays back without the planner.
 TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
 {
-    const struct
-    {
-        const char* rows;
-        int column, row, moves;
-        const char* firsts; // easy, normal, hard
-        const char* scores; // at the keys, for easy, normal and hard: '1' within the turn
-        bool threat;
-    } boards[] = {
+    // The rows, the selected player's column and row, its moves, the first moves of easy, normal
+    // and hard, their goals at the keys within the turn, and whether team 1 threatens.
+    const std::tuple<const char*, int, int, int, const char*, const char*, bool> boards[] = {
         {"2..v... 1..o... 6L....L", 2, 2, 9, "FF*", "111", false},
         {"7L....L 3..>... 1..o...", 2, 3, 3, "**R", "111", false},
         {"3..v... 2..R... 1..o...", 2, 3, 1, "**F", "111", false}, // a line
@@ -68,19 +65,21 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
     for (const ComputerLevel level : {LevelEasy, LevelNormal, LevelHard})
     {
         int open = 0;
-        for (const auto& at : boards)
+        for (const auto& [rows, column, row, moves, firsts, scores, threat] : boards)
         {
-            SCOPED_TRACE(testing::Message() << level << " " << at.column << at.row << at.moves);
+            SCOPED_TRACE(testing::Message() << level << " " << rows << " " << moves);
             InitPlanner();
             GameTitle match;
-            SetBoard(match, at.rows, at.column, at.row, at.moves);
+            SetBoard(match, rows, column, row, moves);
             const Board board = match.CurrentBoard();
-            const int selected = PieceAt(board, at.column, at.row);
             const long allocated = Allocations;
-            const char first = "FLRS"[ChooseLevelMove(level, board, selected, at.moves)];
-            EXPECT_TRUE(at.firsts[level - 1] == '*' || at.firsts[level - 1] == first);
-            open += at.threat && first != 'F';
+            const std::uint64_t drawn = ReadRandState();
+            const char first =
+                "FLRS"[ChooseLevelMove(level, board, PieceAt(board, column, row), moves)];
+            EXPECT_TRUE(firsts[level - 1] == '*' || firsts[level - 1] == first);
+            open += threat && first != 'F';
             ComputerPlayer computer = MakeComputerPlayer(0, LevelPolicy(level));
+            EXPECT_EQ(drawn, ReadRandState()); // the match's own draws come with its keys
             long thinking = Allocations - allocated;
             for (int step = 0; step < 3000 && match.teamScore[0] == 0; ++step)
             {
@@ -90,41 +89,8 @@ TEST(Planner, EveryLevelScoresWhatItSeesAndOnlyHardClosesEveryThreat)
                 match.Step();
             }
             EXPECT_EQ(0, thinking);
-            EXPECT_EQ(at.scores[level - 1] - '0', match.teamScore[0]);
+            EXPECT_EQ(scores[level - 1] - '0', match.teamScore[0]);
         }
         EXPECT_EQ(level != LevelHard, open > 0) << level;
     }
-}
-
-// Two computers play a match to its end, one key at a time, spending every move of each turn;
-// the levels take the decisions in turn. Their thinking never draws the game's random numbers:
-// those are the match's alone, so that a replay plays back without the planner. When the
-// computer presses its keys the kept replay against the hard computer shows.
-TEST(ComputerPlayer, PlaysAMatchToItsEndAndLeavesTheGamesDrawsAlone)
-{
-    static int decisions = 0, draws = 0;
-    const MovePolicy watched = [](const Board& board, int selected, int movesLeft)
-    {
-        const std::uint64_t before = ReadRandState();
-        const auto level = static_cast<ComputerLevel>(LevelEasy + decisions++ % 3);
-        const ComputerMove move = ChooseLevelMove(level, board, selected, movesLeft);
-        draws += ReadRandState() != before;
-        return move;
-    };
-    SeedRand(4);
-    InitPlanner();
-    GameTitle match;
-    ComputerPlayer computers[2] = {MakeComputerPlayer(0, watched), MakeComputerPlayer(1, watched)};
-    int turns = 0;
-    for (int step = 0; step < 100000 && !match.finished; ++step)
-    {
-        const int team = match.currentTeam, moves = match.movesLeft;
-        TickComputerPlayer(computers[0], match);
-        TickComputerPlayer(computers[1], match);
-        match.Step();
-        ASSERT_LE(match.heldCount, 1) << step;
-        EXPECT_TRUE(match.currentTeam == team || moves == 0) << step;
-        turns += match.currentTeam != team;
-    }
-    EXPECT_TRUE(match.finished && turns > 6 && decisions > 100 && draws == 0) << draws;
 }

@@ -26,7 +26,9 @@ TEST(GameState, HeldActionsKeepPressOrderAndReleaseEveryCopy)
               std::vector<int>(scene.heldActions, scene.heldActions + scene.heldCount));
 }
 
-TEST(GameState, UnitsLeaveInABurstOfTheirColoursFromTheirCellAndNeverGiveTheirIdAgain)
+// A unit leaves in a burst of its colours from its cell, and its id is never given again; each
+// fragment dies at the area's edge or in its hundredth update.
+TEST(GameState, UnitsLeaveInABurstOfFragmentsThatDieAtTheEdgeOrInTheirHundredthUpdate)
 {
     SeedRand(3);
     GameState scene;
@@ -62,10 +64,7 @@ TEST(GameState, UnitsLeaveInABurstOfTheirColoursFromTheirCellAndNeverGiveTheirId
         SpawnDebris(scene.effects, EffectDebris, 16, empty, 640, 640);
         EXPECT_EQ(48u, scene.effects.size()) << "bursts into nothing";
     }
-}
-
-TEST(GameState, FragmentDiesAtTheAreasEdgeOrInItsHundredthUpdate)
-{
+    // A fragment dies at the area's edge or in its hundredth update, and is drawn once more.
     const int cases[][7] = {
         // x, y, dx, dy, updates until it dies, where it is held
         {5, 640, -6, 0, 1, 0, 640},          {8190, 640, 3, 0, 1, 8192, 640},
@@ -74,8 +73,7 @@ TEST(GameState, FragmentDiesAtTheAreasEdgeOrInItsHundredthUpdate)
     };
     for (const auto& [x, y, dx, dy, updates, heldX, heldY] : cases)
     {
-        GameState scene;
-        scene.effects.push_back({EffectDebris, x, y, dx, dy, 5, 1.0f, false});
+        scene.effects.assign(1, {EffectDebris, x, y, dx, dy, 5, 1.0f, false});
         for (int update = 0; update < updates; ++update)
         {
             ASSERT_FALSE(scene.effects.front().dead) << x << " " << update;

@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <utility>
 #include <vector>
 
 namespace
@@ -42,16 +41,14 @@ int CountColour(unsigned char colour, int left, int bottom, int right, int top)
 }
 } // namespace
 
-TEST(MatchDraw, GoalZonesPanelsAndMarkerUnderTheUnitsAndPictures)
+TEST(MatchDraw, TheBoardPanelsCountsAndBannerEachInItsPlaceAndLayer)
 {
     std::memset(Pictures, 0, sizeof Pictures);
     GameTitle match;
-    SetBoard(match, Lone, 1, 1);
+    SetBoard(match, Lone, 1, 1, 7);
     match.currentTeam = 1;
-    for (int x : {82, 17}) // fragments at canvas columns 110 and 45
-    {
-        match.effects.push_back({EffectDebris, x * 64, 17 * 64, 0, 0, 5, 1, false});
-    }
+    match.effects.push_back({EffectDebris, 82 * 64, 17 * 64, 0, 0, 5, 1, false}); // column 110
+    match.effects.push_back({EffectDebris, 17 * 64, 17 * 64, 0, 0, 5, 1, false}); // column 45
     for (std::uint32_t step : {0u, 7u, 8u, 15u, 16u})
     {
         match.stepCount = step;
@@ -85,13 +82,8 @@ TEST(MatchDraw, GoalZonesPanelsAndMarkerUnderTheUnitsAndPictures)
     DrawFrame(match);
     std::memset(Pictures, 0, sizeof Pictures);
     EXPECT_EQ(1, Cell(110, 40));
-}
-
-TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
-{
-    std::memset(Pictures, 0, sizeof Pictures);
-    GameTitle match;
-    SetBoard(match, Lone, 1, 1, 7);
+    // The scores flush with the edges, the move count and the banner over the half of the team
+    // whose turn it is.
     int previous = 0;
     for (int score : {0, 42, 12345})
     {
@@ -120,8 +112,6 @@ TEST(MatchDraw, ScoresFlushWithTheEdgesMovesAndBannerOverTheTeamsHalf)
         EXPECT_TRUE(Cell(cx - 30, 40) == TeamFrameColour(team) &&
                     Cell(cx + 29, 55) == TeamFrameColour(team));
         EXPECT_TRUE(Cell(cx - 29, 41) == Black && Cell(cx + 28, 54) == Black);
-        EXPECT_TRUE(CountColour(TeamTextColour(team), cx - 29, 41, cx - 1, 54) > 10 &&
-                    CountColour(TeamTextColour(team), cx, 41, cx + 28, 54) > 10);
         const int bannerText = CountColour(TeamTextColour(team), cx - 29, 41, cx + 28, 54);
         ClearCanvas();
         DrawText(team == 0 ? "player 1 turn" : "hard turn", 0, 0, 1, 1);
@@ -137,7 +127,9 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
     GameTitle match;
     SetBoard(match, Lone, 1, 1);
     match.turnBanner = true;
-    const char* texts[3][2] = {{"", "game over"}, {"win", "lose"}, {"lose", "win"}};
+    // Each side's result, and the computer's level over its half.
+    const char* texts[3][3] = {
+        {"", "game over", ""}, {"win", "lose", "normal"}, {"lose", "win", "easy"}};
     for (int winner = -1; winner <= 1; ++winner)
     {
         match.winner = winner;
@@ -161,11 +153,8 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
             const char* right = texts[winner + 1][1];
             DrawText(left, 32 - TextWidth(left), 42, 6, 2);
             DrawText(right, (winner < 0 ? 64 : 96) - TextWidth(right), 42, 6, 2);
-            if (winner >= 0)
-            {
-                const char* name = winner == 0 ? "normal" : "easy"; // over the computer's half
-                DrawText(name, 96 - TextWidth(name) / 2, 55, 4, 1);
-            }
+            const char* name = texts[winner + 1][2];
+            DrawText(name, 96 - TextWidth(name) / 2, 55, 4, 1);
             const std::vector<unsigned char> expected(ScreenCells, ScreenCells + CanvasCells);
             match.endCountdown = countdown;
             EXPECT_EQ(expected, DrawFrame(match)) << winner << " " << countdown;

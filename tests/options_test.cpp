@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 // Which of --help and --version wins, the files --replay takes, an address that looks like a
@@ -10,12 +11,8 @@
 TEST(Options, EachOptionOnceAndNothingElse)
 {
     const StartRequest Play = StartRequest::Play, Usage = StartRequest::ShowUsage;
-    const struct
-    {
-        std::vector<const char*> arguments;
-        StartRequest request;
-        bool fullScreen;
-    } cases[] = {
+    // The arguments after the program's name, the request they make and whether full screen.
+    const std::tuple<std::vector<const char*>, StartRequest, bool> cases[] = {
         {{}, Play, true},
         {{"--version", "--help"}, StartRequest::ShowHelp, true},
         {{"--", "--window"}, Usage, true},
@@ -32,10 +29,11 @@ TEST(Options, EachOptionOnceAndNothingElse)
     };
     for (const auto& c : cases)
     {
+        const auto& [arguments, request, fullScreen] = c;
         std::vector<const char*> argv = {"tumblequay"};
-        argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
         const Options options = ParseOptions(static_cast<int>(argv.size()), argv.data());
-        EXPECT_TRUE(options.request == c.request && options.fullScreen == c.fullScreen)
+        EXPECT_TRUE(options.request == request && options.fullScreen == fullScreen)
             << "row " << &c - cases;
     }
 }

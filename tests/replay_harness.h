@@ -1,5 +1,5 @@
 // Matches recorded and played back headless through the shell, for the replay tests and for
-// recording the kept replays (tests/replays/record_replays.cpp).
+// recording the kept replays again.
 #pragma once
 
 #include "app/replay.h"
@@ -78,22 +78,15 @@ inline void PlayLoadedReplay(std::string& sounds, Trail& trail)
     }
 }
 
-// Who plays a scripted match.
-enum class Opponents
-{
-    TwoPeople,
-    Computer, // the hard computer on the right
-    Friend,   // hosted online: the right team's keys come as the friend's
-};
-
 // Starts a match from the title screen and presses and releases keys drawn from a generator of
 // the script's own (never the game's), in iterations of 0 to 3 steps, until the match ends or,
-// after maxSteps, is left with Escape.
-inline void PlayScriptedMatch(Opponents opponents, std::uint64_t script, std::uint32_t maxSteps,
+// after maxSteps, is left with Escape. The opponents: 'p' two people, 'c' the hard computer on
+// the right, 'f' a friend (hosted online: the right team's keys come as the friend's).
+inline void PlayScriptedMatch(char opponents, std::uint64_t script, std::uint32_t maxSteps,
                               std::string& sounds, Trail& trail)
 {
-    FriendJoined = opponents == Opponents::Friend;
-    HandleKeyDown(opponents == Opponents::Computer ? Key3 : KeySpace);
+    FriendJoined = opponents == 'f';
+    HandleKeyDown(opponents == 'c' ? Key3 : KeySpace);
     constexpr Key Keys[] = {KeyCursorUp, KeyCursorLeft, KeyCursorRight, KeyCursorDown,
                             KeyW,        KeyD,          KeySpace,       KeyOther};
     while (MatchRunning && CurrentScene->stepCount < maxSteps)
@@ -117,38 +110,17 @@ inline void PlayScriptedMatch(Opponents opponents, std::uint64_t script, std::ui
         }
         Iterate(pick % 13 == 0 ? 3 : (pick % 17 == 0 ? 0 : 1), sounds, trail);
     }
-    if (MatchRunning)
-    {
-        HandleKeyDown(KeyEscape);
-    }
+    HandleKeyDown(KeyEscape); // leaves the match if it still runs; the next reset forgets a quit
     FriendJoined = false;
 }
-
-// The kept replays of tests/replays/: NAME.tqr, and NAME.end with the match as its playback
-// ended. Each is a scripted match from its seed, played until it ends or left after KeptSteps.
-// The kept files came from an earlier script; today's, from the same seed, plays a match that
-// ends as ends says (the first line of its end).
-struct KeptMatch
-{
-    const char* name;
-    Opponents opponents;
-    unsigned seed;
-    const char* ends;
-};
-constexpr KeptMatch KeptMatches[] = {
-    {"two_people", Opponents::TwoPeople, 20, "step 6000 score 0 0 winner -1 team 1 moves 0"},
-    {"hard_computer", Opponents::Computer, 21, "step 2811 score 0 5 winner 1 team 1 moves 3"},
-    {"hosted", Opponents::Friend, 22, "step 6000 score 0 0 winner -1 team 0 moves 0"},
-};
-constexpr std::uint32_t KeptSteps = 6000;
 
 // Plays a scripted match from the seed (the script's too), with the samples loaded or never
 // loading (then its sounds are dropped), and then its replay from another seed. Returns whether
 // the playback showed every step's board and asked for every sound as the match did and ended
 // on the title screen, with no notice; the replay's bytes go to replay and the match as the
 // playback ended to end.
-inline bool RecordAndPlayBack(Opponents opponents, unsigned seed, std::uint32_t maxSteps,
-                              bool loaded, std::string& replay, std::string& end)
+inline bool RecordAndPlayBack(char opponents, unsigned seed, std::uint32_t maxSteps, bool loaded,
+                              std::string& replay, std::string& end)
 {
     ReadyHeadless(seed);
     SamplesLoaded.store(loaded);

@@ -2,46 +2,62 @@
 // replays of tests/replays/, the files' refusals, a failed write and a match too long to keep.
 #include "replay_harness.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
 
-namespace
-{
 using Bytes = std::vector<unsigned char>;
-
-std::string Contents(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-} // namespace
 
 // A match played back shows every step's board and asks for every sound as it did when played,
 // whoever played it, however the main loop's iterations bunched its steps, and whether or not
 // the samples had loaded; it ends on the title screen. The kept replays end on the board and
 // scores they were recorded with, and the script's matches from their seeds as they ended.
+// With TQ_RECORD_REPLAYS set, for a change that alters matches on purpose, the kept replays
+// are recorded again from the script first (then their ends below are to be updated).
 TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 {
+    // The kept replays of tests/replays/: NAME.tqr, and NAME.end with the match as its playback
+    // ended. Each is a scripted match of these opponents from its seed, played until it ends or
+    // left after 6000 steps. The kept files came from an earlier script; today's, from the same
+    // seed, plays a match that ends as the last column says (the first line of its end).
+    const std::tuple<const char*, char, unsigned, const char*> keptMatches[] = {
+        {"two_people", 'p', 20, "step 6000 score 0 0 winner -1 team 1 moves 0"},
+        {"hard_computer", 'c', 21, "step 2811 score 0 5 winner 1 team 1 moves 3"},
+        {"hosted", 'f', 22, "step 6000 score 0 0 winner -1 team 0 moves 0"},
+    };
     const std::string folder =
         std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/replays/";
     std::string replay, end, sounds;
-    EXPECT_TRUE(RecordAndPlayBack(Opponents::Friend, 2500, 2500, false, replay, end));
-    for (const KeptMatch& kept : KeptMatches)
+    EXPECT_TRUE(RecordAndPlayBack('f', 2500, 2500, false, replay, end));
+    for (const auto& [name, opponents, seed, ends] : keptMatches)
     {
-        const std::string path = folder + kept.name;
-        EXPECT_TRUE(RecordAndPlayBack(kept.opponents, kept.seed, KeptSteps, true, replay, end))
-            << kept.name;
-        EXPECT_EQ(end.substr(0, end.find('\n')), kept.ends);
+        const std::string path = folder + name;
+        // It plays back the same, and its header names the computer's level and whether a
+        // friend played.
+        const bool same = RecordAndPlayBack(opponents, seed, 6000, true, replay, end);
+        EXPECT_TRUE(same && replay[6] == (opponents == 'c' ? LevelHard : LevelNone) &&
+                    replay[7] == (opponents == 'f'))
+            << name;
+        EXPECT_EQ(end.substr(0, end.find('\n')), ends);
+        if (same && std::getenv("TQ_RECORD_REPLAYS") != nullptr)
+        {
+            std::ofstream(path + ".tqr", std::ios::binary) << replay;
+            std::ofstream(path + ".end") << end;
+        }
         const char* reason = nullptr;
         ASSERT_TRUE(LoadReplayFile((path + ".tqr").c_str(), reason)) << reason;
         Trail played;
         PlayLoadedReplay(sounds, played);
-        EXPECT_EQ(played.rbegin()->second, Contents(path + ".end")) << kept.name;
+        std::ostringstream keptEnd;
+        keptEnd << std::ifstream(path + ".end").rdbuf();
+        EXPECT_EQ(played.rbegin()->second, keptEnd.str()) << name;
     }
 }
 
@@ -51,7 +67,7 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
 {
     std::string replay, shown, sounds;
-    RecordAndPlayBack(Opponents::TwoPeople, 5, 300, true, replay, shown);
+    RecordAndPlayBack('p', 5, 300, true, replay, shown);
     const Bytes whole(replay.begin(), replay.end());
     struct
     {
@@ -68,13 +84,8 @@ TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
     ASSERT_EQ(whole[ReplayHeaderSize + 4], 18);
     const std::size_t key = ReplayHeaderSize + 13, last = whole.size() - 5;
     const std::uint32_t end = whole[20] | whole[21] << 8;
-    const struct
-    {
-        std::size_t at;
-        std::uint32_t value; // a byte, or four bytes for a step
-        int bytes;
-        ReplayFault fault;
-    } damages[] = {
+    // Where, the value written there (a byte, or four for a step), its bytes, and the refusal.
+    const std::tuple<std::size_t, std::uint32_t, int, ReplayFault> damages[] = {
         {0, 'X', 1, ReplayFault::NotAReplay},
         {4, 2, 1, ReplayFault::OtherVersion},
         {6, 4, 1, ReplayFault::Damaged},                // no such computer
@@ -85,16 +96,16 @@ TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
         {last, end + 1, 4, ReplayFault::Damaged},       // past the end
         {whole.size(), 0, 1, ReplayFault::Damaged},     // a byte after the last entry
     };
-    for (const auto& damage : damages)
+    for (const auto& [at, value, size, fault] : damages)
     {
         Bytes bytes = whole;
-        bytes.resize(std::max(bytes.size(), damage.at + 1));
-        for (int n = 0; n < damage.bytes; ++n)
+        bytes.resize(std::max(bytes.size(), at + 1));
+        for (int n = 0; n < size; ++n)
         {
-            bytes[damage.at + n] = static_cast<unsigned char>(damage.value >> (8 * n));
+            bytes[at + n] = static_cast<unsigned char>(value >> (8 * n));
         }
-        EXPECT_EQ(ReadReplay(bytes.data(), bytes.size(), out.header), damage.fault) << damage.at;
-        EXPECT_EQ(LoadReplay(bytes.data(), bytes.size()), damage.fault);
+        EXPECT_EQ(ReadReplay(bytes.data(), bytes.size(), out.header), fault) << at;
+        EXPECT_EQ(LoadReplay(bytes.data(), bytes.size()), fault);
     }
     const auto* raw = reinterpret_cast<const unsigned char*>(&out);
     EXPECT_TRUE(std::all_of(raw, raw + sizeof out, [](unsigned char b) { return b == 0xa5; }));
@@ -119,25 +130,10 @@ TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
     ResetShell();
 }
 
-// A replay that cannot be written (in a folder where no file can be made) is lost with one line.
-TEST(Replay, AMatchThatCannotBeKeptIsLostWithOneLine)
-{
-    const fs::path previous = fs::current_path();
-    fs::current_path("/proc");
-    ReadyHeadless(5);
-    KeepReplays = true;
-    testing::internal::CaptureStderr();
-    StartMatch(LevelNone);
-    HandleKeyDown(KeyEscape);
-    const std::string said = testing::internal::GetCapturedStderr();
-    KeepReplays = false;
-    fs::current_path(previous);
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-}
-
-// A match with more keys than a replay holds is kept up to the step where they no longer fit.
-// While Right is held, a playback's iteration plays four steps.
-TEST(Replay, AMatchTooLongToKeepWholeEndsWhereItsKeysNoLongerFit)
+// A match with more keys than a replay holds is kept up to the step where they no longer fit;
+// a replay that cannot be written (in a folder where no file can be made) is lost with one
+// line. While Right is held, a playback's iteration plays four steps.
+TEST(Replay, AMatchTooLongToKeepWholeEndsWhereItsKeysNoLongerFitAndAFailedWriteSaysSo)
 {
     std::string sounds;
     ReadyHeadless(7);
@@ -149,7 +145,15 @@ TEST(Replay, AMatchTooLongToKeepWholeEndsWhereItsKeysNoLongerFit)
         HandleKeyUp(KeyCursorLeft);
         Iterate(1, sounds, trail);
     }
+    const fs::path previous = fs::current_path();
+    fs::current_path("/proc");
+    KeepReplays = true;
+    testing::internal::CaptureStderr();
     HandleKeyDown(KeyEscape);
+    const std::string said = testing::internal::GetCapturedStderr();
+    KeepReplays = false;
+    fs::current_path(previous);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     std::size_t size = 0;
     const unsigned char* bytes = RecordedReplay(size);
     ReplayHeader header;

@@ -72,7 +72,7 @@ protected:
 // starts a match, stepped once at once. Escape ends the live match, and then quits; a reset
 // ends it too, and lets go of Print Screen and Alt+Enter. How iterations step a match the
 // replays show.
-TEST_F(Shell, TitleKeysStartAMatchThatEscapeOrAResetEnds)
+TEST_F(Shell, TitleKeysStartAMatchOfTheirKindThatEscapeOrAResetEnds)
 {
     EXPECT_EQ(Feed({KeyPrintScreen, KeyPrintScreen, ~KeyPrintScreen, KeyPrintScreen,
                     ~KeyPrintScreen, ~KeyW, KeyAlt, KeyAltEnter, KeyAltEnter, ~KeyOther,
@@ -91,6 +91,24 @@ TEST_F(Shell, TitleKeysStartAMatchThatEscapeOrAResetEnds)
     ResetShell();
     EXPECT_TRUE(Log == "x" && !MatchRunning && !QuitRequested);
     EXPECT_EQ(Feed({KeyPrintScreen, KeyAltEnter}), "SW");
+    // 1, 2 and 3 start a match against the computer at its three levels, any other key one of
+    // two people; with a friend in, every key starts the friend's match.
+    const std::tuple<Key, bool, ComputerLevel, MovePolicy> cases[] = {
+        {Key1, false, LevelEasy, ChooseEasyMove}, {Key2, false, LevelNormal, ChooseNormalMove},
+        {Key3, false, LevelHard, ChooseMove},     {KeyW, false, LevelNone, nullptr},
+        {Key1, true, LevelNone, nullptr},         {Key3, true, LevelNone, nullptr},
+    };
+    for (const auto& [key, friendIn, level, policy] : cases)
+    {
+        FriendJoined = friendIn;
+        ASSERT_EQ(Feed({key}), "M") << key;
+        const auto& match = *static_cast<GameTitle*>(CurrentScene);
+        EXPECT_TRUE(match.computerLevel == level && match.computerTeam == (policy ? 1 : -1)) << key;
+        EXPECT_EQ(ComputerMatch == CurrentScene, level != LevelNone) << key;
+        EXPECT_EQ(FriendMatch == CurrentScene, friendIn) << key;
+        EXPECT_TRUE(policy == nullptr || Computer.policy == policy) << key;
+        LeaveMatch();
+    }
 }
 
 // A release sends the key's actions and then ActionOther; Print Screen, Alt and Alt+Enter do
@@ -114,26 +132,4 @@ TEST_F(Shell, KeysReachTheMatchAsActionsOncePerPress)
     HandleKeyDown(KeyCount); // no key of the table: held by no one, as any other key
     HandleKeyDown(KeyCursorUp, KeySource::Pads);
     EXPECT_EQ(Log, "+0+8+8-0-8+0-0-8+8+0");
-}
-
-// 1, 2 and 3 start a match against the computer at its three levels, any other key one of
-// two people; with a friend in, every key starts the friend's match.
-TEST_F(Shell, TheKeysOneToThreeChooseTheComputersLevelAndNoneWithAFriendIn)
-{
-    const std::tuple<Key, bool, ComputerLevel, MovePolicy> cases[] = {
-        {Key1, false, LevelEasy, ChooseEasyMove}, {Key2, false, LevelNormal, ChooseNormalMove},
-        {Key3, false, LevelHard, ChooseMove},     {KeyW, false, LevelNone, nullptr},
-        {Key1, true, LevelNone, nullptr},         {Key3, true, LevelNone, nullptr},
-    };
-    for (const auto& [key, friendIn, level, policy] : cases)
-    {
-        FriendJoined = friendIn;
-        ASSERT_EQ(Feed({key}), "M") << key;
-        const auto& match = *static_cast<GameTitle*>(CurrentScene);
-        EXPECT_TRUE(match.computerLevel == level && match.computerTeam == (policy ? 1 : -1)) << key;
-        EXPECT_EQ(ComputerMatch == CurrentScene, level != LevelNone) << key;
-        EXPECT_EQ(FriendMatch == CurrentScene, friendIn) << key;
-        EXPECT_TRUE(policy == nullptr || Computer.policy == policy) << key;
-        LeaveMatch();
-    }
 }

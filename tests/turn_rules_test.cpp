@@ -8,38 +8,12 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <type_traits>
 
 namespace
 {
-// The board's row as SetBoard reads it.
-std::string RowOf(const GameTitle& match, int row)
-{
-    std::string cells = "......";
-    for (const auto& [id, unit] : match.units)
-    {
-        if (unit.row == row)
-        {
-            cells[unit.column] = unit.team < 0 ? 'o' : ">^<vRULD"[4 * unit.team + unit.facing];
-        }
-    }
-    return cells;
-}
-
-// One step with the keys held, oldest first, released again afterwards.
-void StepHolding(GameTitle& match, std::initializer_list<int> actions)
-{
-    for (int action : actions)
-    {
-        match.GameState::KeyDown(action);
-    }
-    match.Step();
-    match.heldCount = 0;
-}
-
 // From now on the samples count as loaded, and the sounds requested are logged.
 void Listen()
 {
@@ -84,16 +58,20 @@ TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
         SetBoard(match, std::string("3") + before,
                  static_cast<int>(std::strchr(before, '>') - before), 3);
         Listen();
-        StepHolding(match, {ActionUp});
-        EXPECT_EQ(after, RowOf(match, 3)) << before;
+        match.GameState::KeyDown(ActionUp); // held for one step
+        match.Step();
+        match.GameState::KeyUp(ActionUp);
         EXPECT_EQ(sounds, Heard()) << before;
         EXPECT_EQ(sounds[0] != '\0' ? 8 : 9, match.movesLeft); // a failed step is free
+        std::string row = "......";                            // as SetBoard reads it
         for (const auto& [id, unit] : match.units)
         {
+            row[unit.column] = unit.team < 0 ? 'o' : ">^<vRULD"[4 * unit.team + unit.facing];
             // Whatever moved glides from its old cell, a swapped ball the other way.
             const int slide = unit.busy == 0 ? 0 : unit.team < 0 && sounds[1] == 'w' ? 7 : -7;
             EXPECT_TRUE(unit.slideX == slide && (unit.busy == 0 || unit.busy == 13)) << before;
         }
+        EXPECT_EQ(after, row) << before;
     }
 }
 
@@ -115,7 +93,9 @@ TEST(TurnRules, AGoalBringsANewBallUnlessItIsTheFifthWhichWins)
         SetBoard(match, rows, 2, 5, 1);
         match.currentTeam = 1;
         match.teamScore[1] = goals;
-        StepHolding(match, {ActionUp});
+        match.GameState::KeyDown(ActionUp); // held for one step
+        match.Step();
+        match.GameState::KeyUp(ActionUp);
         for (int step = 0; step < 14 + 33; ++step)
         {
             match.Step();

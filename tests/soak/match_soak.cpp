@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace
 {
@@ -44,23 +45,6 @@ const char* FindBoardFault(const GameTitle& match)
            : match.movesLeft < 0 || match.movesLeft > 9 ? "a move count out of range"
                                                         : nullptr;
 }
-
-// One step's worth of random keys as two people might press them: now and then a press,
-// forward keys most often, or a release.
-void PressRandomKeys(GameTitle& match)
-{
-    const int roll = Rand() % 8;
-    if (roll == 0)
-    {
-        const int action = Rand() % 12;
-        match.KeyDown(action < 9 ? action : (action & 1) * 4);
-    }
-    else if (roll == 1)
-    {
-        match.KeyUp(Rand() % 9);
-        match.KeyUp(8);
-    }
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -70,16 +54,27 @@ int main(int argc, char** argv)
     SeedRand(seed);
     SamplesLoaded.store(true); // sound requests go through until the effect voices run out
     long long matches = 1;
-    auto* match = new GameTitle();
+    auto match = std::make_unique<GameTitle>();
     for (long long step = 0; step < steps; ++step)
     {
         if (match->finished)
         {
-            delete match;
-            match = new GameTitle();
+            match = std::make_unique<GameTitle>();
             ++matches;
         }
-        PressRandomKeys(*match);
+        // Random keys as two people might press them: now and then a press, forward keys
+        // most often, or a release.
+        const int roll = Rand() % 8;
+        if (roll == 0)
+        {
+            const int action = Rand() % 12;
+            match->KeyDown(action < 9 ? action : (action & 1) * 4);
+        }
+        else if (roll == 1)
+        {
+            match->KeyUp(Rand() % 9);
+            match->KeyUp(8);
+        }
         match->Step();
         if (const char* fault = FindBoardFault(*match))
         {
@@ -92,7 +87,6 @@ int main(int argc, char** argv)
             match->Draw();
         }
     }
-    delete match;
     std::printf("match_soak: %lld steps, %lld matches\n", steps, matches);
     return 0;
 }
