@@ -31,7 +31,7 @@ SCENARIOS = {
     "keep_screenshots": "write screen0.png 'an earlier screenshot'; write screen1.png.tmp mine; start nodata; "
                         "see title; files screen2.png 1; holds screen0.png 'an earlier screenshot'; "
                         "holds screen1.png.tmp mine; press Escape; exit 0",
-    "screenshot_failures": "folder 555; start nobody; press Return Print; wait 1; press Print; wait 1; alive; "
+    "screenshot_failures": "start nobody SDL_DISKAUDIOFILE=/dev/null; folder 555; press Return Print; wait 1; press Print; wait 1; alive; "
                            "files 'screen*' 0; folder 777; see match-start; files screen2.png 1; killed_printing",
     # Start starts and takes the banner; B switches once however long held; the stick turns; back.
     "gamepad": "start preload=sdl_shim TQ_SHIM_PADS={work}/pads; pad button 6 1; pad button 6 0; see match-start; "
@@ -162,9 +162,9 @@ class Steps:
             closing()
         os.environ.get("KEEP_WORK") or shutil.rmtree(self.work, ignore_errors=True)
 
-    def spawn(self, command, log, **options):
-        with open(f"{self.work}/{log}", "ab") as out:
-            self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=out) | options)))
+    def spawn(self, command, log, **options):  # its output in LOG.out and LOG.err
+        with open(f"{self.work}/{log}.out", "wb") as out, open(f"{self.work}/{log}.err", "wb") as err:
+            self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=err) | options)))
         return self.processes[-1]
 
     def sh(self, *command, **options):
@@ -176,7 +176,7 @@ class Steps:
         if name not in self.screens:
             read, write = os.pipe()
             self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
-                        "tcp", "-noreset"], f"{name}.xvfb.log", pass_fds=(write,))
+                        "tcp", "-noreset"], f"{name}.xvfb", pass_fds=(write,))
             os.close(write)
             self.screens[name] = ":" + (os.fdopen(read).readline().strip() or fail("no virtual screen"))
         return self.screens[name]
@@ -230,13 +230,8 @@ class Steps:
         if "nobody" in flags and os.getuid() == 0:  # root writes anywhere
             runner = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + runner
             os.chmod(self.work, 0o755)
-            open(env["SDL_DISKAUDIOFILE"], "wb").close()
-            os.chmod(env["SDL_DISKAUDIOFILE"], 0o666)
         arguments = [word for word in words if word not in flags and not re.fullmatch(r"\w+=.*", word)]
-        with open(f"{self.work}/{name}.out", "wb") as out, open(f"{self.work}/{name}.err", "wb") as err:
-            process = subprocess.Popen(runner + [program or self.program] + arguments, cwd=cwd or folder, env=env,
-                                       stdout=out, stderr=err)
-        self.processes.append(process)
+        process = self.spawn(runner + [program or self.program] + arguments, name, cwd=cwd or folder, env=env)
         self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, heard=0, kept=None, page=None)
         if not flags & {"nowindow", "noscreen"}:
             window = lambda: self.x("xdotool", "search", "--name", WINDOW)
@@ -279,13 +274,10 @@ class Steps:
             found = lambda: re.search(pattern.removeprefix("!"), self.text(stream), re.M)
             (not found() if pattern.startswith("!") else until(found)) or fail(f"{pattern!r}: {self.text(stream)}")
 
-    def err(self, *patterns):
-        self.out(*patterns, stream="err")
+    err = functools.partialmethod(out, stream="err")
 
     def folder(self, mode):
-        folder = f"{self.work}/{self.target}"
-        os.path.exists(f"{folder}/dat") or shutil.copytree(f"{self.source}/dat", f"{folder}/dat")
-        os.chmod(folder, int(mode, 8))
+        os.chmod(self.game().folder, int(mode, 8))
 
     def write(self, name, text):
         os.makedirs(f"{self.work}/{self.target}", exist_ok=True)
@@ -341,7 +333,7 @@ class Steps:
     def wm(self):
         open(f"{self.work}/openbox.xml", "w").write(
             '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/><mouse/></openbox_config>\n')
-        self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox.log", env=self.display())
+        self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox", env=self.display())
         until(lambda: self.x("sh", "-c", "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'")) or fail(
             "the window manager did not start")
         self.managed.add("host")
@@ -393,7 +385,7 @@ class Steps:
 
     def relay(self):
         self.spawn([sys.executable, f"{os.path.dirname(__file__)}/udp_relay.py", str(self.vars["relay"]),
-                    str(self.vars["port"]), "--seed", "7"], "relay.log")
+                    str(self.vars["port"]), "--seed", "7"], "relay")
 
     def code(self):
         found = until(lambda: re.match(r".*\n.* (\w{10})\n", self.text("out"))) or fail(f"no code: {self.text('out')}")
@@ -401,15 +393,13 @@ class Steps:
 
     def killed_printing(self):  # whole screenshots, .tmp files, no number that failed before
         game = self.game()
-        presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses.log", env=self.display())
+        presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses", env=self.display())
         time.sleep(2)
         game.process.kill(), game.process.wait(), presses.kill()
-        taken = 0
-        for name in set(os.listdir(game.folder)) - {"dat"}:
+        for name in (names := set(os.listdir(game.folder)) - {"dat"}):
             re.fullmatch(r"screen([2-9]|\d\d+)\.png(\.tmp)?", name) or fail(f"unexpected file {name}")
-            if name.endswith(".png"):
-                taken += bool(self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole"))
-        taken >= 3 or fail(f"only {taken} screenshots before the kill")
+            name.endswith(".tmp") or self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole")
+        sum(name.endswith(".png") for name in names) >= 3 or fail(f"only {names} before the kill")
 
     def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees
         self.see("match-start")  # once the samples have loaded
@@ -523,40 +513,37 @@ class Steps:
             self.sh("ip", "-n", self.vars[name], "link", "set", "lo", "up")
         # miniupnpd's chains, jumped to from the hooks; what comes unasked is dropped.
         open(f"{self.work}/router.nft", "w").write("""table inet filter {
-            chain forward { type filter hook forward priority 0; policy drop;
-                ct state established,related accept; iifname "tqrl%s" accept; jump miniupnpd; }
-            chain prerouting { type nat hook prerouting priority -100; jump prerouting_miniupnpd; }
-            chain postrouting { type nat hook postrouting priority 100; jump postrouting_miniupnpd;
-                oifname "tqrw%s" masquerade; }
-            chain miniupnpd { }; chain prerouting_miniupnpd { }; chain postrouting_miniupnpd { }
-        }\n""" % (os.getpid(), os.getpid()))
-        commands = ["ip link add tqh{t} netns {home} type veth peer name tqrl{t} netns {router}",
-                    "ip link add tqrw{t} netns {router} type veth peer name tqo{t} netns {outside}"]
-        for name, device, address in (("home", "tqh", "192.168.77.2"), ("router", "tqrl", "192.168.77.1"),
-                                      ("router", "tqrw", "5.5.5.1"), ("outside", "tqo", "5.5.5.2")):
-            commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}{{t}}",
-                         f"ip -n {{{name}}} link set {device}{{t}} up"]
+            chain forward { type filter hook forward priority 0; policy drop; ct state established,related accept;
+                iifname "lan" accept; jump miniupnpd; }
+            chain prerouting { type nat hook prerouting priority dstnat; jump prerouting_miniupnpd; }
+            chain postrouting { type nat hook postrouting priority srcnat; oifname "wan" masquerade;
+                jump postrouting_miniupnpd; }
+            chain miniupnpd { }; chain prerouting_miniupnpd { }; chain postrouting_miniupnpd { }; }\n""")
+        commands = ["ip link add eth0 netns {home} type veth peer name lan netns {router}",
+                    "ip link add wan netns {router} type veth peer name eth0 netns {outside}"]
+        for name, device, address in (("home", "eth0", "192.168.77.2"), ("router", "lan", "192.168.77.1"),
+                                      ("router", "wan", "5.5.5.1"), ("outside", "eth0", "5.5.5.2")):
+            commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}", f"ip -n {{{name}}} link set {device} up"]
         commands += ["ip -n {home} route add default via 192.168.77.1",
                      "ip netns exec {router} sysctl -q -w net.ipv4.ip_forward=1",
                      "ip netns exec {router} nft -f {work}/router.nft"]
         for command in commands:
-            self.sh(*command.format_map(dict(self.vars, t=os.getpid())).split())
+            self.sh(*command.format_map(self.vars).split())
 
     def router(self, mode):
         self.daemon and (self.daemon.terminate(), self.daemon.wait())
         if mode == "off":
             return
         open(f"{self.work}/miniupnpd.conf", "w").write(
-            f"ext_ifname=tqrw{os.getpid()}\nlistening_ip=tqrl{os.getpid()}\nport=0\nsecure_mode=yes\n"
+            "ext_ifname=wan\nlistening_ip=lan\nport=0\nsecure_mode=yes\n"
             f"enable_natpmp={'yes' if mode == 'natpmp' else 'no'}\nenable_upnp={'yes' if mode == 'upnp' else 'no'}\n"
-            "system_uptime=no\nuuid=3a1f0c52-8d4e-4b7a-9c1e-5f2b6d7e8a90\n"
             "allow 1024-65535 192.168.77.0/24 1024-65535\ndeny 0-65535 0.0.0.0/0 0-65535\n")
         self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], "miniupnpd", "-d", "-f",
-                                  f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd.log")
+                                  f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd")
         listens = lambda: (":1900 " if mode == "upnp" else ":5351 ") in self.sh(
             "ip", "netns", "exec", self.vars["router"], "ss", "-uln")
         until(lambda: self.daemon.poll() is not None or listens()) and listens() or fail(
-            f"miniupnpd does not listen: {open(self.work + '/miniupnpd.log').read()}")
+            f"miniupnpd does not listen: {open(self.work + '/miniupnpd.err').read()}")
 
     def mapping(self, held):
         shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "chain", "inet",
