@@ -102,11 +102,10 @@ bool Agree(Picked picked, bool report = false)
     int differ = 0, first = 0;
     for (int n = 0; n < CanvasCells; ++n)
     {
-        if (picked(n / CanvasHeight, n % CanvasHeight, n) &&
-            Observed[n] != ClassOf(ScreenCells[n]) && differ++ == 0)
-        {
-            first = n;
-        }
+        const bool differs =
+            picked(n / CanvasHeight, n % CanvasHeight, n) && Observed[n] != ClassOf(ScreenCells[n]);
+        first = differs && differ == 0 ? n : first;
+        differ += differs;
     }
     if (report && differ != 0)
     {

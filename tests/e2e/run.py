@@ -21,7 +21,7 @@ SCENARIOS = {
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
                     "usage --window=yes; usage --window --window; usage --window --fullscreen; usage --version x; "
                     "usage ''; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio; "
-                    "start nowindow preload=fail_game_threads; exit 1; "
+                    "start nowindow preload=sdl_shim TQ_SHIM_NO_THREADS=1; exit 1; "
                     "err 'sample loader: Resource temporarily unavailable'; take_port {port}; "
                     "start nowindow --host --port {port}; exit 1; "
                     "err 'cannot host on UDP port {port}: it is in use or not allowed'",
