@@ -57,19 +57,10 @@ int SDL_PollEvent(SDL_Event* event)
         return real(event); // no pad, or no whole new line of it yet
     }
     PadEventsAt = ftell(PadEvents);
-    memset(event, 0, sizeof *event);
-    if (strcmp(kind, "axis") == 0)
-    {
-        event->type = SDL_JOYAXISMOTION;
-        event->jaxis.axis = (Uint8)a;
-        event->jaxis.value = (Sint16)b;
-    }
-    else
-    {
-        event->type = b ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-        event->jbutton.button = (Uint8)a;
-        event->jbutton.state = b ? SDL_PRESSED : SDL_RELEASED;
-    }
+    const SDL_Event axis = {.jaxis = {SDL_JOYAXISMOTION, 0, (Uint8)a, (Sint16)b}};
+    const SDL_Event button = {.jbutton = {b ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, 0, (Uint8)a,
+                                          b ? SDL_PRESSED : SDL_RELEASED}};
+    *event = strcmp(kind, "axis") == 0 ? axis : button;
     return 1;
 }
 
