@@ -2,8 +2,8 @@
 """The real game under virtual screens played by a table of scenarios, checked by its screenshots (e2e_check),
 sound, files, output and exit: run.py --list | run.py NAME GAME E2E_CHECK SOURCE. A step is a verb of Steps and
 its words, for the host's game or "friend:" or "other:"; {port}, {code}... stand for what the steps know."""
-import array, atexit, base64, contextlib, functools, glob, http.server, json, os, random, re, shlex, shutil
-import signal, socket, subprocess, sys, tempfile, threading, time
+import array, atexit, base64, contextlib, functools, glob, json, os, random, re, shlex, shutil, signal, socket
+import subprocess, sys, tempfile, time
 from types import SimpleNamespace
 
 WIDTH, HEIGHT, WINDOW = 1280, 720, "^marrowfen$"
@@ -54,8 +54,8 @@ SCENARIOS = {
               "friend:see same {host_shot}; friend:press Return; turns; friend:kill KILL; "
               "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
               "press Escape; see hosting; press Escape; exit 0",
-    # The code alone, searched on both networks: no host, "no game found"; of two, the one whose code it is
-    # (both drawing already: the friend tries only those that answer within 300 ms of the first).
+    # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
+    # that answer within 300 ms of the first), the one whose code it is.
     "reach_home": "rig; friend:start in=router --join k3m9xq2tvw; friend:see word 39 'no game'; "
                   "friend:see word 32 found; friend:press Escape; friend:exit 0; start in=home --host; code; "
                   "out '^tumblequay --join {code}$'; see hosting; other:start in=outside --host; other:see hosting; "
@@ -471,11 +471,9 @@ class Steps:
 
     def page(self, *flags):
         if "url" not in self.vars:
-            http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
-            handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=self.program)
-            server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-            threading.Thread(target=server.serve_forever, daemon=True).start()
-            self.vars["url"] = f"http://127.0.0.1:{server.server_port}/"
+            port, self.vars["url"] = self.vars["port"], f"http://127.0.0.1:{self.vars['port']}/"
+            self.spawn([sys.executable, "-m", "http.server", "-b", "127.0.0.1", "-d", self.program, str(port)], "http")
+            until(lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0) or fail("the page is not served")
             shutil.copytree(f"{self.source}/dat", f"{self.work}/{self.target}/dat")
         page = Page(self.vars["url"], f"{self.work}/{self.target}", *flags)
         self.processes.append(page.process)
