@@ -28,12 +28,13 @@ SCENARIOS = {
     # Damaged data (also under AddressSanitizer), which the loader reads in the first second.
     "bad_data": "damage; start; wait 1; press Return; see match-start; "
                 "hold space Up Left Up Right Up Down Up w a s d Up Up; press Escape; see title; press Escape; exit 0",
-    "keep_screenshots": "write screen0.png 'an earlier screenshot'; write screen1.png.tmp mine; start nodata; "
-                        "see title; files screen2.png 1; holds screen0.png 'an earlier screenshot'; "
-                        "holds screen1.png.tmp mine; press Escape; exit 0",
-    "screenshot_failures": "start nobody SDL_DISKAUDIOFILE=/dev/null; folder 555; press Return Print; wait 1; "
-                           "press Print; wait 1; alive; files 'screen*' 0; folder 777; see match-start; "
-                           "files screen2.png 1; killed_printing",
+    "keep_screenshots": "sh mkdir {work}/host; sh cp {source}/LICENSE {work}/host/screen0.png; "
+                        "sh cp {source}/README.md {work}/host/screen1.png.tmp; start nodata; see title; "
+                        "files screen2.png 1; sh cmp {source}/LICENSE {work}/host/screen0.png; "
+                        "sh cmp {source}/README.md {work}/host/screen1.png.tmp; press Escape; exit 0",
+    "screenshot_failures": "start nobody SDL_DISKAUDIOFILE=/dev/null; sh chmod 555 {work}/host; press Return Print; "
+                           "wait 1; press Print; wait 1; alive; files 'screen*' 0; sh chmod 777 {work}/host; "
+                           "see match-start; files screen2.png 1; killed_printing",
     # Start starts and takes the banner; B switches once however long held; the stick turns; back.
     "gamepad": "start preload=sdl_shim TQ_SHIM_PADS={work}/pads; pad button 6 1; pad button 6 0; see match-start; "
                "pad button 6 1; pad button 6 0; moves; pad button 1 1; spent 1; pad button 1 0; pad axis 0 -30000; "
@@ -146,7 +147,7 @@ class Steps:
         self.processes, self.closing, self.games, self.screens = [], [], {}, {}
         self.managed, self.target, self.said, self.daemon = set(), "host", "", None
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
-        self.vars = dict(work=self.work, port=port, relay=port + 1, version=version)
+        self.vars = dict(work=self.work, port=port, relay=port + 1, version=version, source=self.source)
 
     def play(self, scenario):
         for step in scenario.split(";"):
@@ -169,7 +170,7 @@ class Steps:
             self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=err) | options)))
         return self.processes[-1]
 
-    def sh(self, *command, **options):
+    def sh(self, *command, **options):  # as a step too: a command that must succeed
         result = subprocess.run(command, capture_output=True, text=True, **options)
         result.returncode == 0 or fail(f"{' '.join(command)}: {(result.stdout + result.stderr)[-600:]}")
         return result.stdout
@@ -278,16 +279,6 @@ class Steps:
             (not found() if pattern.startswith("!") else until(found)) or fail(f"{pattern!r}: {self.text(stream)}")
 
     err = functools.partialmethod(out, stream="err")
-
-    def folder(self, mode):
-        os.chmod(self.game().folder, int(mode, 8))
-
-    def write(self, name, text):
-        os.makedirs(f"{self.work}/{self.target}", exist_ok=True)
-        open(f"{self.work}/{self.target}/{name}", "w").write(text)
-
-    def holds(self, name, text):
-        open(f"{self.game().folder}/{name}").read() == text or fail(f"{name} was changed")
 
     def files(self, pattern, count):
         found = lambda: glob.glob(os.path.join(f"{self.work}/{self.target}", pattern))
@@ -443,7 +434,8 @@ class Steps:
     def package(self):
         """The package, installed (and removed unless it was there), and the game from its menu entry."""
         root = [] if os.getuid() == 0 else ["sudo", "-n"]
-        root and subprocess.run([*root, "true"]).returncode and skip("installing needs root or sudo without a password")
+        root and subprocess.run([*root, "true"], capture_output=True).returncode and skip(
+            "installing a package needs root or sudo without a password")
         installed = lambda: "install ok installed" in subprocess.run(
             ["dpkg-query", "-W", "-f=${Status}", "tumblequay"], capture_output=True, text=True).stdout
         apt = root + ["env", "DEBIAN_FRONTEND=noninteractive", "apt-get", "-y", "-q"]
@@ -500,9 +492,8 @@ class Steps:
         shutil.which("nft") or skip("nft (nftables) is not installed")
         for name in ("home", "router", "outside"):
             self.vars[name] = f"tq{name}{os.getpid()}"
-            if subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode:
-                name == "home" and skip("network namespaces cannot be made here")
-                fail(f"cannot make the namespace {self.vars[name]}")
+            subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode and (
+                skip if name == "home" else fail)(f"cannot make the network namespace {self.vars[name]}")
             self.closing.append(functools.partial(subprocess.run, ["ip", "netns", "delete", self.vars[name]]))
             self.sh("ip", "-n", self.vars[name], "link", "set", "lo", "up")
         # miniupnpd's chains, jumped to from the hooks; what comes unasked is dropped.
