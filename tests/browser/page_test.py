@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-# The page (./web --build) in headless Chromium: the scenario "page" of tests/e2e/run.py.
-#     page_test.py <page folder> <e2e_check> <source folder>
+# The page (./web --build) in headless Chromium, the scenario "page" of e2e/run.py: page_test.py PAGE E2E_CHECK SOURCE
 import os, sys
 
-run = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e", "run.py")
+run = f"{os.path.dirname(os.path.abspath(__file__))}/../e2e/run.py"
 os.execv(sys.executable, [sys.executable, run, "page", *sys.argv[1:]])

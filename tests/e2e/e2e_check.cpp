@@ -62,13 +62,11 @@ int NameColour(const unsigned char* pixel)
     int best = -1, bestDistance = Tolerance + 1;
     for (int colour = 0; colour < PaletteColours; ++colour)
     {
-        int distance = 0;
-        for (int channel = 0; channel < 3; ++channel)
-        {
-            const int expected =
-                static_cast<int>(std::min(BasePalette[colour][channel], 1.0f) * 255);
-            distance = std::max(distance, std::abs(pixel[channel] - expected));
-        }
+        const auto off = [&](int c) {
+            return std::abs(pixel[c] -
+                            static_cast<int>(std::min(BasePalette[colour][c], 1.0f) * 255));
+        };
+        const int distance = std::max({off(0), off(1), off(2)});
         best = distance < bestDistance ? colour : best;
         bestDistance = std::min(distance, bestDistance);
     }
@@ -104,11 +102,10 @@ bool Agree(Picked picked, bool report = false)
     int differ = 0, first = 0;
     for (int n = 0; n < CanvasCells; ++n)
     {
-        if (picked(n / CanvasHeight, n % CanvasHeight, n) &&
-            Observed[n] != ClassOf(ScreenCells[n]) && differ++ == 0)
-        {
-            first = n;
-        }
+        const bool differs =
+            picked(n / CanvasHeight, n % CanvasHeight, n) && Observed[n] != ClassOf(ScreenCells[n]);
+        first = differs && differ == 0 ? n : first;
+        differ += differs;
     }
     if (report && differ != 0)
     {
@@ -119,27 +116,12 @@ bool Agree(Picked picked, bool report = false)
     return differ == 0;
 }
 
-// Draws a new match of the team's turn with the given moves and without units (they stand
-// where chance put them), first without its banner into NoBanner, then with it.
-void DrawNewMatch(int team, int moves)
-{
-    GameTitle match;
-    match.units.clear();
-    match.currentTeam = team;
-    match.movesLeft = moves;
-    for (const bool banner : {false, true})
-    {
-        std::copy(ScreenCells, ScreenCells + CanvasCells, NoBanner);
-        match.turnBanner = banner;
-        ClearCanvas();
-        match.Draw();
-    }
-}
-
 // The match a screenshot shows, as a new match of some team and move count drawn by the core
 // agrees with it: beside the board and on the banner, which hides what lies below it, for a
 // new match with its banner up (start, 4 to 9 moves); else on the move count in the panels.
-// Prints "team T moves M banner B", B whether the team's banner frame shows.
+// Each is drawn without units (they stand where chance put them), first without its banner
+// into NoBanner, then with it. Prints "team T moves M banner B", B whether the team's banner
+// frame shows.
 bool CheckMatch(bool start)
 {
     const auto besideOrBanner = [](int x, int, int n)
@@ -147,10 +129,18 @@ bool CheckMatch(bool start)
     const auto moveCount = [](int x, int y, int)
     { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; };
     constexpr int Counts = MinMoves + MoveChoices; // 0 to 9 moves
+    GameTitle match;
+    match.units.clear();
     for (int k = 0; k < TeamCount * Counts; ++k)
     {
-        const int team = k / Counts, moves = k % Counts;
-        DrawNewMatch(team, moves);
+        const int team = match.currentTeam = k / Counts, moves = match.movesLeft = k % Counts;
+        for (const bool banner : {false, true})
+        {
+            std::copy(ScreenCells, ScreenCells + CanvasCells, NoBanner);
+            match.turnBanner = banner;
+            ClearCanvas();
+            match.Draw();
+        }
         if (start ? moves >= MinMoves && Agree(besideOrBanner) : Agree(moveCount))
         {
             const auto frame = [team](int, int, int n)

@@ -2,8 +2,8 @@
 """The real game under virtual screens played by a table of scenarios, checked by its screenshots (e2e_check),
 sound, files, output and exit: run.py --list | run.py NAME GAME E2E_CHECK SOURCE. A step is a verb of Steps and
 its words, for the host's game or "friend:" or "other:"; {port}, {code}... stand for what the steps know."""
-import array, atexit, base64, contextlib, functools, glob, http.server, json, os, random, re, shlex, shutil
-import signal, socket, subprocess, sys, tempfile, threading, time
+import array, atexit, base64, contextlib, functools, glob, json, os, random, re, shlex, shutil, signal, socket
+import subprocess, sys, tempfile, time
 from types import SimpleNamespace
 
 WIDTH, HEIGHT, WINDOW = 1280, 720, "^marrowfen$"
@@ -21,18 +21,20 @@ SCENARIOS = {
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
                     "usage --window=yes; usage --window --window; usage --window --fullscreen; usage --version x; "
                     "usage ''; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio; "
-                    "start nowindow preload=fail_game_threads; exit 1; "
+                    "start nowindow preload=sdl_shim TQ_SHIM_NO_THREADS=1; exit 1; "
                     "err 'sample loader: Resource temporarily unavailable'; take_port {port}; "
                     "start nowindow --host --port {port}; exit 1; "
                     "err 'cannot host on UDP port {port}: it is in use or not allowed'",
     # Damaged data (also under AddressSanitizer), which the loader reads in the first second.
     "bad_data": "damage; start; wait 1; press Return; see match-start; "
                 "hold space Up Left Up Right Up Down Up w a s d Up Up; press Escape; see title; press Escape; exit 0",
-    "keep_screenshots": "write screen0.png 'an earlier screenshot'; write screen1.png.tmp mine; start nodata; "
-                        "see title; files screen2.png 1; holds screen0.png 'an earlier screenshot'; "
-                        "holds screen1.png.tmp mine; press Escape; exit 0",
-    "screenshot_failures": "folder 555; start nobody; press Return Print; wait 1; press Print; wait 1; alive; "
-                           "files 'screen*' 0; folder 777; see match-start; files screen2.png 1; killed_printing",
+    "keep_screenshots": "sh mkdir {work}/host; sh cp {source}/LICENSE {work}/host/screen0.png; "
+                        "sh cp {source}/README.md {work}/host/screen1.png.tmp; start nodata; see title; "
+                        "files screen2.png 1; sh cmp {source}/LICENSE {work}/host/screen0.png; "
+                        "sh cmp {source}/README.md {work}/host/screen1.png.tmp; press Escape; exit 0",
+    "screenshot_failures": "start nobody SDL_DISKAUDIOFILE=/dev/null; sh chmod 555 {work}/host; press Return Print; "
+                           "wait 1; press Print; wait 1; alive; files 'screen*' 0; sh chmod 777 {work}/host; "
+                           "see match-start; files screen2.png 1; killed_printing",
     # Start starts and takes the banner; B switches once however long held; the stick turns; back.
     "gamepad": "start preload=sdl_shim TQ_SHIM_PADS={work}/pads; pad button 6 1; pad button 6 0; see match-start; "
                "pad button 6 1; pad button 6 0; moves; pad button 1 1; spent 1; pad button 1 0; pad axis 0 -30000; "
@@ -53,10 +55,11 @@ SCENARIOS = {
               "friend:see same {host_shot}; friend:press Return; turns; friend:kill KILL; "
               "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
               "press Escape; see hosting; press Escape; exit 0",
-    # The code alone, searched on both networks: no host, "no game found"; of two, the one whose code it is.
+    # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
+    # that answer within 300 ms of the first), the one whose code it is.
     "reach_home": "rig; friend:start in=router --join k3m9xq2tvw; friend:see word 39 'no game'; "
-                  "friend:see word 32 found; friend:press Escape; friend:exit 0; other:start in=outside --host; "
-                  "start in=home --host; code; out '^tumblequay --join {code}$'; "
+                  "friend:see word 32 found; friend:press Escape; friend:exit 0; start in=home --host; code; "
+                  "out '^tumblequay --join {code}$'; see hosting; other:start in=outside --host; other:see hosting; "
                   "friend:start in=router --join {code}; see word 25 joined; other:kill TERM; see hosting; "
                   "friend:see same {host_shot}; press Escape; exit 0",
     "reach_router": "rig; " + REACH.format("natpmp", "press Escape") + "; " + REACH.format("upnp", "kill TERM")
@@ -70,7 +73,7 @@ SCENARIOS = {
 
 # The page (GAME is its folder) in headless Chromium; Alt is no key that lets a page start its sound.
 PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContext.state == 'running'\"; "
-        "see match-start; press Escape; click; press Print; files screen0.png 1; shows title screen0.png; press 2; "
+        "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; press 2; "
         "turns computer; console; page --disable-3d-apis; "
         "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
 PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
@@ -144,7 +147,7 @@ class Steps:
         self.processes, self.closing, self.games, self.screens = [], [], {}, {}
         self.managed, self.target, self.said, self.daemon = set(), "host", "", None
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
-        self.vars = dict(work=self.work, port=port, relay=port + 1, version=version)
+        self.vars = dict(work=self.work, port=port, relay=port + 1, version=version, source=self.source)
 
     def play(self, scenario):
         for step in scenario.split(";"):
@@ -162,12 +165,12 @@ class Steps:
             closing()
         os.environ.get("KEEP_WORK") or shutil.rmtree(self.work, ignore_errors=True)
 
-    def spawn(self, command, log, **options):
-        with open(f"{self.work}/{log}", "ab") as out:
-            self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=out) | options)))
+    def spawn(self, command, log, **options):  # its output in LOG.out and LOG.err
+        with open(f"{self.work}/{log}.out", "wb") as out, open(f"{self.work}/{log}.err", "wb") as err:
+            self.processes.append(subprocess.Popen(command, **(dict(stdout=out, stderr=err) | options)))
         return self.processes[-1]
 
-    def sh(self, *command, **options):
+    def sh(self, *command, **options):  # as a step too: a command that must succeed
         result = subprocess.run(command, capture_output=True, text=True, **options)
         result.returncode == 0 or fail(f"{' '.join(command)}: {(result.stdout + result.stderr)[-600:]}")
         return result.stdout
@@ -176,7 +179,7 @@ class Steps:
         if name not in self.screens:
             read, write = os.pipe()
             self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
-                        "tcp", "-noreset"], f"{name}.xvfb.log", pass_fds=(write,))
+                        "tcp", "-noreset"], f"{name}.xvfb", pass_fds=(write,))
             os.close(write)
             self.screens[name] = ":" + (os.fdopen(read).readline().strip() or fail("no virtual screen"))
         return self.screens[name]
@@ -230,13 +233,8 @@ class Steps:
         if "nobody" in flags and os.getuid() == 0:  # root writes anywhere
             runner = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + runner
             os.chmod(self.work, 0o755)
-            open(env["SDL_DISKAUDIOFILE"], "wb").close()
-            os.chmod(env["SDL_DISKAUDIOFILE"], 0o666)
         arguments = [word for word in words if word not in flags and not re.fullmatch(r"\w+=.*", word)]
-        with open(f"{self.work}/{name}.out", "wb") as out, open(f"{self.work}/{name}.err", "wb") as err:
-            process = subprocess.Popen(runner + [program or self.program] + arguments, cwd=cwd or folder, env=env,
-                                       stdout=out, stderr=err)
-        self.processes.append(process)
+        process = self.spawn(runner + [program or self.program] + arguments, name, cwd=cwd or folder, env=env)
         self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, heard=0, kept=None, page=None)
         if not flags & {"nowindow", "noscreen"}:
             window = lambda: self.x("xdotool", "search", "--name", WINDOW)
@@ -264,7 +262,8 @@ class Steps:
     def see(self, kind, *words):
         given, rest = dict(word.split("=") for word in words if "=" in word), [w for w in words if "=" not in w]
         size = given.get("size", f"{WIDTH}x{HEIGHT}").split("x")
-        until(lambda: self.check(kind, self.shot(), *rest, size=size), float(given.get("timeout", 10))) or fail(
+        shot = lambda: f"{self.game().folder}/{given['file']}" if "file" in given else self.shot()  # or one taken
+        until(lambda: self.check(kind, shot(), *rest, size=size), float(given.get("timeout", 10))) or fail(
             f"{self.game().last} does not show {kind} {' '.join(rest)}: {self.said}")
 
     def sound(self, seconds):
@@ -279,20 +278,7 @@ class Steps:
             found = lambda: re.search(pattern.removeprefix("!"), self.text(stream), re.M)
             (not found() if pattern.startswith("!") else until(found)) or fail(f"{pattern!r}: {self.text(stream)}")
 
-    def err(self, *patterns):
-        self.out(*patterns, stream="err")
-
-    def folder(self, mode):
-        folder = f"{self.work}/{self.target}"
-        os.path.exists(f"{folder}/dat") or shutil.copytree(f"{self.source}/dat", f"{folder}/dat")
-        os.chmod(folder, int(mode, 8))
-
-    def write(self, name, text):
-        os.makedirs(f"{self.work}/{self.target}", exist_ok=True)
-        open(f"{self.work}/{self.target}/{name}", "w").write(text)
-
-    def holds(self, name, text):
-        open(f"{self.game().folder}/{name}").read() == text or fail(f"{name} was changed")
+    err = functools.partialmethod(out, stream="err")
 
     def files(self, pattern, count):
         found = lambda: glob.glob(os.path.join(f"{self.work}/{self.target}", pattern))
@@ -331,9 +317,8 @@ class Steps:
                 page.send("Input.dispatchKeyEvent", type=kind, code=code, key=key, windowsVirtualKeyCode=number)
             time.sleep(0.1)
 
-    def hold(self, *keys):
-        for key in keys:  # long enough for the game to see it held for a few steps
-            self.x("xdotool", "keydown", key), time.sleep(0.1), self.x("xdotool", "keyup", key)
+    def hold(self, *keys):  # each long enough for the game to see it held for a few steps
+        self.x("xdotool", *(word for key in keys for word in ("keydown", key, "sleep", "0.1", "keyup", key)))
 
     def wait(self, seconds):
         time.sleep(float(seconds))
@@ -341,7 +326,7 @@ class Steps:
     def wm(self):
         open(f"{self.work}/openbox.xml", "w").write(
             '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/><mouse/></openbox_config>\n')
-        self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox.log", env=self.display())
+        self.spawn(["openbox", "--config-file", f"{self.work}/openbox.xml"], "openbox", env=self.display())
         until(lambda: self.x("sh", "-c", "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'")) or fail(
             "the window manager did not start")
         self.managed.add("host")
@@ -393,7 +378,7 @@ class Steps:
 
     def relay(self):
         self.spawn([sys.executable, f"{os.path.dirname(__file__)}/udp_relay.py", str(self.vars["relay"]),
-                    str(self.vars["port"]), "--seed", "7"], "relay.log")
+                    str(self.vars["port"]), "--seed", "7"], "relay")
 
     def code(self):
         found = until(lambda: re.match(r".*\n.* (\w{10})\n", self.text("out"))) or fail(f"no code: {self.text('out')}")
@@ -401,15 +386,13 @@ class Steps:
 
     def killed_printing(self):  # whole screenshots, .tmp files, no number that failed before
         game = self.game()
-        presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses.log", env=self.display())
+        presses = self.spawn(["xdotool", "key", "--delay", "20"] + ["Print"] * 200, "presses", env=self.display())
         time.sleep(2)
         game.process.kill(), game.process.wait(), presses.kill()
-        taken = 0
-        for name in set(os.listdir(game.folder)) - {"dat"}:
+        for name in (names := set(os.listdir(game.folder)) - {"dat"}):
             re.fullmatch(r"screen([2-9]|\d\d+)\.png(\.tmp)?", name) or fail(f"unexpected file {name}")
-            if name.endswith(".png"):
-                taken += bool(self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole"))
-        taken >= 3 or fail(f"only {taken} screenshots before the kill")
+            name.endswith(".tmp") or self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole")
+        sum(name.endswith(".png") for name in names) >= 3 or fail(f"only {names} before the kill")
 
     def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees
         self.see("match-start")  # once the samples have loaded
@@ -441,10 +424,9 @@ class Steps:
                                     (None, lambda: open(dat, "w").close(), dat),  # a stray file
                                     (None, lambda: (os.mkdir(dat), open(f"{dat}/ms0.txt", "w").close()), None)):
             before and (os.remove(dat), before())
-            (result := run({"HOME": home} | ({} if xdg is None else {"XDG_DATA_HOME": xdg}))).returncode == 3 or fail(
-                f"status {result.returncode}, not the game's 3: {result.stderr}")
-            (ran := open(f"{self.work}/ran").read().strip()) == os.path.dirname(folder or dat) or fail(
-                f"the game ran in {ran}, not by {folder or dat}")
+            result = run({"HOME": home} | ({} if xdg is None else {"XDG_DATA_HOME": xdg}))
+            ran = result.returncode == 3 and open(f"{self.work}/ran").read().strip()
+            ran == os.path.dirname(folder or dat) or fail(f"not the game by {folder or dat}: {ran}, {result.stderr}")
             self.linked(folder, data) if folder else os.path.isfile(f"{dat}/ms0.txt") or fail(
                 "the player's own dat folder was replaced")
         (result := run({})).returncode == 1 and "HOME" in result.stderr or fail(f"without HOME: {result.stderr}")
@@ -452,7 +434,7 @@ class Steps:
     def package(self):
         """The package, installed (and removed unless it was there), and the game from its menu entry."""
         root = [] if os.getuid() == 0 else ["sudo", "-n"]
-        root and subprocess.run(["sudo", "-n", "true"], capture_output=True).returncode and skip(
+        root and subprocess.run([*root, "true"], capture_output=True).returncode and skip(
             "installing a package needs root or sudo without a password")
         installed = lambda: "install ok installed" in subprocess.run(
             ["dpkg-query", "-W", "-f=${Status}", "tumblequay"], capture_output=True, text=True).stdout
@@ -462,15 +444,14 @@ class Steps:
         deb = glob.glob(f"{self.work}/deb/tumblequay_*.deb")[0]
         re.search(r"^[EW]: | hardening-", lint := self.sh("lintian", "-I", deb), re.M) and fail(f"lintian: {lint}")
         self.sh(*apt, "install", "--reinstall", deb)
-        files = [f for f in self.sh("dpkg", "-L", "tumblequay").split() if f.endswith(".metainfo.xml")]
-        self.sh("appstreamcli", "validate", "--no-net", *files)
+        metainfo = re.findall(r"\S+\.metainfo\.xml", self.sh("dpkg", "-L", "tumblequay"))
+        self.sh("appstreamcli", "validate", "--no-net", *metainfo)
         manual = self.sh("man", "-P", "cat", "tumblequay", env=dict(os.environ, LC_ALL="C", MANWIDTH="80"))
         data, entry = "/usr/share/games/tumblequay/dat", "/usr/share/applications/tumblequay.desktop"
         for topic in ("--window", "--fullscreen", "Alt+Enter", data, "EXIT STATUS", "GAMEPADS"):
             topic in manual or fail(f"the manual page does not mention {topic}")
         self.sh("desktop-file-validate", entry)
-        entry = open(entry).read()
-        re.search("^Name=tumblequay$", entry, re.M) or fail("the menu entry is not named tumblequay")
+        re.search("^Name=tumblequay$", entry := open(entry).read(), re.M) or fail("the menu entry's name is not ours")
         for size in ("16", "24", "32", "48", "64", "128", "256"):
             self.sh(self.checker, "png", f"/usr/share/icons/hicolor/{size}x{size}/apps/tumblequay.png", size, size)
         self.sh("/usr/games/tumblequay", "--version") == self.sh(self.program, "--version") or fail(
@@ -482,11 +463,9 @@ class Steps:
 
     def page(self, *flags):
         if "url" not in self.vars:
-            http.server.SimpleHTTPRequestHandler.log_message = lambda *args: None
-            handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=self.program)
-            server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-            threading.Thread(target=server.serve_forever, daemon=True).start()
-            self.vars["url"] = f"http://127.0.0.1:{server.server_port}/"
+            port, self.vars["url"] = self.vars["port"], f"http://127.0.0.1:{self.vars['port']}/"
+            self.spawn([sys.executable, "-m", "http.server", "-b", "127.0.0.1", "-d", self.program, str(port)], "http")
+            until(lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0) or fail("the page is not served")
             shutil.copytree(f"{self.source}/dat", f"{self.work}/{self.target}/dat")
         page = Page(self.vars["url"], f"{self.work}/{self.target}", *flags)
         self.processes.append(page.process)
@@ -504,9 +483,6 @@ class Steps:
         for kind in ("mousePressed", "mouseReleased"):
             self.game().page.send("Input.dispatchMouseEvent", type=kind, x=600, y=300, button="left", clickCount=1)
 
-    def shows(self, kind, name):
-        self.check(kind, f"{self.game().folder}/{name}") or fail(f"{name} does not show {kind}: {self.said}")
-
     def console(self):
         self.game().page.errors and fail("the console reported: " + "; ".join(self.game().page.errors))
 
@@ -516,51 +492,47 @@ class Steps:
         shutil.which("nft") or skip("nft (nftables) is not installed")
         for name in ("home", "router", "outside"):
             self.vars[name] = f"tq{name}{os.getpid()}"
-            if subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode:
-                name == "home" and skip("network namespaces cannot be made here")
-                fail(f"cannot make the namespace {self.vars[name]}")
+            subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode and (
+                skip if name == "home" else fail)(f"cannot make the network namespace {self.vars[name]}")
             self.closing.append(functools.partial(subprocess.run, ["ip", "netns", "delete", self.vars[name]]))
             self.sh("ip", "-n", self.vars[name], "link", "set", "lo", "up")
         # miniupnpd's chains, jumped to from the hooks; what comes unasked is dropped.
         open(f"{self.work}/router.nft", "w").write("""table inet filter {
-            chain forward { type filter hook forward priority 0; policy drop;
-                ct state established,related accept; iifname "tqrl%s" accept; jump miniupnpd; }
-            chain prerouting { type nat hook prerouting priority -100; jump prerouting_miniupnpd; }
-            chain postrouting { type nat hook postrouting priority 100; jump postrouting_miniupnpd;
-                oifname "tqrw%s" masquerade; }
-            chain miniupnpd { }; chain prerouting_miniupnpd { }; chain postrouting_miniupnpd { }
-        }\n""" % (os.getpid(), os.getpid()))
-        commands = ["ip link add tqh{t} netns {home} type veth peer name tqrl{t} netns {router}",
-                    "ip link add tqrw{t} netns {router} type veth peer name tqo{t} netns {outside}"]
-        for name, device, address in (("home", "tqh", "192.168.77.2"), ("router", "tqrl", "192.168.77.1"),
-                                      ("router", "tqrw", "5.5.5.1"), ("outside", "tqo", "5.5.5.2")):
-            commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}{{t}}",
-                         f"ip -n {{{name}}} link set {device}{{t}} up"]
+            chain forward { type filter hook forward priority 0; policy drop; ct state established,related accept;
+                iifname "lan" accept; jump miniupnpd; }
+            chain prerouting { type nat hook prerouting priority dstnat; jump prerouting_miniupnpd; }
+            chain postrouting { type nat hook postrouting priority srcnat; oifname "wan" masquerade;
+                jump postrouting_miniupnpd; }
+            chain miniupnpd { }; chain prerouting_miniupnpd { }; chain postrouting_miniupnpd { }; }\n""")
+        commands = ["ip link add eth0 netns {home} type veth peer name lan netns {router}",
+                    "ip link add wan netns {router} type veth peer name eth0 netns {outside}"]
+        for name, device, address in (("home", "eth0", "192.168.77.2"), ("router", "lan", "192.168.77.1"),
+                                      ("router", "wan", "5.5.5.1"), ("outside", "eth0", "5.5.5.2")):
+            commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}",
+                         f"ip -n {{{name}}} link set {device} up"]
         commands += ["ip -n {home} route add default via 192.168.77.1",
                      "ip netns exec {router} sysctl -q -w net.ipv4.ip_forward=1",
                      "ip netns exec {router} nft -f {work}/router.nft"]
         for command in commands:
-            self.sh(*command.format_map(dict(self.vars, t=os.getpid())).split())
+            self.sh(*command.format_map(self.vars).split())
 
     def router(self, mode):
         self.daemon and (self.daemon.terminate(), self.daemon.wait())
         if mode == "off":
             return
         open(f"{self.work}/miniupnpd.conf", "w").write(
-            f"ext_ifname=tqrw{os.getpid()}\nlistening_ip=tqrl{os.getpid()}\nport=0\nsecure_mode=yes\n"
+            "ext_ifname=wan\nlistening_ip=lan\nport=0\nsecure_mode=yes\n"
             f"enable_natpmp={'yes' if mode == 'natpmp' else 'no'}\nenable_upnp={'yes' if mode == 'upnp' else 'no'}\n"
-            "system_uptime=no\nuuid=3a1f0c52-8d4e-4b7a-9c1e-5f2b6d7e8a90\n"
             "allow 1024-65535 192.168.77.0/24 1024-65535\ndeny 0-65535 0.0.0.0/0 0-65535\n")
         self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], "miniupnpd", "-d", "-f",
-                                  f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd.log")
+                                  f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd")
         listens = lambda: (":1900 " if mode == "upnp" else ":5351 ") in self.sh(
             "ip", "netns", "exec", self.vars["router"], "ss", "-uln")
         until(lambda: self.daemon.poll() is not None or listens()) and listens() or fail(
-            f"miniupnpd does not listen: {open(self.work + '/miniupnpd.log').read()}")
+            f"miniupnpd does not listen: {open(self.work + '/miniupnpd.err').read()}")
 
     def mapping(self, held):
-        shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "chain", "inet",
-                                          "filter", "prerouting_miniupnpd")
+        shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
         until(lambda: shown() == (held == "yes"), 5) or fail(f"the router's mapping is not {held}")
 
 

@@ -1,12 +1,19 @@
-// A stand-in for parts of SDL at the game's edge, preloaded into the game by end-to-end
-// tests: one gamepad whose events come from a file, and a video system without window modes.
+// A stand-in for parts of SDL and the system at the game's edge, preloaded into the game by
+// end-to-end tests: one gamepad whose events come from a file, a video system without window
+// modes, and a system without threads to spare.
 //   TQ_SHIM_PADS=<file>   SDL sees one pad. Every whole line appended to the file becomes one
 //                         of its events, in order: "axis <axis> <value>" or "button
 //                         <button> <1 down | 0 up>" (any word but axis is a button).
 //   TQ_SHIM_NO_WINDOW=1   setting a video mode without SDL_FULLSCREEN fails.
+//   TQ_SHIM_NO_THREADS=1  every thread start that the game's own code asks for fails (EAGAIN),
+//                         directly or through the C++ library; the threads that SDL, X and
+//                         OpenGL start on their own go through as usual.
 #define _GNU_SOURCE
 #include <SDL.h>
 #include <dlfcn.h>
+#include <errno.h>
+#include <execinfo.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -50,18 +57,30 @@ int SDL_PollEvent(SDL_Event* event)
         return real(event); // no pad, or no whole new line of it yet
     }
     PadEventsAt = ftell(PadEvents);
-    memset(event, 0, sizeof *event);
-    if (strcmp(kind, "axis") == 0)
-    {
-        event->type = SDL_JOYAXISMOTION;
-        event->jaxis.axis = (Uint8)a;
-        event->jaxis.value = (Sint16)b;
-    }
-    else
-    {
-        event->type = b ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-        event->jbutton.button = (Uint8)a;
-        event->jbutton.state = b ? SDL_PRESSED : SDL_RELEASED;
-    }
+    const SDL_Event axis = {.jaxis = {SDL_JOYAXISMOTION, 0, (Uint8)a, (Sint16)b}};
+    const SDL_Event button = {.jbutton = {b ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, 0, (Uint8)a,
+                                          b ? SDL_PRESSED : SDL_RELEASED}};
+    *event = strcmp(kind, "axis") == 0 ? axis : button;
     return 1;
+}
+
+int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*entry)(void*),
+                   void* argument)
+{
+    int (*create)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*) =
+        dlsym(RTLD_NEXT, "pthread_create");
+    void* callers[8];
+    const int count = getenv("TQ_SHIM_NO_THREADS") != NULL ? backtrace(callers, 8) : 0;
+    Dl_info info;
+    // callers[0] is this function; the first caller past the C++ library decides: the game
+    // itself (no shared library) is refused.
+    for (int i = 1; i < count && dladdr(callers[i], &info) != 0 && info.dli_fname != NULL; ++i)
+    {
+        if (strstr(info.dli_fname, "libstdc++") == NULL)
+        {
+            const int game = info.dli_fname[0] != '\0' && strstr(info.dli_fname, ".so") == NULL;
+            return game ? EAGAIN : create(thread, attributes, entry, argument);
+        }
+    }
+    return create(thread, attributes, entry, argument);
 }

@@ -4,11 +4,9 @@ by a seeded generator, the same each run; it ends after the given time. For the 
 import argparse, heapq, itertools, random, select, socket, time
 
 options = argparse.ArgumentParser()
-options.add_argument("listen", type=int)
-options.add_argument("target", type=int)
-options.add_argument("seconds", type=float, nargs="?", default=110)
-for name, default in (("--seed", 1), ("--loss", 0.02), ("--delay", 75.0)):
-    options.add_argument(name, type=type(default), default=default)
+for name, default in (("listen", 0), ("target", 0), ("seconds", 110.0), ("--seed", 1), ("--loss", 0.02),
+                      ("--delay", 75.0)):
+    options.add_argument(name, type=type(default), default=default, nargs="?" if name == "seconds" else None)
 settings = options.parse_args()
 chance = random.Random(settings.seed)
 target = ("127.0.0.1", settings.target)
