@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-TEST(Music, NotesSpanTheScaleAndUpperDegreesSoundAnOctaveHigher)
+// The notes span the scale, upper degrees an octave higher. The chord table comes in groups of
+// seven rows, one chord shape each: row r of a group is the shape on the root r. A wrong note
+// shows as a row that breaks its group's shape.
+TEST(Music, NotesSpanTheScaleAndEveryChordIsItsGroupsShapeOnItsRoot)
 {
     InitAudio();
     EXPECT_EQ(NoteFrequencies[12], 440.0f);
@@ -21,12 +24,6 @@ TEST(Music, NotesSpanTheScaleAndUpperDegreesSoundAnOctaveHigher)
     {
         EXPECT_EQ(MusicNote(degree + ScaleNotes, -2), 2.0f * MusicNote(degree, -2));
     }
-}
-
-// The table comes in groups of seven rows, one chord shape each: row r of a group is the
-// shape on the root r. A wrong note shows as a row that breaks its group's shape.
-TEST(Music, EveryChordIsItsGroupsShapeOnItsRoot)
-{
     for (int row = 0; row < ChordCount; ++row)
     {
         const int* shape = ChordTable[row - row % ScaleNotes];

@@ -61,21 +61,17 @@ std::vector<unsigned char> SplitSecondPage(const std::vector<unsigned char>& byt
 }
 } // namespace
 
-// Headers that go on in a new page are read on across it, and refused when the file ends
-// inside that page.
-TEST(VorbisHeaders, HeadersReadOnAcrossPages)
+// Headers that go on in a new page are read on across it. A file cut inside its headers (also
+// inside such a page), a vendor length or comment count beyond the comment packet, and a file
+// that is not Ogg are refused.
+TEST(VorbisHeaders, HeadersReadOnAcrossPagesAndThoseThatPromiseMoreThanTheFileHoldsAreRefused)
 {
     const std::vector<unsigned char> split = SplitSecondPage(ReadFile("/data/audio/drum0.ogg"));
     EXPECT_TRUE(Fits(split));
     const auto newPage = std::string(split.begin(), split.end()).find("OggS", 60);
     // The setup header ends inside the new page.
     EXPECT_FALSE(Fits({split.begin(), split.begin() + newPage + 40}));
-}
 
-// A file cut inside its headers, a vendor length or comment count beyond the comment packet,
-// and a file that is not Ogg are refused.
-TEST(VorbisHeaders, HeadersThatPromiseMoreThanTheFileHoldsAreRefused)
-{
     const std::vector<unsigned char> whole = ReadFile("/data/audio/drum0.ogg");
     std::size_t firstFit = 0;
     for (std::size_t cut = 0; cut <= whole.size(); ++cut)
