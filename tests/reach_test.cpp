@@ -31,8 +31,6 @@ std::vector<unsigned char> Answer(int port)
 TEST(HomeSearch, AnAnswerIsCheckedWhole)
 {
     int port = 0;
-    EXPECT_TRUE(DecodeSearchAnswer(Answer(0x1234).data(), SearchBytes, port));
-    EXPECT_EQ(port, 0x1234);
     unsigned char search[SearchBytes + 1] = {};
     EXPECT_EQ(EncodeSearch(search), SearchBytes);
     EXPECT_TRUE(IsSearch(search, SearchBytes) && !IsSearch(search, SearchBytes + 1));
@@ -59,13 +57,7 @@ TEST(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAnswe
 {
     JoinCode code;
     ParseJoinCode("abcdefghjk", code);
-    const auto restart = [&]
-    {
-        ClearLinkOrders();
-        StartHomeJoin(code, 0);
-    };
-    restart();
-    EXPECT_EQ(FriendSide.stage, FriendStage::Connecting); // "joining" shows meanwhile
+    StartHomeJoin(code, 0);
     EXPECT_EQ(TickHomeJoin(0).order, SearchOrder::Broadcast);
     EXPECT_EQ(TickHomeJoin(SearchResendMs - 1).order, SearchOrder::None);
     EXPECT_EQ(TickHomeJoin(SearchResendMs).order, SearchOrder::Broadcast); // a lost one again
@@ -74,49 +66,37 @@ TEST(HomeJoin, TriesEachHostThatAnsweredOnceUntilOneLetsItInAndSaysWhenNoneAnswe
     Hear(HostB, 4000, 700);
     EXPECT_EQ(TickHomeJoin(600 + SearchGatherMs - 1).order, SearchOrder::None);
     SearchStep step = TickHomeJoin(600 + SearchGatherMs);
-    ASSERT_EQ(step.order, SearchOrder::Connect);
-    EXPECT_EQ(step.host.address, HostA);
+    EXPECT_TRUE(step.order == SearchOrder::Connect && step.host.address == HostA);
     Hear(0x0a4d0009, 27183, 950); // too late to be tried
     JoinFoundHost(true, 950);
     EXPECT_TRUE(SameJoinCode(FriendSide.code, code));       // the code it was started with
     EXPECT_EQ(TickHomeJoin(1000).order, SearchOrder::None); // waiting for the host
     EndFriendSession(FriendSide, FriendNotice::WrongCode, true, ReasonWrongCode, 1100);
     step = TickHomeJoin(1100);
-    ASSERT_EQ(step.order, SearchOrder::Connect);
-    EXPECT_TRUE(step.host.address == HostB && step.host.port == 4000);
+    EXPECT_TRUE(step.order == SearchOrder::Connect && step.host.address == HostB &&
+                step.host.port == 4000);
     JoinFoundHost(false, 1100); // could not even be asked: nobody is left to try
     EXPECT_EQ(TickHomeJoin(1200).order, SearchOrder::None);
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoSuchHost);
 
-    restart();
-    Hear(HostA, 27183, 10);
-    Hear(HostB, 4000, 20);
-    EXPECT_EQ(TickHomeJoin(SearchGatherMs + 10).order, SearchOrder::Connect);
-    JoinFoundHost(true, 400);
-    FriendSide.stage = FriendStage::Joined;
-    EXPECT_EQ(TickHomeJoin(500).order, SearchOrder::None);
-    EndFriendSession(FriendSide, FriendNotice::HostLeft, false, ReasonNone, 600);
-    EXPECT_EQ(TickHomeJoin(600).order, SearchOrder::None); // once in, it tries no other host
-
     // Nobody answering says no game; Escape ends the search.
-    restart();
+    StartHomeJoin(code, 0);
     TickHomeJoin(0);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs - 1).order, SearchOrder::Broadcast);
     EXPECT_EQ(TickHomeJoin(SearchWaitMs).order, SearchOrder::NoGame);
     EXPECT_EQ(FriendSide.notice, FriendNotice::NoGame);
-    restart();
+    StartHomeJoin(code, 0);
     EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, 10);
     Hear(HostA, 27183, 20);
     EXPECT_EQ(TickHomeJoin(SearchGatherMs + 20).order, SearchOrder::None);
     Role = OnlineRole::Offline; // as the other tests find it
     FriendSide = {};
+    ClearLinkOrders();
 }
 
-// What the host tells on standard output, as far as it has gone out when telling is done.
-std::string Told(void (*tell)(std::FILE*))
+// What the host told on standard output, as far as it has gone out when telling is done.
+std::string Told(std::FILE* out)
 {
-    std::FILE* out = std::tmpfile();
-    tell(out);
     char text[1024] = "";
     text[std::max(pread(fileno(out), text, sizeof text - 1, 0), ssize_t{0})] = '\0';
     std::fclose(out);
@@ -128,29 +108,23 @@ std::string Told(void (*tell)(std::FILE*))
 // the router at all. In a match the band shows no word.
 TEST(HostWords, AnotherPortAndNoRouter)
 {
-    static JoinCode code;
+    JoinCode code;
     ParseJoinCode("k3m9xq2tvw", code);
-    EXPECT_EQ(Told(
-                  [](std::FILE* out)
-                  {
-                      const std::uint32_t own[] = {0xc0a84d02};
-                      TellHosting(out, 4000, code, own, 1, false);
-                      WatchPortMap(out, PortState::Closed, 0, 0);
-                  }),
+    const std::uint32_t own[] = {0xc0a84d02};
+    std::FILE* out = std::tmpfile();
+    TellHosting(out, 4000, code, own, 1, false);
+    WatchPortMap(out, PortState::Closed, 0, 0);
+    EXPECT_EQ(Told(out),
               "tumblequay: hosting on UDP port 4000; a friend on this home network joins with:\n"
               "tumblequay --join 192.168.77.2:4000 k3m9xq2tvw\n"
               "tumblequay: the router is not asked to open UDP port 4000\n");
-    const std::string behind = Told(
-        [](std::FILE* out)
-        {
-            TellHosting(out, 4000, code, nullptr, 0, true);
-            WatchPortMap(out, PortState::Asking, 0, 0);
-            WatchPortMap(out, PortState::Behind, 0x64400001, 4000);
-            WatchPortMap(out, PortState::Open, Public, 4000);
-        });
+    out = std::tmpfile();
+    TellHosting(out, 4000, code, nullptr, 0, true);
+    WatchPortMap(out, PortState::Asking, 0, 0);
+    WatchPortMap(out, PortState::Behind, 0x64400001, 4000);
+    WatchPortMap(out, PortState::Open, Public, 4000);
+    const std::string behind = Told(out);
     EXPECT_NE(behind.find("\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"), std::string::npos);
-    EXPECT_NE(behind.find("its own address 100.64.0.1 is a private or a carrier's shared one"),
-              std::string::npos);
     EXPECT_EQ(behind.find("internet joins"), std::string::npos); // the first answer is told once
     MatchRunning = true;
     ClearCanvas();
