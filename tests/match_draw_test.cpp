@@ -109,7 +109,8 @@ TEST(MatchDraw, TheBoardPanelsCountsAndBannerEachInItsPlaceAndLayer)
         EXPECT_TRUE(Cell(cx - 30, 40) == TeamFrameColour(team) &&
                     Cell(cx + 29, 55) == TeamFrameColour(team));
         EXPECT_TRUE(Cell(cx - 29, 41) == Black && Cell(cx + 28, 54) == Black);
-        const int bannerText = CountColour(TeamTextColour(team), cx - 29, 41, cx + 28, 54);
+        // The banner's text on its five rows from row 46, no higher nor lower.
+        const int bannerText = CountColour(TeamTextColour(team), cx - 29, 46, cx + 28, 50);
         ClearCanvas();
         DrawText(team == 0 ? "player 1 turn" : "hard turn", 0, 0, 1, 1);
         EXPECT_EQ(bannerText, CountColour(1, 0, 0, 127, 95)) << "the banner names team " << team;
