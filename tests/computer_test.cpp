@@ -2,8 +2,7 @@
 // the keys, and that its thinking allocates nothing and leaves the match's random draws alone.
 // How it paces its keys in a whole match the kept replay against the hard computer shows.
 #include "computer/pace.h"
-#include "match_board.h"
-#include "platform/rand.h"
+#include "headless.h"
 
 #include <atomic>
 #include <cstdlib>

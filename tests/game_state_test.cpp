@@ -13,9 +13,12 @@
 #include <vector>
 
 // Held actions keep their press order, a release lets go of every copy of its action, and
-// presses beyond the table's room are lost.
-TEST(GameState, HeldActionsKeepPressOrderAndReleaseEveryCopy)
+// presses beyond the table's room are lost. A unit leaves in a burst of its colours from its
+// cell, and its id is never given again; each fragment dies at the area's edge or in its
+// hundredth update.
+TEST(GameState, HeldKeysAndUnitsLeavingInABurstOfFragmentsThatDieAtTheEdgeOrInTheirHundredthUpdate)
 {
+    SeedRand(3);
     GameState scene;
     for (int press = 0; press < 20; ++press)
     {
@@ -24,14 +27,6 @@ TEST(GameState, HeldActionsKeepPressOrderAndReleaseEveryCopy)
     scene.KeyUp(1);
     EXPECT_EQ((std::vector<int>{0, 2, 0, 2, 0, 2, 0, 2, 0, 2, 0}),
               std::vector<int>(scene.heldActions, scene.heldActions + scene.heldCount));
-}
-
-// A unit leaves in a burst of its colours from its cell, and its id is never given again; each
-// fragment dies at the area's edge or in its hundredth update.
-TEST(GameState, UnitsLeaveInABurstOfFragmentsThatDieAtTheEdgeOrInTheirHundredthUpdate)
-{
-    SeedRand(3);
-    GameState scene;
     Unit& lingering = scene.AddUnit(UnitPlayer, 1, 1, 1);
     lingering.life = 0;
     lingering.slideX = 8;
@@ -93,26 +88,22 @@ TEST(GameState, UnitsLeaveInABurstOfFragmentsThatDieAtTheEdgeOrInTheirHundredthU
 TEST(Sprites, EachOrientationTurnsAQuarterMoreAndTeamOneSwapsColours)
 {
     const int teamColour[10] = {0, 3, 4, 1, 2, 5, 6, 7, 8, 9};
-    for (int sprite = 0; sprite < SpriteCount; ++sprite)
+    for (int turned = 0; turned < SpriteCount * 4; ++turned) // each sprite in each orientation
     {
+        const int sprite = turned / 4, orientation = turned % 4;
         const int team = sprite - 1; // the ball, team 0's player, team 1's player
-        for (int orientation = 0; orientation < 4; ++orientation)
+        ClearCanvas();
+        DrawSprite(sprite, 64, 48, orientation, team);
+        for (int pixel = 0; pixel < 144; ++pixel)
         {
-            ClearCanvas();
-            DrawSprite(sprite, 64, 48, orientation, team);
-            for (int r = 0; r < 12; ++r)
-            {
-                for (int c = 0; c < 12; ++c)
-                {
-                    // Pixel (r, c) at (c, r) of the square, turned counter-clockwise.
-                    const int at[4][2] = {{c, r}, {11 - r, c}, {11 - c, 11 - r}, {r, 11 - c}};
-                    const auto [x, y] = at[orientation];
-                    const int stored = Sprites[sprite].pixels[r][c];
-                    ASSERT_EQ(team == 1 ? teamColour[stored] : stored,
-                              ScreenCells[(58 + x) * CanvasHeight + 42 + y])
-                        << sprite << " " << orientation << " " << r << "," << c;
-                }
-            }
+            // Pixel (r, c) at (c, r) of the square, turned counter-clockwise.
+            const int r = pixel / 12, c = pixel % 12;
+            const int at[4][2] = {{c, r}, {11 - r, c}, {11 - c, 11 - r}, {r, 11 - c}};
+            const auto [x, y] = at[orientation];
+            const int stored = Sprites[sprite].pixels[r][c];
+            ASSERT_EQ(team == 1 ? teamColour[stored] : stored,
+                      ScreenCells[(58 + x) * CanvasHeight + 42 + y])
+                << sprite << " " << orientation << " " << r << "," << c;
         }
     }
 }

@@ -3,8 +3,8 @@
 #include "display/canvas.h"
 #include "display/font.h"
 #include "display/pictures.h"
+#include "headless.h"
 #include "match/match_draw.h"
-#include "match_board.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -12,9 +12,6 @@
 
 namespace
 {
-// One player of team 1 on cell (1, 1), selected.
-const char* const Lone = "1.L....";
-
 unsigned char Cell(int x, int y)
 {
     return ScreenCells[x * CanvasHeight + y];
@@ -45,7 +42,7 @@ TEST(MatchDraw, TheBoardPanelsCountsAndBannerEachInItsPlaceAndLayer)
 {
     std::memset(Pictures, 0, sizeof Pictures);
     GameTitle match;
-    SetBoard(match, Lone, 1, 1, 7);
+    SetBoard(match, "1.L....", 1, 1, 7); // one player of team 1, selected
     match.currentTeam = 1;
     match.effects.push_back({EffectDebris, 82 * 64, 17 * 64, 0, 0, 5, 1, false}); // column 110
     match.effects.push_back({EffectDebris, 17 * 64, 17 * 64, 0, 0, 5, 1, false}); // column 45
@@ -112,7 +109,8 @@ TEST(MatchDraw, TheBoardPanelsCountsAndBannerEachInItsPlaceAndLayer)
         EXPECT_TRUE(Cell(cx - 30, 40) == TeamFrameColour(team) &&
                     Cell(cx + 29, 55) == TeamFrameColour(team));
         EXPECT_TRUE(Cell(cx - 29, 41) == Black && Cell(cx + 28, 54) == Black);
-        const int bannerText = CountColour(TeamTextColour(team), cx - 29, 41, cx + 28, 54);
+        // The banner's text on its five rows from row 46, no higher nor lower.
+        const int bannerText = CountColour(TeamTextColour(team), cx - 29, 46, cx + 28, 50);
         ClearCanvas();
         DrawText(team == 0 ? "player 1 turn" : "hard turn", 0, 0, 1, 1);
         EXPECT_EQ(bannerText, CountColour(1, 0, 0, 127, 95)) << "the banner names team " << team;
@@ -125,7 +123,7 @@ TEST(MatchDraw, TheBoardPanelsCountsAndBannerEachInItsPlaceAndLayer)
 TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
 {
     GameTitle match;
-    SetBoard(match, Lone, 1, 1);
+    SetBoard(match, "1.L....", 1, 1);
     match.turnBanner = true;
     // Each side's result, and the computer's level over its half.
     const char* texts[3][3] = {
@@ -149,12 +147,10 @@ TEST(MatchDraw, ScreenDissolvesToBlackInItsFixedOrderUnderTheResult)
                     countdown <= 1 || (7381 + 33333 * n) % 12288 < (240 - countdown) * 51;
                 ScreenCells[n] = black ? Black : undissolved[n];
             }
-            const char* left = texts[winner + 1][0];
-            const char* right = texts[winner + 1][1];
-            DrawText(left, 32 - TextWidth(left), 42, 6, 2);
-            DrawText(right, (winner < 0 ? 64 : 96) - TextWidth(right), 42, 6, 2);
-            const char* name = texts[winner + 1][2];
-            DrawText(name, 96 - TextWidth(name) / 2, 55, 4, 1);
+            const char* const* text = texts[winner + 1]; // left, right, the computer's name
+            DrawText(text[0], 32 - TextWidth(text[0]), 42, 6, 2);
+            DrawText(text[1], (winner < 0 ? 64 : 96) - TextWidth(text[1]), 42, 6, 2);
+            DrawText(text[2], 96 - TextWidth(text[2]) / 2, 55, 4, 1);
             const std::vector<unsigned char> expected(ScreenCells, ScreenCells + CanvasCells);
             match.endCountdown = countdown;
             EXPECT_EQ(expected, DrawFrame(match)) << winner << " " << countdown;

@@ -1,6 +1,6 @@
 // Tests of replays: matches recorded through the shell and played back step for step, the kept
 // replays of tests/replays/, the files' refusals, a failed write and a match too long to keep.
-#include "replay_harness.h"
+#include "headless.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,8 +10,6 @@
 #include <sstream>
 #include <tuple>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 using Bytes = std::vector<unsigned char>;
 
@@ -63,8 +61,8 @@ TEST(Replay, MatchesPlayBackStepForStepAndTheKeptOnesStillPlayTheSame)
 
 // Each kind of damage is refused, and the reader writes nothing past its header, nor the header
 // itself on a refusal. A replay whose match does not end as it says stops when played back,
-// with a line and the notice, until the next match.
-TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
+// with a line and the notice, until the next match. A match too long, or a replay not written.
+TEST(Replay, DamagedOrTooLongMatchesAreRefusedOrCutAndTheReaderWritesOnlyItsHeader)
 {
     std::string replay, shown, sounds;
     RecordAndPlayBack('p', 5, 300, true, replay, shown);
@@ -120,39 +118,34 @@ TEST(Replay, DamagedFilesAreRefusedAndTheReaderWritesOnlyItsHeader)
     Bytes scored = whole;
     ++scored[26]; // a goal the match never scored
     ASSERT_EQ(LoadReplay(scored.data(), scored.size()), ReplayFault::None);
-    Trail trail;
+    Trail trail, played;
     testing::internal::CaptureStderr();
-    PlayLoadedReplay(sounds, trail);
+    PlayLoadedReplay(sounds, played);
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(PlaybackNoticeShown() && !MatchRunning);
     EXPECT_EQ(HandleKeyDown(KeyW), KeyResponse::MatchStarted); // the title screen as ever
     EXPECT_FALSE(PlaybackNoticeShown());
-    ResetShell();
-}
 
-// A match with more keys than a replay holds is kept up to the step where they no longer fit;
-// a replay that cannot be written (in a folder where no file can be made) is lost with one
-// line. While Right is held, a playback's iteration plays four steps.
-TEST(Replay, AMatchTooLongToKeepWholeEndsWhereItsKeysNoLongerFitAndAFailedWriteSaysSo)
-{
-    std::string sounds;
+    // A match with more keys than a replay holds is kept up to the step where they no longer
+    // fit; a replay that cannot be written (in a folder where no file can be made) is lost with
+    // one line. While Right is held, a playback's iteration plays four steps.
     ReadyHeadless(7);
     StartMatch(LevelNone);
-    Trail trail, played;
+    played.clear();
     for (int n = 0; n < 80000; ++n)
     {
         HandleKeyDown(KeyCursorLeft);
         HandleKeyUp(KeyCursorLeft);
         Iterate(1, sounds, trail);
     }
-    const fs::path previous = fs::current_path();
-    fs::current_path("/proc");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path("/proc");
     KeepReplays = true;
     testing::internal::CaptureStderr();
     HandleKeyDown(KeyEscape);
     const std::string said = testing::internal::GetCapturedStderr();
     KeepReplays = false;
-    fs::current_path(previous);
+    std::filesystem::current_path(previous);
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     std::size_t size = 0;
     const unsigned char* bytes = RecordedReplay(size);

@@ -1,11 +1,6 @@
 // Tests of the shell: what keys do on the title screen and in a match, and how a match is
 // started and ended.
-#include "app/shell.h"
-
-#include "audio/status_handoff.h"
-#include "display/palette.h"
-#include "match/game_title.h"
-#include "scene/game_state.h"
+#include "headless.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -14,15 +9,11 @@
 
 namespace
 {
-std::string Log; // what recording scenes met: "+a" action a down, "-a" up, "x" destroyed
+std::string Log; // what recording scenes met: "+a" action a down, "-a" up
 
 class RecordingScene : public GameState
 {
 public:
-    ~RecordingScene() override
-    {
-        Log += "x";
-    }
     void KeyDown(int action) override
     {
         Log += "+" + std::to_string(action);
@@ -49,22 +40,6 @@ std::string Feed(std::initializer_list<int> events)
     }
     return responses;
 }
-
-class Shell : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ResetShell();
-        InitStatusHandoff();
-        InitPalette();
-        Log.clear();
-    }
-    void TearDown() override
-    {
-        ResetShell();
-    }
-};
 } // namespace
 
 // On the title screen Print Screen and Alt+Enter act once per press, and any release ends a
@@ -72,8 +47,9 @@ protected:
 // starts a match, stepped once at once. Escape ends the live match, and then quits; a reset
 // ends it too, and lets go of Print Screen and Alt+Enter. How iterations step a match the
 // replays show.
-TEST_F(Shell, TitleKeysStartAMatchOfTheirKindThatEscapeOrAResetEnds)
+TEST(Shell, TitleKeysStartAMatchOfTheirKindThatEscapeOrAResetEnds)
 {
+    ReadyHeadless(1);
     EXPECT_EQ(Feed({KeyPrintScreen, KeyPrintScreen, ~KeyPrintScreen, KeyPrintScreen,
                     ~KeyPrintScreen, ~KeyW, KeyAlt, KeyAltEnter, KeyAltEnter, ~KeyOther,
                     KeyAltEnter, ~KeyAltEnter, ~KeyAlt}),
@@ -89,7 +65,7 @@ TEST_F(Shell, TitleKeysStartAMatchOfTheirKindThatEscapeOrAResetEnds)
     StartScene(new RecordingScene());
     Feed({KeyPrintScreen, KeyAltEnter});
     ResetShell();
-    EXPECT_TRUE(Log == "x" && !MatchRunning && !QuitRequested);
+    EXPECT_TRUE(Log.empty() && CurrentScene == nullptr && !MatchRunning && !QuitRequested);
     EXPECT_EQ(Feed({KeyPrintScreen, KeyAltEnter}), "SW");
     // 1, 2 and 3 start a match against the computer at its three levels, any other key one of
     // two people; with a friend in, every key starts the friend's match.
@@ -115,8 +91,10 @@ TEST_F(Shell, TitleKeysStartAMatchOfTheirKindThatEscapeOrAResetEnds)
 // their own work and reach the match only as the release of another key. A key repeated, or
 // held on the keyboard and a pad at once, reaches the match as one press and is let go with
 // its last holder; each press of the many other keys is one of its own.
-TEST_F(Shell, KeysReachTheMatchAsActionsOncePerPress)
+TEST(Shell, KeysReachTheMatchAsActionsOncePerPress)
 {
+    ReadyHeadless(1);
+    Log.clear();
     StartScene(new RecordingScene());
     EXPECT_EQ(Feed({KeyW, KeyOther, KeyCursorLeft, KeyPrintScreen, KeyAlt, KeyAltEnter, ~KeyW,
                     ~KeyOther, ~KeyPrintScreen, ~KeyAltEnter, ~KeyAlt}),
@@ -132,4 +110,5 @@ TEST_F(Shell, KeysReachTheMatchAsActionsOncePerPress)
     HandleKeyDown(KeyCount); // no key of the table: held by no one, as any other key
     HandleKeyDown(KeyCursorUp, KeySource::Pads);
     EXPECT_EQ(Log, "+0+8+8-0-8+0-0-8+8+0");
+    ResetShell();
 }

@@ -1,43 +1,12 @@
 // Tests of the match rules: steps, pushes, swaps, goals, the ball's return and the win. The
 // kept replays walk the set-up, the turn's timing and its keys.
-#include "audio/sample_bank.h"
-#include "audio/sound_requests.h"
-#include "audio/status_handoff.h"
+#include "headless.h"
 #include "match/controls.h"
-#include "match_board.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
 #include <type_traits>
-
-namespace
-{
-// From now on the samples count as loaded, and the sounds requested are logged.
-void Listen()
-{
-    InitVoices();
-    InitStatusHandoff();
-    InitSoundRequests();
-    SamplesLoaded.store(true);
-}
-
-// The sounds requested since Listen, oldest first: the name, and "@column" when panned to a
-// board column.
-std::string Heard()
-{
-    std::string heard;
-    for (int i = 0; i < SoundLogCount; ++i)
-    {
-        const SoundRequest& r = SoundLog[i];
-        const int column = static_cast<int>(std::lround(r.pan / 0.3f + 2.5f));
-        heard += std::string(i > 0 ? " " : "") + SoundName(r.sound) +
-                 (r.pan == 0 ? "" : "@" + std::to_string(column));
-    }
-    return heard;
-}
-} // namespace
 
 // The shell deletes a match through a pointer to its scene.
 static_assert(std::has_virtual_destructor_v<GameState>);
@@ -57,7 +26,7 @@ TEST(TurnRules, ForwardStepPushesTheWholeLineOrSwapsWithAStuckBall)
         GameTitle match;
         SetBoard(match, std::string("3") + before,
                  static_cast<int>(std::strchr(before, '>') - before), 3);
-        Listen();
+        ReadyHeadless(1);
         match.GameState::KeyDown(ActionUp); // held for one step
         match.Step();
         match.GameState::KeyUp(ActionUp);
@@ -88,7 +57,7 @@ TEST(TurnRules, AGoalBringsANewBallUnlessItIsTheFifthWhichWins)
     };
     for (const auto& [goals, rows, ballRow] : cases)
     {
-        Listen();
+        ReadyHeadless(1);
         GameTitle match;
         SetBoard(match, rows, 2, 5, 1);
         match.currentTeam = 1;

@@ -5,11 +5,8 @@
 //
 // Exits 0 and prints what was played when every step kept the board sound; exits 1 with
 // the step and the fault otherwise.
-#include "audio/sample_bank.h"
 #include "display/canvas.h"
-#include "match/game_title.h"
-#include "platform/rand.h"
-#include "scene/unit_types.h"
+#include "headless.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,8 +48,7 @@ int main(int argc, char** argv)
 {
     const long long steps = argc > 1 ? std::atoll(argv[1]) : 10000000;
     const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoll(argv[2])) : 1;
-    SeedRand(seed);
-    SamplesLoaded.store(true); // sound requests go through until the effect voices run out
+    ReadyHeadless(seed); // sound requests go through until the effect voices run out
     long long matches = 1;
     auto match = std::make_unique<GameTitle>();
     for (long long step = 0; step < steps; ++step)

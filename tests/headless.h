@@ -1,5 +1,6 @@
-// Matches recorded and played back headless through the shell, for the replay tests and for
-// recording the kept replays again.
+// The game headless for tests: hand-built boards, the sounds a match asks for, and matches
+// recorded and played back through the shell, for the replay tests and for recording the kept
+// replays again.
 #pragma once
 
 #include "app/replay.h"
@@ -7,22 +8,64 @@
 #include "audio/sample_bank.h"
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
+#include "audio/voices.h"
 #include "display/palette.h"
 #include "match/game_title.h"
+#include "match/turn_rules.h"
 #include "net/host_session.h"
 #include "platform/rand.h"
+#include "scene/unit_types.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
 
-// The game as at start-up, seeded, with the samples loaded and no files written.
+// A board as its rows, each its number (0 at the bottom) and six cells, separated by spaces:
+// '.' empty, 'o' the ball, '>' '^' '<' 'v' a team 0 player facing that way, 'R' 'U' 'L' 'D' a
+// team 1 player facing right, up, left or down. Rows not given are empty. SetBoard replaces the
+// match's units by the board's, ids in reading order from the top row down, and puts it in team
+// 0's turn: banner down, the given moves, the player on (column, row) selected, no key held and
+// no timer running.
+inline void SetBoard(GameTitle& match, const std::string& rows, int column, int row, int moves = 9)
+{
+    const char* marks = ">^<vRULDo";
+    match.units.clear();
+    match.nextUnitId = 1;
+    for (int line = BoardRows - 1; line >= 0; --line)
+    {
+        for (std::size_t at = 0; at + BoardColumns < rows.size(); at += BoardColumns + 2)
+        {
+            for (int c = 0; c < BoardColumns && rows[at] - '0' == line; ++c)
+            {
+                if (const char* found = std::strchr(marks, rows[at + 1 + c]))
+                {
+                    const int k = static_cast<int>(found - marks);
+                    match.AddUnit(k == 8 ? UnitBall : UnitPlayer, k == 8 ? -1 : k / 4, c, line)
+                        .facing = k % 4;
+                }
+            }
+        }
+    }
+    match.currentTeam = 0;
+    match.movesLeft = moves;
+    match.turnBanner = false;
+    match.heldCount = match.settleTimer = match.respawnTimer = 0;
+    const Board board = match.CurrentBoard();
+    const int selected = PieceAt(board, column, row);
+    match.selectedId = selected >= 0 ? board.pieces[selected].id : 0;
+}
+
+// The game as at start-up, seeded, with the samples loaded, no sound asked for yet and no files
+// written.
 inline void ReadyHeadless(unsigned seed)
 {
     ResetShell();
+    InitVoices();
     InitStatusHandoff();
     InitPalette();
     InitSoundRequests();
@@ -49,6 +92,21 @@ inline std::string DescribeMatch(const GameState& scene)
     return text;
 }
 
+// The sounds asked for since the last ReadyHeadless or Iterate, oldest first: the name, and
+// "@column" when panned to a board column.
+inline std::string Heard()
+{
+    std::string heard;
+    for (int i = 0; i < SoundLogCount; ++i)
+    {
+        const SoundRequest& r = SoundLog[i];
+        const int column = static_cast<int>(std::lround(r.pan / 0.3f + 2.5f));
+        heard += std::string(i > 0 ? " " : "") + SoundName(r.sound) +
+                 (r.pan == 0 ? "" : "@" + std::to_string(column));
+    }
+    return heard;
+}
+
 using Trail = std::map<std::uint32_t, std::string>; // the match after each step shown
 
 // One iteration of the main loop with this many steps, the audio thread's part played by
@@ -61,10 +119,7 @@ inline void Iterate(int steps, std::string& sounds, Trail& trail)
     {
         trail.emplace(CurrentScene->stepCount, DescribeMatch(*CurrentScene)); // before its keys
     }
-    for (int n = 0; n < SoundLogCount; ++n)
-    {
-        sounds += std::to_string(SoundLog[n].sound) + "@" + std::to_string(SoundLog[n].pan) + " ";
-    }
+    sounds += Heard() + (SoundLogCount > 0 ? " " : ""); // however the steps were bunched
     SoundLogCount = 0;
     std::fill(EffectVoiceTaken, EffectVoiceTaken + EffectVoices, false);
 }
