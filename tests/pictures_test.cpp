@@ -1,67 +1,13 @@
-// Tests of reading picture files and drawing pictures.
+// Tests of drawing pictures. How picture files are read the picture fuzzer checks against
+// formatted integer input, on the kept cases of tests/fuzz/regressions/picture/ and on
+// whatever it finds.
 #include "display/pictures.h"
 
 #include "display/canvas.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <string>
 #include <tuple>
-
-namespace
-{
-std::int32_t Picture[PictureCells];
-
-// Reads a picture from the given text as if it were a file.
-void ReadFromText(const std::string& text)
-{
-    std::FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-    ASSERT_NE(stream, nullptr);
-    ReadPicture(stream, Picture);
-    std::fclose(stream);
-}
-
-std::int32_t At(int x, int y)
-{
-    return Picture[x * PictureSide + y];
-}
-
-std::string Numbers(int count)
-{
-    std::string text;
-    for (int k = 1; k <= count; ++k)
-    {
-        text += std::to_string(k) + (k % 64 == 0 ? "\n" : " ");
-    }
-    return text;
-}
-} // namespace
-
-TEST(Pictures, NumbersFillRowsFromTheBottomLeftUntilTheFirstBadToken)
-{
-    ReadFromText(Numbers(4100)); // numbers past the last cell are ignored
-    EXPECT_EQ(std::tuple(At(0, 0), At(63, 0), At(0, 1), At(63, 63)), std::tuple(1, 64, 65, 4096));
-
-    const std::pair<std::string, int> cases[] = {
-        {Numbers(100), 100},                        // a short file
-        {"1 2 3 4 x 6 7", 4},                       // not a number
-        {"1 2 3 4 2147483648 6", 4},                // too large for 32 bits
-        {"1 2 -2147483649 4", 2},                   // too small
-        {"1 2 3 4 - 5", 4},                         // sign without digits
-        {"1 2 3 4 " + std::string(100000, '9'), 4}, // endless digits
-    };
-    for (const auto& [text, valuesRead] : cases)
-    {
-        ReadFromText(Numbers(4096)); // every cell set before
-        ReadFromText(text);
-        EXPECT_EQ(PictureCells - std::count(Picture, Picture + PictureCells, 0), valuesRead)
-            << text.substr(0, 40);
-    }
-
-    ReadFromText("\t-7\r\n+8  2147483647\n-2147483648 12abc 5");
-    EXPECT_EQ(std::tuple(At(0, 0), At(1, 0), At(2, 0), At(3, 0), At(4, 0), At(5, 0)),
-              std::tuple(-7, 8, 2147483647, INT32_MIN, 12, 0));
-}
 
 TEST(Pictures, DrawPictureWritesLowBitsOfNonZeroCellsAndClipsAtTheEdges)
 {

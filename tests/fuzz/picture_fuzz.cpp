@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -19,10 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         return 0;
     }
-    for (std::size_t i = 0; i < size; ++i)
-    {
-        text[i] = static_cast<char>(data[i]);
-    }
+    std::memcpy(text, data, size);
     text[size] = ' ';
     std::FILE* stream = fmemopen(text, size + 1, "r");
     if (stream == nullptr)
