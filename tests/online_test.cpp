@@ -6,6 +6,7 @@
 #include "audio/sample_bank.h"
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
+#include "display/font.h"
 #include "display/palette.h"
 #include "match/game_title.h"
 #include "net/frame_stream.h"
@@ -311,7 +312,10 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
     }
     // The friend's game: its own title screen while joining, then the host's frames.
     StartJoining(code, true, 0);
-    ASSERT_TRUE(ShowingHost() && DrawJoinedFrame()); // its own title screen, "joining"
+    ASSERT_TRUE(ShowingHost() && DrawJoinedFrame()); // its own title screen, "joining" in grey
+    const std::vector<unsigned char> joining(ScreenCells, ScreenCells + CanvasCells);
+    DrawText("joining", 16 - TextWidth("joining") / 2, 32, 1, 1); // over itself: no change
+    EXPECT_TRUE(std::equal(joining.begin(), joining.end(), ScreenCells));
     unsigned char cells[CanvasCells] = {};
     cells[77] = 5;
     HandleOnlineEvent(Event('c', 0), 0);
