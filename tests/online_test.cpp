@@ -261,9 +261,10 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
     const auto sent = [&](int size) { return Bytes(bytes, bytes + size); };
     const Bytes welcome = sent(EncodeWelcome(bytes)),
                 frame = sent(EncodeFrame(0, ScreenCells, bytes));
-    const SoundMessage square = {SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f};
-    const Bytes match = sent(EncodeSounds(false, &square, 1, bytes));
-    const Bytes title = sent(EncodeSounds(true, &square, 1, bytes));
+    const SoundMessage squares[] = {{SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f},
+                                    {SoundSquare, 220.0f, 0.4f, 0.6f, 0.0f}};
+    const Bytes match = sent(EncodeSounds(false, squares, 2, bytes));
+    const Bytes title = sent(EncodeSounds(true, squares, 1, bytes));
     SamplesLoaded.store(false);
     const Step script[] = {
         {'s', 0, 0, {}, "C0m"},
@@ -300,8 +301,8 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
     {
         EXPECT_EQ(Friend(step), step.seen) << &step - script;
     }
-    // The match's sound was played, with the match's echo.
-    EXPECT_TRUE(AudioStatusSlots[MainSlot].voiceCount == 1 && AudioStatusSlots[MainSlot].halveEcho);
+    // The match's two sounds were played, with the match's echo.
+    EXPECT_TRUE(AudioStatusSlots[MainSlot].voiceCount == 2 && AudioStatusSlots[MainSlot].halveEcho);
     // Each reason the host gives for turning us away has its own notice.
     const std::pair<unsigned, const char*> turnedAway[] = {
         {ReasonWrongCode, "O4m"}, {ReasonShutOut, "O5m"}, {ReasonOtherVersion, "O7m"}};
@@ -493,6 +494,7 @@ TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
         {{"--window", "--host", "--port", "1"}, 1},
         {{"--join", "a:4000", "ABCDEFGHJK", "--window"}, 4000},
         {{"--host", "--port", "65535"}, 65535},
+        {{"--host"}, DefaultPort},
         {{"--join", longest.c_str(), "abcdefghjk"}, DefaultPort},
         {{"--join", tooLong.c_str(), "abcdefghjk"}, 0},
         {{"--join", ":4000", "abcdefghjk"}, 0},
