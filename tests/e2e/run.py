@@ -14,7 +14,8 @@ REACH = ("router {}; start in=home portmap --host; code; out 'a friend on the in
          "{{code}}; see word 25 joined; see word 48 open; friend:see hosting; friend:see word 48 open; {}; exit 0; "
          "mapping no; friend:kill KILL")
 SCENARIOS = {
-    "title_and_match": "start; sound 2; press Return; see match-start; sound 2; press Escape; see title; press 1; "
+    "title_and_match": "start; sound 2; press Return; see match-start; sound 2; rotations; press Escape; see title; "
+                       "press 1; "
                        "turns computer; press Escape; see title; press Escape; exit 0; "
                        "err '!^(?!.*(disk i/o audio driver|Writing to file)).'",
     "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
@@ -344,6 +345,17 @@ class Steps:
         until(lambda: self.state()[1] != kept)
         time.sleep(0.3)
         self.state()[1] == kept - int(count) or fail(f"{self.game().last}: not {kept - int(count)} moves left")
+
+    def rotations(self):  # two turns, each spent by its own team's keys turning its player, a move a press
+        for _ in range(2):
+            team, moves, _ = until(lambda: (shown := self.state())[2] == 1 and shown) or fail("no turn's banner")
+            keys = (("Left", "Right"), ("a", "d"))[team]
+            self.press(keys[1])  # the first key only takes the banner away
+            for left in range(moves - 1, -1, -1):
+                time.sleep(0.3)  # the player settles
+                self.hold(keys[left % 2])
+                until(lambda: (shown := self.state())[:2] == (team, left) or left == 0 and shown[0] != team) or fail(
+                    f"{self.game().last}: {keys[left % 2]} did not leave team {team} {left} moves")
 
     def turns(self, rival="friend"):
         """Team 1 (the friend or the computer) takes a turn and gives it back; in each the other side's keys
