@@ -413,7 +413,8 @@ class Steps:
         for _ in range(8):
             self.press("space")
             if self.check("same", self.shot(), recorded):
-                return
+                time.sleep(3)  # paused: still the banner that the match took away within three seconds
+                return self.check("same", self.shot(), recorded) or fail(f"the replay did not pause: {self.said}")
             self.press("space"), time.sleep(0.1)
         fail(f"the replay's first banner differs from the match's: {self.said}")
 
