@@ -15,8 +15,7 @@ REACH = ("router {}; start in=home portmap --host; code; out 'a friend on the in
          "mapping no; friend:kill KILL")
 SCENARIOS = {
     "title_and_match": "start; sound 2; press Return; see match-start; sound 2; rotations; press Escape; see title; "
-                       "press 1; "
-                       "turns computer; press Escape; see title; press Escape; exit 0; "
+                       "press 1; turns computer; press Escape; see title; press Escape; exit 0; "
                        "err '!^(?!.*(disk i/o audio driver|Writing to file)).'",
     "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
