@@ -26,8 +26,8 @@ install_missing_packages() {
 }
 
 # What building and running the game needs; libnatpmp and miniupnpc ask the home router to
-# open the host's port.
-GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev libnatpmp-dev libminiupnpc-dev"
+# open the host's port, and OpenSSL's libcrypto stretches the join code into its key.
+GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev libnatpmp-dev libminiupnpc-dev libssl-dev"
 
 # What ./web needs to build the page and serve it.
 WEB_PACKAGES="cmake make emscripten libstb-dev python3"
