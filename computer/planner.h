@@ -41,14 +41,6 @@ enum ComputerMove
     ComputerMoveCount
 };
 
-// The chance, 0..1, that the team scores in a turn of its own from this board, with 4 to 9
-// moves and a random player selected first, playing as well as the estimate knows.
-float TeamScoreChance(const Board& board, int team);
-
-// The fewest moves the piece needs to score with the rest of the board standing still, or a
-// number above 9 when it cannot within a turn.
-int MovesToScore(const Board& board, int piece);
-
 // The next move for the selected piece's team with movesLeft (1..9) moves left in its turn,
 // the best the level sees. Never a forward step that would be blocked, nor a switch without
 // a teammate. LevelNone plays as LevelHard.
