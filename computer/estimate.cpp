@@ -1,9 +1,12 @@
 // What a board is worth without a search: a map of the moves to a goal, backwards from the
-// pushes that score, and a team's chance to score from it.
+// pushes that score, and a team's chance to score from it; a walk to the ball, forwards.
 #include "computer/estimate.h"
 
 #include "scene/unit_types.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 
 namespace
@@ -11,6 +14,8 @@ namespace
 constexpr Cells BoardCells = (Cells{1} << (BoardColumns * BoardRows)) - 1;
 constexpr Cells BottomRow = 0x010101010101ull; // row 0 of every column
 constexpr Cells TopRow = BottomRow << (BoardRows - 1);
+constexpr int MiddleColumn = 2, MiddleRow = 3;       // the lower left of the four middle cells
+constexpr int States = BoardColumns * BoardRows * 4; // a piece's cells and facings
 
 constexpr Cells Bit(int column, int row)
 {
@@ -98,7 +103,10 @@ int PushesToScore(const ScoreMap& map, int column, int row, int facing)
 }
 } // namespace
 
-void BuildScoreMap(const Board& board, ScoreMap& map)
+namespace
+{
+// The map's cells of solid pieces and its ball, without the moves to a goal.
+void BuildStanding(const Board& board, ScoreMap& map)
 {
     map.taken = 0;
     for (int i = 0; i < board.count; ++i)
@@ -112,6 +120,63 @@ void BuildScoreMap(const Board& board, ScoreMap& map)
     const int ball = FindBall(board);
     map.ballColumn = ball >= 0 ? board.pieces[ball].column : -1;
     map.ballRow = ball >= 0 ? board.pieces[ball].row : -1;
+}
+
+// Whether a piece on the cell facing that way stands right before the ball, or, not toBall,
+// before one of the four middle cells.
+bool WayEnds(const ScoreMap& map, int column, int row, int facing, bool toBall)
+{
+    const int aheadColumn = column + DirectionColumn[facing];
+    const int aheadRow = row + DirectionRow[facing];
+    if (toBall)
+    {
+        return aheadColumn == map.ballColumn && aheadRow == map.ballRow;
+    }
+    return aheadColumn >= MiddleColumn && aheadColumn <= MiddleColumn + 1 &&
+           aheadRow >= MiddleRow && aheadRow <= MiddleRow + 1;
+}
+
+// The fewest moves from the state, (8 * column + row) * 4 + facing, to where the way ends,
+// stepping only onto free cells; -1 when it cannot get there.
+int Walk(const ScoreMap& map, int start, bool toBall)
+{
+    // Breadth first: the first state reached where the way ends is the nearest.
+    short moves[States];
+    std::memset(moves, -1, sizeof moves);
+    int queue[States];
+    int queued = 0;
+    queue[queued++] = start;
+    moves[start] = 0;
+    for (int next = 0; next < queued; ++next)
+    {
+        const int state = queue[next];
+        const int column = state / 4 / BoardRows, row = state / 4 % BoardRows, facing = state % 4;
+        if (WayEnds(map, column, row, facing, toBall))
+        {
+            return moves[state];
+        }
+        const int aheadColumn = column + DirectionColumn[facing];
+        const int aheadRow = row + DirectionRow[facing];
+        const int reached[3] = {
+            state - facing + ((facing + 1) & 3), state - facing + ((facing + 3) & 3),
+            Free(map, aheadColumn, aheadRow) ? (aheadColumn * BoardRows + aheadRow) * 4 + facing
+                                             : -1};
+        for (const int other : reached)
+        {
+            if (other >= 0 && moves[other] < 0)
+            {
+                moves[other] = static_cast<short>(moves[state] + 1);
+                queue[queued++] = other;
+            }
+        }
+    }
+    return -1;
+}
+} // namespace
+
+void BuildScoreMap(const Board& board, ScoreMap& map)
+{
+    BuildStanding(board, map);
     for (auto& level : map.reached)
     {
         for (Cells& cells : level)
@@ -119,7 +184,7 @@ void BuildScoreMap(const Board& board, ScoreMap& map)
             cells = 0;
         }
     }
-    if (ball >= 0)
+    if (map.ballColumn >= 0)
     {
         // The pusher's place: the first free cell beyond the line that stands on the ball,
         // from above pushing down and from below pushing up.
@@ -318,6 +383,32 @@ float TeamScoreChance(const Board& board, int team)
     static ScoreMap map;
     BuildScoreMap(board, map);
     return ChanceOnMap(board, map, team, false);
+}
+
+int WayToBall(const Board& board, int piece)
+{
+    static ScoreMap map; // the cells taken and the ball, the piece's own cell left free
+    BuildStanding(board, map);
+    const Piece& walker = board.pieces[piece];
+    map.taken &= ~Bit(walker.column, walker.row);
+    const int start = (walker.column * BoardRows + walker.row) * 4 + walker.facing;
+    const bool ball = map.ballColumn >= 0;
+    const int way = Walk(map, start, ball);
+    if (way >= 0)
+    {
+        return way;
+    }
+    const int middle = ball ? Walk(map, start, false) : -1;
+    if (middle >= 0)
+    {
+        return FarMoves + middle; // the ball walled in: the middle, to wait for it
+    }
+    const int aheadColumn = walker.column + DirectionColumn[walker.facing];
+    const int aheadRow = walker.row + DirectionRow[walker.facing];
+    const int toColumn =
+        ball ? map.ballColumn : std::clamp(aheadColumn, MiddleColumn, MiddleColumn + 1);
+    const int toRow = ball ? map.ballRow : std::clamp(aheadRow, MiddleRow, MiddleRow + 1);
+    return 2 * FarMoves + std::abs(aheadColumn - toColumn) + std::abs(aheadRow - toRow);
 }
 
 void InitEstimate()

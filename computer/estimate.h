@@ -1,6 +1,7 @@
 // What a board is worth to either team without a search: the fewest moves a player needs to
 // score with the others standing still, and from them a team's chance to score in a turn of its
-// own. The planner values the board at the end of its look-ahead with these.
+// own; and a player's way to the ball. The planner values the board at the end of its
+// look-ahead with these.
 //
 // Nothing here allocates or draws a random number. Main thread (or any one thread at a time).
 #pragma once
@@ -41,6 +42,16 @@ float TeamScoreChance(const Board& board, int team);
 // The fewest moves the piece needs to score with the rest of the board standing still, or a
 // number above 9 when it cannot within a turn.
 int MovesToScore(const Board& board, int piece);
+
+// The fewest moves the piece needs, with the other pieces standing still, to stand beside the
+// ball facing it, so that its next step pushes the ball on (or changes places with it). Without
+// a ball, the moves to face one of the four middle cells, near which the next one comes; with
+// the ball walled in by other pieces, FarMoves plus those. A piece walled in itself gets twice
+// FarMoves plus the cells from the one it faces to the ball (or the middle). A move along the
+// shortest way leaves one move fewer, so a player that follows it never turns back.
+int WayToBall(const Board& board, int piece);
+constexpr int FarMoves = BoardColumns * BoardRows * 4; // more than any walk, which passes each
+                                                       // cell and facing once
 
 // Fills the table of a team of three's chances, so that no estimate after it has to.
 void InitEstimate();
