@@ -16,10 +16,12 @@ struct Trace
     long moves;          // moves made
     long quarterTurns;   // of them, turns left or right
     long reversals;      // a left right after a right in the same turn, or a right after a left
+    long roundabouts;    // a third quarter turn the same way in a row: one the other way would do
     long stretches;      // stretches of three moves or more
     long stillStretches; // of them, those without a step forward
     int lastMovesLeft;   // the moves left at the last decision, 0 when a turn is to begin
     ComputerMove last;   // the last move of this turn
+    int sameTurns;       // quarter turns the same way in a row up to the last move
     int stretchMoves;    // moves of the stretch under way
     bool stretchStepped; // whether it stepped forward
 };
@@ -46,11 +48,14 @@ ComputerMove TracedMove(ComputerLevel level, const Board& board, int selected, i
         EndStretch(trace);
         ++trace.turns;
         trace.last = ComputerMoveCount;
+        trace.sameTurns = 0;
     }
     const bool quarter = move == MoveLeft || move == MoveRight;
     ++trace.moves;
     trace.quarterTurns += quarter ? 1 : 0;
     trace.reversals += quarter && trace.last == (move == MoveLeft ? MoveRight : MoveLeft);
+    trace.sameTurns = quarter ? (move == trace.last ? trace.sameTurns + 1 : 1) : 0;
+    trace.roundabouts += trace.sameTurns == 3 ? 1 : 0;
     if (move == MoveSwitch)
     {
         EndStretch(trace);
@@ -85,8 +90,9 @@ int MeasureTrace(int matches, unsigned firstSeed)
 {
     const MovePolicy levels[] = {nullptr, Easy, Normal, Hard};
     std::printf("| level | matches | won against greedy | turns | moves | quarter turns | "
-                "left-right reversals a turn | stretches of 3 moves or more | of them without "
-                "a step |\n|---|---|---|---|---|---|---|---|---|\n");
+                "left-right reversals a turn | three quarter turns one way, a turn | stretches of "
+                "3 moves or more | of them without a step |\n|---|---|---|---|---|---|---|---|---|"
+                "---|\n");
     for (int level = LevelEasy; level <= LevelHard; ++level)
     {
         Trace& trace = Traces[level];
@@ -100,12 +106,13 @@ int MeasureTrace(int matches, unsigned firstSeed)
             EndStretch(trace);
         }
         const double turns = static_cast<double>(trace.turns);
-        std::printf("| %s | %d | %.1f %% | %ld | %ld | %.1f %% | %.2f | %ld | %.1f %% |\n",
+        std::printf("| %s | %d | %.1f %% | %ld | %ld | %.1f %% | %.2f | %.3f | %ld | %.1f %% |\n",
                     LevelName(static_cast<ComputerLevel>(level)), matches,
                     100.0 * static_cast<double>(trace.wins) / matches, trace.turns, trace.moves,
                     100.0 * static_cast<double>(trace.quarterTurns) /
                         static_cast<double>(trace.moves),
-                    static_cast<double>(trace.reversals) / turns, trace.stretches,
+                    static_cast<double>(trace.reversals) / turns,
+                    static_cast<double>(trace.roundabouts) / turns, trace.stretches,
                     100.0 * static_cast<double>(trace.stillStretches) /
                         static_cast<double>(trace.stretches));
         std::fflush(stdout);
