@@ -67,7 +67,7 @@ Memo LeafMemos[LeafSlots];        // by the board as the end of a turn values it
 std::uint32_t Decision = 0;       // decisions taken so far; a memo of another is stale
 int SearchesLeft = 0;             // positions this decision may still look at
 Sight Seeing = Sights[LevelHard]; // what this decision sees
-Choice LastChoice = {};           // the move last chosen
+Choice LastChoice = {};           // the move last chosen by a level that does not turn back
 int RootMoves = 0;                // the moves left when this decision began
 constexpr std::uint64_t TieSeed = 0x9e3779b97f4a7c15ull;
 constexpr std::uint64_t BlurSeed = 0x5be0cd19137e2179ull; // where the misjudgements fall
@@ -311,7 +311,11 @@ ComputerMove ChooseLevelMove(ComputerLevel level, const Board& board, int select
         kept += ways[i] == nearest ? 1 : 0;
     }
     const ComputerMove chosen = ties[TieDraw(kept)]; // a turn one way is always possible
-    LastChoice = {piece.id, movesLeft, AfterMove(board, selected, chosen).pieces[selected], chosen};
+    if (!Seeing.turnsBack)
+    {
+        LastChoice = {piece.id, movesLeft, AfterMove(board, selected, chosen).pieces[selected],
+                      chosen};
+    }
     return chosen;
 }
 
