@@ -18,10 +18,11 @@
 //
 // With --trace: each level against the greedy player, its moves traced turn by turn
 // (MeasureTrace).
-#include "bench/arena.h"
 #include "app/shell.h"
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
+#include "bench/arena_players.h"
+#include "bench/arena_trace.h"
 #include "display/palette.h"
 
 #include <algorithm>

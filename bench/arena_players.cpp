@@ -1,5 +1,5 @@
 // The arena's reference players, which stand in for people at the computer's keys.
-#include "bench/arena.h"
+#include "bench/arena_players.h"
 
 #include "scene/unit_types.h"
 

@@ -1,7 +1,9 @@
 // How each level of the computer moves, turn by turn, against the greedy player: what a person
 // watching it would see. A level that wastes its moves turns on the spot, turns back the way it
 // came, or spends a turn without a step.
-#include "bench/arena.h"
+#include "bench/arena_trace.h"
+
+#include "bench/arena_players.h"
 
 #include <cstdio>
 
@@ -70,25 +72,18 @@ ComputerMove TracedMove(ComputerLevel level, const Board& board, int selected, i
     return move;
 }
 
-ComputerMove Easy(const Board& board, int selected, int movesLeft)
+// TracedMove at one level, as a policy.
+template<ComputerLevel Level>
+ComputerMove Traced(const Board& board, int selected, int movesLeft)
 {
-    return TracedMove(LevelEasy, board, selected, movesLeft);
-}
-
-ComputerMove Normal(const Board& board, int selected, int movesLeft)
-{
-    return TracedMove(LevelNormal, board, selected, movesLeft);
-}
-
-ComputerMove Hard(const Board& board, int selected, int movesLeft)
-{
-    return TracedMove(LevelHard, board, selected, movesLeft);
+    return TracedMove(Level, board, selected, movesLeft);
 }
 } // namespace
 
 int MeasureTrace(int matches, unsigned firstSeed)
 {
-    const MovePolicy levels[] = {nullptr, Easy, Normal, Hard};
+    const MovePolicy levels[] = {nullptr, Traced<LevelEasy>, Traced<LevelNormal>,
+                                 Traced<LevelHard>};
     std::printf("| level | matches | won against greedy | turns | moves | quarter turns | "
                 "left-right reversals a turn | three quarter turns one way, a turn | stretches of "
                 "3 moves or more | of them without a step |\n|---|---|---|---|---|---|---|---|---|"
@@ -106,15 +101,15 @@ int MeasureTrace(int matches, unsigned firstSeed)
             EndStretch(trace);
         }
         const double turns = static_cast<double>(trace.turns);
-        std::printf("| %s | %d | %.1f %% | %ld | %ld | %.1f %% | %.2f | %.3f | %ld | %.1f %% |\n",
-                    LevelName(static_cast<ComputerLevel>(level)), matches,
-                    100.0 * static_cast<double>(trace.wins) / matches, trace.turns, trace.moves,
-                    100.0 * static_cast<double>(trace.quarterTurns) /
-                        static_cast<double>(trace.moves),
-                    static_cast<double>(trace.reversals) / turns,
-                    static_cast<double>(trace.roundabouts) / turns, trace.stretches,
-                    100.0 * static_cast<double>(trace.stillStretches) /
-                        static_cast<double>(trace.stretches));
+        std::printf(
+            "| %s | %d | %.1f %% | %ld | %ld | %.1f %% | %.2f | %.3f | %ld | %ld, %.1f %% |\n",
+            LevelName(static_cast<ComputerLevel>(level)), matches,
+            100.0 * static_cast<double>(trace.wins) / matches, trace.turns, trace.moves,
+            100.0 * static_cast<double>(trace.quarterTurns) / static_cast<double>(trace.moves),
+            static_cast<double>(trace.reversals) / turns,
+            static_cast<double>(trace.roundabouts) / turns, trace.stretches, trace.stillStretches,
+            100.0 * static_cast<double>(trace.stillStretches) /
+                static_cast<double>(trace.stretches));
         std::fflush(stdout);
     }
     return 0;

@@ -1,5 +1,5 @@
-// The arena's shared parts: the reference players that stand in for people, and one seeded
-// match between two policies at the keys of the real match scene.
+// The arena's players: the reference players that stand in for people, and one seeded match
+// between two policies at the keys of the real match scene.
 #pragma once
 
 #include "app/replay.h"
@@ -48,7 +48,3 @@ int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
     }
     return match.finished ? match.winner : -1;
 }
-
-// The trace of each level against the greedy player over the matches from the first seed:
-// how its moves look turn by turn. Prints a table; returns 0.
-int MeasureTrace(int matches, unsigned firstSeed);
