@@ -165,12 +165,13 @@ TEST(Planner, ATeamScoresInEveryTurnWithTheMovesItsGoalTakes)
 {
     // The rows, team 0's one player's column and row, and the moves its goal takes.
     const std::tuple<const char*, int, int, int> boards[] = {
-        {"5..v... 4..o...", 2, 5, 4}, // pushed straight down
-        {"6..v... 5..o...", 2, 6, 5},          {"7..v... 6..o...", 2, 7, 6},
+        {"5..v... 4..o...", 2, 5, 4},          // pushed straight down
+        {"6..v... 5..o...", 2, 6, 5},          // so too
+        {"7..v... 6..o...", 2, 7, 6},          // so too
         {"7..>... 6..o...", 2, 7, 7},          // a turn first
         {"7..^... 6..o...", 2, 7, 8},          // two
         {"7.^.... 6..o... 5.L.L..", 1, 7, 9},  // a turn, a step, a turn: below is further
-        {"7^..... 6..o... 5.L.L..", 0, 7, 10}, // two steps
+        {"7^..... 6..o... 5.L.L..", 0, 7, 10}, // two steps between: a move too many
     };
     for (const auto& [rows, column, row, moves] : boards)
     {
