@@ -13,6 +13,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 bool KeepReplays = false;
 unsigned ReplayCounter = 0;
@@ -197,8 +200,10 @@ void EndRecording(const GameState& scene)
         }
     }
     WriteHeader(Header, Recorded);
+    const unsigned tried = ReplayCounter;
     if (KeepReplays && !SaveNumberedFile("replay%u.tqr", ReplayCounter, WriteRecorded, nullptr))
     {
+        ReplayCounter = tried; // the number stays free for the next match
         std::fprintf(stderr, "%s: cannot keep the replay of this match: %s\n", ProgramName,
                      std::strerror(errno));
     }
@@ -310,17 +315,35 @@ ReplayFault LoadReplay(const unsigned char* bytes, std::size_t size)
 
 bool LoadReplayFile(const char* path, const char*& reason)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
+    // Without blocking: a pipe or a device nobody writes to would hold the game before its
+    // window forever.
+    const int file = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
     {
         reason = std::strerror(errno);
         return false;
     }
+    struct stat status;
+    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode))
+    {
+        close(file);
+        reason = "it is not a file";
+        return false;
+    }
     // One byte more than a replay may have tells a file that is too long.
-    const std::size_t size = std::fread(Loaded, 1, MaxReplayBytes, file);
-    const bool tooLong = size == MaxReplayBytes && std::fgetc(file) != EOF;
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    std::size_t size = 0;
+    bool tooLong = false;
+    ssize_t got;
+    do
+    {
+        unsigned char beyond;
+        got = size < MaxReplayBytes ? read(file, Loaded + size, MaxReplayBytes - size)
+                                    : read(file, &beyond, 1);
+        tooLong = got > 0 && size == MaxReplayBytes;
+        size += got > 0 && !tooLong ? static_cast<std::size_t>(got) : 0;
+    } while ((got > 0 && !tooLong) || (got < 0 && errno == EINTR));
+    const bool failed = got < 0;
+    close(file);
     if (failed)
     {
         reason = "it cannot be read";

@@ -87,7 +87,8 @@ bool IsRecording();
 void NoteRandState(const GameState& scene, std::uint64_t before);
 
 // Ends the recording with the scene as it ended or was left, and, with KeepReplays, writes it
-// as replayN.tqr. A file that cannot be written is lost with one line on standard error.
+// as replayN.tqr. A file that cannot be written is lost with one line on standard error, and
+// its number is left for the next.
 void EndRecording(const GameState& scene);
 
 // The last recording's bytes, a whole replay file, once EndRecording has closed it.

@@ -162,3 +162,34 @@ TEST(Replay, DamagedOrTooLongMatchesAreRefusedOrCutAndTheReaderWritesOnlyItsHead
     EXPECT_FALSE(PlaybackNoticeShown());
     EXPECT_EQ(played.rbegin()->second, trail[header.endStep]);
 }
+
+// A replay that could not be written leaves its number to the next match's, and the kept one
+// holds the whole match.
+TEST(Replay, AReplayNotWrittenLeavesItsNumber)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "tq_replay_number";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    std::string sounds;
+    Trail trail;
+    ReplayCounter = 0;
+    for (const std::filesystem::path& where : {std::filesystem::path("/proc"), folder})
+    {
+        ReadyHeadless(3);
+        KeepReplays = true;
+        StartMatch(LevelNone);
+        Iterate(40, sounds, trail);
+        std::filesystem::current_path(where);
+        testing::internal::CaptureStderr();
+        HandleKeyDown(KeyEscape);
+        EXPECT_EQ(testing::internal::GetCapturedStderr().empty(), where == folder);
+        std::filesystem::current_path(previous);
+    }
+    KeepReplays = false;
+    const char* reason = nullptr;
+    EXPECT_TRUE(LoadReplayFile((folder / "replay0.tqr").c_str(), reason)) << reason;
+    EXPECT_TRUE(std::filesystem::exists(folder / "replay0.tqr") && ReplayCounter == 1);
+    std::filesystem::remove_all(folder);
+}

@@ -44,9 +44,12 @@ SCENARIOS = {
                    "see title size=768x576; press Return alt+Return; see match-start; press Escape Escape; exit 0; "
                    "start --window preload=sdl_shim TQ_SHIM_NO_WINDOW=1; see title; press alt+Return; see title; "
                    "press Escape; exit 0",
-    "replay": "start noscreen --replay dat/ms0.txt; exit 2; start; wait 1; press space; see match-start; wait 2.5; "
-              "press Down; hold Up Left Up; wait 1; press Escape; files replay0.tqr 1; press Escape; exit 0; "
-              "start --replay replay0.tqr; replay_matches; press space; see title timeout=15; press Escape; exit 0; "
+    # Refused before a window: no replay, a pipe nobody writes to. A kept replay is on the disk before its name.
+    "replay": "start noscreen --replay dat/ms0.txt; exit 2; sh mkfifo {work}/host/pipe; start noscreen --replay pipe; "
+              "exit 2; err 'cannot play pipe: it is not a file'; "
+              "start preload=sdl_shim TQ_SHIM_FILE_LOG={work}/files; wait 1; press space; see match-start; wait 2.5; "
+              "press Down; hold Up Left Up; wait 1; press Escape; files replay0.tqr 1; synced replay0.tqr; press Escape; "
+              "exit 0; start --replay replay0.tqr; replay_matches; press space; see title timeout=15; press Escape; exit 0; "
               "err '!replay'; files replay1.tqr 0",
     # A wrong code refused; the friend plays through a relay (75 ms, 2 % lost); crashed, joins again.
     "online": "relay; start --host --port {port}; code; friend:start --join 127.0.0.1:{port} {wrong}; "
@@ -416,6 +419,11 @@ class Steps:
                 return self.check("same", self.shot(), recorded) or fail(f"the replay did not pause: {self.said}")
             self.press("space"), time.sleep(0.1)
         fail(f"the replay's first banner differs from the match's: {self.said}")
+
+    def synced(self, name):  # its temporary file synced before it was linked into place
+        log = open(f"{self.work}/files").read().splitlines()
+        linked = log.index(f"link {name}.tmp {name}") if f"link {name}.tmp {name}" in log else fail(f"{log}")
+        f"fsync {self.game().folder}/{name}.tmp" in log[:linked] or fail(f"not synced before linked: {log}")
 
     def linked(self, dat, data):
         os.path.islink(dat) and os.readlink(dat) == data or fail(f"{dat} does not link to {data}")
