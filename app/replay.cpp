@@ -5,6 +5,7 @@
 #include "audio/sound_requests.h"
 #include "display/canvas.h"
 #include "display/font.h"
+#include "match/match_draw.h"
 #include "match/turn_rules.h"
 #include "platform/names.h"
 #include "platform/numbered_file.h"
@@ -27,7 +28,12 @@ constexpr int EntrySize = 5;              // the step, and what arrived
 constexpr int UpCode = ActionCount;       // KeyUp codes follow the KeyDown ones
 constexpr int RandCode = 2 * ActionCount; // the generator's state follows
 constexpr int RandEntrySize = EntrySize + 8;
-constexpr int FastFactor = 4; // Right held
+constexpr int FastFactor = 4;              // Right held
+constexpr int PanelMiddle = LeftFrame / 2; // column the marks are centred on
+constexpr int MarkRow = 44;                // bottom row of "replay"
+constexpr int PausedRow = 36;              // bottom row of "paused"
+constexpr unsigned char MarkColour = 1;    // grey, as the notices
+constexpr unsigned char PausedColour = 1;  // grey
 
 // The recording: a whole file once ended, its header filled in last.
 unsigned char Recorded[MaxReplayBytes];
@@ -448,6 +454,22 @@ void PlaybackKey(Key key, bool down)
     if (key == KeyCursorRight)
     {
         Fast = down;
+    }
+}
+
+bool PlaybackPaused()
+{
+    return Running && Paused;
+}
+
+void DrawPlaybackMarks(bool paused)
+{
+    const int top = MarkRow + GlyphSide + 1;
+    FillRect(1, paused ? PausedRow - 2 : MarkRow - 2, LeftFrame - 2, top, Black);
+    DrawText("replay", PanelMiddle - TextWidth("replay") / 2, MarkRow, MarkColour, 1);
+    if (paused)
+    {
+        DrawText("paused", PanelMiddle - TextWidth("paused") / 2, PausedRow, PausedColour, 1);
     }
 }
 

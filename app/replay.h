@@ -137,6 +137,13 @@ bool EndPlayback(const GameState& scene);
 // A key during the playback: Space pauses and resumes, Right held plays four times as fast.
 void PlaybackKey(Key key, bool down);
 
+// Whether a running playback is paused (Space).
+bool PlaybackPaused();
+
+// Over the match while a replay plays: "replay" in the left panel, and "paused" below it while
+// paused, each on a black box, above the move count and below the team's shield.
+void DrawPlaybackMarks(bool paused);
+
 // The notice after a playback that did not end as its replay says, until the next match.
 bool PlaybackNoticeShown();
 void DrawPlaybackNotice();

@@ -408,15 +408,17 @@ class Steps:
             name.endswith(".tmp") or self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole")
         sum(name.endswith(".png") for name in names) >= 3 or fail(f"only {names} before the kill")
 
-    def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees
+    def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees; marked
         self.see("match-start")  # once the samples have loaded
+        self.check("word", self.game().last, "44", "replay", "13") or fail(f"not marked as a replay: {self.said}")
         shots = numbered(glob.glob(f"{self.game().folder}/screen*.png"))
         recorded = next(path for path in shots if self.check("match-start", path))  # the match's first banner
         for _ in range(8):
             self.press("space")
-            if self.check("same", self.shot(), recorded):
+            if self.check("replay-of", self.shot(), recorded):
                 time.sleep(3)  # paused: still the banner that the match took away within three seconds
-                return self.check("same", self.shot(), recorded) or fail(f"the replay did not pause: {self.said}")
+                self.check("replay-of", self.shot(), recorded) or fail(f"the replay did not pause: {self.said}")
+                return self.check("word", self.game().last, "36", "paused", "13") or fail(f"no pause: {self.said}")
             self.press("space"), time.sleep(0.1)
         fail(f"the replay's first banner differs from the match's: {self.said}")
 
