@@ -431,7 +431,8 @@ class Steps:
         os.path.islink(dat) and os.readlink(dat) == data or fail(f"{dat} does not link to {data}")
 
     def launcher(self):
-        """The launcher runs the game (a stand-in), dat linked but for the player's own; no HOME fails."""
+        """The launcher runs the game (a stand-in), dat linked but for the player's own; no HOME fails, a
+        read-only one plays elsewhere."""
         prefix, home = f"{self.work}/prefix", f"{self.work}/home"
         self.sh("cmake", "--install", os.path.dirname(self.program), "--prefix", prefix)
         data, dat = f"{prefix}/share/games/tumblequay/dat", f"{home}/.local/share/tumblequay/dat"
@@ -452,6 +453,11 @@ class Steps:
             self.linked(folder, data) if folder else os.path.isfile(f"{dat}/ms0.txt") or fail(
                 "the player's own dat folder was replaced")
         (result := run({})).returncode == 1 and "HOME" in result.stderr or fail(f"without HOME: {result.stderr}")
+        # A home that cannot be written (even by root): a temporary folder, said in one line.
+        result, ran = run({"HOME": "/proc"}), open(f"{self.work}/ran").read().strip()
+        result.returncode == 3 and re.fullmatch(r"tumblequay: cannot write to /proc/\S+; screenshots and replays go "
+                                                rf"to {re.escape(ran)}\n", result.stderr) or fail(result.stderr)
+        self.linked(f"{ran}/dat", data), shutil.rmtree(ran)
 
     def package(self):
         """The package, installed (and removed unless it was there), and the game from its menu entry."""
