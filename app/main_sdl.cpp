@@ -33,6 +33,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace
 {
@@ -56,11 +59,61 @@ Key KeyOf(const SDL_keysym& keysym)
     return TranslateKey(keysym.sym, (keysym.mod & KMOD_ALT) != 0);
 }
 
-[[noreturn]] void FailStartUp(const char* what)
+[[noreturn]] void FailStartUp(const char* what, const char* why)
 {
-    std::fprintf(stderr, "%s: cannot %s: %s\n", ProgramName, what, SDL_GetError());
+    std::fprintf(stderr, "%s: cannot %s: %s\n", ProgramName, what, why);
     SDL_Quit();
     std::exit(1);
+}
+
+// While the screen and the sound device are opened, the libraries behind SDL (the sound
+// system's, the window system's) may print lines of their own on standard error; they are
+// held back, and only the game's own lines get through, so that a failure says one line.
+int RealStandardError = -1; // standard error while the libraries' lines are held back
+int HeldLines = -1;         // where standard error goes meanwhile
+
+void HoldLibraryLines()
+{
+    std::fflush(stderr);
+    HeldLines = memfd_create("tumblequay-stderr", MFD_CLOEXEC);
+    RealStandardError = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (HeldLines < 0 || RealStandardError < 0 || dup2(HeldLines, STDERR_FILENO) < 0)
+    {
+        close(HeldLines); // nothing held: every line goes through as it comes
+        close(RealStandardError);
+        HeldLines = RealStandardError = -1;
+    }
+}
+
+// Standard error as it was, with the game's own lines among those held back passed on. Also
+// at any exit (a failure to start ends the process while lines are held back).
+void PassOwnLines()
+{
+    if (RealStandardError < 0)
+    {
+        return; // nothing held
+    }
+    std::fflush(stderr);
+    dup2(RealStandardError, STDERR_FILENO);
+    close(RealStandardError);
+    RealStandardError = -1;
+    std::FILE* held = fdopen(HeldLines, "r");
+    if (held == nullptr)
+    {
+        close(HeldLines);
+        return;
+    }
+    std::rewind(held);
+    char line[512];
+    const std::size_t ours = std::strlen(ProgramName);
+    while (std::fgets(line, sizeof line, held) != nullptr)
+    {
+        if (std::strncmp(line, ProgramName, ours) == 0 && line[ours] == ':')
+        {
+            std::fputs(line, stderr);
+        }
+    }
+    std::fclose(held);
 }
 
 // Sets the video mode, full screen or a window, with the cursor hidden only in full
@@ -116,15 +169,30 @@ void StartUp(bool fullScreen)
     // app/gamepad.h), unless the player's environment says otherwise.
     setenv("SDL_VIDEO_CENTERED", "1", 0);
     setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
+    std::atexit(PassOwnLines);
+    HoldLibraryLines();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
     {
-        FailStartUp("start the video system");
+        FailStartUp("start the video system", SDL_GetError());
+    }
+    // SDL falls back to a driver that shows nothing when no display answers; only a person
+    // who asks for one by name gets it.
+    char driver[32] = "";
+    if (ScreenRefused(SDL_VideoDriverName(driver, sizeof driver), std::getenv("SDL_VIDEODRIVER")))
+    {
+        const char* display = std::getenv("DISPLAY");
+        char why[MaxAddressLength + 32] = "DISPLAY is not set";
+        if (display != nullptr && display[0] != '\0')
+        {
+            std::snprintf(why, sizeof why, "no display answers at %.*s", MaxAddressLength, display);
+        }
+        FailStartUp("open the screen", why);
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Desktop = QueryDesktopSize();
     if (!SetScreenMode(fullScreen) && !SetScreenMode(!fullScreen))
     {
-        FailStartUp("open the window");
+        FailStartUp("open the window", SDL_GetError());
     }
     SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
@@ -141,6 +209,7 @@ void StartUp(bool fullScreen)
         std::exit(1);
     }
     OpenAudioDevice();
+    PassOwnLines();
     RequestEchoHalving();
     ResumeAudioDevice();
     LoadPictures();

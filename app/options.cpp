@@ -215,3 +215,19 @@ Options ParseOptions(int argc, const char* const* argv)
                                              : StartRequest::Play;
     return options;
 }
+
+bool ScreenRefused(const char* driver, const char* chosen)
+{
+    if (chosen != nullptr && chosen[0] != '\0')
+    {
+        return false; // the person's choice
+    }
+    for (const char* blind : {"offscreen", "dummy", "evdev"})
+    {
+        if (driver != nullptr && std::strcmp(driver, blind) == 0)
+        {
+            return true;
+        }
+    }
+    return false;
+}

@@ -46,3 +46,8 @@ extern const char VersionText[];
 // address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise --help asks for
 // ShowHelp, then --version for ShowVersion, else Play. The port is DefaultPort unless given.
 Options ParseOptions(int argc, const char* const* argv);
+
+// Whether the game refuses to start on the video driver SDL chose (its name, null when none),
+// given what the environment asks for by SDL_VIDEODRIVER (null or empty when nothing): a driver
+// that shows nothing, which SDL falls back to when no display answers, unless asked for.
+bool ScreenRefused(const char* driver, const char* chosen);

@@ -85,3 +85,12 @@ TEST(Options, TheJoinCodeAsPeopleTypeIt)
             << testing::PrintToString(arguments);
     }
 }
+
+// A video driver that shows nothing is refused unless the person chose one by name.
+TEST(Options, NoScreenWithoutADisplayUnlessChosen)
+{
+    EXPECT_TRUE(ScreenRefused("offscreen", nullptr) && ScreenRefused("dummy", "") &&
+                ScreenRefused("evdev", nullptr));
+    EXPECT_FALSE(ScreenRefused("offscreen", "offscreen") || ScreenRefused("x11", nullptr) ||
+                 ScreenRefused("wayland", "") || ScreenRefused(nullptr, nullptr));
+}
