@@ -34,6 +34,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -46,7 +47,9 @@ int ScreenHeight = 0;                   // pixels
 constexpr int KeyRepeatDelayMs = 500;   // a key held on the title screen repeats after this
 constexpr int KeyRepeatIntervalMs = 30; // and then this often
 bool KeyRepeating = true;               // until the first match starts
-volatile std::sig_atomic_t Stopping;    // SIGINT or SIGTERM came: the main loop ends
+volatile std::sig_atomic_t Stopping;    // SIGINT, SIGTERM or SIGHUP came: the main loop ends
+bool Ended;                             // the game has ended its own way, or is ending
+pthread_t MainThread;                   // the thread of main
 bool AskRouter;                         // hosting asks the router for the port, which the
                                         // port map holds until the game ends
 
@@ -349,7 +352,7 @@ void RunMainLoop()
         }
         TickOnline(now, LinkQuietMs(OnlinePeer()));
         SearchHomeNetwork(now);
-        WatchPortMap(stdout, PortMappingState(), PortMappingAddress(), PortMappingPublicPort());
+        WatchPortMap(stdout, PortMappingReport());
         const StepsDue due = AdvanceLoopClock(clock, now);
         if (ShowingHost())
         {
@@ -381,19 +384,49 @@ void RunMainLoop()
     }
 }
 
+// The window and the sound go at once; the router is given a moment to remove the mapping,
+// but never waited for while it is inside a call.
 void ShutDown()
 {
+    Ended = true;
     LeaveOnline();
     CloseLink();
     CloseSearch();
-    if (AskRouter)
-    {
-        StopPortMapping(); // the mapping goes with the game
-    }
     CloseAudioDevice();
     ReleaseAudio();
     ResetShell();
     SDL_Quit();
+    if (AskRouter)
+    {
+        StopPortMapping(StopWaitMs); // the mapping goes with the game
+    }
+}
+
+// Any other end of the process once the game runs: a library that calls exit (Xlib does when
+// the display goes away, the window is destroyed by another client or the game is killed
+// through the window system). What can still be done is done (the mapping removed, the other
+// side told, on the main thread only), and the process ends at once with the exit's status,
+// before destructors could meet threads still at work: the mixer, the window system's, the
+// port map's.
+void EndAbruptly(int status, void*)
+{
+    if (Ended)
+    {
+        return; // the game's own end
+    }
+    Ended = true;
+    if (AskRouter)
+    {
+        StopPortMapping(StopWaitMs);
+    }
+    if (pthread_equal(pthread_self(), MainThread))
+    {
+        LeaveOnline();
+        CloseLink();
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(status);
 }
 
 // Hosting, before the window opens: opens the port and tells how to join, or ends the game
@@ -447,7 +480,7 @@ void Stop(int)
 }
 
 // Once the window is open: the router is asked for the port beside the main loop, and a
-// SIGINT or SIGTERM ends the game as Escape does, so that the mapping is removed.
+// SIGINT, SIGTERM or SIGHUP ends the game as Escape does, so that the mapping is removed.
 void StartAskingRouter(const Options& options)
 {
     if (!options.host)
@@ -459,6 +492,7 @@ void StartAskingRouter(const Options& options)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr); // the terminal it was started from closed
     if (AskRouter)
     {
         StartPortMapping(HomeRouter, options.port);
@@ -522,6 +556,8 @@ int main(int argc, char** argv)
         const bool asked = OpenFriendLink(options.address, options.port);
         StartJoining(options.code, asked, SDL_GetTicks());
     }
+    MainThread = pthread_self();
+    on_exit(EndAbruptly, nullptr); // after the libraries' own: it runs before theirs
     RunMainLoop();
     ShutDown();
     return 0;
