@@ -352,6 +352,7 @@ void RunMainLoop()
         }
         TickOnline(now, LinkQuietMs(OnlinePeer()));
         SearchHomeNetwork(now);
+        TellFriendNotice(stderr);
         WatchPortMap(stdout, PortMappingReport());
         const StepsDue due = AdvanceLoopClock(clock, now);
         if (ShowingHost())

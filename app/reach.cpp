@@ -18,6 +18,23 @@ char CodeText[JoinCodeLength + 1]; // the join code as the commands give it
 PortReport Told;                   // what was last told of the port, and the band shows
 JoinCode HomeCode;                 // the code the friend joins with
 HomeSearch Search;
+FriendNotice ToldNotice;  // the friend's last notice told
+unsigned ToldNoticeSince; // and when it came, ms
+
+// Each notice of the friend's side as one line says it.
+constexpr const char* NoticeLines[] = {
+    "",                                                                // FriendNotice::None
+    "no such host: its name or address does not resolve",              // FriendNotice::NoSuchHost
+    "no answer: the host did not answer or did not let this game in",  // FriendNotice::NoAnswer
+    "the game is full: another friend plays in it",                    // FriendNotice::GameFull
+    "wrong code: the host did not take it",                            // FriendNotice::WrongCode
+    "shut out: the host takes no code from this address for a minute", // FriendNotice::ShutOut
+    "the host left",                                                   // FriendNotice::HostLeft
+    "the host runs another version of the game",                       // FriendNotice::OtherVersion
+    "no game found on the home network",                               // FriendNotice::NoGame
+};
+static_assert(sizeof NoticeLines / sizeof NoticeLines[0] ==
+              static_cast<int>(FriendNotice::NoGame) + 1);
 } // namespace
 
 void FormatAddress(std::uint32_t address, char* text)
@@ -182,4 +199,18 @@ SearchStep TickHomeJoin(unsigned now)
 void JoinFoundHost(bool asked, unsigned now)
 {
     StartJoining(HomeCode, asked, now);
+}
+
+void TellFriendNotice(std::FILE* out)
+{
+    const FriendNotice notice = FriendSide.notice;
+    if (Role != OnlineRole::Joining || notice == FriendNotice::None ||
+        (notice == ToldNotice && FriendSide.noticeSince == ToldNoticeSince))
+    {
+        return; // nothing new to tell
+    }
+    ToldNotice = notice;
+    ToldNoticeSince = FriendSide.noticeSince;
+    std::fprintf(out, "%s: %s\n", ProgramName, NoticeLines[static_cast<int>(notice)]);
+    std::fflush(out);
 }

@@ -47,3 +47,8 @@ SearchStep TickHomeJoin(unsigned now);
 
 // The edge asked for the connection to the host TickHomeJoin named (asked), or could not.
 void JoinFoundHost(bool asked, unsigned now);
+
+// Once per iteration on the friend's side, after the search of the home network has moved on:
+// why the last try to join ended (no answer, no game found, a wrong code, the host gone...),
+// told once on out as one line, as the title screen's band shows it for a moment.
+void TellFriendNotice(std::FILE* out);

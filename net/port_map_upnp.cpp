@@ -121,6 +121,7 @@ UPNPUrls Urls;
 IGDdatas Igd;
 char LanAddress[64];
 bool Found = false;
+bool Unconnected = false; // the router found says it is not connected to the internet
 
 bool FindRouter()
 {
@@ -135,13 +136,13 @@ bool FindRouter()
     {
         return false;
     }
+    // 1: a router connected to the internet; 2: one that says it is not (a router on a
+    // carrier's shared address says so too); 3: some other device.
     const int kind = UPNP_GetValidIGD(devices, &Urls, &Igd, LanAddress, sizeof LanAddress);
     freeUPNPDevlist(devices);
-    if (kind == 1)
-    {
-        Found = true; // a router connected to the internet
-    }
-    else if (kind != 0)
+    Found = kind == 1 || kind == 2;
+    Unconnected = kind == 2;
+    if (kind == 3)
     {
         FreeUPNPUrls(&Urls);
     }
@@ -158,18 +159,22 @@ void ForgetRouter()
 }
 
 // The router's own address on the internet as it tells it; 0 when it tells none, with
-// noPublicAddress set when it says it has none (0.0.0.0).
+// noPublicAddress set when it says it has none (an empty address or 0.0.0.0, as a router on
+// a carrier's shared address says).
 void AskPublicAddress(RouterAnswer& answer)
 {
     char external[40] = "";
+    if (UPNP_GetExternalIPAddress(Urls.controlURL, Igd.first.servicetype, external) !=
+        UPNPCOMMAND_SUCCESS)
+    {
+        return; // it tells nothing
+    }
     in_addr address;
-    if (UPNP_GetExternalIPAddress(Urls.controlURL, Igd.first.servicetype, external) ==
-            UPNPCOMMAND_SUCCESS &&
-        inet_pton(AF_INET, external, &address) == 1)
+    if (inet_pton(AF_INET, external, &address) == 1)
     {
         answer.publicAddress = ntohl(address.s_addr);
-        answer.noPublicAddress = answer.publicAddress == 0;
     }
+    answer.noPublicAddress = answer.publicAddress == 0;
 }
 
 RouterAnswer MapUpnp(int port, int publicPort, unsigned leaseSeconds)
@@ -185,9 +190,15 @@ RouterAnswer MapUpnp(int port, int publicPort, unsigned leaseSeconds)
     std::snprintf(portText, sizeof portText, "%d", port);
     std::snprintf(publicText, sizeof publicText, "%d", publicPort);
     std::snprintf(leaseText, sizeof leaseText, "%u", leaseSeconds);
-    const int said = UPNP_AddPortMapping(Urls.controlURL, Igd.first.servicetype, publicText,
-                                         portText, LanAddress, MappingName, "UDP", nullptr,
-                                         leaseText);
+    if (Unconnected)
+    {
+        AskPublicAddress(answer); // whether it has an address of its own at all
+        ForgetRouter();
+        return answer;
+    }
+    const int said =
+        UPNP_AddPortMapping(Urls.controlURL, Igd.first.servicetype, publicText, portText,
+                            LanAddress, MappingName, "UDP", nullptr, leaseText);
     AskPublicAddress(answer);
     if (said != UPNPCOMMAND_SUCCESS)
     {

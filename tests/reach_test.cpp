@@ -166,4 +166,37 @@ TEST(HostWords, EveryAnswerOfTheRouterIsToldOnceAndTheBandAgrees)
     EXPECT_EQ(PortWord(), Word(""));
     MatchRunning = false;
 }
+// Why a join ended is told once in one line, as the band shows it for a moment: the last host
+// of a search that did not take the code, and a search nobody answered; nothing while a search
+// goes on to the next host, nor on the host's side.
+TEST(FriendWords, EachEndOfAJoinIsToldOnce)
+{
+    JoinCode code;
+    ParseJoinCode("abcdefghjk", code);
+    std::FILE* out = std::tmpfile();
+    StartHomeJoin(code, 0);
+    TickHomeJoin(0);
+    Hear(HostA, 27183, 100);
+    Hear(HostB, 27183, 100);
+    JoinFoundHost(TickHomeJoin(100 + SearchGatherMs).order == SearchOrder::Connect, 400);
+    TellFriendNotice(out);
+    EndFriendSession(FriendSide, FriendNotice::WrongCode, true, ReasonWrongCode, 500);
+    JoinFoundHost(TickHomeJoin(500).order == SearchOrder::Connect, 500); // the next host
+    TellFriendNotice(out);
+    EndFriendSession(FriendSide, FriendNotice::NoAnswer, true, ReasonLeft, 600);
+    TickHomeJoin(600);
+    TellFriendNotice(out);
+    TellFriendNotice(out);
+    StartHomeJoin(code, 1000);
+    TickHomeJoin(1000);
+    TickHomeJoin(1000 + SearchWaitMs);
+    TellFriendNotice(out);
+    Role = OnlineRole::Hosting;
+    TellFriendNotice(out);
+    EXPECT_EQ(Told(out), "tumblequay: no answer: the host did not answer or did not let this game "
+                         "in\ntumblequay: no game found on the home network\n");
+    Role = OnlineRole::Offline; // as the other tests find it
+    FriendSide = {};
+    ClearLinkOrders();
+}
 } // namespace

@@ -65,15 +65,38 @@ SCENARIOS = {
     # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
     # that answer within 300 ms of the first), the one whose code it is.
     "reach_home": "rig; friend:start in=router --join k3m9xq2tvw; friend:see word 39 'no game'; "
-                  "friend:see word 32 found; friend:press Escape; friend:exit 0; start in=home --host; code; "
+                  "friend:err '^tumblequay: no game found on the home network$'; friend:press Escape; friend:exit 0; "
+                  "start in=home --host; code; "
                   "out '^tumblequay --join {code}$'; see hosting; other:start in=outside --host; other:see hosting; "
-                  "friend:start in=router --join {code}; see word 25 joined; other:kill TERM; see hosting; "
+                  "friend:start in=router --join {typed}; see word 25 joined; other:kill TERM; see hosting; "
                   "friend:see same {host_shot}; press Escape; exit 0",
     "reach_router": "rig; " + REACH.format("natpmp", "press Escape") + "; " + REACH.format("upnp", "kill TERM")
                     + "; router off; start in=home portmap --host; "
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
-                    "friend:see word 39 no timeout=12; friend:see word 32 answer; press Escape; exit 0",
+                    "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0; "
+                    # Another machine at home holds the outside port: the next one, which the friend reaches.
+                    "router upnp secure_mode=no; outside_taken 27183; start in=home portmap --host; code; "
+                    "out '^tumblequay --join 5.5.5.1:27184 {code}$'; mapping yes 27184; "
+                    "friend:start in=outside --join 5.5.5.1:27184 {code}; see word 25 joined; press Escape; exit 0; "
+                    "mapping no 27184",
+    # A router that answers badly: a description one byte every 3 s does not hold Escape; a renewal refused is told.
+    "router_faults": "rig; fake drip; start in=home portmap --host; code; heard description; see word 48 asking; "
+                     "press Escape; exit 0 within=2; fake renewal; start in=home portmap --host; out 'internet joins'; "
+                     "see word 48 open; heard refused; out 'the router no longer keeps UDP port 27183 open: the "
+                     "command given for a friend on the internet no longer works'; see word 48 closed; kill TERM; "
+                     "exit 0 within=2",
+    # A line on a carrier's shared address: said so, whichever way the router is asked.
+    "reach_shared": "rig shared; router natpmp; start in=home portmap --host; out 'has no address of its own on the "
+                    "internet'; see word 48 closed; press Escape; exit 0; router upnp; start in=home portmap --host; "
+                    "out 'no port can be opened from it, by the router or by hand'; press Escape; exit 0",
+    # Every end of a host removes its mapping at once: the X server gone, killed through the window system,
+    # SIGHUP; a friend whose X server goes ends too.
+    "exits": "rig; router natpmp; start in=home portmap --host; code; out 'internet joins'; mapping yes; lose_screen; "
+             "exit 1 within=3 lines=any; mapping no; start in=home portmap --host; code; out 'internet joins'; "
+             "mapping yes; windowkill; exit 1 within=3 lines=any; mapping no; start in=home portmap --host; code; "
+             "out 'internet joins'; friend:start in=outside --join 5.5.5.1 {code}; see word 25 joined; "
+             "friend:lose_screen; friend:exit 1 within=3 lines=any; kill HUP; exit 0 within=3; mapping no",
     "launcher": "launcher",
     "installed_package": "package; see title; press Escape; exit 0; files '{work}/elsewhere/*' 0",
 }
@@ -151,7 +174,7 @@ class Steps:
     def __init__(self, game, check, source):
         self.program, self.checker, self.source = map(os.path.abspath, (game, check, source))
         self.work, port = tempfile.mkdtemp(prefix="e2e."), free_port()
-        self.processes, self.closing, self.games, self.screens = [], [], {}, {}
+        self.processes, self.closing, self.games, self.screens, self.xservers = [], [], {}, {}, {}
         self.managed, self.target, self.said, self.daemon = set(), "host", "", None
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
         self.vars = dict(work=self.work, port=port, relay=port + 1, version=version, source=self.source)
@@ -185,8 +208,9 @@ class Steps:
     def screen(self, name):
         if name not in self.screens:
             read, write = os.pipe()
-            self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
-                        "tcp", "-noreset"], f"{name}.xvfb", pass_fds=(write,))
+            self.xservers[name] = self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                              f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp", "-noreset"], f"{name}.xvfb",
+                                             pass_fds=(write,))
             os.close(write)
             self.screens[name] = ":" + (os.fdopen(read).readline().strip() or fail("no virtual screen"))
         return self.screens[name]
@@ -249,11 +273,14 @@ class Steps:
                 f"{name}: no window appeared: {self.text('err')}")
             name in self.managed and self.x("xdotool", "search", "--name", WINDOW, "windowactivate", "--sync")
 
-    def exit(self, status):  # with one line on standard error unless 0
-        until(lambda: self.game().process.poll() is not None) or fail(f"{self.target}: the game did not end")
+    def exit(self, status, *words):  # within=S seconds (10), and one line on standard error unless 0 or lines=any
+        given = dict(word.split("=") for word in words)
+        within = float(given.get("within", 10))
+        until(lambda: self.game().process.poll() is not None, within) or fail(
+            f"{self.target}: the game did not end within {within} s")
         code, said = self.game().process.returncode, self.text("err")
         code == int(status) or fail(f"{self.target}: exit status {code}, not {status}: {said}")
-        code == 0 or said.count("\n") == 1 or fail(f"{self.target}: not one line: {said}")
+        code == 0 or given.get("lines") == "any" or said.count("\n") == 1 or fail(f"{self.target}: not one line: {said}")
 
     def alive(self):
         self.game().process.poll() is None or fail(f"{self.target} ended: {self.text('err')}")
@@ -400,7 +427,9 @@ class Steps:
 
     def code(self):
         found = until(lambda: re.match(r".*\n.* (\w{10})\n", self.text("out"))) or fail(f"no code: {self.text('out')}")
-        self.vars.update(code=found[1], wrong="1111111111" if found[1] == "0000000000" else "0000000000")
+        typed = found[1].upper().translate(str.maketrans("01V", "olu"))  # as a person copies it from the screen
+        self.vars.update(code=found[1], wrong="1111111111" if found[1] == "0000000000" else "0000000000",
+                         typed=f"{typed[:5]} {typed[5:]}")
 
     def killed_printing(self):  # whole screenshots, .tmp files, no number that failed before
         game = self.game()
@@ -518,8 +547,9 @@ class Steps:
     def console(self):
         self.game().page.errors and fail("the console reported: " + "; ".join(self.game().page.errors))
 
-    def rig(self):
-        """Home, its router (that drops what comes unasked, 5.5.5.1 as miniupnpd wants) and outside."""
+    def rig(self, line="own"):
+        """Home, its router (that drops what comes unasked, 5.5.5.1 as miniupnpd wants) and outside; with "shared",
+        a line on a carrier's shared address (100.64.0.1), where no port can be opened."""
         os.getuid() == 0 or skip("network namespaces need root")
         shutil.which("nft") or skip("nft (nftables) is not installed")
         for name in ("home", "router", "outside"):
@@ -539,7 +569,8 @@ class Steps:
         commands = ["ip link add eth0 netns {home} type veth peer name lan netns {router}",
                     "ip link add wan netns {router} type veth peer name eth0 netns {outside}"]
         for name, device, address in (("home", "eth0", "192.168.77.2"), ("router", "lan", "192.168.77.1"),
-                                      ("router", "wan", "5.5.5.1"), ("outside", "eth0", "5.5.5.2")):
+                                      ("router", "wan", "5.5.5.1" if line == "own" else "100.64.0.1"),
+                                      ("outside", "eth0", "5.5.5.2" if line == "own" else "100.64.0.2")):
             commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}",
                          f"ip -n {{{name}}} link set {device} up"]
         commands += ["ip -n {home} route add default via 192.168.77.1",
@@ -548,14 +579,15 @@ class Steps:
         for command in commands:
             self.sh(*command.format_map(self.vars).split())
 
-    def router(self, mode):
+    def router(self, mode, *settings):  # natpmp, upnp or off; settings such as secure_mode=no go into its file
         self.daemon and (self.daemon.terminate(), self.daemon.wait())
         if mode == "off":
             return
-        open(f"{self.work}/miniupnpd.conf", "w").write(
-            "ext_ifname=wan\nlistening_ip=lan\nport=0\nsecure_mode=yes\n"
-            f"enable_natpmp={'yes' if mode == 'natpmp' else 'no'}\nenable_upnp={'yes' if mode == 'upnp' else 'no'}\n"
-            "allow 1024-65535 192.168.77.0/24 1024-65535\ndeny 0-65535 0.0.0.0/0 0-65535\n")
+        given = dict(setting.split("=", 1) for setting in settings)
+        open(f"{self.work}/miniupnpd.conf", "w").write("".join(f"{key}={value}\n" for key, value in (dict(
+            ext_ifname="wan", listening_ip="lan", port="5555", secure_mode="yes",
+            enable_natpmp="yes" if mode == "natpmp" else "no", enable_upnp="yes" if mode == "upnp" else "no") | given
+        ).items()) + "allow 1024-65535 192.168.77.0/24 1024-65535\ndeny 0-65535 0.0.0.0/0 0-65535\n")
         self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], "miniupnpd", "-d", "-f",
                                   f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd")
         listens = lambda: (":1900 " if mode == "upnp" else ":5351 ") in self.sh(
@@ -563,9 +595,39 @@ class Steps:
         until(lambda: self.daemon.poll() is not None or listens()) and listens() or fail(
             f"miniupnpd does not listen: {open(self.work + '/miniupnpd.err').read()}")
 
-    def mapping(self, held):
-        shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
-        until(lambda: shown() == (held == "yes"), 5) or fail(f"the router's mapping is not {held}")
+    def mapping(self, held, port=None):  # any mapping, or the one of an outside port
+        rules = lambda: self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
+        shown = lambda: re.search(rf"dport {port} .*dnat" if port else "dnat", rules())
+        until(lambda: bool(shown()) == (held == "yes"), 5) or fail(f"the router's mapping is not {held}: {rules()}")
+
+    def outside_taken(self, port):  # by another machine at home, as a router without secure mode lets anyone ask
+        service = "urn:schemas-upnp-org:service:WANIPConnection:2"
+        body = (f'<?xml version="1.0"?><s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/" s:encodingStyle='
+                f'"http://schemas.xmlsoap.org/soap/encoding/"><s:Body><u:AddPortMapping xmlns:u="{service}"><NewRemoteHost>'
+                f'</NewRemoteHost><NewExternalPort>{port}</NewExternalPort><NewProtocol>UDP</NewProtocol><NewInternalPort>'
+                f'{port}</NewInternalPort><NewInternalClient>192.168.77.9</NewInternalClient><NewEnabled>1</NewEnabled>'
+                '<NewPortMappingDescription>other</NewPortMappingDescription><NewLeaseDuration>3600</NewLeaseDuration>'
+                '</u:AddPortMapping></s:Body></s:Envelope>')
+        self.sh("ip", "netns", "exec", self.vars["home"], sys.executable, "-c", "import sys, urllib.request; urllib.request."
+                "urlopen(urllib.request.Request('http://192.168.77.1:5555/ctl/IPConn', sys.argv[1].encode(), {'SOAPAction"
+                f"': '\"{service}#AddPortMapping\"', 'Content-Type': 'text/xml'}}))", body)
+        self.mapping("yes", port)
+
+    def fake(self, mode):  # a router of tests/e2e/fake_router.py in place of miniupnpd
+        self.router("off")
+        self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], sys.executable,
+                    f"{os.path.dirname(__file__)}/fake_router.py", mode, "192.168.77.1", f"{self.work}/fake.log"], "fake")
+
+    def heard(self, line):  # the fake router took this request
+        until(lambda: os.path.exists(f"{self.work}/fake.log") and line in open(f"{self.work}/fake.log").read().split(
+            "\n")) or fail(f"the router never heard {line}")
+
+    def windowkill(self):  # the game killed through the window system, as xkill does
+        self.x("xdotool", "search", "--name", WINDOW, "windowkill")
+
+    def lose_screen(self):  # the game's X server ends
+        self.screens.pop(self.target)
+        (server := self.xservers.pop(self.target)).kill(), server.wait()
 
 
 if __name__ == "__main__":
