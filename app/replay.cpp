@@ -131,9 +131,11 @@ void WriteHeader(const ReplayHeader& header, unsigned char* out)
     Put(out + 28, header.entryCount, 4);
 }
 
+// The replay, on the disk before it gets its name: a power cut must not leave the name on an
+// empty file.
 bool WriteRecorded(int file, const void*)
 {
-    return WriteAll(file, Recorded, RecordedSize);
+    return WriteAll(file, Recorded, RecordedSize) && fsync(file) == 0;
 }
 } // namespace
 

@@ -11,18 +11,6 @@ namespace
 {
 constexpr int NameSize = 64;
 
-// The folder's entries on the disk too, so that the new name survives a power cut; a folder
-// that cannot be synced keeps the file all the same.
-void SyncFolder()
-{
-    const int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0)
-    {
-        fsync(folder);
-        close(folder);
-    }
-}
-
 bool FileExists(const char* path)
 {
     struct stat status;
@@ -60,9 +48,7 @@ bool SaveNumberedFile(const char* pattern, unsigned& counter, WriteContents writ
         return false; // the folder cannot be written
     }
 
-    // On the disk before it gets its name: a power cut must not leave the name on an empty
-    // file.
-    const bool written = write(file, context) && fsync(file) == 0;
+    const bool written = write(file, context);
     int failure = errno;
     if (close(file) != 0 || !written)
     {
@@ -75,14 +61,12 @@ bool SaveNumberedFile(const char* pattern, unsigned& counter, WriteContents writ
     if (link(partial, name) == 0)
     {
         unlink(partial);
-        SyncFolder();
         return true;
     }
     failure = errno;
     // A file system without hard links: rename, now that the name is still free.
     if (failure != EEXIST && !FileExists(name) && std::rename(partial, name) == 0)
     {
-        SyncFolder();
         return true;
     }
     unlink(partial);

@@ -9,9 +9,8 @@ using WriteContents = bool (*)(int file, const void* context);
 // Saves a file named by pattern (one %u for the number, e.g. "screen%u.png") under the lowest
 // number from counter on for which neither that name nor the name with ".tmp" appended is
 // taken. write fills that temporary file, which is created here and never an existing one,
-// and once it is on the disk (fsync) it is linked into place, so no file of the player's is
-// ever replaced or written, and a failed or interrupted write, or a power cut, never leaves a
-// half or empty file under the final name. counter
+// and it is then linked into place, so no file of the player's is ever replaced or written,
+// and a failed or interrupted write never leaves a half file under the final name. counter
 // becomes one past the number used, whether or not the file could be written. Returns false
 // when nothing was kept; errno then tells why. Main thread only.
 bool SaveNumberedFile(const char* pattern, unsigned& counter, WriteContents write,

@@ -24,11 +24,15 @@
 //   e2e_check replay-of <screenshot.png> <width> <height> <other.png>
 //       The screenshot shows the other with a replay's marks over it ("replay", and "paused"
 //       or not). The match checks above take those marks too.
+//   e2e_check friend-of <screenshot.png> <width> <height> <host.png>
+//       The friend's screenshot shows the host's with the friend's team named over it, as on
+//       the title screen or in a match. The match checks above take that too.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //
 // A screenshot is read back into canvas cells by looking at the centre of each cell's
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
+#include "app/online.h"
 #include "app/replay.h"
 #include "app/title_screen.h"
 #include "display/canvas.h"
@@ -135,8 +139,9 @@ bool CheckMatch(bool start)
     constexpr int Counts = MinMoves + MoveChoices; // 0 to 9 moves
     GameTitle match;
     match.units.clear();
-    // A replay's marks: none, "replay", or "replay" and "paused".
-    for (int k = 0; k < 3 * TeamCount * Counts; ++k)
+    // What may be drawn over the match: nothing; a replay's marks, "replay" or "replay" and
+    // "paused"; or, on the friend's side, its team.
+    for (int k = 0; k < 4 * TeamCount * Counts; ++k)
     {
         const int team = match.currentTeam = k / Counts % TeamCount;
         const int moves = match.movesLeft = k % Counts, marks = k / (TeamCount * Counts);
@@ -146,7 +151,11 @@ bool CheckMatch(bool start)
             match.turnBanner = banner;
             ClearCanvas();
             match.Draw();
-            if (marks > 0)
+            if (marks == 3)
+            {
+                DrawOwnTeam(false);
+            }
+            else if (marks > 0)
             {
                 DrawPlaybackMarks(marks == 2);
             }
@@ -172,21 +181,22 @@ bool Holds(std::string_view check, int argc, char** argv)
         return argc == 6 && ReadScreenshot(argv[5], std::atoi(argv[3]), std::atoi(argv[4])) &&
                Agree([](int, int, int) { return true; }, true);
     }
-    if (check == "replay-of")
+    if (check == "replay-of" || check == "friend-of")
     {
-        // The match as recorded, under a playback's marks, paused or not.
+        // The other screenshot with what this side draws over it, in either of its forms: a
+        // playback's marks, paused or not; the friend's team, on the title screen or in a match.
         static int Shown[CanvasCells];
         std::copy(Observed, Observed + CanvasCells, Shown);
         if (argc != 6 || !ReadScreenshot(argv[5], std::atoi(argv[3]), std::atoi(argv[4])))
         {
             return false;
         }
-        for (const bool paused : {false, true})
+        for (const bool second : {false, true})
         {
             std::copy(Observed, Observed + CanvasCells, ScreenCells); // -1, unknown, as dark
-            DrawPlaybackMarks(paused);
+            check == "replay-of" ? DrawPlaybackMarks(second) : DrawOwnTeam(second);
             std::swap_ranges(Observed, Observed + CanvasCells, Shown);
-            const bool agree = Agree([](int, int, int) { return true; }, paused);
+            const bool agree = Agree([](int, int, int) { return true; }, second);
             std::swap_ranges(Observed, Observed + CanvasCells, Shown);
             if (agree)
             {
@@ -229,8 +239,9 @@ int main(int argc, char** argv)
 {
     if (argc < 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
-                             "same|replay-of|png <screenshot.png> <width> <height> ...\n");
+        std::fprintf(stderr,
+                     "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
+                     "same|replay-of|friend-of|png <screenshot.png> <width> <height> ...\n");
         return 2;
     }
     LoadPictures();

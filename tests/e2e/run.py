@@ -59,8 +59,8 @@ SCENARIOS = {
     "online": "relay; start --host --port {port}; code; friend:start --join 127.0.0.1:{port} {wrong}; "
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
-              "friend:see same {host_shot}; friend:press Return; turns; friend:kill KILL; "
-              "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
+              "friend:see friend-of {host_shot}; friend:press Return; turns; friend:kill KILL; "
+              "see word 25 waiting 115 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
               "press Escape; see hosting; press Escape; exit 0",
     # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
     # that answer within 300 ms of the first), the one whose code it is.
@@ -69,7 +69,7 @@ SCENARIOS = {
                   "start in=home --host; code; "
                   "out '^tumblequay --join {code}$'; see hosting; other:start in=outside --host; other:see hosting; "
                   "friend:start in=router --join {typed}; see word 25 joined; other:kill TERM; see hosting; "
-                  "friend:see same {host_shot}; press Escape; exit 0",
+                  "friend:see friend-of {host_shot}; press Escape; exit 0",
     "reach_router": "rig; " + REACH.format("natpmp", "press Escape") + "; " + REACH.format("upnp", "kill TERM")
                     + "; router off; start in=home portmap --host; "
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
