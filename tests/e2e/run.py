@@ -17,7 +17,7 @@ SCENARIOS = {
     "title_and_match": "start; sound 2; press Return; see match-start; sound 2; rotations; press Escape; see title; "
                        "press 1; turns computer; press Escape; see title; press Escape; exit 0; "
                        "err '!^(?!.*(disk i/o audio driver|Writing to file)).'",
-    "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
+    "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window ' '1, 2 or 3' '!before'; "
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
                     "usage --window=yes; usage --window --window; usage --window --fullscreen; usage --version x; "
                     "usage ''; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio; "
