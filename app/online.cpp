@@ -20,11 +20,11 @@ FriendSession FriendSide;
 
 namespace
 {
-bool TitleMusicSent;               // the music's state the friend has last been sent
-bool StateUnsent;                  // the friend has not been sent the music's state yet
-KeyHolds JoinedHolds;              // the friend's side: the keys held at its keyboard and pads
-FrameStream Frames;                // what the friend's screen has of ours
-bool AwayShown;                    // the friend's side shows "away" over the host's last frame
+bool TitleMusicSent;  // the music's state the friend has last been sent
+bool StateUnsent;     // the friend has not been sent the music's state yet
+KeyHolds JoinedHolds; // the friend's side: the keys held at its keyboard and pads
+FrameStream Frames;   // what the friend's screen has of ours
+bool AwayShown;       // the friend's side shows "away" over the host's last frame
 // In a panel, from the bottom up: the score, the move count (rows 16..20), "away" or
 // "waiting" in its box (rows 22..32), "you" (rows 35..39), the turn's banner (rows 40..55,
 // reaching into the panel of its team) and the team's shield.
