@@ -4,6 +4,7 @@
 #include "net/link.h"
 #include "platform/names.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -45,7 +46,7 @@ const char VersionText[] = TQ_PROGRAM " " TQ_VERSION "\n";
 
 namespace
 {
-constexpr std::size_t MaxCodeText = 64; // characters of a code's pieces together
+constexpr std::size_t MaxCodeText = 64; // characters of a code's two words together
 
 enum Option
 {
@@ -116,24 +117,29 @@ bool ParseJoinAddress(const char* text, Options& options)
     return options.port != 0;
 }
 
-// A code given as the arguments from first up to end, one or more pieces. False when they
-// do not make one code together.
+// Characters of a word that are no separators of a code's groups.
+int CodeLetters(const char* word)
+{
+    int letters = 0;
+    for (const char* next = word; *next != '\0'; ++next)
+    {
+        letters += *next != ' ' && *next != '\t' && *next != '-';
+    }
+    return letters;
+}
+
+// A code given as the arguments from first up to end: one word, or two of five letters each as
+// the screen shows it. False when they do not make one code together.
 bool ParseCodePieces(const char* const* argv, int first, int end, JoinCode& code)
 {
-    char text[MaxCodeText + 1];
-    std::size_t length = 0;
-    for (int n = first; n < end; ++n)
+    if (end - first == 2 && CodeLetters(argv[first]) == JoinCodeLength / 2 &&
+        CodeLetters(argv[first + 1]) == JoinCodeLength / 2)
     {
-        const std::size_t piece = std::strlen(argv[n]);
-        if (piece == 0 || length + piece > MaxCodeText)
-        {
-            return false; // no code is an empty piece or that long
-        }
-        std::memcpy(text + length, argv[n], piece);
-        length += piece;
+        char text[MaxCodeText];
+        const int length = std::snprintf(text, sizeof text, "%s %s", argv[first], argv[first + 1]);
+        return length > 0 && length < static_cast<int>(sizeof text) && ParseJoinCode(text, code);
     }
-    text[length] = '\0';
-    return first < end && ParseJoinCode(text, code);
+    return end - first == 1 && ParseJoinCode(argv[first], code);
 }
 
 // The values after --port, --join or --replay, from argv[n + 1] on; false when they are missing or
@@ -158,8 +164,8 @@ bool ParseValues(int option, int argc, const char* const* argv, int& n, Options&
         options.port = ParsePort(argv[++n]);
         return options.port != 0;
     }
-    // The words up to the next option: [ADDRESS] and the code, which may come in pieces as
-    // the screen shows it in two.
+    // The words up to the next option: [ADDRESS] and the code, which may come in two words as
+    // the screen shows it.
     int end = n + 1;
     while (end < argc && argv[end] != nullptr && std::strncmp(argv[end], "--", 2) != 0)
     {

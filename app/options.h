@@ -39,8 +39,8 @@ extern const char VersionText[];
 // --help, --version, --window, --fullscreen, --host, --port N (with --host only), --join
 // [ADDRESS[:PORT]] CODE and --replay FILE, each whole. --join takes the words up to the next
 // option (an argument starting with "--"): the code alone when they make one code together
-// (a code may come in pieces, "k3m9x q2tvw" typed as two words), else an address and then the
-// code. A null, empty or unknown argument, an option given twice, an option with a value
+// (a code may come in two words of five letters, "k3m9x q2tvw" as the screen shows it), else an
+// address and then the code. A null, empty or unknown argument, an option given twice, an option with a value
 // (--window=yes), both --window and --fullscreen, two of --host, --join and --replay, a missing
 // or empty value, a port that is not a whole number 1..65535 in decimal, an empty or overlong
 // address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise --help asks for

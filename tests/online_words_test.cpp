@@ -99,6 +99,8 @@ TEST(OnlineWords, HoldNoticesHideNeitherBannerNorBoard)
     Role = OnlineRole::Joining;
     FriendSide = {};
     FriendSide.stage = FriendStage::Joined;
+    FriendSide.frameReady = true; // a frame of a match first: "away" is shown once after each
+    DrawJoinedFrame();
     FriendSide.hostAway = true;
     ClearCanvas();
     const Cells before = Canvas();

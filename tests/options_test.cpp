@@ -64,6 +64,7 @@ TEST(Options, TheJoinCodeAsPeopleTypeIt)
         {{"--join", "k3m9x01vvq", "k3m9x", "01vvq"}, "k3m9x01vvq"}, // a host named like a code
         {{"--join", "192.0.2.7", "k3m9x-01vvq"}, "192.0.2.7"},
         {{"--join", "k3m9x", "01vvq", "x"}, nullptr},
+        {{"--join", "k3m9", "x01vvq"}, nullptr}, // two words, but not as the screen groups it
         {{"--join", "192.0.2.7", "k3m9x", "", "01vvq"}, nullptr},
         {{"--join", "k3m9x", "--window", "01vvq"}, nullptr},
         {{"--join", "192.0.2.7"}, nullptr},
