@@ -74,18 +74,19 @@ SCENARIOS = {
                     + "; router off; start in=home portmap --host; "
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
-                    "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0; "
-                    # Another machine at home holds the outside port: the next one, which the friend reaches.
-                    "router upnp secure_mode=no; outside_taken 27183; start in=home portmap --host; code; "
-                    "out '^tumblequay --join 5.5.5.1:27184 {code}$'; mapping yes 27184; "
-                    "friend:start in=outside --join 5.5.5.1:27184 {code}; see word 25 joined; press Escape; exit 0; "
-                    "mapping no 27184",
-    # A router that answers badly: a description one byte every 3 s does not hold Escape; a renewal refused is told.
+                    "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0",
+    # A router that answers badly: a description one byte every 3 s does not hold Escape; a renewal refused is told;
+    # an outside port another machine holds.
     "router_faults": "rig; fake drip; start in=home portmap --host; code; heard description; see word 48 asking; "
                      "press Escape; exit 0 within=2; fake renewal; start in=home portmap --host; out 'internet joins'; "
                      "see word 48 open; heard refused; out 'the router no longer keeps UDP port 27183 open: the "
                      "command given for a friend on the internet no longer works'; see word 48 closed; kill TERM; "
-                     "exit 0 within=2",
+                     "exit 0 within=2; "
+                     # Another machine at home holds the outside port: the next one, which the friend reaches.
+                     "router upnp secure_mode=no; outside_taken 27183; start in=home portmap --host; code; "
+                     "out '^tumblequay --join 5.5.5.1:27184 {code}$'; mapping yes 27184; "
+                     "friend:start in=outside --join 5.5.5.1:27184 {code}; see word 25 joined; press Escape; exit 0; "
+                     "mapping no 27184",
     # A line on a carrier's shared address: said so, whichever way the router is asked.
     "reach_shared": "rig shared; router natpmp; start in=home portmap --host; out 'has no address of its own on the "
                     "internet'; see word 48 closed; press Escape; exit 0; router upnp; start in=home portmap --host; "
