@@ -2,6 +2,7 @@
 // and clock, the screen modes, and shutdown. Every decision is made by the core; this
 // file only talks to SDL.
 #include "app/gamepad.h"
+#include "app/held_lines.h"
 #include "app/keys.h"
 #include "app/main_loop.h"
 #include "app/online.h"
@@ -33,9 +34,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <pthread.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace
@@ -67,56 +66,6 @@ Key KeyOf(const SDL_keysym& keysym)
     std::fprintf(stderr, "%s: cannot %s: %s\n", ProgramName, what, why);
     SDL_Quit();
     std::exit(1);
-}
-
-// While the screen and the sound device are opened, the libraries behind SDL (the sound
-// system's, the window system's) may print lines of their own on standard error; they are
-// held back, and only the game's own lines get through, so that a failure says one line.
-int RealStandardError = -1; // standard error while the libraries' lines are held back
-int HeldLines = -1;         // where standard error goes meanwhile
-
-void HoldLibraryLines()
-{
-    std::fflush(stderr);
-    HeldLines = memfd_create("tumblequay-stderr", MFD_CLOEXEC);
-    RealStandardError = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (HeldLines < 0 || RealStandardError < 0 || dup2(HeldLines, STDERR_FILENO) < 0)
-    {
-        close(HeldLines); // nothing held: every line goes through as it comes
-        close(RealStandardError);
-        HeldLines = RealStandardError = -1;
-    }
-}
-
-// Standard error as it was, with the game's own lines among those held back passed on. Also
-// at any exit (a failure to start ends the process while lines are held back).
-void PassOwnLines()
-{
-    if (RealStandardError < 0)
-    {
-        return; // nothing held
-    }
-    std::fflush(stderr);
-    dup2(RealStandardError, STDERR_FILENO);
-    close(RealStandardError);
-    RealStandardError = -1;
-    std::FILE* held = fdopen(HeldLines, "r");
-    if (held == nullptr)
-    {
-        close(HeldLines);
-        return;
-    }
-    std::rewind(held);
-    char line[512];
-    const std::size_t ours = std::strlen(ProgramName);
-    while (std::fgets(line, sizeof line, held) != nullptr)
-    {
-        if (std::strncmp(line, ProgramName, ours) == 0 && line[ours] == ':')
-        {
-            std::fputs(line, stderr);
-        }
-    }
-    std::fclose(held);
 }
 
 // Sets the video mode, full screen or a window, with the cursor hidden only in full
