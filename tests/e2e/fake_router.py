@@ -6,6 +6,7 @@ namespace on its inside address: fake_router.py MODE ADDRESS LOG.
            one byte every 3 seconds, without end (as anyone on the home network can).
   renewal  NAT-PMP: its public address 5.5.5.1, and the first mapping for 4 seconds; every later
            mapping request is refused (not authorised), as a router that changed its mind.
+  silent   hears the UPnP searches and answers none, as a network without a router that speaks it.
 
 Each request it takes is appended to LOG as a line ("search", "description", "address",
 "mapping 27183 3600", "refused"). It ends when killed."""
@@ -20,7 +21,7 @@ def log(line):
         out.write(line + "\n")
 
 
-def drip():
+def drip(answer=True):
     search = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     search.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     search.bind(("", 1900))
@@ -49,6 +50,8 @@ def drip():
         if not data.startswith(b"M-SEARCH"):
             continue
         log("search")
+        if not answer:
+            continue
         kind = next((line.split(b":", 1)[1].strip() for line in data.split(b"\r\n") if line.upper().startswith(
             b"ST:")), b"upnp:rootdevice")
         search.sendto(b"HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=120\r\nST: " + kind + b"\r\nUSN: uuid:tq-fake::"
@@ -75,4 +78,4 @@ def renewal():
                                       public or private, 0 if refused else min(lifetime, 4)), sender)
 
 
-{"drip": drip, "renewal": renewal}[MODE]()
+{"drip": drip, "renewal": renewal, "silent": lambda: drip(False)}[MODE]()

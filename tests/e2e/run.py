@@ -75,9 +75,11 @@ SCENARIOS = {
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
                     "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0",
-    # A router that answers badly: a description one byte every 3 s does not hold Escape; a renewal refused is told;
-    # an outside port another machine holds.
-    "router_faults": "rig; fake drip; start in=home portmap --host; code; heard description; see word 48 asking; "
+    # No router: two searches for one (about 2 s). A router that answers badly: a description one byte every 3 s
+    # does not hold Escape; a renewal refused is told; an outside port another machine holds.
+    "router_faults": "rig; fake silent; start in=home portmap --host; out 'no router opened the port'; heard search 2; "
+                     "press Escape; exit 0; fake drip; start in=home portmap --host; code; heard description; "
+                     "see word 48 asking; "
                      "press Escape; exit 0 within=2; fake renewal; start in=home portmap --host; out 'internet joins'; "
                      "see word 48 open; heard refused; out 'the router no longer keeps UDP port 27183 open: the "
                      "command given for a friend on the internet no longer works'; see word 48 closed; kill TERM; "
@@ -619,9 +621,10 @@ class Steps:
         self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], sys.executable,
                     f"{os.path.dirname(__file__)}/fake_router.py", mode, "192.168.77.1", f"{self.work}/fake.log"], "fake")
 
-    def heard(self, line):  # the fake router took this request
-        until(lambda: os.path.exists(f"{self.work}/fake.log") and line in open(f"{self.work}/fake.log").read().split(
-            "\n")) or fail(f"the router never heard {line}")
+    def heard(self, line, times=None):  # the fake router took this request (so many times in all)
+        lines = lambda: open(f"{self.work}/fake.log").read().split("\n") if os.path.exists(f"{self.work}/fake.log") else []
+        until(lambda: line in lines()) or fail(f"the router never heard {line}")
+        times is None or lines().count(line) == int(times) or fail(f"{line} not {times} times: {lines()}")
 
     def windowkill(self):  # the game killed through the window system, as xkill does
         self.x("xdotool", "search", "--name", WINDOW, "windowkill")
