@@ -139,9 +139,10 @@ Thread MappingThread;
 const RouterCalls* MappingCalls = nullptr;
 int MappingPort = 0;
 pthread_mutex_t ShareLock = PTHREAD_MUTEX_INITIALIZER;
-pthread_cond_t StopSaid = PTHREAD_COND_INITIALIZER; // stop asked, or the thread ended
-PortReport Shared = {PortState::Closed, 0, 0};      // under ShareLock
-bool StopAsked = false;                             // under ShareLock
+pthread_cond_t StopSaid; // stop asked, or the thread ended; on the monotonic clock once made
+bool StopSaidMade = false;
+PortReport Shared = {PortState::Closed, 0, 0}; // under ShareLock
+bool StopAsked = false;                        // under ShareLock
 bool InCall = false; // under ShareLock: the thread is inside a call to the router
 bool Ended = true;   // under ShareLock: the thread has removed the mapping and ends
 
@@ -176,8 +177,7 @@ void RunMapping()
         InCall = false;
         Shared = {map.state, map.publicAddress, map.publicPort};
         const timespec until = MonotonicIn(wait * 1000);
-        while (!StopAsked &&
-               pthread_cond_clockwait(&StopSaid, &ShareLock, CLOCK_MONOTONIC, &until) == 0)
+        while (!StopAsked && pthread_cond_timedwait(&StopSaid, &ShareLock, &until) == 0)
         {
         }
     }
@@ -194,6 +194,15 @@ void RunMapping()
 
 void StartPortMapping(const RouterCalls& calls, int port)
 {
+    if (!StopSaidMade)
+    {
+        pthread_condattr_t monotonic;
+        pthread_condattr_init(&monotonic);
+        pthread_condattr_setclock(&monotonic, CLOCK_MONOTONIC);
+        pthread_cond_init(&StopSaid, &monotonic);
+        pthread_condattr_destroy(&monotonic);
+        StopSaidMade = true;
+    }
     MappingCalls = &calls;
     MappingPort = port;
     pthread_mutex_lock(&ShareLock);
@@ -220,13 +229,17 @@ PortReport PortMappingReport()
 
 bool StopPortMapping(unsigned waitMs)
 {
+    if (!StopSaidMade)
+    {
+        return true; // never started
+    }
     pthread_mutex_lock(&ShareLock);
     StopAsked = true;
     pthread_cond_broadcast(&StopSaid);
     // Inside a router call the thread may be held for as long as the router likes: the
     // game's end never waits for that.
     const timespec until = MonotonicIn(InCall ? 0 : waitMs);
-    while (!Ended && pthread_cond_clockwait(&StopSaid, &ShareLock, CLOCK_MONOTONIC, &until) == 0)
+    while (!Ended && pthread_cond_timedwait(&StopSaid, &ShareLock, &until) == 0)
     {
     }
     const bool ended = Ended;
