@@ -62,6 +62,11 @@ const Control Controls[] = {
 };
 constexpr int ControlCount = sizeof Controls / sizeof Controls[0];
 
+// A tap may come and go between two steps, which would leave the match nothing to see: its
+// release waits for the next step.
+bool PressUnseen[ControlCount]; // pressed since the last step
+bool ReleaseDue[ControlCount];  // let go before a step saw the press
+
 char ShownScreen[32]; // what the page's controls were last told: "title", or "match" and rival
 
 // The canvas's size in pixels for the size the page gives it.
@@ -196,6 +201,20 @@ void HandleEvents()
     }
 }
 
+// After steps, every control's press has been seen; those let go meanwhile are released.
+void ReleaseSeenControls(int steps)
+{
+    for (int n = 0; n < ControlCount && steps > 0; ++n)
+    {
+        if (ReleaseDue[n])
+        {
+            HandleKeyUp(Controls[n].key, KeySource::Pads);
+        }
+        PressUnseen[n] = false;
+        ReleaseDue[n] = false;
+    }
+}
+
 // Tells the page which controls to show: those of the title screen, or of a match, naming
 // the computer's level in a match against it (its team has no buttons). Only changes go out.
 void ShowControls()
@@ -236,6 +255,7 @@ void RunFrame()
     }
     const StepsDue due = AdvanceLoopClock(Clock, SDL_GetTicks());
     RunSteps(due.steps);
+    ReleaseSeenControls(due.steps);
     QuitRequested = false; // a page cannot close itself: Escape leaves the title screen up
     SoundWaitsForPerson = SoundHeldBack();
     ShowControls();
@@ -258,8 +278,9 @@ void RunFrame()
 } // namespace
 
 // A control of the page went down (down 1) or up (0): its key reaches the game as a pad's
-// would. The page sends each control's press once however many fingers hold it, and its
-// release once the last lets go. An index out of range does nothing.
+// would, the release no sooner than a step after the press. The page sends each control's
+// press once however many fingers hold it, and its release once the last lets go. An index
+// out of range does nothing.
 extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
 {
     if (index < 0 || index >= ControlCount)
@@ -274,6 +295,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
     if (down != 0)
     {
         PressKey(control.key, KeySource::Pads);
+        PressUnseen[index] = true;
+        ReleaseDue[index] = false;
+    }
+    else if (PressUnseen[index])
+    {
+        ReleaseDue[index] = true;
     }
     else
     {
@@ -306,11 +333,9 @@ int main()
     ResetShell();
     SeedRand(static_cast<unsigned>(std::time(nullptr)));
     MeasureCanvas(ScreenWidth, ScreenHeight);
+    // The page made the canvas's context already, with its own attributes: the game takes it up.
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
-    attributes.alpha = EM_FALSE; // the picture is opaque: the page shows through nowhere
-    attributes.depth = EM_FALSE;
-    attributes.antialias = EM_FALSE;
     const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
         emscripten_webgl_create_context(Canvas, &attributes);
     if (SDL_Init(0) != 0 || context <= 0 ||
