@@ -145,13 +145,8 @@ EM_BOOL NoteVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*)
     return EM_FALSE;
 }
 
-// A phone may take the page's WebGL context away (to save memory, or from a page long in
-// the background). Saying so lets the browser give it back; the picture then starts again.
-EM_BOOL KeepLostContext(int, const void*, void*)
-{
-    return EM_TRUE;
-}
-
+// The browser gave back the WebGL context it took away (the page asked for it): none of the
+// old objects came back with it.
 EM_BOOL RestoreContext(int, const void*, void*)
 {
     ResizeViewport(ScreenWidth, ScreenHeight);
@@ -347,7 +342,6 @@ int main()
     emscripten_set_canvas_element_size(Canvas, ScreenWidth, ScreenHeight);
     SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
-    emscripten_set_webglcontextlost_callback(Canvas, nullptr, EM_FALSE, KeepLostContext);
     emscripten_set_webglcontextrestored_callback(Canvas, nullptr, EM_FALSE, RestoreContext);
     InitPalette();
     PrepareAudio();
