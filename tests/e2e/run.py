@@ -78,7 +78,8 @@ PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContex
         "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; press 2; "
         "turns computer; console; page 412x915 touch; drawn; shape 412x915 touch; shape 915x412 touch; shape 1280x720; "
         "shape 412x915 touch; tap canvas; told \"SDL.audioContext.state == 'running'\"; see title; tap '[data-control=easy]'; "
-        "see match-start; touch_turns; console; page --disable-3d-apis; "
+        "see match-start; touch_turns; console; tap '[data-control=leave]'; see title; lose_context; see title; "
+        "page --disable-3d-apis; "
         "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
 PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
     "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown")}
@@ -123,7 +124,7 @@ class Page:  # headless Chromium on a fresh profile, its DevTools protocol on fd
     def __init__(self, url, folder, *flags, size=(WIDTH, HEIGHT), touch=False):
         (command_in, self.commands), (self.replies, reply_out) = os.pipe(), os.pipe()
         self.process = subprocess.Popen(
-            ["chromium", "--headless", "--no-sandbox", "--use-gl=swiftshader", "--enable-unsafe-swiftshader",
+            ["chromium", "--headless", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
              "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--remote-debugging-pipe", f"--user-data-dir={tempfile.mkdtemp(dir=folder)}",
              "--autoplay-policy=document-user-activation-required", *flags], stderr=subprocess.DEVNULL,
@@ -536,9 +537,13 @@ class Steps:
         as the buttons leave room for, and the title's cells read back from it in their places."""
         page, (width, height) = self.game().page, map(int, size.split("x"))
         page.view((width, height), touch == "touch")
+        until(lambda: page.value(f"innerWidth == {width} && innerHeight == {height}")) or fail(f"{size}: no such window")
+        # The page lays out again before the next frame, the game fits its canvas in the one after.
+        page.send("Runtime.evaluate", expression="new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))",
+                  awaitPromise=True)
         fitted = """(c => { const r = c.getBoundingClientRect(); return r.right <= innerWidth && r.bottom <= innerHeight &&
-            c.width == Math.round(r.width * devicePixelRatio) && c.height == Math.round(r.height * devicePixelRatio) &&
-            innerWidth == %d && innerHeight == %d; })(document.querySelector('canvas'))""" % (width, height)
+            c.width == Math.round(r.width * devicePixelRatio) && c.height == Math.round(r.height * devicePixelRatio);
+            })(document.querySelector('canvas'))"""
         until(lambda: page.value(fitted)) or fail(f"{size}: the canvas was not fitted to the window")
         shown = page.rectangle("canvas")
         abs(shown["width"] * 3 - shown["height"] * 4) <= 1 or fail(f"{size}: the picture is not 4:3: {shown}")
@@ -576,6 +581,12 @@ class Steps:
                 shown = after
             until(lambda: self.state()[0] == 1, 5) or fail(f"{self.game().last}: the turn stayed")
             whole = whole or began
+
+    def lose_context(self):  # as a phone may take it, and then give it back: the picture starts again
+        self.game().page.value("""(lose => { lose.loseContext(); setTimeout(() => lose.restoreContext(), 300); })(
+            document.querySelector('canvas').getContext('webgl').getExtension('WEBGL_lose_context'))""")
+        until(lambda: self.game().page.value("document.querySelector('canvas').getContext('webgl').isContextLost()"),
+              2) or fail("the context was not lost")
 
     def click(self):
         for kind in ("mousePressed", "mouseReleased"):
