@@ -592,8 +592,9 @@ class Steps:
         for kind in ("mousePressed", "mouseReleased"):
             self.game().page.send("Input.dispatchMouseEvent", type=kind, x=600, y=300, button="left", clickCount=1)
 
-    def console(self):  # after a collection of garbage, which warns of whatever the page made and threw away
-        self.game().page.send("HeapProfiler.collectGarbage")
+    def console(self):
+        time.sleep(0.5)
+        self.game().page.value("0")  # with what the browser said meanwhile
         self.game().page.errors and fail("the console reported: " + "; ".join(self.game().page.errors))
 
     def rig(self):
