@@ -137,11 +137,14 @@ class Page:  # headless Chromium on a fresh profile, its DevTools protocol on fd
         self.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
         self.send("Page.navigate", url=url)
 
-    def send(self, method, **params):  # the reply; exceptions, console errors and warnings meanwhile are kept
+    def post(self, method, **params):  # without waiting for the reply
         self.count += 1
         message = {"id": self.count, "method": method, "params": params}
         self.session and not method.startswith("Browser.") and message.update(sessionId=self.session)
         os.write(self.commands, json.dumps(message).encode() + b"\0")
+
+    def send(self, method, **params):  # the reply; exceptions, console errors and warnings meanwhile are kept
+        self.post(method, **params)
         while True:
             while b"\0" not in self.pending:
                 self.pending += os.read(self.replies, 1 << 20) or fail("the browser ended")
@@ -397,13 +400,15 @@ class Steps:
             if passed == 2:
                 return
             side, other = ("host", rival) if team == 0 else (rival, "host")
-            if side == "computer":  # its banner goes by itself
-                shown = until(lambda: (now := self.state())[2] == 0 and now) or fail("the computer's banner stays")
+            if side == "computer":  # its banner goes by itself; its moves are counted from a shot after begun
+                until(lambda: self.state()[2] == 0) or fail("the computer's banner stays")
             begun = time.monotonic()
+            side == "computer" and (shown := self.state())
             other == "computer" or self.press("Down", "Down", "Down", who=other)
             side == "computer" or time.sleep(0.5)
             after = self.state()
-            paced = int((time.monotonic() - begun) / 0.396) + 1 if side == "computer" else 0
+            # A move each 0.4 s, and after a stall of the machine up to 32 steps (0.58 s) of catching up at once.
+            paced = int((time.monotonic() - begun + 0.58) / 0.396) + 1 if side == "computer" else 0
             after[0] != team or after[1] >= shown[1] - paced or fail(f"the {other}'s keys spent: {shown}, {after}")
             side == "computer" or (self.press("space", who=side), time.sleep(0.3), self.press("Down", who=side))
             until(lambda: (now := self.state("friend" if side == "friend" else "host"))[0] != team or now[1] < after[1],
@@ -516,20 +521,22 @@ class Steps:
         self.processes.append(page.process)
         self.games[self.target] = SimpleNamespace(process=page.process, folder=f"{self.work}/{self.target}", page=page)
 
-    def told(self, expression):
+    def told(self, expression, seconds=10):
         held = lambda: self.game().page.send("Runtime.evaluate", expression=expression)["result"].get("value")
-        return until(held) or fail(f"the page never held {expression}")
+        return until(held, seconds) or fail(f"the page never held {expression}")
 
-    def drawn(self):
-        drawn = self.told("typeof _FirstFrameMilliseconds == 'function' && _FirstFrameMilliseconds()")
+    def drawn(self):  # loading it may take long on a busy machine
+        drawn = self.told("typeof _FirstFrameMilliseconds == 'function' && _FirstFrameMilliseconds()", 30)
         print(f"page: {sum(f.stat().st_size for f in os.scandir(self.program))} bytes, first frame at {drawn:.0f} ms")
 
-    def tap(self, selector, seconds="0"):  # a finger on the middle of what the selector shows; the page sees the
-        # shortest tap once, and the player stays busy longer than the browser takes between frames
+    def tap(self, selector, stalled=False):
+        """A finger on the middle of what the selector shows, at once lifted; stalled, while the page is busy for
+        0.3 s, so that the page gets the touch and its end together, with no step of the game between them."""
         page, shown = self.game().page, self.game().page.rectangle(selector) or fail(f"{selector} is not shown")
         middle = dict(x=shown["x"] + shown["width"] / 2, y=shown["y"] + shown["height"] / 2)
-        page.send("Input.dispatchTouchEvent", type="touchStart", touchPoints=[middle])
-        time.sleep(float(seconds))
+        stalled and page.post("Runtime.evaluate", expression="(end => { while (performance.now() < end); })("
+                                                             "performance.now() + 300)")
+        page.post("Input.dispatchTouchEvent", type="touchStart", touchPoints=[middle])
         page.send("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
 
     def shape(self, size, touch=""):
@@ -557,7 +564,7 @@ class Steps:
     def touch_turns(self):
         """Against the computer by touch alone: each turn's banner tapped away, which spends nothing, then the pad's
         buttons in turn, each spending one move (a step may be blocked), until each has spent one and a whole turn
-        has gone to the computer."""
+        has gone to the computer. The turns are tapped while the page stalls: the shortest tap still counts."""
         buttons, tapped, spent, whole = ("switch", "step", "turn-left", "turn-right"), 0, set(), False
         while len(spent) < len(buttons) or not whole:
             shown = until(lambda: (now := self.state())[0] == 0 and now, 30) or fail("the person's turn never came")
@@ -570,7 +577,7 @@ class Steps:
             while shown[0] == 0 and shown[1] > 0:
                 tapped, button = tapped + 1, buttons[tapped % len(buttons)]
                 tapped < 60 or fail(f"no move of every button in 60 taps: {spent}")
-                self.tap(f"#left [data-control={button}]")
+                self.tap(f"#left [data-control={button}]", stalled=button.startswith("turn"))
                 if not until(lambda: (now := self.state())[0] != 0 or now[1] < shown[1], 2):
                     button == "step" or fail(f"{self.game().last}: {button} spent no move")
                     continue  # the step was blocked
