@@ -41,24 +41,31 @@ bool SoundOpened;        // the audio device is open: a person has acted on the 
 // The page's controls (the elements with data-control="name"), each one of the game's keys.
 // They reach the game as the keys of a pad would, apart from the keyboard's: the page reads no
 // pads.
+enum class Acts
+{
+    Held,      // pressed and released with the control
+    InMatch,   // as Held, but only in a match: on the title screen it does nothing
+    WhenLetGo, // pressed and released as it is let go
+};
 struct Control
 {
     const char* name;
     Key key;
-    bool matchOnly; // does nothing on the title screen
+    Acts acts;
 };
 const Control Controls[] = {
-    {"turn-left", KeyCursorLeft, false},
-    {"step", KeyCursorUp, false},
-    {"turn-right", KeyCursorRight, false},
-    {"switch", KeyCursorDown, false},
-    {"people", KeySpace, false}, // on the title screen: a match of two people
-    {"easy", Key1, false},
-    {"normal", Key2, false},
-    {"hard", Key3, false},
-    {"leave", KeyEscape, false},
-    {"picture", KeySpace, true}, // in a match it takes the turn's banner away
-    {"full-screen", KeyAltEnter, false},
+    {"turn-left", KeyCursorLeft, Acts::Held},
+    {"step", KeyCursorUp, Acts::Held},
+    {"turn-right", KeyCursorRight, Acts::Held},
+    {"switch", KeyCursorDown, Acts::Held},
+    {"people", KeySpace, Acts::Held}, // on the title screen: a match of two people
+    {"easy", Key1, Acts::Held},
+    {"normal", Key2, Acts::Held},
+    {"hard", Key3, Acts::Held},
+    {"leave", KeyEscape, Acts::Held},
+    {"picture", KeySpace, Acts::InMatch}, // takes the turn's banner away
+    // A browser grants full screen to a touch only as the finger is lifted.
+    {"full-screen", KeyAltEnter, Acts::WhenLetGo},
 };
 constexpr int ControlCount = sizeof Controls / sizeof Controls[0];
 
@@ -199,7 +206,11 @@ void HandleEvents()
 // After steps, every control's press has been seen; those let go meanwhile are released.
 void ReleaseSeenControls(int steps)
 {
-    for (int n = 0; n < ControlCount && steps > 0; ++n)
+    if (steps == 0)
+    {
+        return; // no step has seen the presses yet
+    }
+    for (int n = 0; n < ControlCount; ++n)
     {
         if (ReleaseDue[n])
         {
@@ -283,9 +294,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
         return; // no control of ours
     }
     const Control& control = Controls[index];
-    if (control.matchOnly && !MatchRunning && down != 0)
+    if (control.acts == Acts::InMatch && !MatchRunning && down != 0)
     {
         return; // the title screen has no use for it
+    }
+    if (control.acts == Acts::WhenLetGo)
+    {
+        if (down == 0)
+        {
+            PressKey(control.key, KeySource::Pads);
+            HandleKeyUp(control.key, KeySource::Pads);
+        }
+        return;
     }
     if (down != 0)
     {

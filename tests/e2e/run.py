@@ -78,7 +78,9 @@ PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContex
         "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; press 2; "
         "turns computer; console; page 412x915 touch; drawn; shape 412x915 touch; shape 915x412 touch; shape 1280x720; "
         "shape 412x915 touch; tap canvas; told \"SDL.audioContext.state == 'running'\"; see title; tap '[data-control=easy]'; "
-        "see match-start; touch_turns; console; tap '[data-control=leave]'; see title; lose_context; see title; "
+        "see match-start; touch_turns; tap '[data-control=leave]'; see title; tap '#full-screen'; "
+        "told '!!document.fullscreenElement'; tap '#full-screen'; told '!document.fullscreenElement'; console; "
+        "lose_context; see title; "
         "page --disable-3d-apis; "
         "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
 PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
