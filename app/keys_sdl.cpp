@@ -36,6 +36,16 @@ constexpr KeyTranslation KeyTranslations[] = {
     {SDLK_RETURN, true, KeyAltEnter},
     {SDLK_KP_ENTER, true, KeyAltEnter},
     {SDLK_SPACE, false, KeySpace},
+    {SDLK_F12, false, KeyPrintScreen}, // beside Print Screen, which many desktops keep
+    {SDLK_m, false, KeyMute},
+    {SDLK_MINUS, false, KeyVolumeDown},
+    {SDLK_KP_MINUS, false, KeyVolumeDown},
+    {SDLK_EQUALS, false, KeyVolumeUp}, // the key that holds "+" on most keyboards
+    {SDLK_PLUS, false, KeyVolumeUp},
+    {SDLK_KP_PLUS, false, KeyVolumeUp},
+    {SDLK_p, false, KeyPause},
+    {SDLK_PAUSE, false, KeyPause},
+    {SDLK_r, false, KeyRules},
 };
 
 constexpr bool EveryKeyHasARow()

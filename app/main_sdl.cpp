@@ -9,7 +9,9 @@
 #include "app/options.h"
 #include "app/reach.h"
 #include "app/replay.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/sound_control.h"
 #include "audio/device.h"
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
@@ -89,11 +91,16 @@ bool SetScreenMode(bool fullScreen)
 // Alt+Enter: the other mode, or, when SDL refuses it, the mode the game was in.
 void SwitchScreenMode()
 {
+    const bool before = FullScreen;
     if (!SetScreenMode(!FullScreen) && !SetScreenMode(FullScreen))
     {
         return; // neither mode: the game goes on with what SDL left
     }
     ResizeViewport(ScreenWidth, ScreenHeight);
+    if (FullScreen != before)
+    {
+        KeepScreenChoice(FullScreen);
+    }
 }
 
 // Every joystick and gamepad SDL sees now, up to MaxPads; without a joystick system the
@@ -113,8 +120,11 @@ void OpenPads()
     SDL_JoystickEventState(SDL_ENABLE);
 }
 
-void StartUp(bool fullScreen)
+// The settings file, with the command line's options over it.
+void StartUp(const Options& options)
 {
+    const Settings settings = LoadSettingsFile(stderr);
+    const bool fullScreen = options.screenGiven ? options.fullScreen : settings.fullScreen;
     ResetShell();
     SeedRand(static_cast<unsigned>(std::time(nullptr)));
     // A window opens centred, and pads come in the common game controller layout (see
@@ -160,7 +170,8 @@ void StartUp(bool fullScreen)
         SDL_Quit();
         std::exit(1);
     }
-    OpenAudioDevice();
+    SetSound(settings.volume, settings.muted || options.mute);
+    SoundDeviceSilent = OpenAudioDevice(options.mute);
     PassOwnLines();
     RequestEchoHalving();
     ResumeAudioDevice();
@@ -191,10 +202,11 @@ void RespondToKey(KeyResponse response)
     }
 }
 
+// The sound's keys act on this side alone, a friend's too.
 void PressKey(Key key, KeySource source)
 {
-    RespondToKey(ShowingHost() ? PressJoinedKey(key, SDL_GetTicks(), source)
-                               : HandleKeyDown(key, source));
+    RespondToKey(ShowingHost() && !IsSoundKey(key) ? PressJoinedKey(key, SDL_GetTicks(), source)
+                                                   : HandleKeyDown(key, source));
 }
 
 void ReleaseKey(Key key, KeySource source)
@@ -289,6 +301,7 @@ void RunMainLoop()
             }
             HandleEvent(event);
         }
+        SaveSettingsFile(stderr);
         if (Stopping)
         {
             return;
@@ -323,8 +336,11 @@ void RunMainLoop()
             if (due.drawFrame)
             {
                 DrawFrame();
-                DrawOnlineBand(now);
-                DrawPortWord();
+                if (!RulesShown) // the page covers the band
+                {
+                    DrawOnlineBand(now);
+                    DrawPortWord();
+                }
                 PresentCanvas();
                 SendHostFrame(now);
             }
@@ -482,7 +498,7 @@ int main(int argc, char** argv)
     LoadReplayToWatch(options);
     StartHostingOnline(options);
     KeepReplays = true;
-    StartUp(options.fullScreen);
+    StartUp(options);
     StartAskingRouter(options);
     if (options.replay != nullptr)
     {

@@ -27,6 +27,8 @@ struct Options
                                         // with the code alone: search the home network
     JoinCode code;                      // --join: the code the host shows
     const char* replay;                 // --replay: the file to play back, else null
+    bool screenGiven;                   // --fullscreen or --window given: the settings' yields
+    bool mute;                          // --mute: no sound, and none needed to start
 };
 
 // The one line of usage, the help that starts with it, and the version line; each ends
@@ -37,10 +39,11 @@ extern const char VersionText[];
 
 // Reads the arguments after the program's name (argv[1] .. argv[argc - 1]). Options are
 // --help, --version, --window, --fullscreen, --host, --port N (with --host only), --join
-// [ADDRESS[:PORT]] CODE and --replay FILE, each whole. --join takes the words up to the next
-// option (an argument starting with "--"): the code alone when they make one code together
-// (a code may come in two words of five letters, "k3m9x q2tvw" as the screen shows it), else an
-// address and then the code. A null, empty or unknown argument, an option given twice, an option with a value
+// [ADDRESS[:PORT]] CODE, --replay FILE and --mute, each whole. --join takes the words up to the
+// next option (an argument starting with "--"): the code alone when they make one code together (a
+// code may come in two words of five letters, "k3m9x q2tvw" as the screen shows it), else an
+// address and then the code. A null, empty or unknown argument, an option given twice, an option
+// with a value
 // (--window=yes), both --window and --fullscreen, two of --host, --join and --replay, a missing
 // or empty value, a port that is not a whole number 1..65535 in decimal, an empty or overlong
 // address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise --help asks for

@@ -182,6 +182,8 @@ TEST(Replay, AReplayNotWrittenLeavesItsNumber)
         ReadyHeadless(3);
         KeepReplays = true;
         StartMatch(LevelNone);
+        HandleKeyDown(KeyOther);      // the banner away
+        HandleKeyDown(KeyCursorDown); // a move: a switch
         Iterate(40, sounds, trail);
         std::filesystem::current_path(where);
         testing::internal::CaptureStderr();
