@@ -16,6 +16,9 @@
 #include "net/host_session.h"
 #include "platform/rand.h"
 
+#include <algorithm>
+#include <iterator>
+
 GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
 bool QuitRequested = false;
@@ -222,9 +225,10 @@ void HandleKeyUp(Key key, KeySource source)
         PlaybackKey(key == KeyPause ? KeySpace : key, false);
         return;
     }
-    if (!MatchRunning || !upEverywhere || key == KeyAlt || key == KeyAltEnter)
+    if (!MatchRunning || !upEverywhere || key == KeyAlt || key == KeyAltEnter || IsSoundKey(key) ||
+        key == KeyPause)
     {
-        return; // the title screen ignores releases, and the match never sees Alt+Enter
+        return; // the title screen ignores releases, and the match never sees these keys
     }
     if (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam)
     {
@@ -309,6 +313,8 @@ void StartMatch(ComputerLevel level)
 void LeaveMatch()
 {
     MatchPaused = false;
+    std::fill(std::begin(PressedSinceStep), std::end(PressedSinceStep), false);
+    std::fill(std::begin(ReleaseAfterStep), std::end(ReleaseAfterStep), false); // not the next's
     if (IsRecording())
     {
         EndRecording(*CurrentScene);

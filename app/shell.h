@@ -66,7 +66,8 @@ KeyResponse HandleFriendKey(Key key, bool down);
 void ForgetFriendKeys();
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
+// ActionOther; otherwise, and for Alt, Alt+Enter, the sound keys and the pause key, ignored,
+// but for ending a press of
 // Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt
 // and so without it. (A key of the computer's acts in the step right after its press,
 // before a release could take it away.) A key the other source still holds stays held. A
