@@ -139,7 +139,12 @@ SCENARIOS = {
 # touch alone: the picture 4:3 as it is turned and at a desktop's size, a tap for the sound, a match against the easy
 # computer and whole turns played by the page's buttons.
 PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContext.state == 'running'\"; "
-        "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; press 2; "
+        "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; "
+        # The rules page, the mute kept in the browser's storage and read again as the page loads; the pause.
+        "press r; see rules; press m; told \"localStorage.getItem('tumblequay-settings').includes('mute on')\"; "
+        "press r; see title; reload; drawn; click; press m; see word 47 volume 16; press minus; "
+        "told \"localStorage.getItem('tumblequay-settings').includes('volume 9\\nmute off')\"; press 2; "
+        "see match-start; press p; see word 45 paused 63; press p; "
         "turns computer; console; page 412x915 touch; drawn; shape 412x915 touch; shape 915x412 touch; shape 1280x720; "
         "shape 412x915 touch; tap canvas; told \"SDL.audioContext.state == 'running'\"; see title; tap '[data-control=easy]'; "
         "see match-start; touch_turns; tap '[data-control=leave]'; see title; tap '#full-screen'; "
@@ -148,7 +153,8 @@ PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContex
         "page --disable-3d-apis; "
         "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
 PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
-    "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown")}
+    "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown"),
+             "r": ("KeyR", 82, "r"), "m": ("KeyM", 77, "m"), "p": ("KeyP", 80, "p"), "minus": ("Minus", 189, "-")}
 # Headless Chromium composites in software and reads every WebGL frame back, and its GL driver says so: a bare page
 # that only clears a WebGL canvas gets these notes too. Every other warning fails the page.
 BROWSER_NOTE = re.compile(r"GL Driver Message \(OpenGL, Performance, [^)]*\): GPU stall due to ReadPixels")
@@ -673,6 +679,9 @@ class Steps:
                     touch="touch" in words)
         self.processes.append(page.process)
         self.games[self.target] = SimpleNamespace(process=page.process, folder=f"{self.work}/{self.target}", page=page)
+
+    def reload(self):  # the same page loaded again, with what the browser keeps for it
+        self.game().page.send("Page.reload")
 
     def told(self, expression, seconds=10):
         held = lambda: self.game().page.send("Runtime.evaluate", expression=expression)["result"].get("value")
