@@ -177,11 +177,11 @@ Settings LoadStoredSettings()
             catch (refused)
             {
             }
-            if (text == = null)
+            if (text == null)
                 return -1;
             var length = lengthBytesUTF8(text);
             if (length > $1)
-                return $1 + 1; // too large: never copied
+                return $1 + 1;
             stringToUTF8(text, $0, $1 + 1);
             return length;
         },
