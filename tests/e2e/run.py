@@ -405,6 +405,7 @@ class Steps:
 
     def louder(self, first, second, decibels):  # by so many dB, within 3 dB (the music's own swing)
         said = self.vars[first] - self.vars[second]
+        print(f"{first} is {said:.1f} dB above {second}")
         abs(said - float(decibels)) <= 3 or fail(f"{first} is {said:.1f} dB above {second}, not {decibels}")
 
     def silent(self, seconds):
