@@ -100,10 +100,12 @@ SCENARIOS = {
              "mapping yes; windowkill; exit 1 within=3 lines=any; mapping no; start in=home portmap --host; code; "
              "out 'internet joins'; friend:start in=outside --join 5.5.5.1 {code}; see word 25 joined; "
              "friend:lose_screen; friend:exit 1 within=3 lines=any; kill HUP; exit 0 within=3; mapping no",
-    # M silences the recorded sound and - steps it down 3 dB a press (four: 12 dB, within the music's own swing
-    # from bar to bar); --mute starts silent, and starts where no sound device opens, which without it ends the game.
-    "sound_keys": "start; wait 2; level full 4.8; press minus minus minus minus; level low 4.8; louder full low 12; "
-                  "press m; silent 2; press m equal equal equal equal; sound 1; press Escape; exit 0; "
+    # M silences the recorded sound, and - steps it down 3 dB a press and + up again (four: 12 dB, within the
+    # music's own swing from bar to bar); --mute starts silent, and starts where no sound device opens, which without it ends the game.
+    "sound_keys": "start; wait 3; level full1 3; press minus minus minus minus; level low1 3; press equal equal equal "
+                  "equal; level full2 3; press minus minus minus minus; level low2 3; press equal equal equal equal; "
+                  "level full3 3; louder full low 12; "
+                  "press m; silent 2; press m; sound 1; press Escape; exit 0; "
                   "start --mute; silent 2; press m; sound 1; press Escape; exit 0; "
                   "start --mute SDL_AUDIODRIVER=no_such_driver; see title; press m; see word 47 no 16; "
                   "press Escape; exit 0; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio",
@@ -403,10 +405,14 @@ class Steps:
         values = self.played(seconds)
         self.vars[name] = 10 * math.log10(sum(v * v for v in values) / len(values) + 1e-9)
 
-    def louder(self, first, second, decibels):  # by so many dB, within 3 dB (the music's own swing)
-        said = self.vars[first] - self.vars[second]
-        print(f"{first} is {said:.1f} dB above {second}")
-        abs(said - float(decibels)) <= 3 or fail(f"{first} is {said:.1f} dB above {second}, not {decibels}")
+    def louder(self, loud, quiet, decibels):  # by so many dB, within 3 dB (the music's own swing)
+        # Each the mean of the levels measured under its name and a number, taken in turn: the music's slow swell
+        # falls on both.
+        mean = lambda name: (levels := [v for k, v in self.vars.items() if re.fullmatch(name + r"\d+", k)]) and sum(
+            levels) / len(levels)
+        said = mean(loud) - mean(quiet)
+        print(f"{loud} is {said:.1f} dB above {quiet}")
+        abs(said - float(decibels)) <= 3 or fail(f"{loud} is {said:.1f} dB above {quiet}, not {decibels}")
 
     def silent(self, seconds):
         values = self.played(seconds)
