@@ -6,6 +6,10 @@
 //                                     renewed as soon as it is dropped
 //   online_siege bare [tries]         bare connect requests, 50 a second, never answered, each
 //                                     from a new address
+//   online_siege forged [tries]       bare connect requests, 20 a second, from the friend's own
+//                                     address
+//   online_siege door [tries]         as many addresses as the door remembers each give a wrong
+//                                     code, and again every 20 s
 //   online_siege loss RELAY [tries]   joins through RELAY (tests/e2e/udp_relay.py) at 5 % loss
 //   online_siege stall                a joined friend's game stops for 6 s and goes on; then
 //                                     another friend joins (a crash and its rejoining are
@@ -18,35 +22,19 @@
 // nothing too long arrived), 1 otherwise.
 #include "app/online.h"
 #include "net/link.h"
+#include "siege_tools.h"
 
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <enet/enet.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
 constexpr char CodeText[] = "abcdefghjk";
 int Port;
-
-unsigned NowMs()
-{
-    using namespace std::chrono;
-    return static_cast<unsigned>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void Sleep(unsigned ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 // The host as the game runs it: its frames go as soon as a friend is in, racing the welcome.
 // Tells the parent the port it took (another process may hold the first one tried), then
@@ -75,7 +63,7 @@ void Sleep(unsigned ms)
             }
             HandleOnlineEvent(event, now);
         }
-        TickOnline(now, LinkQuietMs(OnlinePeer()));
+        TickOnline(now);
         if (FriendJoined != joined || FriendAway(HostSide) != away)
         {
             std::fprintf(report, FriendJoined != joined ? (FriendJoined ? "joined\n" : "left\n")
@@ -111,7 +99,7 @@ void Sleep(unsigned ms)
         {
             HandleOnlineEvent(event, NowMs());
         }
-        TickOnline(NowMs(), LinkQuietMs(0));
+        TickOnline(NowMs());
         FlushLinkOrders();
         if (joined == 0 && FriendSide.stage == FriendStage::Joined)
         {
@@ -135,7 +123,10 @@ void Sleep(unsigned ms)
 
 // Strangers at 127.x.y.z: held, 64 addresses each holding a connection that never gives a
 // code, asking again as soon as it is dropped; bare, a connect request every 20 ms from a new
-// address, never answered; sizes, one that sends a message longer than any the host takes.
+// address, never answered; forged, one every 50 ms from the friend's own address (127.0.0.1,
+// a new port each), never answered; door, DoorEntries addresses each giving a wrong code, and
+// again 20 s after each refusal; sizes, one that sends a message longer than any the host
+// takes.
 [[noreturn]] void RunStrangers(const std::string& mode)
 {
     enet_initialize();
@@ -143,11 +134,16 @@ void Sleep(unsigned ms)
     enet_address_set_host_ip(&host, "127.0.0.1");
     host.port = static_cast<enet_uint16>(Port);
     std::vector<ENetHost*> strangers;
-    const bool bare = mode == "bare";
-    for (unsigned n = 1;; ++n, Sleep(bare ? 20 : 1))
+    std::vector<unsigned> again; // door: ms, when each asks again; 0 connected or asking
+    const bool bare = mode == "bare", forged = mode == "forged", door = mode == "door";
+    const unsigned staying = mode == "held" ? 64u : door ? DoorEntries : 1u;
+    const unsigned char nothing[ProofBytes] = {}; // a nonce, and a wrong proof
+    for (unsigned n = 1;; ++n, Sleep(bare ? 20 : forged ? 50 : 1))
     {
-        ENetAddress address = {htonl(127u << 24 | (n / 65536 % 200 + 1) << 16 | n % 65536), 0};
-        ENetHost* stranger = bare || n <= (mode == "held" ? 64u : 1u)
+        ENetAddress address = {
+            htonl(forged ? 127u << 24 | 1 : 127u << 24 | (n / 65536 % 200 + 1) << 16 | n % 65536),
+            0};
+        ENetHost* stranger = bare || forged || n <= staying
                                  ? enet_host_create(&address, 1, LinkChannels, 0, 0)
                                  : nullptr;
         if (stranger != nullptr)
@@ -155,21 +151,43 @@ void Sleep(unsigned ms)
             enet_host_compress_with_range_coder(stranger); // as the game's own link does
             enet_host_connect(stranger, &host, LinkChannels, 0);
             enet_host_flush(stranger);
-            // A bare one's request is sent, never to hear an answer.
-            bare ? enet_host_destroy(stranger) : strangers.push_back(stranger);
+            // A bare or forged one's request is sent, never to hear an answer.
+            bare || forged ? enet_host_destroy(stranger) : strangers.push_back(stranger);
+            again.push_back(0);
         }
-        for (ENetHost* held : strangers)
+        for (std::size_t k = 0; k < strangers.size(); ++k)
         {
+            ENetHost* held = strangers[k];
+            if (again[k] != 0 && static_cast<int>(NowMs() - again[k]) >= 0)
+            {
+                again[k] = 0;
+                enet_host_connect(held, &host, LinkChannels, 0);
+            }
             ENetEvent event;
             while (enet_host_service(held, &event, 0) > 0)
             {
                 if (event.type == ENET_EVENT_TYPE_DISCONNECT)
                 {
-                    enet_host_connect(held, &host, LinkChannels, 0);
+                    door ? static_cast<void>(again[k] = NowMs() + 20000)
+                         : static_cast<void>(enet_host_connect(held, &host, LinkChannels, 0));
                 }
-                if (event.type == ENET_EVENT_TYPE_CONNECT && mode == "sizes")
+                std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindReport);
+                if (event.type == ENET_EVENT_TYPE_CONNECT && door)
                 {
-                    const std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindKey);
+                    bytes.resize(static_cast<std::size_t>(EncodeHello(nothing, bytes.data())));
+                }
+                else if (event.type == ENET_EVENT_TYPE_RECEIVE && door &&
+                         event.packet->data[0] == KindChallenge)
+                {
+                    bytes.resize(static_cast<std::size_t>(EncodeProof(nothing, bytes.data())));
+                }
+                else if (event.type != ENET_EVENT_TYPE_CONNECT || mode != "sizes")
+                {
+                    bytes.clear();
+                }
+                event.type == ENET_EVENT_TYPE_RECEIVE ? enet_packet_destroy(event.packet) : void();
+                if (!bytes.empty())
+                {
                     enet_peer_send(
                         event.peer, ReliableChannel,
                         enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
@@ -178,44 +196,18 @@ void Sleep(unsigned ms)
         }
     }
 }
-
-[[noreturn]] void RunRelay(const char* relay)
-{
-    const std::string listen = std::to_string(Port + 1), target = std::to_string(Port);
-    execlp("python3", "python3", relay, listen.c_str(), target.c_str(), "600", "--seed", "17",
-           "--loss", "0.05", "--delay", "0", nullptr);
-    _exit(5);
-}
-
-// Runs a child process; every run of one ends it with _exit.
-template<typename Run>
-pid_t Start(Run run)
-{
-    const pid_t pid = fork();
-    pid == 0 ? run() : void();
-    return pid;
-}
-
-// Waits for a process to end; 0 when it exited with 0. With kill, ends it first.
-int End(pid_t pid, bool kill = false)
-{
-    int status = 1;
-    if (pid > 0 && (!kill || ::kill(pid, SIGKILL) == 0))
-    {
-        waitpid(pid, &status, 0);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
     const bool loss = mode == "loss", stall = mode == "stall";
-    const bool crowd = mode == "held" || mode == "bare", sizes = mode == "sizes";
+    const bool crowd = mode == "held" || mode == "bare" || mode == "forged" || mode == "door";
+    const bool sizes = mode == "sizes";
     if (!(crowd || loss || stall || sizes) || (loss && argc < 3))
     {
-        std::fprintf(stderr, "usage: online_siege held|bare|loss RELAY|stall|sizes [tries]\n");
+        std::fprintf(stderr,
+                     "usage: online_siege held|bare|forged|door|loss RELAY|stall|sizes [tries]\n");
         return 2;
     }
     const int tries = argc > (loss ? 3 : 2) ? std::atoi(argv[loss ? 3 : 2]) : 20;
@@ -235,10 +227,11 @@ int main(int argc, char** argv)
         std::printf("the host could not open a port\n");
         return 1;
     }
-    const pid_t stranger =
-        stall ? -1 : Start([&] { loss ? RunRelay(argv[2]) : RunStrangers(mode); });
+    const pid_t stranger = stall  ? -1
+                           : loss ? StartRelay(argv[2], Port, 3600, "0.05", "0", "17")
+                                  : Start([&] { RunStrangers(mode); });
     // Every slot the strangers can take is taken, and renewed; the relay or the long message is on.
-    Sleep(crowd ? 2 * HelloWaitMs + 300 : loss ? 300 : 1300);
+    Sleep(crowd ? 2 * HelloWaitMs + 300 : loss ? 0 : 1300);
 
     int failures = 0;
     for (int n = 0; n < (stall ? 2 : sizes ? 1 : tries); ++n)
