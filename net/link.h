@@ -26,17 +26,16 @@ constexpr unsigned PingMs = QuietAwayMs / 8;
 // Either side's first guess at the round trip to a new connection, in ms, before ENet
 // measures it.
 constexpr unsigned FirstRoundTripMs = 200;
-// The friend's request for a connection, unanswered this long, is made anew.
-constexpr unsigned AskAgainMs = 1000;
 
 // Opens the host's side on a UDP port of every local IPv4 address, for up to MaxLinkPeers
 // connections (how many per address is the session's to say). Returns false when the port cannot be
 // had (taken, or not allowed).
 bool OpenHostLink(int port);
 
-// Asks for a connection to a host by name or address and port, anew every AskAgainMs until
-// it is answered. Returns false when the name does not resolve or no socket can be had; the
-// answer comes as a Connected event, or never (the session gives up).
+// Asks for a connection to a host by name or address and port, again FirstRoundTripMs later
+// when unanswered and then twice as long each time. Returns false when the name does not
+// resolve or no socket can be had; the answer comes as a Connected event, or never (the
+// session gives up).
 bool OpenFriendLink(const char* address, int port);
 
 // Takes the next event without waiting, sending what is due on the way. Returns false when

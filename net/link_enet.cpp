@@ -12,8 +12,6 @@ namespace
 ENetHost* LinkHost = nullptr;     // the open link, or null
 ENetPacket* HeldPacket = nullptr; // the last Received event's bytes
 bool Hosting = false;             // the link is the host's side
-ENetAddress HostAddress;          // the friend's side: the host asked for
-enet_uint32 AskedAt;              // the friend's side: ENet's clock (ms) when it was asked
 
 // What the session has been told of each connection slot on the host.
 struct Reported
@@ -103,33 +101,6 @@ bool OpenLink(const ENetAddress* address, int peers, int receiveBytes, int waiti
     return true;
 }
 
-// The friend's side: the connection asked for (anew when it has not been answered for
-// AskAgainMs, as ENet waits twice as long before each try of its own).
-bool AskForHost()
-{
-    ENetPeer* peer = enet_host_connect(LinkHost, &HostAddress, LinkChannels, 0);
-    if (peer == nullptr)
-    {
-        return false;
-    }
-    SetUpPeer(peer);
-    peer->roundTripTime = FirstRoundTripMs; // the request goes again that soon when lost
-    AskedAt = enet_time_get();
-    return true;
-}
-
-void AskAgainIfUnanswered()
-{
-    ENetPeer& peer = LinkHost->peers[0];
-    const bool asking = peer.state >= ENET_PEER_STATE_CONNECTING &&
-                        peer.state <= ENET_PEER_STATE_CONNECTION_PENDING;
-    if (asking && enet_time_get() - AskedAt >= AskAgainMs)
-    {
-        enet_peer_reset(&peer);
-        AskForHost();
-    }
-}
-
 ENetPeer* PeerAt(int peer)
 {
     if (LinkHost == nullptr || peer < 0 || static_cast<size_t>(peer) >= LinkHost->peerCount)
@@ -168,12 +139,15 @@ bool OpenFriendLink(const char* name, int port)
     {
         return false;
     }
-    HostAddress = address;
-    if (!AskForHost())
+    ENetPeer* peer = enet_host_connect(LinkHost, &address, LinkChannels, 0);
+    if (peer == nullptr)
     {
         CloseLink();
         return false;
     }
+    SetUpPeer(peer);
+    // Asked for again that soon when lost, then twice as long each time, as ENet does.
+    peer->roundTripTime = FirstRoundTripMs;
     return true;
 }
 
@@ -188,10 +162,6 @@ bool PollLink(LinkEvent& event)
     if (Hosting && WalkSlots(event))
     {
         return true;
-    }
-    if (!Hosting)
-    {
-        AskAgainIfUnanswered();
     }
     if (enet_host_service(LinkHost, &happened, 0) <= 0)
     {

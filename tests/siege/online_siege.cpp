@@ -219,6 +219,11 @@ int main(int argc, char** argv)
     {
         return 2;
     }
+    // The code's key is made here once (as a game makes it once), and every process forked
+    // after finds it made.
+    JoinCode code;
+    ParseJoinCode(CodeText, code);
+    StartHosting(code);
     const pid_t host = Start([&] { RunHost(fdopen(pipeEnds[1], "w")); });
     close(pipeEnds[1]);
     std::FILE* report = fdopen(pipeEnds[0], "r");
