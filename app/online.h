@@ -7,7 +7,7 @@
 #include "net/host_session.h"
 
 constexpr int MaxLinkEventsPerIteration =
-    32;                                  // more wait for the next: a flood cannot starve drawing
+    256;                                 // more wait for the next: a flood cannot starve drawing
 constexpr unsigned RejoinWaitMs = 60000; // a friend's match waits this long for it to return
 
 enum class OnlineRole

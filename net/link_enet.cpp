@@ -159,13 +159,11 @@ bool PollLink(LinkEvent& event)
     {
         return false;
     }
-    if (Hosting && WalkSlots(event))
-    {
-        return true;
-    }
+    // ENet's own events first: each call also reads what waits on the socket, so that a
+    // flood of requests does not keep the friend's datagrams waiting behind the reports.
     if (enet_host_service(LinkHost, &happened, 0) <= 0)
     {
-        return false;
+        return Hosting && WalkSlots(event);
     }
     event = {};
     event.peer = static_cast<int>(happened.peer - LinkHost->peers);

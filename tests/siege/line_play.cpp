@@ -15,6 +15,7 @@
 #include "audio/status_handoff.h"
 #include "display/palette.h"
 #include "display/pictures.h"
+#include "match/game_title.h"
 #include "net/link.h"
 #include "platform/rand.h"
 #include "siege_tools.h"
@@ -94,10 +95,11 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
     std::fprintf(report, "%d\n", Port);
     StartHosting(code);
     static std::uint64_t kept[KeptFrames];
-    int drawn = 0, matches = 0;
+    int drawn = 0, matches = 0, turns = 0, team = -1;
     Player player = {KeyCount, 0};
     LoopClock clock = StartLoopClock(NowMs());
-    for (const unsigned start = NowMs(); NowMs() - start < (seconds + 2) * 1000 + RestMs;)
+    const unsigned start = NowMs();
+    while (NowMs() - start < (seconds + 2) * 1000 + RestMs)
     {
         const unsigned now = NowMs();
         const bool running = MatchRunning;
@@ -116,6 +118,9 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
         const StepsDue due = AdvanceLoopClock(clock, now);
         RunSteps(MatchWaits() ? 0 : due.steps);
         matches += !running && MatchRunning;
+        const int turnOf = FriendMatch != nullptr ? FriendMatch->currentTeam : -1;
+        turns += turnOf >= 0 && team >= 0 && turnOf != team;
+        team = turnOf;
         SendHostSounds();
         if (due.drawFrame)
         {
@@ -127,8 +132,9 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
         FlushLinkOrders();
         Sleep(ChooseSleep(clock, due.steps));
     }
-    std::fprintf(report, "%d frames drawn, %d matches, %u bytes sent\n", drawn, matches,
-                 LinkBytesSent());
+    const unsigned lasted = NowMs() - start;
+    std::fprintf(report, "%d frames drawn, %d matches begun, %d turns passed, %.1f kB/s sent\n",
+                 drawn, matches, turns, LinkBytesSent() / static_cast<double>(lasted));
     for (int n = 0; n < KeptFrames && n < drawn; ++n)
     {
         std::fprintf(report, "= %llu\n", static_cast<unsigned long long>(kept[n]));

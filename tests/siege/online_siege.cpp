@@ -10,6 +10,10 @@
 //                                     address
 //   online_siege door [tries]         as many addresses as the door remembers each give a wrong
 //                                     code, and again every 20 s
+//   online_siege flood RATE [tries]   bare connect requests, RATE a second, each from a new
+//                                     address, never answered
+//   online_siege storm RATE [tries]   bare connect requests, RATE a second, all from one
+//                                     address
 //   online_siege loss RELAY [tries]   joins through RELAY (tests/e2e/udp_relay.py) at 5 % loss
 //   online_siege stall                a joined friend's game stops for 6 s and goes on; then
 //                                     another friend joins (a crash and its rejoining are
@@ -20,15 +24,20 @@
 // Prints each friend's time to be let in and what the host's session saw; exits 0 when every
 // friend was let in within 5 s (for stall: the host saw the friend away and back; for sizes:
 // nothing too long arrived), 1 otherwise.
+#include "app/main_loop.h"
 #include "app/online.h"
 #include "net/link.h"
 #include "siege_tools.h"
 
+#include <arpa/inet.h>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <enet/enet.h>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <vector>
 
 namespace
@@ -38,7 +47,8 @@ int Port;
 
 // The host as the game runs it: its frames go as soon as a friend is in, racing the welcome.
 // Tells the parent the port it took (another process may hold the first one tried), then
-// what its session saw, a line each.
+// what its session saw, a line each, and every 5 s how many requests it heard, if any. Its
+// loop turns as often as the game's.
 [[noreturn]] void RunHost(std::FILE* report)
 {
     std::setvbuf(report, nullptr, _IOLBF, 0);
@@ -51,7 +61,9 @@ int Port;
     }
     std::fprintf(report, "%d\n", Port);
     StartHosting(code);
-    for (bool joined = false, away = false;; Sleep(1))
+    LoopClock clock = StartLoopClock(NowMs());
+    unsigned asked = 0, counted = NowMs();
+    for (bool joined = false, away = false;;)
     {
         const unsigned now = NowMs();
         LinkEvent event;
@@ -61,7 +73,15 @@ int Port;
             {
                 std::fprintf(report, "too long\n");
             }
+            asked += event.type == LinkEventType::Pending;
             HandleOnlineEvent(event, now);
+        }
+        if (now - counted >= 5000)
+        {
+            asked > 0 ? static_cast<void>(std::fprintf(report, "%u requests in 5 s\n", asked))
+                      : void();
+            asked = 0;
+            counted = now;
         }
         TickOnline(now);
         if (FriendJoined != joined || FriendAway(HostSide) != away)
@@ -73,6 +93,7 @@ int Port;
         }
         SendHostFrame(now);
         FlushLinkOrders();
+        Sleep(ChooseSleep(clock, AdvanceLoopClock(clock, now).steps));
     }
 }
 
@@ -198,19 +219,91 @@ int Port;
 }
 } // namespace
 
+// A socket on a loopback address, on any port; -1 when it cannot be had.
+int LoopbackSocket(std::uint32_t address)
+{
+    const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in own = {};
+    own.sin_family = AF_INET;
+    own.sin_addr.s_addr = htonl(address);
+    if (socket >= 0 && bind(socket, reinterpret_cast<sockaddr*>(&own), sizeof own) != 0)
+    {
+        close(socket);
+        return -1;
+    }
+    return socket;
+}
+
+// A bare connect request as ENet sends it, caught on a socket of our own: each copy with
+// another connectID is a request of its own.
+std::vector<unsigned char> CaughtRequest()
+{
+    const int catcher = LoopbackSocket(127u << 24 | 1);
+    sockaddr_in at = {};
+    socklen_t size = sizeof at;
+    getsockname(catcher, reinterpret_cast<sockaddr*>(&at), &size);
+    enet_initialize();
+    ENetHost* asker = enet_host_create(nullptr, 1, LinkChannels, 0, 0);
+    ENetAddress address = {at.sin_addr.s_addr, ntohs(at.sin_port)};
+    enet_host_connect(asker, &address, LinkChannels, 0);
+    enet_host_flush(asker);
+    std::vector<unsigned char> bytes(1500);
+    bytes.resize(
+        static_cast<std::size_t>(std::max<ssize_t>(recv(catcher, bytes.data(), 1500, 0), 0)));
+    enet_host_destroy(asker);
+    close(catcher);
+    return bytes;
+}
+
+// Connect requests at rate a second: flood, each from an address of its own (127.10.0.0 on);
+// storm, all from 127.0.9.9, from a few ports in turn.
+[[noreturn]] void RunFlood(unsigned rate, bool oneAddress)
+{
+    std::vector<unsigned char> request = CaughtRequest();
+    const std::size_t idAt = sizeof(ENetProtocolHeader) + offsetof(ENetProtocolConnect, connectID);
+    if (request.size() < idAt + 4)
+    {
+        _exit(4);
+    }
+    sockaddr_in host = {};
+    host.sin_family = AF_INET;
+    host.sin_addr.s_addr = htonl(127u << 24 | 1);
+    host.sin_port = htons(static_cast<std::uint16_t>(Port));
+    std::vector<int> ports;
+    for (int n = 0; oneAddress && n < 64; ++n)
+    {
+        ports.push_back(LoopbackSocket(127u << 24 | 9 << 8 | 9));
+    }
+    const unsigned start = NowMs();
+    for (unsigned n = 0;; Sleep(1))
+    {
+        for (const unsigned due = (NowMs() - start) * rate / 1000; n < due; ++n)
+        {
+            std::memcpy(request.data() + idAt, &n, 4);
+            const int socket =
+                oneAddress ? ports[n % ports.size()]
+                           : LoopbackSocket(127u << 24 | (10 + n / 65536 % 200) << 16 | n % 65536);
+            sendto(socket, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&host),
+                   sizeof host);
+            oneAddress ? void() : static_cast<void>(close(socket));
+        }
+    }
+}
+
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
     const bool loss = mode == "loss", stall = mode == "stall";
     const bool crowd = mode == "held" || mode == "bare" || mode == "forged" || mode == "door";
-    const bool sizes = mode == "sizes";
-    if (!(crowd || loss || stall || sizes) || (loss && argc < 3))
+    const bool flood = mode == "flood" || mode == "storm", sizes = mode == "sizes";
+    const bool argued = loss || flood; // the relay, or the rate
+    if (!(crowd || loss || stall || sizes || flood) || (argued && argc < 3))
     {
-        std::fprintf(stderr,
-                     "usage: online_siege held|bare|forged|door|loss RELAY|stall|sizes [tries]\n");
+        std::fprintf(stderr, "usage: online_siege held|bare|forged|door|loss RELAY|flood RATE|"
+                             "storm RATE|stall|sizes [tries]\n");
         return 2;
     }
-    const int tries = argc > (loss ? 3 : 2) ? std::atoi(argv[loss ? 3 : 2]) : 20;
+    const int tries = argc > (argued ? 3 : 2) ? std::atoi(argv[argued ? 3 : 2]) : 20;
     // Even, below the ephemeral ports: the relay takes the odd one after.
     Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -232,11 +325,13 @@ int main(int argc, char** argv)
         std::printf("the host could not open a port\n");
         return 1;
     }
-    const pid_t stranger = stall  ? -1
-                           : loss ? StartRelay(argv[2], Port, 3600, "0.05", "0", "17")
-                                  : Start([&] { RunStrangers(mode); });
+    const unsigned rate = flood ? static_cast<unsigned>(std::atoi(argv[2])) : 0;
+    const pid_t stranger = stall   ? -1
+                           : loss  ? StartRelay(argv[2], Port, 3600, "0.05", "0", "17")
+                           : flood ? Start([&] { RunFlood(rate, mode == "storm"); })
+                                   : Start([&] { RunStrangers(mode); });
     // Every slot the strangers can take is taken, and renewed; the relay or the long message is on.
-    Sleep(crowd ? 2 * HelloWaitMs + 300 : loss ? 0 : 1300);
+    Sleep(crowd || flood ? 2 * HelloWaitMs + 300 : loss ? 0 : 1300);
 
     int failures = 0;
     for (int n = 0; n < (stall ? 2 : sizes ? 1 : tries); ++n)
