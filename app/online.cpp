@@ -139,6 +139,10 @@ void HandleOnlineEvent(const LinkEvent& event, unsigned now)
         return;
     }
     const HostInput input = HandleHostEvent(HostSide, event, now);
+    if (input.left)
+    {
+        FriendLeft(); // before a friend that takes its place joins
+    }
     if (input.joined)
     {
         FriendJoined = true;
@@ -149,10 +153,6 @@ void HandleOnlineEvent(const LinkEvent& event, unsigned now)
     if (input.bandsWanted)
     {
         AskBandsAgain(Frames, input.wantedNumber, input.wantedBands);
-    }
-    if (input.left)
-    {
-        FriendLeft();
     }
 }
 

@@ -17,6 +17,12 @@ bool ValidPeer(int peer)
     return peer >= 0 && peer < MaxLinkPeers;
 }
 
+// Whether a friend plays and is not away.
+bool Playing(const HostSession& session)
+{
+    return session.friendPeer >= 0 && !session.friendAway;
+}
+
 void FriendGone(HostSession& session, unsigned now, HostInput& input)
 {
     session.friendPeer = -1;
@@ -129,10 +135,16 @@ void Knock(HostSession& session, int peer, const FriendMessage& message, unsigne
         return;
     }
     ForgiveAddress(session.door, address);
-    if (session.friendPeer >= 0)
+    if (Playing(session))
     {
         Drop(session, peer, ReasonFull, now, input);
         return;
+    }
+    if (session.friendPeer >= 0)
+    {
+        // Silent for QuietAwayMs, its game crashed or its line changed: the game that proves
+        // the code now takes its place.
+        Drop(session, session.friendPeer, ReasonNone, now, input);
     }
     session.stages[peer] = PeerStage::Friend;
     session.friendPeer = peer;
@@ -270,7 +282,7 @@ HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned
             {
                 Drop(session, peer, ReasonShutOut, now, input);
             }
-            else if (session.friendPeer >= 0)
+            else if (Playing(session))
             {
                 Drop(session, peer, ReasonFull, now, input);
             }

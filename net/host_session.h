@@ -73,12 +73,13 @@ struct HostInput
 void StartHostSession(HostSession& session, const JoinCode& code, const CodeKey& key);
 
 // Handles one event of the network edge at time now (ms), queueing its answers as link
-// orders. A connection from an address the door refuses, or one while a friend plays, is
-// dropped once connected; any other waits for its proof, its time counted from when it was
-// first Pending. A hello gets the challenge (again, to a hello sent again); a hello of another
-// version is dropped with its own reason and not counted. A right proof makes the connection
-// the friend (if none plays yet) and welcomes it (again, to a proof sent again); a wrong one is
-// counted against its address and dropped. A message that fails its checks, a proof before a
+// orders. A connection from an address the door refuses, or one while a friend plays and is
+// not away, is dropped once connected; any other waits for its proof, its time counted from
+// when it was first Pending. A hello gets the challenge (again, to a hello sent again); a
+// hello of another version is dropped with its own reason and not counted. A right proof
+// makes the connection the friend (if none plays, or in place of one away: left and joined
+// are both set) and welcomes it (again, to a proof sent again); a wrong one is counted
+// against its address and dropped. A message that fails its checks, a proof before a
 // challenge, or a report or ask from a connection that has not proved the code drops that
 // connection. The friend's reports bring its presses (kept in presses) and show that it gets
 // our frames; it may ask for bands again.

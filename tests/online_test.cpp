@@ -254,12 +254,17 @@ TEST_F(Online, TheHostProvesFirstLetsInOneFriendWhoProvesTheCodeAndTheBandSaysSo
         {'r', 0, T + 50, {KindReport}, "drop 0 4;left;"}, // fails its checks
         {'r', 0, T + 50, report, ""},
         {'j', 6, T + 60, {}, "send 6 8;send 6 3;joined;"},
-        // A crash; those told to go before, their goodbyes unanswered, are cut.
+        {'c', 9, T + 60, {}, "drop 9 1;"}, // another game while it plays: full
+        // A crash: away. Its game again takes its place, and in its turn goes silent; those
+        // told to go before, their goodbyes unanswered, are cut.
+        {'t', 0, T + 60 + QuietAwayMs, {}, "away;"},
+        {'d', 9, T + 60 + QuietAwayMs, {}, "away;"},
+        {'j', 8, T + 70 + QuietAwayMs, {}, "away;send 8 8;away;drop 6 0;send 8 3;joined;left;"},
         {'t',
          0,
-         T + 60 + QuietGoneMs,
+         T + 70 + QuietAwayMs + QuietGoneMs,
          {},
-         "drop 0 0;drop 1 0;drop 2 0;drop 3 0;drop 4 0;drop 5 0;drop 6 0;left;"},
+         "drop 0 0;drop 1 0;drop 2 0;drop 3 0;drop 4 0;drop 5 0;drop 6 0;drop 8 0;left;"},
         {'j', 7, T + 90, {}, "send 7 8;send 7 3;joined;"},
         {'d', 7, T + 90, {}, "left;"},
     };
@@ -270,6 +275,7 @@ TEST_F(Online, TheHostProvesFirstLetsInOneFriendWhoProvesTheCodeAndTheBandSaysSo
     EXPECT_EQ(FriendPeer(host), -1);
     // A hello sent again gets the same nonce and a proof for the nonce it brings; a proof sent
     // again, once in, another welcome.
+    StartHostSession(host, code, RightKey);
     Host({'c', 8, 0, {}, ""});
     Host({'r', 8, 0, Hello(1), ""});
     const Bytes first = lastSent;
