@@ -23,7 +23,7 @@
 namespace
 {
 FriendSession Side;
-CodeKey Key; // the code's, made once
+CodeKey SideKey; // the code's, made once
 
 unsigned NowMs()
 {
@@ -71,7 +71,7 @@ bool Join(const char* address, int port)
         {
             return false;
         }
-        StartFriendSession(Side, Key, NowMs());
+        StartFriendSession(Side, SideKey, NowMs());
         Side.frameReady = false;
         if (Serve(5000, [] { return Side.stage == FriendStage::Joined && Side.frameReady; }))
         {
@@ -116,7 +116,7 @@ int Changed(const unsigned char* title)
 int main(int argc, char** argv)
 {
     JoinCode code;
-    if (argc < 4 || !ParseJoinCode(argv[3], code) || !DeriveCodeKey(code, Key))
+    if (argc < 4 || !ParseJoinCode(argv[3], code) || !DeriveCodeKey(code, SideKey))
     {
         std::fprintf(stderr,
                      "usage: online_probe ADDRESS PORT CODE [samples [flag file [escape file]]]\n");

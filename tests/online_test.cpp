@@ -103,6 +103,30 @@ struct Step
     const char* seen;
 };
 
+JoinCode Code()
+{
+    JoinCode code;
+    ParseJoinCode("abcdefghjk", code);
+    return code;
+}
+
+// The game hosting with a friend in on connection 0, and that friend's own session, let in
+// at time 0.
+FriendSession& HostWithFriend()
+{
+    StartHosting(Code());
+    HandleOnlineEvent(Event('c', 0), 0);
+    HandleOnlineEvent(Event('r', 0, Hello()), 0);
+    const Bytes challenge = Sent().back();
+    HandleOnlineEvent(Event('r', 0, ProofFor(challenge, RightKey)), 0);
+    ClearLinkOrders();
+    static FriendSession side;
+    StartFriendSession(side, RightKey, 0);
+    side.stage = FriendStage::Joined;
+    side.heardAt = 0;
+    return side;
+}
+
 // The columns of the title screen's band as the host's (with its red code) or the friend's
 // session draws it into a cleared canvas at a time.
 std::string Band(const HostSession* host, unsigned now)
@@ -572,11 +596,7 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
 // The host's frames go to a friend's session as the edge would carry them, but for those lost.
 TEST_F(Online, AFriendWhoLostBandsAsksForThemAndGetsThoseAlone)
 {
-    StartHosting(code);
-    Join(0, 0);
-    static FriendSession side;
-    StartFriendSession(side, RightKey, 0);
-    side.stage = FriendStage::Joined;
+    FriendSession& side = HostWithFriend();
     for (int n = 0; n < CanvasCells; ++n)
     {
         ScreenCells[n] = static_cast<unsigned char>(n % 7); // no band packs small
@@ -659,13 +679,6 @@ struct KeyAt
 using Line = std::function<unsigned(unsigned, const Bytes&)>;
 constexpr unsigned Lost = ~0u;
 
-JoinCode Code()
-{
-    JoinCode code;
-    ParseJoinCode("abcdefghjk", code);
-    return code;
-}
-
 // A match in the turn of team, its banner down, nine moves to spend.
 GameTitle& TurnOf(int team)
 {
@@ -701,17 +714,8 @@ int FriendMoves(const std::vector<KeyAt>& keys, const Line& line, unsigned until
 {
     ResetShell();
     ClearLinkOrders();
-    StartHosting(Code());
-    HandleOnlineEvent(Event('c', 0), 0);
-    HandleOnlineEvent(Event('r', 0, Hello()), 0);
-    const Bytes challenge = Sent().back();
-    HandleOnlineEvent(Event('r', 0, ProofFor(challenge, RightKey)), 0);
-    Sent();
+    FriendSession& side = HostWithFriend();
     GameTitle& match = TurnOf(FriendTeam);
-    static FriendSession side;
-    StartFriendSession(side, RightKey, 0);
-    side.stage = FriendStage::Joined;
-    side.heardAt = 0;
     std::vector<std::pair<unsigned, Bytes>> coming;
     for (unsigned now = 0; now < until; now += 6)
     {
@@ -848,12 +852,7 @@ TEST_F(Online, TheFriendsKeyStartsItsMatchWhichWaitsForIt)
 // waits for the other, and gives it up in time.
 TEST_F(Online, EachSideSeesALineThatCarriesNothingToTheFriend)
 {
-    StartHosting(code);
-    Join(0, 0);
-    static FriendSession side;
-    StartFriendSession(side, RightKey, 0);
-    side.stage = FriendStage::Joined;
-    side.heardAt = 0;
+    FriendSession& side = HostWithFriend();
     // The host's frames stop reaching the friend at 1000 ms; its reports still come.
     std::string seen, last;
     for (unsigned now = 0; now <= 1500 + QuietGoneMs; now += 6)

@@ -29,6 +29,7 @@
 #include "net/link.h"
 #include "siege_tools.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cstddef>
 #include <cstdio>
@@ -111,6 +112,7 @@ int Port;
     }
     StartJoining(code, true, start);
     LinkEvent event;
+    FriendStage reached = FriendSide.stage;
     for (unsigned joined = 0;
          FriendSide.stage != FriendStage::Off &&
          (joined == 0 ? NowMs() - start < JoinWaitMs + 1000 : NowMs() - joined < stayMs);
@@ -122,6 +124,7 @@ int Port;
         }
         TickOnline(NowMs());
         FlushLinkOrders();
+        reached = std::max(reached, FriendSide.stage);
         if (joined == 0 && FriendSide.stage == FriendStage::Joined)
         {
             joined = NowMs();
@@ -129,8 +132,8 @@ int Port;
         }
     }
     const bool stayed = FriendSide.stage == FriendStage::Joined;
-    std::printf("%s at the end (notice %d)\n", stayed ? "in" : "not in",
-                static_cast<int>(FriendSide.notice));
+    std::printf("%s at the end (notice %d, stage %d reached, %u ms)\n", stayed ? "in" : "not in",
+                static_cast<int>(FriendSide.notice), static_cast<int>(reached), NowMs() - start);
     LeaveOnline(); // says goodbye
     FlushLinkOrders();
     for (const unsigned begun = NowMs();
