@@ -73,7 +73,7 @@ bool Join(const char* address, int port)
         }
         StartFriendSession(Side, SideKey, NowMs());
         Side.frameReady = false;
-        if (Serve(5000, [] { return Side.stage == FriendStage::Joined && Side.frameReady; }))
+        if (Serve(JoinWaitMs, [] { return Side.stage == FriendStage::Joined && Side.frameReady; }))
         {
             return true;
         }

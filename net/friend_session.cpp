@@ -13,6 +13,7 @@ namespace
 {
 constexpr unsigned char NoticeColour = 1; // grey, as the title screen's words
 constexpr int FriendPeerOnLink = 0;       // the friend's side has one connection: the host
+static_assert(JoinWaitMs > HelloWaitMs);
 
 // Two words of a notice, one above the other.
 struct NoticeWords

@@ -15,7 +15,9 @@
 #include "net/messages.h"
 #include "net/presses.h"
 
-constexpr unsigned JoinWaitMs = 5000;       // a host that has not let us in by then does not answer
+// A host that has not let us in by then does not answer: longer than the host waits for a
+// proof, so that a request ENet had to make again on a poor line still has its time.
+constexpr unsigned JoinWaitMs = 8000;
 constexpr unsigned RepeatHandshakeMs = 250; // a hello or proof not answered goes again
 constexpr unsigned AskFrameAgainMs = 500;   // bands asked for and not come: ask again
 constexpr unsigned QuietReportMs = 250;     // a report with no press on record: still here

@@ -25,7 +25,8 @@ constexpr int MaxLinkPeers = 1024;
 constexpr int SpareLinkPeers = 128;
 constexpr int MaxAskingPerAddress = 16;
 constexpr int MaxKnockingPerAddress = 4;
-constexpr unsigned HelloWaitMs = 3000; // a connection must prove the code within this time
+constexpr unsigned HelloWaitMs = 5000; // a connection must prove the code within this time,
+                                       // from its request on
 constexpr unsigned NoticeMs = 3000;    // how long a notice shows
 constexpr int HostTeam = 0;            // the host plays the left team, "player 1"
 constexpr int FriendTeam = 1;          // the friend the right one, "player 2"

@@ -22,8 +22,8 @@
 //                                     does not arrive, and a friend still joins
 //
 // Prints each friend's time to be let in and what the host's session saw; exits 0 when every
-// friend was let in within 5 s (for stall: the host saw the friend away and back; for sizes:
-// nothing too long arrived), 1 otherwise.
+// friend was let in within JoinWaitMs (for stall: the host saw the friend away and back; for
+// sizes: nothing too long arrived), 1 otherwise.
 #include "app/main_loop.h"
 #include "app/online.h"
 #include "net/link.h"
@@ -45,11 +45,12 @@ namespace
 {
 constexpr char CodeText[] = "abcdefghjk";
 int Port;
+bool CountRequests; // the host tells how many requests it heard
 
 // The host as the game runs it: its frames go as soon as a friend is in, racing the welcome.
 // Tells the parent the port it took (another process may hold the first one tried), then
-// what its session saw, a line each, and every 5 s how many requests it heard, if any. Its
-// loop turns as often as the game's.
+// what its session saw, a line each, and with CountRequests every 5 s how many requests it
+// heard. Its loop turns as often as the game's.
 [[noreturn]] void RunHost(std::FILE* report)
 {
     std::setvbuf(report, nullptr, _IOLBF, 0);
@@ -79,8 +80,8 @@ int Port;
         }
         if (now - counted >= 5000)
         {
-            asked > 0 ? static_cast<void>(std::fprintf(report, "%u requests in 5 s\n", asked))
-                      : void();
+            CountRequests ? static_cast<void>(std::fprintf(report, "%u requests in 5 s\n", asked))
+                          : void();
             asked = 0;
             counted = now;
         }
@@ -307,6 +308,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const int tries = argc > (argued ? 3 : 2) ? std::atoi(argv[argued ? 3 : 2]) : 20;
+    CountRequests = crowd || flood;
     // Even, below the ephemeral ports: the relay takes the odd one after.
     Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
