@@ -13,10 +13,15 @@ constexpr int DefaultPort = 27183; // UDP port a host listens on unless --port s
 // What ENet may take in and hold for one connection, sized to the messages each side gets:
 // the host only the friend's short ones, the friend frames' pieces too. More is refused, not
 // reserved; as no message is longer than a datagram, a set of fragments is refused whole.
+// What it holds is what came after a reliable message that was lost, until that one comes
+// again; once the limit is reached ENet refuses everything, the lost message's resend too,
+// and the line carries nothing more. So each limit holds what the other side sends reliably
+// in ENet's own time-out (PeerTimeoutMs): the friend's reports, two for each key, ten keys a
+// second; the host's sounds, twenty messages a second.
 constexpr int HostReceiveBytes = MaxFriendMessageBytes;
-constexpr int HostWaitingBytes = 16 * MaxFriendMessageBytes;
+constexpr int HostWaitingBytes = 2 * 10 * (PeerTimeoutMs / 1000) * MaxFriendMessageBytes;
 constexpr int FriendReceiveBytes = MaxMessageBytes;
-constexpr int FriendWaitingBytes = 64 * MaxMessageBytes; // two frames of pieces, and more
+constexpr int FriendWaitingBytes = 20 * (PeerTimeoutMs / 1000) * MaxShortMessageBytes;
 // The host's sending, in bytes a second: twice a whole frame of the largest pieces for every
 // 18 ms step.
 constexpr int MaxWholeFrameBytes = FrameBands * (FrameHeaderBytes + MaxBandBytes);

@@ -59,11 +59,23 @@ bool WalkSlots(LinkEvent& event)
 }
 
 // Settings every connection gets: ENet's own time-out past the sessions' wait for a quiet
-// peer, and pings often enough that quiet means silence.
+// peer, and pings to keep its measure of the line fresh.
 void SetUpPeer(ENetPeer* peer)
 {
     enet_peer_timeout(peer, 0, PeerTimeoutMs, PeerTimeoutMs);
     enet_peer_ping_interval(peer, PingMs);
+}
+
+// Once connected, no throttle on what we send: ENet drops a share of the unreliable messages
+// it sends, up to all of them, whenever it sees the round trip grow (a loaded machine, a
+// lossy line), and frames and reports then stop for good while the line still answers. The
+// game's messages are few and small; what a poor line costs is the sessions' to judge. (Set
+// here alone, as ENet checks the values a connection began with while it is made.)
+void SendEveryMessage(ENetPeer* peer)
+{
+    peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
+    peer->packetThrottleAcceleration = ENET_PEER_PACKET_THROTTLE_SCALE;
+    peer->packetThrottleDeceleration = 0;
 }
 
 void ReleaseHeldPacket()
@@ -175,6 +187,7 @@ bool PollLink(LinkEvent& event)
             event.address = happened.peer->address.host;
             slot = {true, happened.peer->connectID};
             SetUpPeer(happened.peer);
+            SendEveryMessage(happened.peer);
             return true;
         case ENET_EVENT_TYPE_RECEIVE:
             HeldPacket = happened.packet;
