@@ -28,6 +28,12 @@ constexpr int MaxWholeFrameBytes = FrameBands * (FrameHeaderBytes + MaxBandBytes
 constexpr unsigned HostSendBytesPerSecond = 2 * MaxWholeFrameBytes * (1000 / 18 + 1);
 // How often a quiet connection is pinged, so that ENet's own measure of the line stays fresh.
 constexpr unsigned PingMs = QuietAwayMs / 8;
+// The longest a reliable message goes unanswered before it is sent again. ENet waits twice as
+// long after each loss, and ends the connection when one message has gone unanswered for
+// PeerTimeoutMs: on a line that loses a fifth of its datagrams each way, one message in a few
+// thousand then lost all its eight tries, and a live line was cut about once in three
+// minutes. Tries at least this often make that as good as never, and a dead line still ends.
+constexpr unsigned MaxResendMs = QuietAwayMs / 4;
 // Either side's first guess at the round trip to a new connection, in ms, before ENet
 // measures it.
 constexpr unsigned FirstRoundTripMs = 200;
@@ -50,7 +56,8 @@ bool OpenFriendLink(const char* address, int port);
 // ENet) as Disconnected.
 bool PollLink(LinkEvent& event);
 
-// Carries out the queued orders (LinkOrders), sends them at once and clears the queue. A
+// Carries out the queued orders (LinkOrders), sends them at once and clears the queue. Called
+// once a turn of the main loop: it also holds ENet's waits to send again to MaxResendMs. A
 // Drop with ReasonNone cuts the connection at once; any other says goodbye and waits for it
 // to be heard. A connection not yet connected is cut either way.
 void FlushLinkOrders();

@@ -7,6 +7,8 @@
 
 #include <enet/enet.h>
 
+#include <algorithm>
+
 namespace
 {
 ENetHost* LinkHost = nullptr;     // the open link, or null
@@ -76,6 +78,30 @@ void SendEveryMessage(ENetPeer* peer)
     peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
     peer->packetThrottleAcceleration = ENET_PEER_PACKET_THROTTLE_SCALE;
     peer->packetThrottleDeceleration = 0;
+}
+
+// Reliable messages under way go again after MaxResendMs at the most (see link.h).
+void KeepResending(ENetList& commands)
+{
+    for (ENetListIterator at = enet_list_begin(&commands); at != enet_list_end(&commands);
+         at = enet_list_next(at))
+    {
+        ENetOutgoingCommand& command = *reinterpret_cast<ENetOutgoingCommand*>(at);
+        command.roundTripTimeout = std::min<enet_uint32>(command.roundTripTimeout, MaxResendMs);
+    }
+}
+
+void KeepResending()
+{
+    for (size_t n = 0; n < LinkHost->peerCount; ++n)
+    {
+        ENetPeer& peer = LinkHost->peers[n];
+        if (peer.state == ENET_PEER_STATE_CONNECTED)
+        {
+            KeepResending(peer.sentReliableCommands);
+            KeepResending(peer.outgoingCommands);
+        }
+    }
 }
 
 void ReleaseHeldPacket()
@@ -250,6 +276,7 @@ void FlushLinkOrders()
     ClearLinkOrders();
     if (LinkHost != nullptr)
     {
+        KeepResending();
         enet_host_flush(LinkHost);
     }
 }
