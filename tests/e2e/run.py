@@ -61,7 +61,7 @@ SCENARIOS = {
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
               "friend:see friend-of {host_shot}; friend:press Return; turns; friend:kill KILL; "
-              "see word 25 away 115 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
+              "see word 25 away 114 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
               "press Escape; see hosting; press Escape; exit 0",
     # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
     # that answer within 300 ms of the first), the one whose code it is.
