@@ -55,12 +55,13 @@ SCENARIOS = {
               "press Down; hold Up Left Up; wait 1; press Escape; files replay0.tqr 1; synced replay0.tqr; press Escape; "
               "exit 0; start --replay replay0.tqr; replay_matches; press space; see title timeout=15; press Escape; exit 0; "
               "err '!replay'; files replay1.tqr 0",
-    # A wrong code refused; the friend plays through a relay (75 ms, 2 % lost); crashed, joins again.
+    # A wrong code refused; the friend plays through a relay (75 ms, 2 % lost); crashed, its game is away, and
+    # joins again at once in its place.
     "online": "relay; start --host --port {port}; code; friend:start --join 127.0.0.1:{port} {wrong}; "
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
               "friend:see friend-of {host_shot}; friend:press Return; turns; friend:kill KILL; "
-              "see word 25 waiting 115 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
+              "see word 25 away 114 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
               "press Escape; see hosting; press Escape; exit 0",
     # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
     # that answer within 300 ms of the first), the one whose code it is.
