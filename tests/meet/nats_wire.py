@@ -9,7 +9,7 @@ READY_SECONDS = 10
 class Client:
     def __init__(self, port, host="127.0.0.1", websocket=False):
         self.socket = socket.create_connection((host, port), timeout=5)
-        self.websocket, self.pending, self.frames = websocket, b"", b""
+        self.websocket, self.pending, self.frames, self.said, self.inbox = websocket, b"", b"", [], []
         if websocket:
             key = base64.b64encode(os.urandom(16)).decode()
             self.socket.sendall(f"GET / HTTP/1.1\r\nHost: {host}:{port}\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
@@ -19,7 +19,11 @@ class Client:
                 answer += self.socket.recv(4096) or b"!"
             head, self.frames = answer.split(b"\r\n\r\n", 1)
             assert head.startswith(b"HTTP/1.1 101"), head
-        self.info = self.line()
+        end = time.monotonic() + 5
+        while b"\r\n" not in self.pending and time.monotonic() < end:
+            self.fill(0.2)
+        info, self.pending = self.pending.split(b"\r\n", 1)
+        self.info = info.decode()
         assert self.info.startswith("INFO "), self.info
         self.send(b'CONNECT {"verbose":false,"pedantic":false,"echo":false,"lang":"test","version":"0"}\r\n')
         assert self.ping(), "no PONG after CONNECT"
@@ -70,14 +74,40 @@ class Client:
         self.pending += more
         return True
 
-    def line(self, seconds=5):
+    def pump(self, seconds, until_pong=False):
+        """Reads what the server says for up to seconds: messages into the inbox, other lines into
+        said, PING answered; returns early with True on a PONG when asked to."""
         end = time.monotonic() + seconds
-        while b"\r\n" not in self.pending:
+        while True:
+            while b"\r\n" in self.pending:
+                head = self.pending.split(b"\r\n", 1)[0]
+                if head.startswith(b"MSG "):
+                    words = head.split()
+                    size, start = int(words[-1]), len(head) + 2
+                    if len(self.pending) < start + size + 2:
+                        break
+                    self.inbox.append((words[1].decode(), self.pending[start:start + size]))
+                    self.pending = self.pending[start + size + 2:]
+                    continue
+                self.pending = self.pending[len(head) + 2:]
+                line = head.decode(errors="replace")
+                if line == "PING":
+                    self.send(b"PONG\r\n")
+                elif line == "PONG" and until_pong:
+                    return True
+                elif line != "PONG":
+                    self.said.append(line)
+            if time.monotonic() > end:
+                return False
+            self.fill(min(0.05, max(0.001, end - time.monotonic())))
+
+    def line(self, seconds=5):  # the next line that is not a message
+        end = time.monotonic() + seconds
+        while not self.said:
             if time.monotonic() > end:
                 raise TimeoutError("nothing from the server")
-            self.fill(0.2)
-        text, self.pending = self.pending.split(b"\r\n", 1)
-        return text.decode()
+            self.pump(0.05)
+        return self.said.pop(0)
 
     def subscribe(self, subject, sid):
         self.send(f"SUB {subject} {sid}\r\n".encode())
@@ -85,37 +115,25 @@ class Client:
     def publish(self, subject, payload):
         self.send(f"PUB {subject} {len(payload)}\r\n".encode() + payload + b"\r\n")
 
-    def ping(self):  # whether the server answered PONG; what came before it is kept
-        kept = []
+    def ping(self):  # whether the server answered PONG within 5 s
         try:
             self.send(b"PING\r\n")
-            while (line := self.line()) != "PONG":
-                kept.append(line)
-        except (EOFError, TimeoutError, OSError):
+            return self.pump(5, until_pong=True)
+        except (EOFError, OSError):
             return False
-        self.said = getattr(self, "said", []) + kept
-        return True
 
     def errors(self):
         self.ping()
-        found = [line for line in getattr(self, "said", []) if line.startswith("-ERR")]
+        found = [line for line in self.said if line.startswith("-ERR")]
         self.said = []
         return found
 
-    def messages(self, seconds=0.5):  # [(subject, payload)] that came within seconds
-        found, end = [], time.monotonic() + seconds
-        while time.monotonic() < end:
-            while (match := re.match(rb"MSG (\S+) \S+ (?:\S+ )?(\d+)\r\n", self.pending)) and len(
-                    self.pending) >= match.end() + int(match[2]) + 2:
-                found.append((match[1].decode(), self.pending[match.end():match.end() + int(match[2])]))
-                self.pending = self.pending[match.end() + int(match[2]) + 2:]
-            if self.pending.startswith(b"PING\r\n"):
-                self.pending = self.pending[6:]
-                self.send(b"PONG\r\n")
-            try:
-                self.fill(0.05)
-            except EOFError:
-                break
+    def messages(self, seconds=0.5):  # [(subject, payload)] come so far and within seconds
+        try:
+            self.pump(seconds)
+        except EOFError:
+            pass
+        found, self.inbox = self.inbox, []
         return found
 
     def close(self):
