@@ -67,6 +67,13 @@ SCENARIOS = {
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
                     "friend:see word 39 no timeout=12; friend:see word 32 answer; press Escape; exit 0",
+    # Two homes whose routers open nothing, and one behind two NATs (its own router and a carrier's):
+    # nothing reaches a home unasked, and through the meeting point on the internet every home
+    # meets the host's by the code alone.
+    "meet_homes": "internet; unasked; probe in=home_a host 16; friend:probe in=home_b friend 5; "
+                  "friend:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; far:probe in=home_c friend 5; "
+                  "far:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; "
+                  "probed 'heard the friend(.|\\n)*heard the friend' 'out of order 0,'",
     "launcher": "launcher",
     "installed_package": "package; see title; press Escape; exit 0; files '{work}/elsewhere/*' 0",
 }
@@ -542,6 +549,74 @@ class Steps:
             "ip", "netns", "exec", self.vars["router"], "ss", "-uln")
         until(lambda: self.daemon.poll() is not None or listens()) and listens() or fail(
             f"miniupnpd does not listen: {open(self.work + '/miniupnpd.err').read()}")
+
+    def internet(self):
+        """An internet with a meeting point (nats-server at 6.0.0.1), and three homes on it whose routers
+        masquerade and drop what comes unasked, with no UPnP or NAT-PMP: a, b, and c behind a carrier's NAT."""
+        os.getuid() == 0 or skip("network namespaces need root")
+        shutil.which("nft") or skip("nft (nftables) is not installed")
+        shutil.which("nats-server") or skip("nats-server is not installed")
+        names = ("internet", "router_a", "home_a", "router_b", "home_b", "carrier", "router_c", "home_c")
+        for name in names:
+            self.vars[name] = f"tq{name.replace('_', '')}{os.getpid()}"
+            subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode and (
+                skip if name == "internet" else fail)(f"cannot make the network namespace {self.vars[name]}")
+            self.closing.append(functools.partial(subprocess.run, ["ip", "netns", "delete", self.vars[name]]))
+            self.sh("ip", "-n", self.vars[name], "link", "set", "lo", "up")
+        open(f"{self.work}/nat.nft", "w").write("""table inet filter {
+            chain forward { type filter hook forward priority 0; policy drop; ct state established,related accept;
+                iifname "lan" accept; }
+            chain postrouting { type nat hook postrouting priority srcnat; oifname "wan" masquerade; }; }\n""")
+        # (inner, its device, address; outer, its device, address): each link a pair of veths, /24.
+        links = (("router_a", "wan", "6.0.1.2", "internet", "to_a", "6.0.1.1"),
+                 ("home_a", "eth0", "192.168.1.2", "router_a", "lan", "192.168.1.1"),
+                 ("router_b", "wan", "6.0.2.2", "internet", "to_b", "6.0.2.1"),
+                 ("home_b", "eth0", "192.168.1.2", "router_b", "lan", "192.168.1.1"),
+                 ("carrier", "wan", "6.0.3.2", "internet", "to_c", "6.0.3.1"),
+                 ("router_c", "wan", "100.64.0.2", "carrier", "lan", "100.64.0.1"),
+                 ("home_c", "eth0", "192.168.1.2", "router_c", "lan", "192.168.1.1"))
+        for inner, device, address, outer, other, gateway in links:
+            self.sh("ip", "link", "add", device, "netns", self.vars[inner], "type", "veth", "peer", "name", other,
+                    "netns", self.vars[outer])
+            for name, end, at in ((inner, device, address), (outer, other, gateway)):
+                self.sh("ip", "-n", self.vars[name], "addr", "add", f"{at}/24", "dev", end)
+                self.sh("ip", "-n", self.vars[name], "link", "set", end, "up")
+            self.sh("ip", "-n", self.vars[inner], "route", "add", "default", "via", gateway)
+        self.sh("ip", "-n", self.vars["internet"], "addr", "add", "6.0.0.1/32", "dev", "lo")
+        for router in ("router_a", "router_b", "carrier", "router_c"):
+            self.sh("ip", "netns", "exec", self.vars[router], "sysctl", "-q", "-w", "net.ipv4.ip_forward=1")
+            self.sh("ip", "netns", "exec", self.vars[router], "nft", "-f", f"{self.work}/nat.nft")
+        shutil.copy(f"{self.source}/meet/game.conf", self.work)
+        open(f"{self.work}/meet.conf", "w").write('listen: "6.0.0.1:4222"\ninclude "game.conf"\n')
+        self.spawn(["ip", "netns", "exec", self.vars["internet"], "nats-server", "-c", f"{self.work}/meet.conf"],
+                   "nats")
+        listening = lambda: ":4222 " in self.sh("ip", "netns", "exec", self.vars["internet"], "ss", "-tln")
+        until(listening) or fail(f"nats-server does not listen: {open(self.work + '/nats.err').read()}")
+
+    def unasked(self):  # a datagram to a router's address from another home never reaches the home behind it
+        inside = "import socket; s = socket.socket(type=socket.SOCK_DGRAM); s.bind(('', 27183)); s.settimeout(3)\n" \
+                 "try: print(s.recvfrom(99)[0])\nexcept OSError: print('nothing')"
+        listener = subprocess.Popen(["ip", "netns", "exec", self.vars["home_a"], sys.executable, "-c", inside],
+                                    stdout=subprocess.PIPE, text=True)
+        time.sleep(0.5)
+        for sender in ("home_b", "home_c", "internet"):
+            self.sh("ip", "netns", "exec", self.vars[sender], sys.executable, "-c", "import socket; socket.socket("
+                    "type=socket.SOCK_DGRAM).sendto(b'unasked', ('6.0.1.2', 27183))")
+        (heard := listener.communicate()[0].strip()) == "nothing" or fail(f"the home heard {heard}")
+
+    def probe(self, where, side, seconds):  # in=NAMESPACE: a side of a relayed line (tests/meet/meet_probe)
+        given = dict([where.split("=", 1)])
+        probe = f"{os.path.dirname(self.checker)}/meet_probe"
+        self.games[self.target] = SimpleNamespace(process=self.spawn(
+            ["ip", "netns", "exec", self.vars[given["in"]], probe, side, "6.0.0.1", "4222", "k3m9xq2tvw", seconds],
+            self.target), folder=self.work, page=None)
+        time.sleep(0.3)
+
+    def probed(self, *patterns):  # ended well, having said each
+        process = self.game().process
+        until(lambda: process.poll() is not None, 30) or fail(f"{self.target} did not end")
+        process.returncode == 0 or fail(f"{self.target}: status {process.returncode}: {self.text('out')}")
+        self.out(*patterns)
 
     def mapping(self, held):
         shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")

@@ -106,6 +106,7 @@ int RunHost(const CodeKey& key, unsigned seconds)
                     std::printf("heard the friend\n");
                     std::fflush(stdout);
                     talk = heard.conversation;
+                    count.last = -1; // a new friend counts from 0
                 }
                 Take(count, 'f', heard.size);
             }
