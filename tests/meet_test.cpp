@@ -249,10 +249,15 @@ TEST(Meet, WaitsRunOutAndConversationsAreBounded)
     unsigned char header[1 + ConversationBytes + SaltBytes] = {'A'};
     std::memcpy(header + 1, joining.id, ConversationBytes);
     std::memcpy(header + 1 + ConversationBytes, hostSalt, SaltBytes);
-    const unsigned char plain[] = {MeetVersion + 1, 0};
     Bytes answer = {'A'};
     answer.insert(answer.end(), hostSalt, hostSalt + SaltBytes);
     answer.resize(1 + SaltBytes + SealOverhead + 2);
+    // Sealed right, yet claiming two addresses it does not hold: no answer.
+    const unsigned char counted[] = {MeetVersion, 2};
+    Seal(sealer, header, sizeof header, counted, 2, answer.data() + 1 + SaltBytes);
+    EXPECT_EQ(FriendHears(joining, answer).what, MeetHeard::Nothing);
+    EXPECT_EQ(joining.stage, MeetStage::Knocking);
+    const unsigned char plain[] = {MeetVersion + 1, 0};
     Seal(sealer, header, sizeof header, plain, 2, answer.data() + 1 + SaltBytes);
     EXPECT_EQ(FriendHears(joining, answer).what, MeetHeard::Nothing);
     EXPECT_EQ(joining.stage, MeetStage::OtherVersion);
