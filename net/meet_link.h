@@ -35,7 +35,7 @@ bool TakeMeet(MeetDelivery& delivery);
 // Messages dropped on the way to the main thread (queue full, or too long).
 unsigned MeetDropped();
 
-// Closes the connection and lets the library go, waiting at most MeetCloseWaitMs for its
-// threads (and for a connection still being made); the line is Off after. Nothing happens
-// when none is open.
+// Closes the connection and lets the library go, waiting at most MeetCloseWaitMs for a
+// connection still being made and as long again for the library's threads; the line is Off
+// after. Nothing happens when none is open.
 void CloseMeet();

@@ -83,9 +83,9 @@ void Connect()
         status = natsConnection_Connect(&connection, options);
         natsOptions_Destroy(options);
     }
-    if (status == NATS_OK)
+    if (status == NATS_OK && natsConnection_Status(connection) == NATS_CONN_STATUS_CONNECTED)
     {
-        SetMeetLine(Queue, MeetLine::Up);
+        SetMeetLine(Queue, MeetLine::Up); // unless the line was lost already on the way here
     }
     else if (status != NATS_NOT_YET_CONNECTED)
     {

@@ -114,8 +114,15 @@ def nobody_there(rig):
     status, said = rig.finish(rig.run("friend", 30), 12)
     check(status == 3 and "meeting point unreachable" in said, f"no meeting point: {status} {said}")
     check(time.monotonic() - begun < 8, f"no meeting point: ended after {time.monotonic() - begun:.1f} s")
-    # A meeting point, and no host with this code.
+    # A host that started before the meeting point: it gets there once the server is up.
+    host = rig.run("host", 9)
+    time.sleep(2)
     rig.start_server()
+    status, said = rig.finish(rig.run("friend", 5), 12)
+    check(status == 0 and "answered" in said, f"a meeting point that came late: {status} {said}")
+    status, said = rig.finish(host, 12)
+    check(status == 0 and "heard the friend" in said, f"the host before the meeting point: {status} {said}")
+    # A meeting point, and no host with this code.
     status, said = rig.finish(rig.run("friend", 30, code="2222222222"), 12)
     check(status == 3 and "no answer" in said, f"no host: {status} {said}")
     rig.stop_server()
