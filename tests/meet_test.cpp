@@ -2,6 +2,7 @@
 // sealed; strangers without it, and messages played back, change nothing; the waits and
 // the limits hold.
 #include "net/meet.h"
+#include "tests/meet/by_hand.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -241,25 +242,15 @@ TEST(Meet, WaitsRunOutAndConversationsAreBounded)
     // A host of another version is told apart.
     ASSERT_TRUE(StartMeetFriend(joining, Key, 0));
     TickMeetFriend(joining, true, 0, out);
-    unsigned char hostSalt[SaltBytes] = {1};
-    SealKey key;
-    DeriveSealKey(Key, SealDirection::HostToFriend, hostSalt, joining.salt, key);
-    Sealer sealer;
-    StartSealer(sealer, key);
-    unsigned char header[1 + ConversationBytes + SaltBytes] = {'A'};
-    std::memcpy(header + 1, joining.id, ConversationBytes);
-    std::memcpy(header + 1 + ConversationBytes, hostSalt, SaltBytes);
-    Bytes answer = {'A'};
-    answer.insert(answer.end(), hostSalt, hostSalt + SaltBytes);
-    answer.resize(1 + SaltBytes + SealOverhead + 2);
+    unsigned char answer[MaxAnswerBytes];
     // Sealed right, yet claiming two addresses it does not hold: no answer.
     const unsigned char counted[] = {MeetVersion, 2};
-    Seal(sealer, header, sizeof header, counted, 2, answer.data() + 1 + SaltBytes);
-    EXPECT_EQ(FriendHears(joining, answer).what, MeetHeard::Nothing);
+    int size = AnswerByHand(Key, joining, counted, 2, answer);
+    EXPECT_EQ(FriendHears(joining, Bytes(answer, answer + size)).what, MeetHeard::Nothing);
     EXPECT_EQ(joining.stage, MeetStage::Knocking);
-    const unsigned char plain[] = {MeetVersion + 1, 0};
-    Seal(sealer, header, sizeof header, plain, 2, answer.data() + 1 + SaltBytes);
-    EXPECT_EQ(FriendHears(joining, answer).what, MeetHeard::Nothing);
+    const unsigned char other[] = {MeetVersion + 1, 0};
+    size = AnswerByHand(Key, joining, other, 2, answer);
+    EXPECT_EQ(FriendHears(joining, Bytes(answer, answer + size)).what, MeetHeard::Nothing);
     EXPECT_EQ(joining.stage, MeetStage::OtherVersion);
 
     // The host holds MaxMeetConversations; one never used is forgotten, one in use is kept.

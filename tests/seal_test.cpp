@@ -2,6 +2,7 @@
 // (Python's hashlib and hmac, and the cryptography package's AES-GCM, over the same labels), and
 // the rules that drop a forged, damaged, shortened, replayed or overtaken message.
 #include "net/seal.h"
+#include "tests/meet/by_hand.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -10,17 +11,6 @@
 
 namespace
 {
-std::string Hex(const unsigned char* bytes, int size)
-{
-    std::string text;
-    for (int n = 0; n < size; ++n)
-    {
-        constexpr char Digits[] = "0123456789abcdef";
-        text += Digits[bytes[n] >> 4];
-        text += Digits[bytes[n] & 15];
-    }
-    return text;
-}
 
 CodeKey TestKey()
 {

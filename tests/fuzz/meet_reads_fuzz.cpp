@@ -3,6 +3,7 @@
 // here with the right keys, so that the answer's reading itself is reached). Nothing is
 // written past a reader's output, and nothing that is not ours is taken.
 #include "net/meet.h"
+#include "tests/meet/by_hand.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,19 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         return 0;
     }
-    unsigned char hostSalt[SaltBytes] = {3};
-    SealKey key;
-    DeriveSealKey(Key, SealDirection::HostToFriend, hostSalt, joining.salt, key);
-    Sealer sealer;
-    StartSealer(sealer, key);
-    unsigned char header[1 + ConversationBytes + SaltBytes] = {'A'};
-    std::memcpy(header + 1, joining.id, ConversationBytes);
-    std::memcpy(header + 1 + ConversationBytes, hostSalt, SaltBytes);
-    Out[0] = 'A';
-    std::memcpy(Out + 1, hostSalt, SaltBytes);
-    const int sealed =
-        Seal(sealer, header, sizeof header, data, static_cast<int>(size), Out + 1 + SaltBytes);
-    HearAtFriend(joining, Out, 1 + SaltBytes + sealed, Plain);
+    HearAtFriend(joining, Out, AnswerByHand(Key, joining, data, static_cast<int>(size), Out),
+                 Plain);
     Guard();
     if (joining.addressCount < 0 || joining.addressCount > MaxMeetAddresses)
     {
