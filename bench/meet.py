@@ -32,13 +32,13 @@ def measure(configs, ports, pairs, seconds, work):
         time.sleep(1)  # the cluster's routes
         load = subprocess.Popen([f"{SOURCE}/build/bench/bench/meet_load", str(pairs), str(seconds)] +
                                 [f"127.0.0.1:{port}" for port in ports], stdout=subprocess.PIPE, text=True)
-        time.sleep(4)  # connected and started: meet_load measures from its fourth second
+        load.stdout.readline()  # "measuring": every game connected and under way
         before, _ = usage([server.pid for server in servers])
         loaded, _ = usage([load.pid])
         time.sleep(seconds)
         after, memory = usage([server.pid for server in servers])
         loading, _ = usage([load.pid])
-        line = load.communicate()[0].strip()
+        line = load.communicate(timeout=seconds + 60)[0].strip()
         print(f"{line}; servers: {(after - before) / seconds:.2f} CPU s per s, {memory:.0f} MB resident; "
               f"meet_load: {(loading - loaded) / seconds:.2f} CPU s per s; load average {os.getloadavg()[0]:.1f}",
               flush=True)

@@ -207,7 +207,27 @@ int main(int argc, char** argv)
 
     const int poll = epoll_create1(0);
     Connections.resize(2 * pairs);
-    const std::int64_t start = Now();
+    std::vector<epoll_event> events(256);
+    char buffer[65536];
+    auto serve = [&](int waitMs)
+    {
+        const int count = epoll_wait(poll, events.data(), static_cast<int>(events.size()), waitMs);
+        for (int n = 0; n < count; ++n)
+        {
+            Connection& connection = Connections[events[n].data.u32];
+            for (;;)
+            {
+                const ssize_t got = recv(connection.socket, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (got <= 0)
+                {
+                    break;
+                }
+                connection.in.append(buffer, got);
+            }
+            Read(connection);
+            Flush(connection);
+        }
+    };
     for (int pair = 0; pair < pairs; ++pair)
     {
         char name[64];
@@ -228,10 +248,6 @@ int main(int argc, char** argv)
             connection.out = "CONNECT {\"verbose\":false,\"pedantic\":false,\"echo\":false,"
                              "\"lang\":\"bench\",\"version\":\"0\",\"protocol\":1}\r\nSUB " +
                              (connection.host ? game : conversation) + " 1\r\nPING\r\n";
-            // Spread the pairs over the step, and their whole frames over two seconds.
-            connection.next = start + 2000000000LL + StepNs * pair / pairs +
-                              (connection.host ? 0 : KeyEveryNs * pair / pairs);
-            connection.nextWhole = start + 2000000000LL + WholeEveryNs * pair / pairs;
             epoll_event event = {};
             event.events = EPOLLIN;
             event.data.u32 = static_cast<std::uint32_t>(2 * pair + side);
@@ -239,18 +255,36 @@ int main(int argc, char** argv)
             Flush(connection);
         }
     }
-    MeasureFrom = start + 4000000000LL;
+    // Every connection in (or 30 s gone), then the games begin; measured after two seconds.
+    const std::int64_t connecting = Now();
+    long ready = 0;
+    while (ready < 2 * pairs && Now() - connecting < 30000000000LL)
+    {
+        serve(10);
+        ready = std::count_if(Connections.begin(), Connections.end(),
+                              [](const Connection& c) { return c.ready; });
+    }
+    const std::int64_t start = Now();
+    for (int index = 0; index < 2 * pairs; ++index)
+    {
+        // Spread the pairs over the step, and their whole frames over two seconds.
+        Connection& connection = Connections[index];
+        const int pair = index / 2;
+        connection.next =
+            start + StepNs * pair / pairs + (connection.host ? 0 : KeyEveryNs * pair / pairs);
+        connection.nextWhole = start + WholeEveryNs * pair / pairs;
+    }
+    MeasureFrom = start + 2000000000LL;
     MeasureEnd = MeasureFrom + seconds * 1000000000LL;
     const std::int64_t end = MeasureEnd;
-    std::vector<epoll_event> events(256);
-    char buffer[65536];
-    long readyAtStart = -1;
+    bool told = false;
     for (std::int64_t now = Now(); now < end + 500000000LL; now = Now())
     {
-        if (readyAtStart < 0 && now >= MeasureFrom)
+        if (!told && now >= MeasureFrom)
         {
-            readyAtStart = std::count_if(Connections.begin(), Connections.end(),
-                                         [](const Connection& c) { return c.ready; });
+            std::printf("measuring\n"); // the servers' use is taken from now on
+            std::fflush(stdout);
+            told = true;
         }
         for (Connection& connection : Connections)
         {
@@ -273,22 +307,7 @@ int main(int argc, char** argv)
             connection.next = std::max(connection.next, now); // fallen behind: no burst
             Flush(connection);
         }
-        const int count = epoll_wait(poll, events.data(), static_cast<int>(events.size()), 1);
-        for (int n = 0; n < count; ++n)
-        {
-            Connection& connection = Connections[events[n].data.u32];
-            for (;;)
-            {
-                const ssize_t got = recv(connection.socket, buffer, sizeof buffer, MSG_DONTWAIT);
-                if (got <= 0)
-                {
-                    break;
-                }
-                connection.in.append(buffer, got);
-            }
-            Read(connection);
-            Flush(connection);
-        }
+        serve(1);
     }
     const double due = pairs * (1e9 / StepNs + 1e9 / KeyEveryNs);
     std::printf(
@@ -296,7 +315,7 @@ int main(int argc, char** argv)
         "received "
         "%.0f msg/s, lost %ld, through the meeting point: median %.2f ms, p99 %.2f ms, "
         "p99.9 %.2f ms, most %.2f ms\n",
-        pairs, servers, readyAtStart, 2 * pairs, double(Sent) / seconds, due,
+        pairs, servers, ready, 2 * pairs, double(Sent) / seconds, due,
         double(SentBytes) / seconds / 1000, double(Received) / seconds, Sent - Received,
         Percentile(0.5), Percentile(0.99), Percentile(0.999), Percentile(1.0));
     return 0;
