@@ -34,14 +34,11 @@ def measure(configs, ports, pairs, seconds, work):
                                 [f"127.0.0.1:{port}" for port in ports], stdout=subprocess.PIPE, text=True)
         load.stdout.readline()  # "measuring": every game connected and under way
         before, _ = usage([server.pid for server in servers])
-        loaded, _ = usage([load.pid])
         time.sleep(seconds)
         after, memory = usage([server.pid for server in servers])
-        loading, _ = usage([load.pid])
         line = load.communicate(timeout=seconds + 60)[0].strip()
         print(f"{line}; servers: {(after - before) / seconds:.2f} CPU s per s, {memory:.0f} MB resident; "
-              f"meet_load: {(loading - loaded) / seconds:.2f} CPU s per s; load average {os.getloadavg()[0]:.1f}",
-              flush=True)
+              f"load average {os.getloadavg()[0]:.1f}", flush=True)
     finally:
         for server in servers:
             server.terminate(), server.wait(10)

@@ -310,13 +310,16 @@ int main(int argc, char** argv)
         serve(1);
     }
     const double due = pairs * (1e9 / StepNs + 1e9 / KeyEveryNs);
+    rusage used;
+    getrusage(RUSAGE_SELF, &used);
+    const double cpu = used.ru_utime.tv_sec + used.ru_stime.tv_sec +
+                       (used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e6;
     std::printf(
         "pairs %d, servers %d, connected %ld of %d, sent %.0f msg/s of %.0f due, %.0f kB/s, "
-        "received "
-        "%.0f msg/s, lost %ld, through the meeting point: median %.2f ms, p99 %.2f ms, "
-        "p99.9 %.2f ms, most %.2f ms\n",
+        "received %.0f msg/s, lost %ld, through the meeting point: median %.2f ms, p99 %.2f ms, "
+        "p99.9 %.2f ms, most %.2f ms; meet_load %.1f CPU s in all\n",
         pairs, servers, ready, 2 * pairs, double(Sent) / seconds, due,
         double(SentBytes) / seconds / 1000, double(Received) / seconds, Sent - Received,
-        Percentile(0.5), Percentile(0.99), Percentile(0.999), Percentile(1.0));
+        Percentile(0.5), Percentile(0.99), Percentile(0.999), Percentile(1.0), cpu);
     return 0;
 }
