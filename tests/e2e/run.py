@@ -599,9 +599,13 @@ class Steps:
         listener = subprocess.Popen(["ip", "netns", "exec", self.vars["home_a"], sys.executable, "-c", inside],
                                     stdout=subprocess.PIPE, text=True)
         time.sleep(0.5)
-        for sender in ("home_b", "home_c", "internet"):
+        # To the router's address, and straight to the home's own, as a neighbour on the internet could.
+        self.sh("ip", "-n", self.vars["internet"], "route", "add", "192.168.1.0/24", "via", "6.0.1.2")
+        for sender, to in (("home_b", "6.0.1.2"), ("home_c", "6.0.1.2"), ("internet", "6.0.1.2"),
+                           ("internet", "192.168.1.2")):
             self.sh("ip", "netns", "exec", self.vars[sender], sys.executable, "-c", "import socket; socket.socket("
-                    "type=socket.SOCK_DGRAM).sendto(b'unasked', ('6.0.1.2', 27183))")
+                    f"type=socket.SOCK_DGRAM).sendto(b'unasked', ('{to}', 27183))")
+        self.sh("ip", "-n", self.vars["internet"], "route", "del", "192.168.1.0/24")
         (heard := listener.communicate()[0].strip()) == "nothing" or fail(f"the home heard {heard}")
 
     def probe(self, where, side, seconds):  # in=NAMESPACE: a side of a relayed line (tests/meet/meet_probe)
