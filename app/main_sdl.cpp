@@ -2,6 +2,7 @@
 // and clock, the screen modes, and shutdown. Every decision is made by the core; this
 // file only talks to SDL.
 #include "app/gamepad.h"
+#include "app/held_lines.h"
 #include "app/keys.h"
 #include "app/main_loop.h"
 #include "app/online.h"
@@ -33,6 +34,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <pthread.h>
+#include <unistd.h>
 
 namespace
 {
@@ -43,7 +46,9 @@ int ScreenHeight = 0;                   // pixels
 constexpr int KeyRepeatDelayMs = 500;   // a key held on the title screen repeats after this
 constexpr int KeyRepeatIntervalMs = 30; // and then this often
 bool KeyRepeating = true;               // until the first match starts
-volatile std::sig_atomic_t Stopping;    // SIGINT or SIGTERM came: the main loop ends
+volatile std::sig_atomic_t Stopping;    // SIGINT, SIGTERM or SIGHUP came: the main loop ends
+bool Ended;                             // the game has ended its own way, or is ending
+pthread_t MainThread;                   // the thread of main
 bool AskRouter;                         // hosting asks the router for the port, which the
                                         // port map holds until the game ends
 
@@ -56,9 +61,9 @@ Key KeyOf(const SDL_keysym& keysym)
     return TranslateKey(keysym.sym, (keysym.mod & KMOD_ALT) != 0);
 }
 
-[[noreturn]] void FailStartUp(const char* what)
+[[noreturn]] void FailStartUp(const char* what, const char* why)
 {
-    std::fprintf(stderr, "%s: cannot %s: %s\n", ProgramName, what, SDL_GetError());
+    std::fprintf(stderr, "%s: cannot %s: %s\n", ProgramName, what, why);
     SDL_Quit();
     std::exit(1);
 }
@@ -116,15 +121,30 @@ void StartUp(bool fullScreen)
     // app/gamepad.h), unless the player's environment says otherwise.
     setenv("SDL_VIDEO_CENTERED", "1", 0);
     setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
+    std::atexit(PassOwnLines);
+    HoldLibraryLines();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
     {
-        FailStartUp("start the video system");
+        FailStartUp("start the video system", SDL_GetError());
+    }
+    // SDL falls back to a driver that shows nothing when no display answers; only a person
+    // who asks for one by name gets it.
+    char driver[32] = "";
+    if (ScreenRefused(SDL_VideoDriverName(driver, sizeof driver), std::getenv("SDL_VIDEODRIVER")))
+    {
+        const char* display = std::getenv("DISPLAY");
+        char why[MaxAddressLength + 32] = "DISPLAY is not set";
+        if (display != nullptr && display[0] != '\0')
+        {
+            std::snprintf(why, sizeof why, "no display answers at %.*s", MaxAddressLength, display);
+        }
+        FailStartUp("open the screen", why);
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Desktop = QueryDesktopSize();
     if (!SetScreenMode(fullScreen) && !SetScreenMode(!fullScreen))
     {
-        FailStartUp("open the window");
+        FailStartUp("open the window", SDL_GetError());
     }
     SDL_WM_SetCaption(WindowCaption, WindowCaption);
     SDL_EnableUNICODE(1);
@@ -141,6 +161,7 @@ void StartUp(bool fullScreen)
         std::exit(1);
     }
     OpenAudioDevice();
+    PassOwnLines();
     RequestEchoHalving();
     ResumeAudioDevice();
     LoadPictures();
@@ -280,7 +301,8 @@ void RunMainLoop()
         }
         TickOnline(now, LinkQuietMs(OnlinePeer()));
         SearchHomeNetwork(now);
-        WatchPortMap(stdout, PortMappingState(), PortMappingAddress(), PortMappingPublicPort());
+        TellFriendNotice(stderr);
+        WatchPortMap(stdout, PortMappingReport());
         const StepsDue due = AdvanceLoopClock(clock, now);
         if (ShowingHost())
         {
@@ -312,19 +334,49 @@ void RunMainLoop()
     }
 }
 
+// The window and the sound go at once; the router is given a moment to remove the mapping,
+// but never waited for while it is inside a call.
 void ShutDown()
 {
+    Ended = true;
     LeaveOnline();
     CloseLink();
     CloseSearch();
-    if (AskRouter)
-    {
-        StopPortMapping(); // the mapping goes with the game
-    }
     CloseAudioDevice();
     ReleaseAudio();
     ResetShell();
     SDL_Quit();
+    if (AskRouter)
+    {
+        StopPortMapping(StopWaitMs); // the mapping goes with the game
+    }
+}
+
+// Any other end of the process once the game runs: a library that calls exit (Xlib does when
+// the display goes away, the window is destroyed by another client or the game is killed
+// through the window system). What can still be done is done (the mapping removed, the other
+// side told, on the main thread only), and the process ends at once with the exit's status,
+// before destructors could meet threads still at work: the mixer, the window system's, the
+// port map's.
+void EndAbruptly(int status, void*)
+{
+    if (Ended)
+    {
+        return; // the game's own end
+    }
+    Ended = true;
+    if (AskRouter)
+    {
+        StopPortMapping(StopWaitMs);
+    }
+    if (pthread_equal(pthread_self(), MainThread))
+    {
+        LeaveOnline();
+        CloseLink();
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(status);
 }
 
 // Hosting, before the window opens: opens the port and tells how to join, or ends the game
@@ -378,7 +430,7 @@ void Stop(int)
 }
 
 // Once the window is open: the router is asked for the port beside the main loop, and a
-// SIGINT or SIGTERM ends the game as Escape does, so that the mapping is removed.
+// SIGINT, SIGTERM or SIGHUP ends the game as Escape does, so that the mapping is removed.
 void StartAskingRouter(const Options& options)
 {
     if (!options.host)
@@ -390,6 +442,7 @@ void StartAskingRouter(const Options& options)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr); // the terminal it was started from closed
     if (AskRouter)
     {
         StartPortMapping(HomeRouter, options.port);
@@ -453,6 +506,8 @@ int main(int argc, char** argv)
         const bool asked = OpenFriendLink(options.address, options.port);
         StartJoining(options.code, asked, SDL_GetTicks());
     }
+    MainThread = pthread_self();
+    on_exit(EndAbruptly, nullptr); // after the libraries' own: it runs before theirs
     RunMainLoop();
     ShutDown();
     return 0;

@@ -8,6 +8,7 @@
 #include "display/canvas.h"
 #include "display/font.h"
 #include "display/palette.h"
+#include "match/match_draw.h"
 #include "net/frame_stream.h"
 #include "net/messages.h"
 
@@ -24,13 +25,27 @@ bool StateUnsent;     // the friend has not been sent the music's state yet
 KeyHolds JoinedHolds; // the friend's side: the keys held at its keyboard and pads
 FrameStream Frames;   // what the friend's screen has of ours
 bool AwayShown;       // the friend's side shows "away" over the host's last frame
+// In a panel, from the bottom up: the score, the move count (rows 16..20), "away" or
+// "waiting" in its box (rows 22..32), "you" (rows 35..39), the turn's banner (rows 40..55,
+// reaching into the panel of its team) and the team's shield.
+constexpr int HoldNoticeRow = 25;  // bottom row of "away" and "waiting"
+constexpr int OwnTeamRow = 35;     // bottom row of "you" in the friend's team's panel
+constexpr int OwnTeamBandRow = 47; // "you are" on the title screen's right band, "player 2" below
+constexpr int BandLineGap = 7;     // rows
 
-// A word in a black box over the middle of the screen, over whatever shows there.
-void DrawHoldNotice(const char* word)
+// A word in a black box about the side that is away: in a match over the panel of that
+// side's team, where it hides neither the turn's banner nor a player; over the middle of the
+// title screen.
+void DrawHoldNotice(const char* word, int team, bool titleScreen)
 {
     const int half = TextWidth(word) / 2;
-    FillRect(64 - half - 3, 42, 64 + half + 2, 54, Black);
-    DrawText(word, 64 - half, 45, 1, 1);
+    const int middle = titleScreen ? 64
+                       : team == 0 ? LeftFrame / 2
+                                   : (RightFrame + 1 + CanvasWidth) / 2;
+    const int left = titleScreen ? middle - half - 3 : team == 0 ? 0 : RightFrame + 1;
+    const int right = titleScreen ? middle + half + 2 : team == 0 ? LeftFrame - 1 : CanvasWidth - 1;
+    FillRect(left, HoldNoticeRow - 3, right, HoldNoticeRow + GlyphSide + 2, Black);
+    DrawText(word, std::max(middle - half, left), HoldNoticeRow, 1, 1);
 }
 
 void FriendLeft()
@@ -180,7 +195,7 @@ bool DrawJoinedFrame()
     }
     if (FriendSide.hostAway && !AwayShown)
     {
-        DrawHoldNotice("away");
+        DrawHoldNotice("away", HostTeam, FriendSide.titleMusic);
         AwayShown = true;
         return true;
     }
@@ -189,6 +204,7 @@ bool DrawJoinedFrame()
         return false; // the screen keeps the last frame
     }
     std::copy(FriendSide.frameCells, FriendSide.frameCells + CanvasCells, ScreenCells);
+    DrawOwnTeam(FriendSide.titleMusic);
     RestorePalette(FriendSide.framePalette);
     FriendSide.frameReady = false;
     AwayShown = false;
@@ -199,7 +215,7 @@ void DrawOnlineBand(unsigned now)
 {
     if (MatchWaits())
     {
-        DrawHoldNotice(FriendJoined ? "away" : "waiting");
+        DrawHoldNotice(FriendJoined ? "away" : "waiting", FriendTeam, false);
     }
     if (MatchRunning)
     {
@@ -268,4 +284,19 @@ void LeaveOnline()
     {
         EndFriendSession(FriendSide, FriendNotice::None, true, ReasonLeft, 0);
     }
+}
+
+void DrawOwnTeam(bool titleScreen)
+{
+    const unsigned char colour = TeamTextColour(FriendTeam);
+    if (titleScreen)
+    {
+        const int middle = (RightFrame - 4 + CanvasWidth) / 2; // of the band right of the picture
+        DrawText("you are", middle - TextWidth("you are") / 2, OwnTeamBandRow, colour, 1);
+        DrawText("player 2", middle - TextWidth("player 2") / 2, OwnTeamBandRow - BandLineGap,
+                 colour, 1);
+        return;
+    }
+    const int middle = (RightFrame + 1 + CanvasWidth) / 2;
+    DrawText("you", middle - TextWidth("you") / 2, OwnTeamRow, colour, 1);
 }

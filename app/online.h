@@ -59,13 +59,19 @@ void ReleaseJoinedKey(Key key, KeySource source = KeySource::Keyboard);
 void RunJoinedSteps(int steps);
 
 // The friend's frame while ShowingHost: the host's newest frame into the canvas and the
-// palette, or the own title screen with "joining" while waiting to be let in; "away" over the
-// last frame while the host is quiet. Returns false when there is nothing new to show.
+// palette with the friend's team named over it (DrawOwnTeam), or the own title screen with
+// "joining" while waiting to be let in; "away" over the last frame while the host is quiet, in
+// a match over the host's team's panel. Returns false when there is nothing new to show.
 bool DrawJoinedFrame();
+
+// The friend's side, over each of the host's frames: which team is the friend's. On the host's
+// title screen "you are" / "player 2" in the band right of the picture (empty while a friend is
+// in); in a match "you" in the right team's panel, between its move count and its shield.
+void DrawOwnTeam(bool titleScreen);
 
 // After DrawFrame: the join code and state on the host's title screen, or a notice on the
 // friend's side once its session ended; in a match that waits, "away" while the friend is
-// quiet and "waiting" once it is gone.
+// quiet and "waiting" once it is gone, over the friend's team's panel.
 void DrawOnlineBand(unsigned now);
 
 // Hosting with a friend in: the frame just drawn at time now (ms), whole or as what changed

@@ -4,6 +4,7 @@
 #include "net/link.h"
 #include "platform/names.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -19,7 +20,8 @@ static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
 
 const char UsageText[] = TQ_USAGE;
 const char HelpText[] =
-    TQ_USAGE "A turn-based team ball game for two players at one keyboard or with gamepads.\n"
+    TQ_USAGE "A turn-based team ball game for two players at one keyboard or with gamepads,\n"
+             "or for one against the computer.\n"
              "\n"
              "  --fullscreen  play on the whole screen at the desktop's size (the default)\n"
              "  --window      play in a window; Alt+Enter switches between the two\n"
@@ -27,16 +29,25 @@ const char HelpText[] =
              "                the join code, and the friend plays the right team\n"
              "  --port N      the UDP port to host on (default 27183)\n"
              "  --join [ADDRESS[:PORT]] CODE\n"
-             "                join the game a friend hosts at ADDRESS with the code it shows;\n"
-             "                with the code alone, find it on the home network\n"
+             "                join the game a friend hosts at ADDRESS with the code it shows\n"
+             "                (its spaces, hyphens and case do not matter); with the code\n"
+             "                alone, find it on the home network\n"
              "  --replay FILE watch a match again from its replay (replayN.tqr); Right held\n"
              "                plays it four times as fast, Space pauses, Escape ends it\n"
              "  --help        show this help and exit\n"
-             "  --version     show the version and exit\n";
+             "  --version     show the version and exit\n"
+             "\n"
+             "On the title screen 1, 2 or 3 starts a match against the easy, the normal or the\n"
+             "hard computer, any other key a match of two people, and Escape quits. In a match\n"
+             "Up or W steps forward, Left or A and Right or D turn, Down or S switches to\n"
+             "another teammate, and Escape goes back to the title screen. Print Screen saves a\n"
+             "screenshot; Alt+Enter switches between full screen and the window.\n";
 const char VersionText[] = TQ_PROGRAM " " TQ_VERSION "\n";
 
 namespace
 {
+constexpr std::size_t MaxCodeText = 64; // characters of a code's two words together
+
 enum Option
 {
     OptionHelp,
@@ -106,6 +117,31 @@ bool ParseJoinAddress(const char* text, Options& options)
     return options.port != 0;
 }
 
+// Characters of a word that are no separators of a code's groups.
+int CodeLetters(const char* word)
+{
+    int letters = 0;
+    for (const char* next = word; *next != '\0'; ++next)
+    {
+        letters += *next != ' ' && *next != '\t' && *next != '-';
+    }
+    return letters;
+}
+
+// A code given as the arguments from first up to end: one word, or two of five letters each as
+// the screen shows it. False when they do not make one code together.
+bool ParseCodePieces(const char* const* argv, int first, int end, JoinCode& code)
+{
+    if (end - first == 2 && CodeLetters(argv[first]) == JoinCodeLength / 2 &&
+        CodeLetters(argv[first + 1]) == JoinCodeLength / 2)
+    {
+        char text[MaxCodeText];
+        const int length = std::snprintf(text, sizeof text, "%s %s", argv[first], argv[first + 1]);
+        return length > 0 && length < static_cast<int>(sizeof text) && ParseJoinCode(text, code);
+    }
+    return end - first == 1 && ParseJoinCode(argv[first], code);
+}
+
 // The values after --port, --join or --replay, from argv[n + 1] on; false when they are missing or
 // bad.
 bool ParseValues(int option, int argc, const char* const* argv, int& n, Options& options)
@@ -128,24 +164,25 @@ bool ParseValues(int option, int argc, const char* const* argv, int& n, Options&
         options.port = ParsePort(argv[++n]);
         return options.port != 0;
     }
-    if (n + 1 >= argc || argv[n + 1] == nullptr)
+    // The words up to the next option: [ADDRESS] and the code, which may come in two words as
+    // the screen shows it.
+    int end = n + 1;
+    while (end < argc && argv[end] != nullptr && std::strncmp(argv[end], "--", 2) != 0)
     {
-        return false;
+        ++end;
     }
-    // The code alone, when no code follows it: the host is searched for on the home network.
-    JoinCode code;
-    if ((n + 2 >= argc || argv[n + 2] == nullptr || !ParseJoinCode(argv[n + 2], code)) &&
-        ParseJoinCode(argv[n + 1], options.code))
+    if (ParseCodePieces(argv, n + 1, end, options.code))
     {
-        ++n;
+        n = end - 1; // the code alone: the host is searched for on the home network
         return true;
     }
-    if (n + 2 >= argc || argv[n + 2] == nullptr)
+    if (end - n < 3 || !ParseJoinAddress(argv[n + 1], options) ||
+        !ParseCodePieces(argv, n + 2, end, options.code))
     {
         return false;
     }
-    n += 2;
-    return ParseJoinAddress(argv[n - 1], options) && ParseJoinCode(argv[n], options.code);
+    n = end - 1;
+    return true;
 }
 } // namespace
 
@@ -183,4 +220,20 @@ Options ParseOptions(int argc, const char* const* argv)
                       : given[OptionVersion] ? StartRequest::ShowVersion
                                              : StartRequest::Play;
     return options;
+}
+
+bool ScreenRefused(const char* driver, const char* chosen)
+{
+    if (chosen != nullptr && chosen[0] != '\0')
+    {
+        return false; // the person's choice
+    }
+    for (const char* blind : {"offscreen", "dummy", "evdev"})
+    {
+        if (driver != nullptr && std::strcmp(driver, blind) == 0)
+        {
+            return true;
+        }
+    }
+    return false;
 }

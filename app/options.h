@@ -37,11 +37,17 @@ extern const char VersionText[];
 
 // Reads the arguments after the program's name (argv[1] .. argv[argc - 1]). Options are
 // --help, --version, --window, --fullscreen, --host, --port N (with --host only), --join
-// [ADDRESS[:PORT]] CODE (the code alone when the argument after it is no code) and --replay
-// FILE, each whole: a null, empty or unknown argument, an option given twice, an option with a
-// value (--window=yes), both --window and --fullscreen, two of --host, --join and --replay, a
-// missing or empty value, a port that is not a whole number 1..65535 in decimal, an empty or
-// overlong address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise --help
-// asks for ShowHelp, then --version for ShowVersion, else Play. The port is DefaultPort unless
-// given.
+// [ADDRESS[:PORT]] CODE and --replay FILE, each whole. --join takes the words up to the next
+// option (an argument starting with "--"): the code alone when they make one code together
+// (a code may come in two words of five letters, "k3m9x q2tvw" as the screen shows it), else an
+// address and then the code. A null, empty or unknown argument, an option given twice, an option with a value
+// (--window=yes), both --window and --fullscreen, two of --host, --join and --replay, a missing
+// or empty value, a port that is not a whole number 1..65535 in decimal, an empty or overlong
+// address, or a code that ParseJoinCode refuses ask for ShowUsage. Otherwise --help asks for
+// ShowHelp, then --version for ShowVersion, else Play. The port is DefaultPort unless given.
 Options ParseOptions(int argc, const char* const* argv);
+
+// Whether the game refuses to start on the video driver SDL chose (its name, null when none),
+// given what the environment asks for by SDL_VIDEODRIVER (null or empty when nothing): a driver
+// that shows nothing, which SDL falls back to when no display answers, unless asked for.
+bool ScreenRefused(const char* driver, const char* chosen);

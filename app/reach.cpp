@@ -15,10 +15,26 @@ constexpr int PortWordRow = 48;             // above the code's two rows
 bool Hosting;                      // TellHosting was called: the band shows the port's state
 int HostPort;                      // the port hosted on
 char CodeText[JoinCodeLength + 1]; // the join code as the commands give it
-bool Told;                         // the router's answer has been told
-PortState Shown;                   // the state the band shows
+PortReport Told;                   // what was last told of the port, and the band shows
 JoinCode HomeCode;                 // the code the friend joins with
 HomeSearch Search;
+FriendNotice ToldNotice;  // the friend's last notice told
+unsigned ToldNoticeSince; // and when it came, ms
+
+// Each notice of the friend's side as one line says it.
+constexpr const char* NoticeLines[] = {
+    "",                                                                // FriendNotice::None
+    "no such host: its name or address does not resolve",              // FriendNotice::NoSuchHost
+    "no answer: the host did not answer or did not let this game in",  // FriendNotice::NoAnswer
+    "the game is full: another friend plays in it",                    // FriendNotice::GameFull
+    "wrong code: the host did not take it",                            // FriendNotice::WrongCode
+    "shut out: the host takes no code from this address for a minute", // FriendNotice::ShutOut
+    "the host left",                                                   // FriendNotice::HostLeft
+    "the host runs another version of the game",                       // FriendNotice::OtherVersion
+    "no game found on the home network",                               // FriendNotice::NoGame
+};
+static_assert(sizeof NoticeLines / sizeof NoticeLines[0] ==
+              static_cast<int>(FriendNotice::NoGame) + 1);
 } // namespace
 
 void FormatAddress(std::uint32_t address, char* text)
@@ -32,8 +48,7 @@ void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint
 {
     Hosting = true;
     HostPort = port;
-    Told = !askingRouter;
-    Shown = askingRouter ? PortState::Asking : PortState::Closed;
+    Told = {askingRouter ? PortState::Asking : PortState::Closed, 0, 0};
     FormatJoinCode(code, CodeText);
     std::fprintf(out, "%s: hosting on UDP port %d; a friend on this home network joins with:\n",
                  ProgramName, port);
@@ -53,43 +68,65 @@ void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint
     }
     std::fprintf(out,
                  askingRouter ? "%s: asking the router to open UDP port %d to the internet\n"
-                              : "%s: the router is not asked to open UDP port %d\n",
+                              : "%s: the router is not asked to open UDP port %d, which stays "
+                                "closed to the internet\n",
                  ProgramName, port);
     std::fflush(out);
 }
 
-void WatchPortMap(std::FILE* out, PortState state, std::uint32_t publicAddress, int publicPort)
+void WatchPortMap(std::FILE* out, const PortReport& report)
 {
-    if (!Hosting || Told || state == PortState::Asking)
+    if (!Hosting || report.state == PortState::Asking ||
+        (report.state == Told.state && report.publicAddress == Told.publicAddress &&
+         report.publicPort == Told.publicPort))
     {
-        return;
+        return; // nothing new
     }
-    Told = true;
-    Shown = state;
+    const PortState before = Told.state;
+    Told = report;
+    const int outside = report.publicPort > 0 ? report.publicPort : HostPort;
     char address[AddressTextBytes];
-    FormatAddress(publicAddress, address);
-    if (state == PortState::Open)
+    FormatAddress(report.publicAddress, address);
+    switch (report.state)
     {
-        std::fprintf(out,
-                     "%s: the router opened the port; a friend on the internet joins with:\n"
-                     "%s --join %s:%d %s\n",
-                     ProgramName, ProgramName, address, publicPort, CodeText);
-    }
-    else if (state == PortState::Behind)
-    {
-        std::fprintf(out,
-                     "%s: the router opened UDP port %d, but its own address %s is a private or "
-                     "a carrier's shared one, which no one on the internet reaches; friends on "
-                     "this home network can still join\n",
-                     ProgramName, HostPort, address);
-    }
-    else
-    {
-        std::fprintf(out,
-                     "%s: no router opened the port: for friends on the internet, forward UDP "
-                     "port %d to this machine by hand; friends on this home network can still "
-                     "join\n",
-                     ProgramName, HostPort);
+        case PortState::Open:
+            std::fprintf(out,
+                         "%s: the router opened the port; a friend on the internet joins with:\n"
+                         "%s --join %s:%d %s\n",
+                         ProgramName, ProgramName, address, report.publicPort, CodeText);
+            break;
+        case PortState::Behind:
+            std::fprintf(out,
+                         "%s: the router opened UDP port %d, but its own address %s is a private "
+                         "one, which no one on the internet reaches; friends on this home network "
+                         "can still join\n",
+                         ProgramName, outside, address);
+            break;
+        case PortState::Shared:
+            std::fprintf(out,
+                         "%s: this line has no address of its own on the internet (a carrier's "
+                         "shared one): no port can be opened from it, by the router or by hand; "
+                         "friends on this home network can still join, and a friend on the "
+                         "internet can host instead\n",
+                         ProgramName);
+            break;
+        case PortState::Lost:
+            std::fprintf(out,
+                         "%s: the router no longer keeps UDP port %d open%s; asking it again "
+                         "every minute\n",
+                         ProgramName, outside,
+                         before == PortState::Open ? ": the command given for a friend on the "
+                                                     "internet no longer works"
+                                                   : "");
+            break;
+        case PortState::Closed:
+        case PortState::Asking:
+            std::fprintf(out,
+                         "%s: no router opened the port: for friends on the internet, forward UDP "
+                         "port %d to this machine by hand; friends on this home network can still "
+                         "join\n",
+                         ProgramName, HostPort);
+            break;
     }
     std::fflush(out);
 }
@@ -100,9 +137,9 @@ void DrawPortWord()
     {
         return; // the band belongs to the title screen
     }
-    const char* word = Shown == PortState::Asking ? "asking"
-                       : Shown == PortState::Open ? "open"
-                                                  : "closed";
+    const char* word = Told.state == PortState::Asking ? "asking"
+                       : Told.state == PortState::Open ? "open"
+                                                       : "closed";
     DrawText(word, 16 - TextWidth(word) / 2, PortWordRow, PortWordColour, 1);
 }
 
@@ -162,4 +199,18 @@ SearchStep TickHomeJoin(unsigned now)
 void JoinFoundHost(bool asked, unsigned now)
 {
     StartJoining(HomeCode, asked, now);
+}
+
+void TellFriendNotice(std::FILE* out)
+{
+    const FriendNotice notice = FriendSide.notice;
+    if (Role != OnlineRole::Joining || notice == FriendNotice::None ||
+        (notice == ToldNotice && FriendSide.noticeSince == ToldNoticeSince))
+    {
+        return; // nothing new to tell
+    }
+    ToldNotice = notice;
+    ToldNoticeSince = FriendSide.noticeSince;
+    std::fprintf(out, "%s: %s\n", ProgramName, NoticeLines[static_cast<int>(notice)]);
+    std::fflush(out);
 }

@@ -17,15 +17,16 @@ void FormatAddress(std::uint32_t address, char* text);
 
 // Hosting on a port with a code: tells on out the commands for a friend on the home network
 // (the code alone when the port is the one a search looks on, and this machine's own
-// addresses), and whether the router is being asked; when it is not, the port counts as
-// closed. From now on the band shows the port's state.
+// addresses), and whether the router is being asked; when it is not, the port stays closed
+// (both here and on the band). From now on the band shows the port's state.
 void TellHosting(std::FILE* out, int port, const JoinCode& code, const std::uint32_t* own,
                  int ownCount, bool askingRouter);
 
-// Once per iteration while hosting: once the router has answered, tells on out, once, the
-// command for a friend on the internet, or the one line that says the port is not open and
-// what to do; the band shows the state from now.
-void WatchPortMap(std::FILE* out, PortState state, std::uint32_t publicAddress, int publicPort);
+// Once per iteration while hosting: each time the router's answer changes (the first answer, a
+// renewal refused, a mapping had again, another outside port or address), tells on out, once,
+// the command for a friend on the internet, or the one line that says why the port is not
+// open and what can be done; the band shows the state from then on: "open", or "closed".
+void WatchPortMap(std::FILE* out, const PortReport& report);
 
 // After DrawHostBand: whether the port is open to the internet, in a word, above the code.
 void DrawPortWord();
@@ -46,3 +47,8 @@ SearchStep TickHomeJoin(unsigned now);
 
 // The edge asked for the connection to the host TickHomeJoin named (asked), or could not.
 void JoinFoundHost(bool asked, unsigned now);
+
+// Once per iteration on the friend's side, after the search of the home network has moved on:
+// why the last try to join ended (no answer, no game found, a wrong code, the host gone...),
+// told once on out as one line, as the title screen's band shows it for a moment.
+void TellFriendNotice(std::FILE* out);

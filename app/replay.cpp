@@ -5,6 +5,7 @@
 #include "audio/sound_requests.h"
 #include "display/canvas.h"
 #include "display/font.h"
+#include "match/match_draw.h"
 #include "match/turn_rules.h"
 #include "platform/names.h"
 #include "platform/numbered_file.h"
@@ -13,6 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 bool KeepReplays = false;
 unsigned ReplayCounter = 0;
@@ -24,7 +28,12 @@ constexpr int EntrySize = 5;              // the step, and what arrived
 constexpr int UpCode = ActionCount;       // KeyUp codes follow the KeyDown ones
 constexpr int RandCode = 2 * ActionCount; // the generator's state follows
 constexpr int RandEntrySize = EntrySize + 8;
-constexpr int FastFactor = 4; // Right held
+constexpr int FastFactor = 4;              // Right held
+constexpr int PanelMiddle = LeftFrame / 2; // column the marks are centred on
+constexpr int MarkRow = 44;                // bottom row of "replay"
+constexpr int PausedRow = 36;              // bottom row of "paused"
+constexpr unsigned char MarkColour = 1;    // grey, as the notices
+constexpr unsigned char PausedColour = 1;  // grey
 
 // The recording: a whole file once ended, its header filled in last.
 unsigned char Recorded[MaxReplayBytes];
@@ -122,9 +131,11 @@ void WriteHeader(const ReplayHeader& header, unsigned char* out)
     Put(out + 28, header.entryCount, 4);
 }
 
+// The replay, on the disk before it gets its name: a power cut must not leave the name on an
+// empty file.
 bool WriteRecorded(int file, const void*)
 {
-    return WriteAll(file, Recorded, RecordedSize);
+    return WriteAll(file, Recorded, RecordedSize) && fsync(file) == 0;
 }
 } // namespace
 
@@ -197,8 +208,10 @@ void EndRecording(const GameState& scene)
         }
     }
     WriteHeader(Header, Recorded);
+    const unsigned tried = ReplayCounter;
     if (KeepReplays && !SaveNumberedFile("replay%u.tqr", ReplayCounter, WriteRecorded, nullptr))
     {
+        ReplayCounter = tried; // the number stays free for the next match
         std::fprintf(stderr, "%s: cannot keep the replay of this match: %s\n", ProgramName,
                      std::strerror(errno));
     }
@@ -310,17 +323,35 @@ ReplayFault LoadReplay(const unsigned char* bytes, std::size_t size)
 
 bool LoadReplayFile(const char* path, const char*& reason)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
+    // Without blocking: a pipe or a device nobody writes to would hold the game before its
+    // window forever.
+    const int file = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
     {
         reason = std::strerror(errno);
         return false;
     }
+    struct stat status;
+    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode))
+    {
+        close(file);
+        reason = "it is not a file";
+        return false;
+    }
     // One byte more than a replay may have tells a file that is too long.
-    const std::size_t size = std::fread(Loaded, 1, MaxReplayBytes, file);
-    const bool tooLong = size == MaxReplayBytes && std::fgetc(file) != EOF;
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    std::size_t size = 0;
+    bool tooLong = false;
+    ssize_t got;
+    do
+    {
+        unsigned char beyond;
+        got = size < MaxReplayBytes ? read(file, Loaded + size, MaxReplayBytes - size)
+                                    : read(file, &beyond, 1);
+        tooLong = got > 0 && size == MaxReplayBytes;
+        size += got > 0 && !tooLong ? static_cast<std::size_t>(got) : 0;
+    } while ((got > 0 && !tooLong) || (got < 0 && errno == EINTR));
+    const bool failed = got < 0;
+    close(file);
     if (failed)
     {
         reason = "it cannot be read";
@@ -425,6 +456,22 @@ void PlaybackKey(Key key, bool down)
     if (key == KeyCursorRight)
     {
         Fast = down;
+    }
+}
+
+bool PlaybackPaused()
+{
+    return Running && Paused;
+}
+
+void DrawPlaybackMarks(bool paused)
+{
+    const int top = MarkRow + GlyphSide + 1;
+    FillRect(1, paused ? PausedRow - 2 : MarkRow - 2, LeftFrame - 2, top, Black);
+    DrawText("replay", PanelMiddle - TextWidth("replay") / 2, MarkRow, MarkColour, 1);
+    if (paused)
+    {
+        DrawText("paused", PanelMiddle - TextWidth("paused") / 2, PausedRow, PausedColour, 1);
     }
 }
 

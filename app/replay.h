@@ -87,7 +87,8 @@ bool IsRecording();
 void NoteRandState(const GameState& scene, std::uint64_t before);
 
 // Ends the recording with the scene as it ended or was left, and, with KeepReplays, writes it
-// as replayN.tqr. A file that cannot be written is lost with one line on standard error.
+// as replayN.tqr. A file that cannot be written is lost with one line on standard error, and
+// its number is left for the next.
 void EndRecording(const GameState& scene);
 
 // The last recording's bytes, a whole replay file, once EndRecording has closed it.
@@ -135,6 +136,13 @@ bool EndPlayback(const GameState& scene);
 
 // A key during the playback: Space pauses and resumes, Right held plays four times as fast.
 void PlaybackKey(Key key, bool down);
+
+// Whether a running playback is paused (Space).
+bool PlaybackPaused();
+
+// Over the match while a replay plays: "replay" in the left panel, and "paused" below it while
+// paused, each on a black box, above the move count and below the team's shield.
+void DrawPlaybackMarks(bool paused);
 
 // The notice after a playback that did not end as its replay says, until the next match.
 bool PlaybackNoticeShown();

@@ -292,6 +292,10 @@ void DrawFrame()
     if (MatchRunning)
     {
         CurrentScene->Draw();
+        if (PlaybackRunning())
+        {
+            DrawPlaybackMarks(PlaybackPaused());
+        }
     }
     else
     {

@@ -82,5 +82,6 @@ void StepScene(int steps);
 // status. Called once per iteration with 0..32 steps.
 void RunSteps(int steps);
 
-// Draws the frame into the cleared canvas: the match, or else the title screen.
+// Draws the frame into the cleared canvas: the match, with a replay's marks over it while one
+// plays, or else the title screen.
 void DrawFrame();

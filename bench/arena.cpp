@@ -4,6 +4,7 @@
 //   arena [matches] [first seed] [part of a pairing's name]
 //       (default 1000 matches per pairing, seed 1, every pairing)
 //   arena --replays [matches] [first seed]   (default 100 matches, seed 1)
+//   arena --trace [matches] [first seed]     (default 400 matches, seed 1)
 //
 // Pairings: each level of the computer against a random player (uniform over the four
 // moves), against a greedy one (a goal in one move if it has one, else towards the ball),
@@ -14,15 +15,15 @@
 // With --replays: the hard computer against itself, each match recorded; the replays' sizes,
 // and every replay played back through the shell as fast as the core steps (32 steps an
 // iteration, the most the main loop runs at once), each checked to end as it ended.
-#include "app/replay.h"
+//
+// With --trace: each level against the greedy player, its moves traced turn by turn
+// (MeasureTrace).
 #include "app/shell.h"
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
-#include "computer/pace.h"
+#include "bench/arena_players.h"
+#include "bench/arena_trace.h"
 #include "display/palette.h"
-#include "match/game_title.h"
-#include "platform/rand.h"
-#include "scene/unit_types.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,99 +31,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <type_traits>
 #include <vector>
 
 namespace
 {
-constexpr long MaxMatchSteps = 400000; // a match still going after 2 hours is a draw
-
-std::uint64_t ArenaState = 1; // the random player's own generator, not the match's
-
-ComputerMove RandomMove(const Board&, int, int)
-{
-    ArenaState = ArenaState * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<ComputerMove>((ArenaState >> 33) % ComputerMoveCount);
-}
-
-// What a forward step of the selected piece would do: whether it can be made, whether it
-// brings the ball into a goal row, and which piece the ball is (-1: none).
-struct StepAhead
-{
-    bool made;
-    bool scores;
-    int ball;
-};
-
-StepAhead LookAhead(const Board& board, int selected)
-{
-    Board next = board;
-    const MoveOutcome outcome = StepForward(next, selected);
-    int ball = -1;
-    for (int i = 0; i < next.count; ++i)
-    {
-        ball = next.pieces[i].type == UnitBall ? i : ball;
-    }
-    return {outcome.made, outcome.made && ball >= 0 && IsGoalRow(next.pieces[ball].row), ball};
-}
-
-// One move ahead: a forward step that scores, else towards the ball, turning when the step
-// ahead leads away from it or is blocked.
-ComputerMove GreedyMove(const Board& board, int selected, int)
-{
-    const StepAhead ahead = LookAhead(board, selected);
-    if (ahead.scores || ahead.ball < 0)
-    {
-        return ahead.scores ? MoveForward : MoveLeft; // a goal in one, or nothing to go for
-    }
-    const int ball = ahead.ball;
-    const Piece& me = board.pieces[selected];
-    const Piece& target = board.pieces[ball];
-    const int dx = target.column - me.column;
-    const int dy = target.row - me.row;
-    const auto towards = [&](int facing)
-    { return DirectionColumn[facing] * dx > 0 || DirectionRow[facing] * dy > 0; };
-    if (towards(me.facing) && ahead.made)
-    {
-        return MoveForward;
-    }
-    if (towards((me.facing + 1) & 3))
-    {
-        return MoveLeft;
-    }
-    return MoveRight;
-}
-
-// A second reference, a person's plain plan: a goal in one move if it has one; else, when
-// the ball is further away than the moves left allow and a teammate may be nearer, a switch;
-// else towards the ball's column first and then along it, turning the shorter way to face
-// where it goes before it walks.
-ComputerMove ColumnMove(const Board& board, int selected, int movesLeft)
-{
-    const StepAhead ahead = LookAhead(board, selected);
-    if (ahead.scores || ahead.ball < 0)
-    {
-        return ahead.scores ? MoveForward : MoveLeft; // a goal in one, or nothing to go for
-    }
-    const int ball = ahead.ball;
-    const Piece& me = board.pieces[selected];
-    const int dx = board.pieces[ball].column - me.column;
-    const int dy = board.pieces[ball].row - me.row;
-    int mates[MaxPieces];
-    if (std::abs(dx) + std::abs(dy) > movesLeft + 1 && movesLeft >= 4 &&
-        CollectTeammates(board, me.team, me.id, mates) > 0)
-    {
-        return MoveSwitch;
-    }
-    const int facing = dx > 0 ? 0 : dx < 0 ? 2 : dy > 0 ? 1 : 3;
-    const int quarters = (facing - me.facing) & 3; // left turns to face that way
-    if (quarters == 0)
-    {
-        return ahead.made ? MoveForward : MoveRight;
-    }
-    return quarters == 3 ? MoveRight : MoveLeft;
-}
-
 // The processor time of the calling thread in microseconds: what a decision costs, whatever
 // else the machine runs meanwhile.
 double ThreadMicros()
@@ -207,33 +119,6 @@ double SlowestRetimed(ComputerLevel level)
     return slowest;
 }
 
-// Plays one match, recorded when Match is a RecordedMatch; returns the winning team, or -1 for
-// a draw.
-template<typename Match = GameTitle>
-int PlayMatch(unsigned seed, MovePolicy team0, MovePolicy team1)
-{
-    SeedRand(seed);
-    InitPlanner(); // as a match against the computer starts
-    if constexpr (std::is_same_v<Match, RecordedMatch>)
-    {
-        BeginRecording(LevelNone, false);
-    }
-    Match match;
-    ComputerPlayer players[2] = {MakeComputerPlayer(0, team0), MakeComputerPlayer(1, team1)};
-    match.Step();
-    for (long step = 0; step < MaxMatchSteps && !match.finished; ++step)
-    {
-        TickComputerPlayer(players[0], match);
-        TickComputerPlayer(players[1], match);
-        match.Step();
-    }
-    if constexpr (std::is_same_v<Match, RecordedMatch>)
-    {
-        EndRecording(match);
-    }
-    return match.finished ? match.winner : -1;
-}
-
 // The wall-clock time in seconds.
 double Seconds()
 {
@@ -307,15 +192,20 @@ void Interval(double wins, double n, double& low, double& high)
 int main(int argc, char** argv)
 {
     const bool replays = argc > 1 && std::strcmp(argv[1], "--replays") == 0;
-    argc -= replays ? 1 : 0;
-    argv += replays ? 1 : 0;
-    const int matches = argc > 1 ? std::atoi(argv[1]) : (replays ? 100 : 1000);
+    const bool trace = argc > 1 && std::strcmp(argv[1], "--trace") == 0;
+    argc -= replays || trace ? 1 : 0;
+    argv += replays || trace ? 1 : 0;
+    const int matches = argc > 1 ? std::atoi(argv[1]) : (replays ? 100 : trace ? 400 : 1000);
     const unsigned firstSeed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1;
     const char* only = argc > 3 ? argv[3] : ""; // only the pairings whose names hold this
     SamplesLoaded.store(false);                 // no sounds: the match plays the same without them
     if (replays)
     {
         return MeasureReplays(matches, firstSeed);
+    }
+    if (trace)
+    {
+        return MeasureTrace(matches, firstSeed);
     }
     const Pairing pairings[] = {
         {"easy vs random", Easy, RandomMove},     {"easy vs greedy", Easy, GreedyMove},

@@ -18,13 +18,24 @@
 //          team could do next, so it leaves threats open; misjudges every board it values by
 //          up to a tenth of a goal, and of two nearly equal plans may take the worse. It
 //          switches when a teammate is better placed, and takes a goal it sees at once.
-//   easy   as normal, but plans only 3 moves ahead and never thinks of switching: it walks the
-//          player it was given, even when another stands nearer the ball.
+//   easy   plans only its next 2 moves, never looks at what the other team could do next, and
+//          never thinks of switching: it walks the player it was given, even when another
+//          stands nearer the ball. With no goal in sight it walks that player the shortest way
+//          to stand beside the ball facing it, the other pieces standing still, and then pushes
+//          the ball on the way it faces: it never walks round the ball to push it towards a
+//          goal row, so it scores a goal that lies straight ahead and misses the others.
+//          Without a ball, or with the ball walled in by other pieces, it walks to the middle,
+//          near which the next one comes. It judges a board as normal does, misjudgements and
+//          all, but only between ways that leave it equally near the ball. It never turns
+//          straight back the way it just turned, within a plan or from one move to the next,
+//          and of equally good moves takes one after which it stands nearest the ball, so it
+//          does not turn back and forth on a cell.
 // A misjudgement is a fixed blind spot, the same for the same board every time, not a die
 // cast anew at each decision: its plan holds from one move to the next.
 //
 // Planning draws no random number of the game's: ties are broken by the planner's own
 // generator. It allocates nothing: its tables are fixed and reused from decision to decision.
+// It remembers the move it last chose, by which it knows the next decision of the same turn.
 // Main thread (or any one thread at a time).
 #pragma once
 
@@ -41,14 +52,6 @@ enum ComputerMove
     ComputerMoveCount
 };
 
-// The chance, 0..1, that the team scores in a turn of its own from this board, with 4 to 9
-// moves and a random player selected first, playing as well as the estimate knows.
-float TeamScoreChance(const Board& board, int team);
-
-// The fewest moves the piece needs to score with the rest of the board standing still, or a
-// number above 9 when it cannot within a turn.
-int MovesToScore(const Board& board, int piece);
-
 // The next move for the selected piece's team with movesLeft (1..9) moves left in its turn,
 // the best the level sees. Never a forward step that would be blocked, nor a switch without
 // a teammate. LevelNone plays as LevelHard.
@@ -59,6 +62,7 @@ ComputerMove ChooseNormalMove(const Board& board, int selected, int movesLeft);
 ComputerMove ChooseMove(const Board& board, int selected, int movesLeft); // LevelHard
 
 // Sets the planner's tables to their start values, so that no decision after it has to fill
-// them, and restarts its tie-break generator: the same boards then get the same answers.
+// them, restarts its tie-break generator and forgets its last move: the same boards then get
+// the same answers.
 // Before a match against the computer, and in tests.
 void InitPlanner();

@@ -6,7 +6,7 @@
 enum ComputerLevel
 {
     LevelNone = 0,   // no computer: two people, or a friend online
-    LevelEasy = 1,   // plans 3 moves ahead, never defends, never switches
+    LevelEasy = 1,   // plans 2 moves ahead and walks to the ball; never defends, never switches
     LevelNormal = 2, // plans 5 moves ahead, never defends
     LevelHard = 3,   // sees all it can: the computer as it always was
 };

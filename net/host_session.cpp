@@ -218,8 +218,8 @@ void DrawHostBand(const HostSession& session, unsigned now)
         secondHalf[n] = code[JoinCodeLength / 2 + n];
     }
     code[JoinCodeLength / 2] = '\0';
-    DrawBandText(code, 0, CodeColour);
-    DrawBandText(secondHalf, 1, CodeColour);
+    DrawBandCode(code, 0, CodeColour);
+    DrawBandCode(secondHalf, 1, CodeColour);
     const char* state = session.friendPeer >= 0 ? "joined" : "waiting";
     if (session.friendPeer < 0 && session.friendLeft && now - session.noticeSince < NoticeMs)
     {

@@ -31,24 +31,39 @@ void FormatJoinCode(const JoinCode& code, char* text)
 
 bool ParseJoinCode(const char* text, JoinCode& code)
 {
-    if (text == nullptr || std::strlen(text) != JoinCodeLength)
+    if (text == nullptr)
     {
         return false;
     }
-    for (int n = 0; n < JoinCodeLength; ++n)
+    JoinCode read;
+    int count = 0;
+    for (const char* next = text; *next != '\0'; ++next)
     {
-        char letter = text[n];
+        char letter = *next;
+        if (letter == ' ' || letter == '\t' || letter == '-')
+        {
+            continue; // how the code is grouped, on the screen or by whoever passed it on
+        }
         if (letter >= 'A' && letter <= 'Z')
         {
             letter = static_cast<char>(letter - 'A' + 'a');
         }
-        const char* found = letter == '\0' ? nullptr : std::strchr(JoinCodeAlphabet, letter);
-        if (found == nullptr)
+        letter = letter == 'o'                    ? '0'
+                 : letter == 'i' || letter == 'l' ? '1'
+                 : letter == 'u'                  ? 'v'
+                                                  : letter;
+        const char* found = std::strchr(JoinCodeAlphabet, letter);
+        if (found == nullptr || count == JoinCodeLength)
         {
             return false;
         }
-        code.symbols[n] = static_cast<unsigned char>(found - JoinCodeAlphabet);
+        read.symbols[count++] = static_cast<unsigned char>(found - JoinCodeAlphabet);
     }
+    if (count != JoinCodeLength)
+    {
+        return false;
+    }
+    code = read;
     return true;
 }
 

@@ -10,7 +10,7 @@ constexpr unsigned ShutOutMs = 60000; // how long an address stays shut out
 constexpr int DoorEntries = 256;      // addresses the door remembers at once
 
 // The code's letters: digits and lower-case letters but i, l, o and u, which read like
-// others. Symbol n is JoinCodeAlphabet[n].
+// others (and are read as 1, 1, 0 and v when typed). Symbol n is JoinCodeAlphabet[n].
 extern const char JoinCodeAlphabet[JoinCodeSymbols + 1];
 
 struct JoinCode
@@ -25,8 +25,10 @@ bool MakeJoinCode(JoinCode& code);
 // The code as text: JoinCodeLength letters and a terminating zero.
 void FormatJoinCode(const JoinCode& code, char* text);
 
-// Reads a code typed by a person: exactly JoinCodeLength letters of the alphabet, upper
-// case read as lower case. Returns false for anything else.
+// Reads a code as a person types or copies it: JoinCodeLength letters of the alphabet, in
+// any case, with any spaces, tabs and hyphens between them; the letters that look like
+// others are read as those (o as 0, i and l as 1, u as v). Returns false for anything else,
+// leaving code as it was.
 bool ParseJoinCode(const char* text, JoinCode& code);
 
 // Whether two codes are the same, in a time that does not depend on where they differ.

@@ -3,19 +3,49 @@
 
 #include "platform/thread.h"
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <ctime>
+#include <pthread.h>
 
 namespace
 {
-// Asks one protocol and takes its answer into the map; false when it maps nothing.
-bool Ask(PortMap& map, const RouterCalls& calls, RouterWay way, unsigned now)
+constexpr unsigned NeverSeconds = 24 * 3600; // nothing more to do: the thread only waits
+
+// A carrier's shared address (100.64.0.0/10): no port on it is the line's own.
+bool SharedAddress(std::uint32_t address)
 {
-    const RouterAnswer answer = way == RouterWay::NatPmp
-                                    ? calls.mapNatPmp(map.port, PortLeaseSeconds)
-                                    : calls.mapUpnp(map.port, PortLeaseSeconds);
+    return (address >> 22) == (0x64400000u >> 22);
+}
+
+// The outside port of the try-th UPnP request: the port itself, then the ones above it (or
+// below, near the top).
+int OutsidePort(int port, int tries)
+{
+    return port + tries <= 65535 ? port + tries : port - tries;
+}
+
+// Asks one protocol and takes its answer into the map; false when it maps nothing. A renewal
+// asks UPnP for the outside port held; the first request tries the next ones while another
+// machine holds them. sharedLine is set when the router says the line has no address of
+// its own.
+bool Ask(PortMap& map, const RouterCalls& calls, RouterWay way, bool renewing, unsigned now,
+         bool& sharedLine)
+{
+    RouterAnswer answer = {};
+    int asked = map.port;
+    if (way == RouterWay::NatPmp)
+    {
+        answer = calls.mapNatPmp(map.port, PortLeaseSeconds);
+    }
+    for (int tries = 0; way == RouterWay::Upnp && tries < UpnpPortTries; ++tries)
+    {
+        asked = renewing ? map.publicPort : OutsidePort(map.port, tries);
+        answer = calls.mapUpnp(map.port, asked, PortLeaseSeconds);
+        if (answer.mapped || !answer.conflict || renewing)
+        {
+            break;
+        }
+    }
+    sharedLine = sharedLine || answer.noPublicAddress || SharedAddress(answer.publicAddress);
     if (!answer.mapped)
     {
         return false;
@@ -26,13 +56,13 @@ bool Ask(PortMap& map, const RouterCalls& calls, RouterWay way, unsigned now)
     map.way = way;
     map.publicAddress = answer.publicAddress;
     map.publicPort =
-        answer.publicPort > 0 && answer.publicPort <= 65535 ? answer.publicPort : map.port;
-    map.state = UnreachableAddress(answer.publicAddress) ? PortState::Behind : PortState::Open;
+        answer.publicPort > 0 && answer.publicPort <= 65535 ? answer.publicPort : asked;
+    map.state = SharedAddress(answer.publicAddress)        ? PortState::Shared
+                : UnreachableAddress(answer.publicAddress) ? PortState::Behind
+                                                           : PortState::Open;
     map.renewAt = now + (lease > 1 ? lease / 2 : 1);
     return true;
 }
-
-constexpr unsigned NeverSeconds = 24 * 3600; // nothing more to do: the thread only waits
 } // namespace
 
 void StartPortMap(PortMap& map, int port)
@@ -44,7 +74,8 @@ void StartPortMap(PortMap& map, int port)
 
 unsigned StepPortMap(PortMap& map, const RouterCalls& calls, unsigned now)
 {
-    if (map.state == PortState::Closed)
+    if (map.state == PortState::Closed ||
+        (map.state == PortState::Shared && map.way == RouterWay::None))
     {
         return NeverSeconds;
     }
@@ -52,8 +83,9 @@ unsigned StepPortMap(PortMap& map, const RouterCalls& calls, unsigned now)
     {
         return map.renewAt - now;
     }
+    bool sharedLine = false;
     const RouterWay held = map.way;
-    if (held != RouterWay::None && Ask(map, calls, held, now))
+    if (held != RouterWay::None && Ask(map, calls, held, true, now, sharedLine))
     {
         return map.renewAt - now;
     }
@@ -61,13 +93,20 @@ unsigned StepPortMap(PortMap& map, const RouterCalls& calls, unsigned now)
     {
         EndPortMap(map, calls); // what is left of it, before asking the other way round
     }
-    if (Ask(map, calls, RouterWay::NatPmp, now) || Ask(map, calls, RouterWay::Upnp, now))
+    if (Ask(map, calls, RouterWay::NatPmp, false, now, sharedLine) ||
+        Ask(map, calls, RouterWay::Upnp, false, now, sharedLine))
     {
         return map.renewAt - now;
     }
     map.way = RouterWay::None;
-    map.state = PortState::Closed;
-    return NeverSeconds;
+    if (map.state == PortState::Asking)
+    {
+        map.state = sharedLine ? PortState::Shared : PortState::Closed;
+        return NeverSeconds;
+    }
+    map.state = PortState::Lost; // the friend's command no longer works: asked for again
+    map.renewAt = now + RetrySeconds;
+    return RetrySeconds;
 }
 
 void EndPortMap(PortMap& map, const RouterCalls& calls)
@@ -78,7 +117,7 @@ void EndPortMap(PortMap& map, const RouterCalls& calls)
     }
     else if (map.way == RouterWay::Upnp)
     {
-        calls.unmapUpnp(map.port);
+        calls.unmapUpnp(map.publicPort);
     }
     map.way = RouterWay::None;
 }
@@ -93,81 +132,121 @@ bool UnreachableAddress(std::uint32_t address)
 
 namespace
 {
+// The thread and what it shares with the main thread. The lock and the condition are plain
+// POSIX objects that nothing destroys: a process that ends while the thread waits (an exit
+// called from inside a library) runs no destructor the thread could be caught in.
 Thread MappingThread;
 const RouterCalls* MappingCalls = nullptr;
 int MappingPort = 0;
-std::atomic<int> SharedState{static_cast<int>(PortState::Closed)};
-std::atomic<std::uint32_t> SharedAddress{0};
-std::atomic<int> SharedPort{0};
-std::mutex StopLock; // held by the main thread only to say stop, and by the thread to wait
-std::condition_variable StopSaid;
-bool StopAsked = false; // under StopLock
+pthread_mutex_t ShareLock = PTHREAD_MUTEX_INITIALIZER;
+pthread_cond_t StopSaid; // stop asked, or the thread ended; on the monotonic clock once made
+bool StopSaidMade = false;
+PortReport Shared = {PortState::Closed, 0, 0}; // under ShareLock
+bool StopAsked = false;                        // under ShareLock
+bool InCall = false; // under ShareLock: the thread is inside a call to the router
+bool Ended = true;   // under ShareLock: the thread has removed the mapping and ends
+
+timespec MonotonicIn(unsigned milliseconds)
+{
+    timespec at;
+    clock_gettime(CLOCK_MONOTONIC, &at);
+    const long nanoseconds = at.tv_nsec + static_cast<long>(milliseconds % 1000) * 1000000;
+    at.tv_sec += static_cast<time_t>(milliseconds / 1000 + nanoseconds / 1000000000);
+    at.tv_nsec = nanoseconds % 1000000000;
+    return at;
+}
 
 unsigned ClockSeconds()
 {
-    using namespace std::chrono;
-    return static_cast<unsigned>(
-        duration_cast<seconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void Publish(const PortMap& map)
-{
-    SharedAddress.store(map.publicAddress, std::memory_order_relaxed);
-    SharedPort.store(map.publicPort, std::memory_order_relaxed);
-    SharedState.store(static_cast<int>(map.state), std::memory_order_release);
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<unsigned>(now.tv_sec);
 }
 
 void RunMapping()
 {
     PortMap map;
     StartPortMap(map, MappingPort);
-    std::unique_lock<std::mutex> lock(StopLock);
+    pthread_mutex_lock(&ShareLock);
     while (!StopAsked)
     {
-        lock.unlock();
+        InCall = true;
+        pthread_mutex_unlock(&ShareLock);
         const unsigned wait = StepPortMap(map, *MappingCalls, ClockSeconds());
-        Publish(map);
-        lock.lock();
-        StopSaid.wait_for(lock, std::chrono::seconds(wait), [] { return StopAsked; });
+        pthread_mutex_lock(&ShareLock);
+        InCall = false;
+        Shared = {map.state, map.publicAddress, map.publicPort};
+        const timespec until = MonotonicIn(wait * 1000);
+        while (!StopAsked && pthread_cond_timedwait(&StopSaid, &ShareLock, &until) == 0)
+        {
+        }
     }
-    lock.unlock();
+    InCall = true;
+    pthread_mutex_unlock(&ShareLock);
     EndPortMap(map, *MappingCalls);
+    pthread_mutex_lock(&ShareLock);
+    InCall = false;
+    Ended = true;
+    pthread_cond_broadcast(&StopSaid);
+    pthread_mutex_unlock(&ShareLock);
 }
 } // namespace
 
 void StartPortMapping(const RouterCalls& calls, int port)
 {
+    if (!StopSaidMade)
+    {
+        pthread_condattr_t monotonic;
+        pthread_condattr_init(&monotonic);
+        pthread_condattr_setclock(&monotonic, CLOCK_MONOTONIC);
+        pthread_cond_init(&StopSaid, &monotonic);
+        pthread_condattr_destroy(&monotonic);
+        StopSaidMade = true;
+    }
     MappingCalls = &calls;
     MappingPort = port;
+    pthread_mutex_lock(&ShareLock);
     StopAsked = false;
-    SharedState.store(static_cast<int>(PortState::Asking), std::memory_order_release);
+    Ended = false;
+    Shared = {PortState::Asking, 0, 0};
+    pthread_mutex_unlock(&ShareLock);
     if (!StartThread(MappingThread, RunMapping))
     {
-        SharedState.store(static_cast<int>(PortState::Closed), std::memory_order_release);
+        pthread_mutex_lock(&ShareLock);
+        Ended = true;
+        Shared = {PortState::Closed, 0, 0};
+        pthread_mutex_unlock(&ShareLock);
     }
 }
 
-PortState PortMappingState()
+PortReport PortMappingReport()
 {
-    return static_cast<PortState>(SharedState.load(std::memory_order_acquire));
+    pthread_mutex_lock(&ShareLock);
+    const PortReport report = Shared;
+    pthread_mutex_unlock(&ShareLock);
+    return report;
 }
 
-std::uint32_t PortMappingAddress()
+bool StopPortMapping(unsigned waitMs)
 {
-    return SharedAddress.load(std::memory_order_relaxed);
-}
-
-void StopPortMapping()
-{
+    if (!StopSaidMade)
     {
-        const std::lock_guard<std::mutex> guard(StopLock);
-        StopAsked = true;
+        return true; // never started
     }
-    StopSaid.notify_all();
-    JoinThread(MappingThread);
-}
-
-int PortMappingPublicPort()
-{
-    return SharedPort.load(std::memory_order_relaxed);
+    pthread_mutex_lock(&ShareLock);
+    StopAsked = true;
+    pthread_cond_broadcast(&StopSaid);
+    // Inside a router call the thread may be held for as long as the router likes: the
+    // game's end never waits for that.
+    const timespec until = MonotonicIn(InCall ? 0 : waitMs);
+    while (!Ended && pthread_cond_timedwait(&StopSaid, &ShareLock, &until) == 0)
+    {
+    }
+    const bool ended = Ended;
+    pthread_mutex_unlock(&ShareLock);
+    if (ended)
+    {
+        JoinThread(MappingThread);
+    }
+    return ended;
 }

@@ -13,7 +13,13 @@
 namespace
 {
 constexpr long NatPmpWaitMs = 1000; // per request: a router that speaks it answers at once
-constexpr int UpnpSearchMs = 1500;  // the search for a router; its answers take a little more
+constexpr int UpnpSearchMs = 1000;  // per kind of router searched for, two kinds: about 2 s
+constexpr int UpnpConflict = 718;   // the outside port is mapped to another machine already
+// The routers searched for, one search each: the first kind of internet gateway, which the
+// later ones answer too, and the second for those that answer only their own.
+constexpr const char* UpnpRouterKinds[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                                           "urn:schemas-upnp-org:device:InternetGatewayDevice:2",
+                                           nullptr};
 constexpr char MappingName[] = "tumblequay";
 
 long NowMs()
@@ -24,8 +30,9 @@ long NowMs()
 }
 
 // Waits for the answer to the request just sent, resending as libnatpmp says, until
-// NatPmpWaitMs have passed.
-bool AwaitNatPmp(natpmp_t& natpmp, natpmpresp_t& response, int type)
+// NatPmpWaitMs have passed. Returns 0 for a good answer of the type, else libnatpmp's error
+// (NATPMP_ERR_NETWORKFAILURE: the router has no address on the internet), or 1 for none.
+int AwaitNatPmp(natpmp_t& natpmp, natpmpresp_t& response, int type)
 {
     const long deadline = NowMs() + NatPmpWaitMs;
     for (;;)
@@ -33,12 +40,12 @@ bool AwaitNatPmp(natpmp_t& natpmp, natpmpresp_t& response, int type)
         timeval wait;
         if (getnatpmprequesttimeout(&natpmp, &wait) < 0)
         {
-            return false;
+            return 1;
         }
         const long left = deadline - NowMs();
         if (left <= 0)
         {
-            return false;
+            return 1;
         }
         if (wait.tv_sec * 1000 + wait.tv_usec / 1000 > left)
         {
@@ -52,11 +59,11 @@ bool AwaitNatPmp(natpmp_t& natpmp, natpmpresp_t& response, int type)
         const int read = readnatpmpresponseorretry(&natpmp, &response);
         if (read == 0)
         {
-            return response.type == type && response.resultcode == 0;
+            return response.type == type && response.resultcode == 0 ? 0 : 1;
         }
         if (read != NATPMP_TRYAGAIN)
         {
-            return false;
+            return read < 0 ? read : 1;
         }
     }
 }
@@ -70,14 +77,17 @@ RouterAnswer MapNatPmp(int port, unsigned leaseSeconds)
         return answer;
     }
     natpmpresp_t response;
-    if (sendpublicaddressrequest(&natpmp) >= 0 &&
-        AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_PUBLICADDRESS))
+    const int told = sendpublicaddressrequest(&natpmp) >= 0
+                         ? AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_PUBLICADDRESS)
+                         : 1;
+    answer.noPublicAddress = told == NATPMP_ERR_NETWORKFAILURE;
+    if (told == 0)
     {
         answer.publicAddress = ntohl(response.pnu.publicaddress.addr.s_addr);
         const auto wanted = static_cast<uint16_t>(port);
         if (sendnewportmappingrequest(&natpmp, NATPMP_PROTOCOL_UDP, wanted, wanted, leaseSeconds) >=
                 0 &&
-            AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_UDPPORTMAPPING) &&
+            AwaitNatPmp(natpmp, response, NATPMP_RESPTYPE_UDPPORTMAPPING) == 0 &&
             response.pnu.newportmapping.lifetime > 0)
         {
             answer.mapped = true;
@@ -111,6 +121,7 @@ UPNPUrls Urls;
 IGDdatas Igd;
 char LanAddress[64];
 bool Found = false;
+bool Unconnected = false; // the router found says it is not connected to the internet
 
 bool FindRouter()
 {
@@ -119,18 +130,19 @@ bool FindRouter()
         return true;
     }
     int error = 0;
-    UPNPDev* devices = upnpDiscover(UpnpSearchMs, nullptr, nullptr, 0, 0, 2, &error);
+    UPNPDev* devices =
+        upnpDiscoverDevices(UpnpRouterKinds, UpnpSearchMs, nullptr, nullptr, 0, 0, 2, &error, 0);
     if (devices == nullptr)
     {
         return false;
     }
+    // 1: a router connected to the internet; 2: one that says it is not (a router on a
+    // carrier's shared address says so too); 3: some other device.
     const int kind = UPNP_GetValidIGD(devices, &Urls, &Igd, LanAddress, sizeof LanAddress);
     freeUPNPDevlist(devices);
-    if (kind == 1)
-    {
-        Found = true; // a router connected to the internet
-    }
-    else if (kind != 0)
+    Found = kind == 1 || kind == 2;
+    Unconnected = kind == 2;
+    if (kind == 3)
     {
         FreeUPNPUrls(&Urls);
     }
@@ -146,7 +158,26 @@ void ForgetRouter()
     }
 }
 
-RouterAnswer MapUpnp(int port, unsigned leaseSeconds)
+// The router's own address on the internet as it tells it; 0 when it tells none, with
+// noPublicAddress set when it says it has none (an empty address or 0.0.0.0, as a router on
+// a carrier's shared address says).
+void AskPublicAddress(RouterAnswer& answer)
+{
+    char external[40] = "";
+    if (UPNP_GetExternalIPAddress(Urls.controlURL, Igd.first.servicetype, external) !=
+        UPNPCOMMAND_SUCCESS)
+    {
+        return; // it tells nothing
+    }
+    in_addr address;
+    if (inet_pton(AF_INET, external, &address) == 1)
+    {
+        answer.publicAddress = ntohl(address.s_addr);
+    }
+    answer.noPublicAddress = answer.publicAddress == 0;
+}
+
+RouterAnswer MapUpnp(int port, int publicPort, unsigned leaseSeconds)
 {
     RouterAnswer answer = {};
     if (!FindRouter())
@@ -154,35 +185,45 @@ RouterAnswer MapUpnp(int port, unsigned leaseSeconds)
         return answer;
     }
     char portText[8];
+    char publicText[8];
     char leaseText[16];
     std::snprintf(portText, sizeof portText, "%d", port);
+    std::snprintf(publicText, sizeof publicText, "%d", publicPort);
     std::snprintf(leaseText, sizeof leaseText, "%u", leaseSeconds);
-    if (UPNP_AddPortMapping(Urls.controlURL, Igd.first.servicetype, portText, portText, LanAddress,
-                            MappingName, "UDP", nullptr, leaseText) != UPNPCOMMAND_SUCCESS)
+    if (Unconnected)
     {
-        ForgetRouter(); // refused; a router that takes only permanent mappings is refused too
+        AskPublicAddress(answer); // whether it has an address of its own at all
+        ForgetRouter();
+        return answer;
+    }
+    const int said =
+        UPNP_AddPortMapping(Urls.controlURL, Igd.first.servicetype, publicText, portText,
+                            LanAddress, MappingName, "UDP", nullptr, leaseText);
+    AskPublicAddress(answer);
+    if (said != UPNPCOMMAND_SUCCESS)
+    {
+        // Refused; a router that takes only permanent mappings is refused too. Another
+        // machine's outside port is tried again with the next one, with this router.
+        answer.conflict = said == UpnpConflict;
+        if (!answer.conflict)
+        {
+            ForgetRouter();
+        }
         return answer;
     }
     answer.mapped = true;
-    char external[40] = "";
-    in_addr address;
-    if (UPNP_GetExternalIPAddress(Urls.controlURL, Igd.first.servicetype, external) ==
-            UPNPCOMMAND_SUCCESS &&
-        inet_pton(AF_INET, external, &address) == 1)
-    {
-        answer.publicAddress = ntohl(address.s_addr);
-    }
+    answer.publicPort = publicPort;
     return answer;
 }
 
-void UnmapUpnp(int port)
+void UnmapUpnp(int publicPort)
 {
     if (!FindRouter())
     {
         return;
     }
     char portText[8];
-    std::snprintf(portText, sizeof portText, "%d", port);
+    std::snprintf(portText, sizeof portText, "%d", publicPort);
     UPNP_DeletePortMapping(Urls.controlURL, Igd.first.servicetype, portText, "UDP", nullptr);
     ForgetRouter();
 }

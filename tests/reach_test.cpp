@@ -4,6 +4,7 @@
 #include "app/reach.h"
 #include "app/shell.h"
 #include "display/canvas.h"
+#include "display/font.h"
 #include "net/link_orders.h"
 
 #include <algorithm>
@@ -103,33 +104,99 @@ std::string Told(std::FILE* out)
     return text;
 }
 
-// The game's own port and the router's answers are told as the end-to-end tests read them,
-// and the port's word on the title screen is seen there; here another port, and not asking
-// the router at all. In a match the band shows no word.
-TEST(HostWords, AnotherPortAndNoRouter)
+// The band's word for the port, as the title screen shows it: its cells above the code.
+std::vector<unsigned char> PortWord()
+{
+    ClearCanvas();
+    DrawPortWord();
+    return {ScreenCells, ScreenCells + CanvasCells};
+}
+
+std::vector<unsigned char> Word(const char* word)
+{
+    ClearCanvas();
+    DrawText(word, 16 - TextWidth(word) / 2, 48, 1, 1);
+    return {ScreenCells, ScreenCells + CanvasCells};
+}
+
+// The game's own port and the router's first answers are told as the end-to-end tests read
+// them; here another port, and not asking the router at all, which both the band and standard
+// output call closed. Every later change is told too (a renewal refused, the port had again
+// on another outside port), and the band follows; in a match the band shows no word.
+TEST(HostWords, EveryAnswerOfTheRouterIsToldOnceAndTheBandAgrees)
 {
     JoinCode code;
     ParseJoinCode("k3m9xq2tvw", code);
     const std::uint32_t own[] = {0xc0a84d02};
     std::FILE* out = std::tmpfile();
     TellHosting(out, 4000, code, own, 1, false);
-    WatchPortMap(out, PortState::Closed, 0, 0);
+    WatchPortMap(out, {PortState::Closed, 0, 0});
+    EXPECT_EQ(PortWord(), Word("closed"));
     EXPECT_EQ(Told(out),
               "tumblequay: hosting on UDP port 4000; a friend on this home network joins with:\n"
               "tumblequay --join 192.168.77.2:4000 k3m9xq2tvw\n"
-              "tumblequay: the router is not asked to open UDP port 4000\n");
+              "tumblequay: the router is not asked to open UDP port 4000, which stays closed to "
+              "the internet\n");
     out = std::tmpfile();
     TellHosting(out, 4000, code, nullptr, 0, true);
-    WatchPortMap(out, PortState::Asking, 0, 0);
-    WatchPortMap(out, PortState::Behind, 0x64400001, 4000);
-    WatchPortMap(out, PortState::Open, Public, 4000);
-    const std::string behind = Told(out);
-    EXPECT_NE(behind.find("\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"), std::string::npos);
-    EXPECT_EQ(behind.find("internet joins"), std::string::npos); // the first answer is told once
+    EXPECT_EQ(PortWord(), Word("asking"));
+    WatchPortMap(out, {PortState::Asking, 0, 0});
+    WatchPortMap(out, {PortState::Open, Public, 4000});
+    WatchPortMap(out, {PortState::Open, Public, 4000});
+    EXPECT_EQ(PortWord(), Word("open"));
+    WatchPortMap(out, {PortState::Lost, Public, 4000});
+    WatchPortMap(out, {PortState::Lost, Public, 4000});
+    EXPECT_EQ(PortWord(), Word("closed"));
+    WatchPortMap(out, {PortState::Open, Public, 4001});
+    WatchPortMap(out, {PortState::Shared, 0x64400001, 4001});
+    const std::string told = Told(out);
+    EXPECT_EQ(told.substr(told.find("\ntumblequay --join ADDRESS:4000")),
+              "\ntumblequay --join ADDRESS:4000 k3m9xq2tvw\n"
+              "tumblequay: asking the router to open UDP port 4000 to the internet\n"
+              "tumblequay: the router opened the port; a friend on the internet joins with:\n"
+              "tumblequay --join 5.5.5.1:4000 k3m9xq2tvw\n"
+              "tumblequay: the router no longer keeps UDP port 4000 open: the command given for a "
+              "friend on the internet no longer works; asking it again every minute\n"
+              "tumblequay: the router opened the port; a friend on the internet joins with:\n"
+              "tumblequay --join 5.5.5.1:4001 k3m9xq2tvw\n"
+              "tumblequay: this line has no address of its own on the internet (a carrier's "
+              "shared one): no port can be opened from it, by the router or by hand; friends on "
+              "this home network can still join, and a friend on the internet can host instead\n");
     MatchRunning = true;
-    ClearCanvas();
-    DrawPortWord();
+    EXPECT_EQ(PortWord(), Word(""));
     MatchRunning = false;
-    EXPECT_EQ(std::count(ScreenCells, ScreenCells + CanvasCells, 0), CanvasCells);
+}
+// Why a join ended is told once in one line, as the band shows it for a moment: the last host
+// of a search that did not take the code, and a search nobody answered; nothing while a search
+// goes on to the next host, nor on the host's side.
+TEST(FriendWords, EachEndOfAJoinIsToldOnce)
+{
+    JoinCode code;
+    ParseJoinCode("abcdefghjk", code);
+    std::FILE* out = std::tmpfile();
+    StartHomeJoin(code, 0);
+    TickHomeJoin(0);
+    Hear(HostA, 27183, 100);
+    Hear(HostB, 27183, 100);
+    JoinFoundHost(TickHomeJoin(100 + SearchGatherMs).order == SearchOrder::Connect, 400);
+    TellFriendNotice(out);
+    EndFriendSession(FriendSide, FriendNotice::WrongCode, true, ReasonWrongCode, 500);
+    JoinFoundHost(TickHomeJoin(500).order == SearchOrder::Connect, 500); // the next host
+    TellFriendNotice(out);
+    EndFriendSession(FriendSide, FriendNotice::NoAnswer, true, ReasonLeft, 600);
+    TickHomeJoin(600);
+    TellFriendNotice(out);
+    TellFriendNotice(out);
+    StartHomeJoin(code, 1000);
+    TickHomeJoin(1000);
+    TickHomeJoin(1000 + SearchWaitMs);
+    TellFriendNotice(out);
+    Role = OnlineRole::Hosting;
+    TellFriendNotice(out);
+    EXPECT_EQ(Told(out), "tumblequay: no answer: the host did not answer or did not let this game "
+                         "in\ntumblequay: no game found on the home network\n");
+    Role = OnlineRole::Offline; // as the other tests find it
+    FriendSide = {};
+    ClearLinkOrders();
 }
 } // namespace

@@ -1,6 +1,8 @@
 // Tests of replays: matches recorded through the shell and played back step for step, the kept
 // replays of tests/replays/, the files' refusals, a failed write and a match too long to keep.
+#include "display/canvas.h"
 #include "headless.h"
+#include "match/match_draw.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -161,4 +163,83 @@ TEST(Replay, DamagedOrTooLongMatchesAreRefusedOrCutAndTheReaderWritesOnlyItsHead
     PlayLoadedReplay(sounds, played);
     EXPECT_FALSE(PlaybackNoticeShown());
     EXPECT_EQ(played.rbegin()->second, trail[header.endStep]);
+}
+
+// A replay that could not be written leaves its number to the next match's, and the kept one
+// holds the whole match.
+TEST(Replay, AReplayNotWrittenLeavesItsNumber)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "tq_replay_number";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    std::string sounds;
+    Trail trail;
+    ReplayCounter = 0;
+    for (const std::filesystem::path& where : {std::filesystem::path("/proc"), folder})
+    {
+        ReadyHeadless(3);
+        KeepReplays = true;
+        StartMatch(LevelNone);
+        Iterate(40, sounds, trail);
+        std::filesystem::current_path(where);
+        testing::internal::CaptureStderr();
+        HandleKeyDown(KeyEscape);
+        EXPECT_EQ(testing::internal::GetCapturedStderr().empty(), where == folder);
+        std::filesystem::current_path(previous);
+    }
+    KeepReplays = false;
+    const char* reason = nullptr;
+    EXPECT_TRUE(LoadReplayFile((folder / "replay0.tqr").c_str(), reason)) << reason;
+    EXPECT_TRUE(std::filesystem::exists(folder / "replay0.tqr") && ReplayCounter == 1);
+    std::filesystem::remove_all(folder);
+}
+
+// A replay playing says so, and that it is paused while it is, in the left panel between the
+// move count and the shield; a match played or a replay over shows neither.
+TEST(Replay, APlaybackIsMarkedAsOne)
+{
+    std::string replay, shown, sounds;
+    RecordAndPlayBack('p', 9, 200, true, replay, shown);
+    const Bytes bytes(replay.begin(), replay.end());
+    const auto frame = [](bool marked, bool paused)
+    {
+        ClearCanvas();
+        CurrentScene->Draw();
+        if (marked)
+        {
+            DrawPlaybackMarks(paused);
+        }
+        return Bytes(ScreenCells, ScreenCells + CanvasCells);
+    };
+    const auto drawn = []
+    {
+        DrawFrame();
+        return Bytes(ScreenCells, ScreenCells + CanvasCells);
+    };
+    ReadyHeadless(9);
+    StartMatch(LevelNone);
+    EXPECT_EQ(drawn(), frame(false, false));
+    LeaveMatch();
+    ASSERT_EQ(LoadReplay(bytes.data(), bytes.size()), ReplayFault::None);
+    Trail trail;
+    Iterate(1, sounds, trail);
+    ASSERT_TRUE(PlaybackRunning());
+    const Bytes playing = drawn();
+    const Bytes plain = frame(false, false);
+    EXPECT_TRUE(playing == frame(true, false) && playing != plain);
+    HandleKeyDown(KeySpace);
+    HandleKeyUp(KeySpace);
+    const Bytes paused = drawn();
+    EXPECT_TRUE(paused == frame(true, true) && paused != playing);
+    // Only the left panel, clear of the move count's rows and the shield.
+    for (int n = 0; n < CanvasCells; ++n)
+    {
+        const int x = n / CanvasHeight, y = n % CanvasHeight;
+        EXPECT_TRUE(paused[n] == plain[n] || (x < LeftFrame && y > 22 && y < 56)) << x << " " << y;
+    }
+    HandleKeyDown(KeySpace);
+    PlayLoadedReplay(sounds, trail);
+    EXPECT_FALSE(PlaybackPaused() || PlaybackRunning());
 }

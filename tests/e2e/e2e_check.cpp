@@ -21,11 +21,19 @@
 //       The text, centred on the column (16: the left band) with its foot on the row.
 //   e2e_check same <screenshot.png> <width> <height> <other.png>
 //       The two screenshots show the same colour in every cell.
+//   e2e_check replay-of <screenshot.png> <width> <height> <other.png>
+//       The screenshot shows the other with a replay's marks over it ("replay", and "paused"
+//       or not). The match checks above take those marks too.
+//   e2e_check friend-of <screenshot.png> <width> <height> <host.png>
+//       The friend's screenshot shows the host's with the friend's team named over it, as on
+//       the title screen or in a match. The match checks above take that too.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //
 // A screenshot is read back into canvas cells by looking at the centre of each cell's
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
+#include "app/online.h"
+#include "app/replay.h"
 #include "app/title_screen.h"
 #include "display/canvas.h"
 #include "display/font.h"
@@ -131,15 +139,26 @@ bool CheckMatch(bool start)
     constexpr int Counts = MinMoves + MoveChoices; // 0 to 9 moves
     GameTitle match;
     match.units.clear();
-    for (int k = 0; k < TeamCount * Counts; ++k)
+    // What may be drawn over the match: nothing; a replay's marks, "replay" or "replay" and
+    // "paused"; or, on the friend's side, its team.
+    for (int k = 0; k < 4 * TeamCount * Counts; ++k)
     {
-        const int team = match.currentTeam = k / Counts, moves = match.movesLeft = k % Counts;
+        const int team = match.currentTeam = k / Counts % TeamCount;
+        const int moves = match.movesLeft = k % Counts, marks = k / (TeamCount * Counts);
         for (const bool banner : {false, true})
         {
             std::copy(ScreenCells, ScreenCells + CanvasCells, NoBanner);
             match.turnBanner = banner;
             ClearCanvas();
             match.Draw();
+            if (marks == 3)
+            {
+                DrawOwnTeam(false);
+            }
+            else if (marks > 0)
+            {
+                DrawPlaybackMarks(marks == 2);
+            }
         }
         if (start ? moves >= MinMoves && Agree(besideOrBanner) : Agree(moveCount))
         {
@@ -161,6 +180,30 @@ bool Holds(std::string_view check, int argc, char** argv)
         std::copy(Observed, Observed + CanvasCells, ScreenCells); // -1, unknown, as dark
         return argc == 6 && ReadScreenshot(argv[5], std::atoi(argv[3]), std::atoi(argv[4])) &&
                Agree([](int, int, int) { return true; }, true);
+    }
+    if (check == "replay-of" || check == "friend-of")
+    {
+        // The other screenshot with what this side draws over it, in either of its forms: a
+        // playback's marks, paused or not; the friend's team, on the title screen or in a match.
+        static int Shown[CanvasCells];
+        std::copy(Observed, Observed + CanvasCells, Shown);
+        if (argc != 6 || !ReadScreenshot(argv[5], std::atoi(argv[3]), std::atoi(argv[4])))
+        {
+            return false;
+        }
+        for (const bool second : {false, true})
+        {
+            std::copy(Observed, Observed + CanvasCells, ScreenCells); // -1, unknown, as dark
+            check == "replay-of" ? DrawPlaybackMarks(second) : DrawOwnTeam(second);
+            std::swap_ranges(Observed, Observed + CanvasCells, Shown);
+            const bool agree = Agree([](int, int, int) { return true; }, second);
+            std::swap_ranges(Observed, Observed + CanvasCells, Shown);
+            if (agree)
+            {
+                return true;
+            }
+        }
+        return false;
     }
     if (check == "word" && argc >= 7)
     {
@@ -196,8 +239,9 @@ int main(int argc, char** argv)
 {
     if (argc < 5)
     {
-        std::fprintf(stderr, "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
-                             "same|png <screenshot.png> <width> <height> ...\n");
+        std::fprintf(stderr,
+                     "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
+                     "same|replay-of|friend-of|png <screenshot.png> <width> <height> ...\n");
         return 2;
     }
     LoadPictures();

@@ -17,10 +17,14 @@ SCENARIOS = {
     "title_and_match": "start; sound 2; press Return; see match-start; sound 2; rotations; press Escape; see title; "
                        "press 1; turns computer; press Escape; see title; press Escape; exit 0; "
                        "err '!^(?!.*(disk i/o audio driver|Writing to file)).'",
-    "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window '; "
+    "command_line": "start noscreen --help; exit 0; out '\\Ausage: tumblequay ' '^  --window ' '1, 2 or 3' '!before'; "
                     "start noscreen --version; exit 0; out '\\Atumblequay {version}\\n\\Z'; usage --bogus; "
                     "usage --window=yes; usage --window --window; usage --window --fullscreen; usage --version x; "
                     "usage ''; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio; "
+                    "start nowindow SDL_AUDIODRIVER=alsa AUDIODEV=tq_no_such_device; exit 1; err audio; "
+                    "start noscreen; exit 1; err '^tumblequay: cannot open the screen: DISPLAY is not set$'; "
+                    "start nowindow DISPLAY=:65001; exit 1; err 'no display answers at :65001$'; "
+                    "start noscreen SDL_VIDEODRIVER=offscreen; wait 2; alive; kill KILL; "
                     "start nowindow preload=sdl_shim TQ_SHIM_NO_THREADS=1; exit 1; "
                     "err 'sample loader: Resource temporarily unavailable'; take_port {port}; "
                     "start nowindow --host --port {port}; exit 1; "
@@ -44,29 +48,33 @@ SCENARIOS = {
                    "see title size=768x576; press Return alt+Return; see match-start; press Escape Escape; exit 0; "
                    "start --window preload=sdl_shim TQ_SHIM_NO_WINDOW=1; see title; press alt+Return; see title; "
                    "press Escape; exit 0",
-    "replay": "start noscreen --replay dat/ms0.txt; exit 2; start; wait 1; press space; see match-start; wait 2.5; "
-              "press Down; hold Up Left Up; wait 1; press Escape; files replay0.tqr 1; press Escape; exit 0; "
-              "start --replay replay0.tqr; replay_matches; press space; see title timeout=15; press Escape; exit 0; "
+    # Refused before a window: no replay, a pipe nobody writes to. A kept replay is on the disk before its name.
+    "replay": "start noscreen --replay dat/ms0.txt; exit 2; sh mkfifo {work}/host/pipe; start noscreen --replay pipe; "
+              "exit 2; err 'cannot play pipe: it is not a file'; "
+              "start preload=sdl_shim TQ_SHIM_FILE_LOG={work}/files; wait 1; press space; see match-start; wait 2.5; "
+              "press Down; hold Up Left Up; wait 1; press Escape; files replay0.tqr 1; synced replay0.tqr; press Escape; "
+              "exit 0; start --replay replay0.tqr; replay_matches; press space; see title timeout=15; press Escape; exit 0; "
               "err '!replay'; files replay1.tqr 0",
     # A wrong code refused; the friend plays through a relay (75 ms, 2 % lost); crashed, joins again.
     "online": "relay; start --host --port {port}; code; friend:start --join 127.0.0.1:{port} {wrong}; "
               "friend:see word 39 wrong; friend:see word 32 code; alive; friend:press Escape; friend:exit 0; "
               "friend:start --join 127.0.0.1:{relay} {code}; see word 25 joined; see hosting; "
-              "friend:see same {host_shot}; friend:press Return; turns; friend:kill KILL; "
-              "see word 45 waiting 64 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
+              "friend:see friend-of {host_shot}; friend:press Return; turns; friend:kill KILL; "
+              "see word 25 waiting 115 timeout=15; friend:start --join 127.0.0.1:{port} {code}; agree; "
               "press Escape; see hosting; press Escape; exit 0",
     # The code alone on both networks: none, "no game found"; of two already drawing (the friend tries only those
     # that answer within 300 ms of the first), the one whose code it is.
     "reach_home": "rig; friend:start in=router --join k3m9xq2tvw; friend:see word 39 'no game'; "
-                  "friend:see word 32 found; friend:press Escape; friend:exit 0; start in=home --host; code; "
+                  "friend:err '^tumblequay: no game found on the home network$'; friend:press Escape; friend:exit 0; "
+                  "start in=home --host; code; "
                   "out '^tumblequay --join {code}$'; see hosting; other:start in=outside --host; other:see hosting; "
-                  "friend:start in=router --join {code}; see word 25 joined; other:kill TERM; see hosting; "
-                  "friend:see same {host_shot}; press Escape; exit 0",
+                  "friend:start in=router --join {typed}; see word 25 joined; other:kill TERM; see hosting; "
+                  "friend:see friend-of {host_shot}; press Escape; exit 0",
     "reach_router": "rig; " + REACH.format("natpmp", "press Escape") + "; " + REACH.format("upnp", "kill TERM")
                     + "; router off; start in=home portmap --host; "
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
-                    "friend:see word 39 no timeout=12; friend:see word 32 answer; press Escape; exit 0",
+                    "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0",
     # Two homes whose routers open nothing, and one behind two NATs (its own router and a carrier's):
     # nothing reaches a home unasked, and through the meeting point on the internet every home
     # meets the host's by the code alone.
@@ -74,6 +82,31 @@ SCENARIOS = {
                   "friend:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; far:probe in=home_c friend 5; "
                   "far:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; "
                   "probed 'heard the friend(.|\\n)*heard the friend' 'out of order 0,'",
+    # No router: two searches for one (about 2 s). A router that answers badly: a description one byte every 3 s
+    # does not hold Escape; a renewal refused is told; an outside port another machine holds.
+    "router_faults": "rig; fake silent; start in=home portmap --host; out 'no router opened the port'; heard search 2; "
+                     "press Escape; exit 0; fake drip; start in=home portmap --host; code; heard description; "
+                     "see word 48 asking; "
+                     "press Escape; exit 0 within=2; fake renewal; start in=home portmap --host; out 'internet joins'; "
+                     "see word 48 open; heard refused; out 'the router no longer keeps UDP port 27183 open: the "
+                     "command given for a friend on the internet no longer works'; see word 48 closed; kill TERM; "
+                     "exit 0 within=2; "
+                     # Another machine at home holds the outside port: the next one, which the friend reaches.
+                     "router upnp secure_mode=no; outside_taken 27183; start in=home portmap --host; code; "
+                     "out '^tumblequay --join 5.5.5.1:27184 {code}$'; mapping yes 27184; "
+                     "friend:start in=outside --join 5.5.5.1:27184 {code}; see word 25 joined; press Escape; exit 0; "
+                     "mapping no 27184",
+    # A line on a carrier's shared address: said so, whichever way the router is asked.
+    "reach_shared": "rig shared; router natpmp; start in=home portmap --host; out 'has no address of its own on the "
+                    "internet'; see word 48 closed; press Escape; exit 0; router upnp; start in=home portmap --host; "
+                    "out 'no port can be opened from it, by the router or by hand'; press Escape; exit 0",
+    # Every end of a host removes its mapping at once: the X server gone, killed through the window system,
+    # SIGHUP; a friend whose X server goes ends too.
+    "exits": "rig; router natpmp; start in=home portmap --host; code; out 'internet joins'; mapping yes; lose_screen; "
+             "exit 1 within=3 lines=any; mapping no; start in=home portmap --host; code; out 'internet joins'; "
+             "mapping yes; windowkill; exit 1 within=3 lines=any; mapping no; start in=home portmap --host; code; "
+             "out 'internet joins'; friend:start in=outside --join 5.5.5.1 {code}; see word 25 joined; "
+             "friend:lose_screen; friend:exit 1 within=3 lines=any; kill HUP; exit 0 within=3; mapping no",
     "launcher": "launcher",
     "installed_package": "package; see title; press Escape; exit 0; files '{work}/elsewhere/*' 0",
 }
@@ -151,7 +184,7 @@ class Steps:
     def __init__(self, game, check, source):
         self.program, self.checker, self.source = map(os.path.abspath, (game, check, source))
         self.work, port = tempfile.mkdtemp(prefix="e2e."), free_port()
-        self.processes, self.closing, self.games, self.screens = [], [], {}, {}
+        self.processes, self.closing, self.games, self.screens, self.xservers = [], [], {}, {}, {}
         self.managed, self.target, self.said, self.daemon = set(), "host", "", None
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
         self.vars = dict(work=self.work, port=port, relay=port + 1, version=version, source=self.source)
@@ -185,8 +218,9 @@ class Steps:
     def screen(self, name):
         if name not in self.screens:
             read, write = os.pipe()
-            self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
-                        "tcp", "-noreset"], f"{name}.xvfb", pass_fds=(write,))
+            self.xservers[name] = self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                              f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp", "-noreset"], f"{name}.xvfb",
+                                             pass_fds=(write,))
             os.close(write)
             self.screens[name] = ":" + (os.fdopen(read).readline().strip() or fail("no virtual screen"))
         return self.screens[name]
@@ -249,11 +283,14 @@ class Steps:
                 f"{name}: no window appeared: {self.text('err')}")
             name in self.managed and self.x("xdotool", "search", "--name", WINDOW, "windowactivate", "--sync")
 
-    def exit(self, status):  # with one line on standard error unless 0
-        until(lambda: self.game().process.poll() is not None) or fail(f"{self.target}: the game did not end")
+    def exit(self, status, *words):  # within=S seconds (10), and one line on standard error unless 0 or lines=any
+        given = dict(word.split("=") for word in words)
+        within = float(given.get("within", 10))
+        until(lambda: self.game().process.poll() is not None, within) or fail(
+            f"{self.target}: the game did not end within {within} s")
         code, said = self.game().process.returncode, self.text("err")
         code == int(status) or fail(f"{self.target}: exit status {code}, not {status}: {said}")
-        code == 0 or said.count("\n") == 1 or fail(f"{self.target}: not one line: {said}")
+        code == 0 or given.get("lines") == "any" or said.count("\n") == 1 or fail(f"{self.target}: not one line: {said}")
 
     def alive(self):
         self.game().process.poll() is None or fail(f"{self.target} ended: {self.text('err')}")
@@ -400,7 +437,9 @@ class Steps:
 
     def code(self):
         found = until(lambda: re.match(r".*\n.* (\w{10})\n", self.text("out"))) or fail(f"no code: {self.text('out')}")
-        self.vars.update(code=found[1], wrong="1111111111" if found[1] == "0000000000" else "0000000000")
+        typed = found[1].upper().translate(str.maketrans("01V", "olu"))  # as a person copies it from the screen
+        self.vars.update(code=found[1], wrong="1111111111" if found[1] == "0000000000" else "0000000000",
+                         typed=f"{typed[:5]} {typed[5:]}")
 
     def killed_printing(self):  # whole screenshots, .tmp files, no number that failed before
         game = self.game()
@@ -412,23 +451,31 @@ class Steps:
             name.endswith(".tmp") or self.check("png", f"{game.folder}/{name}") or fail(f"{name} is not whole")
         sum(name.endswith(".png") for name in names) >= 3 or fail(f"only {names} before the kill")
 
-    def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees
+    def replay_matches(self):  # its first banner as the match's, paused until the blinking ring agrees; marked
         self.see("match-start")  # once the samples have loaded
+        self.check("word", self.game().last, "44", "replay", "13") or fail(f"not marked as a replay: {self.said}")
         shots = numbered(glob.glob(f"{self.game().folder}/screen*.png"))
         recorded = next(path for path in shots if self.check("match-start", path))  # the match's first banner
         for _ in range(8):
             self.press("space")
-            if self.check("same", self.shot(), recorded):
+            if self.check("replay-of", self.shot(), recorded):
                 time.sleep(3)  # paused: still the banner that the match took away within three seconds
-                return self.check("same", self.shot(), recorded) or fail(f"the replay did not pause: {self.said}")
+                self.check("replay-of", self.shot(), recorded) or fail(f"the replay did not pause: {self.said}")
+                return self.check("word", self.game().last, "36", "paused", "13") or fail(f"no pause: {self.said}")
             self.press("space"), time.sleep(0.1)
         fail(f"the replay's first banner differs from the match's: {self.said}")
+
+    def synced(self, name):  # its temporary file synced before it was linked into place
+        log = open(f"{self.work}/files").read().splitlines()
+        linked = log.index(f"link {name}.tmp {name}") if f"link {name}.tmp {name}" in log else fail(f"{log}")
+        f"fsync {self.game().folder}/{name}.tmp" in log[:linked] or fail(f"not synced before linked: {log}")
 
     def linked(self, dat, data):
         os.path.islink(dat) and os.readlink(dat) == data or fail(f"{dat} does not link to {data}")
 
     def launcher(self):
-        """The launcher runs the game (a stand-in), dat linked but for the player's own; no HOME fails."""
+        """The launcher runs the game (a stand-in), dat linked but for the player's own; no HOME fails, a
+        read-only one plays elsewhere."""
         prefix, home = f"{self.work}/prefix", f"{self.work}/home"
         self.sh("cmake", "--install", os.path.dirname(self.program), "--prefix", prefix)
         data, dat = f"{prefix}/share/games/tumblequay/dat", f"{home}/.local/share/tumblequay/dat"
@@ -449,6 +496,11 @@ class Steps:
             self.linked(folder, data) if folder else os.path.isfile(f"{dat}/ms0.txt") or fail(
                 "the player's own dat folder was replaced")
         (result := run({})).returncode == 1 and "HOME" in result.stderr or fail(f"without HOME: {result.stderr}")
+        # A home that cannot be written (even by root): a temporary folder, said in one line.
+        result, ran = run({"HOME": "/proc"}), open(f"{self.work}/ran").read().strip()
+        result.returncode == 3 and re.fullmatch(r"tumblequay: cannot write to /proc/\S+; screenshots and replays go "
+                                                rf"to {re.escape(ran)}\n", result.stderr) or fail(result.stderr)
+        self.linked(f"{ran}/dat", data), shutil.rmtree(ran)
 
     def package(self):
         """The package, installed (and removed unless it was there), and the game from its menu entry."""
@@ -505,8 +557,9 @@ class Steps:
     def console(self):
         self.game().page.errors and fail("the console reported: " + "; ".join(self.game().page.errors))
 
-    def rig(self):
-        """Home, its router (that drops what comes unasked, 5.5.5.1 as miniupnpd wants) and outside."""
+    def rig(self, line="own"):
+        """Home, its router (that drops what comes unasked, 5.5.5.1 as miniupnpd wants) and outside; with "shared",
+        a line on a carrier's shared address (100.64.0.1), where no port can be opened."""
         os.getuid() == 0 or skip("network namespaces need root")
         shutil.which("nft") or skip("nft (nftables) is not installed")
         for name in ("home", "router", "outside"):
@@ -526,7 +579,8 @@ class Steps:
         commands = ["ip link add eth0 netns {home} type veth peer name lan netns {router}",
                     "ip link add wan netns {router} type veth peer name eth0 netns {outside}"]
         for name, device, address in (("home", "eth0", "192.168.77.2"), ("router", "lan", "192.168.77.1"),
-                                      ("router", "wan", "5.5.5.1"), ("outside", "eth0", "5.5.5.2")):
+                                      ("router", "wan", "5.5.5.1" if line == "own" else "100.64.0.1"),
+                                      ("outside", "eth0", "5.5.5.2" if line == "own" else "100.64.0.2")):
             commands += [f"ip -n {{{name}}} addr add {address}/24 brd + dev {device}",
                          f"ip -n {{{name}}} link set {device} up"]
         commands += ["ip -n {home} route add default via 192.168.77.1",
@@ -535,14 +589,15 @@ class Steps:
         for command in commands:
             self.sh(*command.format_map(self.vars).split())
 
-    def router(self, mode):
+    def router(self, mode, *settings):  # natpmp, upnp or off; settings such as secure_mode=no go into its file
         self.daemon and (self.daemon.terminate(), self.daemon.wait())
         if mode == "off":
             return
-        open(f"{self.work}/miniupnpd.conf", "w").write(
-            "ext_ifname=wan\nlistening_ip=lan\nport=0\nsecure_mode=yes\n"
-            f"enable_natpmp={'yes' if mode == 'natpmp' else 'no'}\nenable_upnp={'yes' if mode == 'upnp' else 'no'}\n"
-            "allow 1024-65535 192.168.77.0/24 1024-65535\ndeny 0-65535 0.0.0.0/0 0-65535\n")
+        given = dict(setting.split("=", 1) for setting in settings)
+        open(f"{self.work}/miniupnpd.conf", "w").write("".join(f"{key}={value}\n" for key, value in (dict(
+            ext_ifname="wan", listening_ip="lan", port="5555", secure_mode="yes",
+            enable_natpmp="yes" if mode == "natpmp" else "no", enable_upnp="yes" if mode == "upnp" else "no") | given
+        ).items()) + "allow 1024-65535 192.168.77.0/24 1024-65535\ndeny 0-65535 0.0.0.0/0 0-65535\n")
         self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], "miniupnpd", "-d", "-f",
                                   f"{self.work}/miniupnpd.conf", "-P", f"{self.work}/miniupnpd.pid"], "miniupnpd")
         listens = lambda: (":1900 " if mode == "upnp" else ":5351 ") in self.sh(
@@ -625,6 +680,40 @@ class Steps:
     def mapping(self, held):
         shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
         until(lambda: shown() == (held == "yes"), 5) or fail(f"the router's mapping is not {held}")
+    def mapping(self, held, port=None):  # any mapping, or the one of an outside port
+        rules = lambda: self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
+        shown = lambda: re.search(rf"dport {port} .*dnat" if port else "dnat", rules())
+        until(lambda: bool(shown()) == (held == "yes"), 5) or fail(f"the router's mapping is not {held}: {rules()}")
+
+    def outside_taken(self, port):  # by another machine at home, as a router without secure mode lets anyone ask
+        service = "urn:schemas-upnp-org:service:WANIPConnection:2"
+        body = (f'<?xml version="1.0"?><s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/" s:encodingStyle='
+                f'"http://schemas.xmlsoap.org/soap/encoding/"><s:Body><u:AddPortMapping xmlns:u="{service}"><NewRemoteHost>'
+                f'</NewRemoteHost><NewExternalPort>{port}</NewExternalPort><NewProtocol>UDP</NewProtocol><NewInternalPort>'
+                f'{port}</NewInternalPort><NewInternalClient>192.168.77.9</NewInternalClient><NewEnabled>1</NewEnabled>'
+                '<NewPortMappingDescription>other</NewPortMappingDescription><NewLeaseDuration>3600</NewLeaseDuration>'
+                '</u:AddPortMapping></s:Body></s:Envelope>')
+        self.sh("ip", "netns", "exec", self.vars["home"], sys.executable, "-c", "import sys, urllib.request; urllib.request."
+                "urlopen(urllib.request.Request('http://192.168.77.1:5555/ctl/IPConn', sys.argv[1].encode(), {'SOAPAction"
+                f"': '\"{service}#AddPortMapping\"', 'Content-Type': 'text/xml'}}))", body)
+        self.mapping("yes", port)
+
+    def fake(self, mode):  # a router of tests/e2e/fake_router.py in place of miniupnpd
+        self.router("off")
+        self.daemon = self.spawn(["ip", "netns", "exec", self.vars["router"], sys.executable,
+                    f"{os.path.dirname(__file__)}/fake_router.py", mode, "192.168.77.1", f"{self.work}/fake.log"], "fake")
+
+    def heard(self, line, times=None):  # the fake router took this request (so many times in all)
+        lines = lambda: open(f"{self.work}/fake.log").read().split("\n") if os.path.exists(f"{self.work}/fake.log") else []
+        until(lambda: line in lines()) or fail(f"the router never heard {line}")
+        times is None or lines().count(line) == int(times) or fail(f"{line} not {times} times: {lines()}")
+
+    def windowkill(self):  # the game killed through the window system, as xkill does
+        self.x("xdotool", "search", "--name", WINDOW, "windowkill")
+
+    def lose_screen(self):  # the game's X server ends
+        self.screens.pop(self.target)
+        (server := self.xservers.pop(self.target)).kill(), server.wait()
 
 
 if __name__ == "__main__":

@@ -8,6 +8,8 @@
 //   TQ_SHIM_NO_THREADS=1  every thread start that the game's own code asks for fails (EAGAIN),
 //                         directly or through the C++ library; the threads that SDL, X and
 //                         OpenGL start on their own go through as usual.
+//   TQ_SHIM_FILE_LOG=<file>  each fsync and link is appended to the file as it happens, as
+//                         "fsync <path of the descriptor>" or "link <from> <to>".
 #define _GNU_SOURCE
 #include <SDL.h>
 #include <dlfcn.h>
@@ -17,6 +19,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 static FILE* PadEvents;  // the file, once it exists
 static long PadEventsAt; // bytes of it read
@@ -83,4 +86,35 @@ int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*
         }
     }
     return create(thread, attributes, entry, argument);
+}
+
+// Appends one line to TQ_SHIM_FILE_LOG, if set.
+static void LogFileCall(const char* what, const char* first, const char* second)
+{
+    const char* path = getenv("TQ_SHIM_FILE_LOG");
+    FILE* log = path != NULL ? fopen(path, "a") : NULL;
+    if (log != NULL)
+    {
+        fprintf(log, "%s %s%s%s\n", what, first, second != NULL ? " " : "",
+                second != NULL ? second : "");
+        fclose(log);
+    }
+}
+
+int fsync(int file)
+{
+    int (*real)(int) = dlsym(RTLD_NEXT, "fsync");
+    char link[64], target[4096] = "";
+    snprintf(link, sizeof link, "/proc/self/fd/%d", file);
+    const ssize_t length = readlink(link, target, sizeof target - 1);
+    target[length > 0 ? length : 0] = '\0';
+    LogFileCall("fsync", target, NULL);
+    return real(file);
+}
+
+int link(const char* from, const char* to)
+{
+    int (*real)(const char*, const char*) = dlsym(RTLD_NEXT, "link");
+    LogFileCall("link", from, to);
+    return real(from, to);
 }
