@@ -201,7 +201,7 @@ void ReleaseKey(Key key, KeySource source)
 {
     if (ShowingHost())
     {
-        ReleaseJoinedKey(key, source);
+        ReleaseJoinedKey(key, SDL_GetTicks(), source);
     }
     else
     {
@@ -297,9 +297,9 @@ void RunMainLoop()
         LinkEvent linkEvent;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(linkEvent); ++n)
         {
-            RespondToKey(HandleOnlineEvent(linkEvent, now));
+            HandleOnlineEvent(linkEvent, now);
         }
-        TickOnline(now, LinkQuietMs(OnlinePeer()));
+        RespondToKey(TickOnline(now));
         SearchHomeNetwork(now);
         TellFriendNotice(stderr);
         WatchPortMap(stdout, PortMappingReport());
@@ -393,6 +393,12 @@ void StartHostingOnline(const Options& options)
                          ProgramName);
             std::exit(1);
         }
+        if (!StartHosting(code))
+        {
+            std::fprintf(stderr, "%s: cannot host: the join code's key cannot be made\n",
+                         ProgramName);
+            std::exit(1);
+        }
         if (!OpenHostLink(options.port))
         {
             std::fprintf(stderr, "%s: cannot host on UDP port %d: it is in use or not allowed\n",
@@ -404,7 +410,6 @@ void StartHostingOnline(const Options& options)
         // own addresses set it).
         AskRouter = std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr;
         TellHosting(stdout, options.port, code, own, OwnAddresses(own, MaxOwnAddresses), AskRouter);
-        StartHosting(code);
     }
 }
 

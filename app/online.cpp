@@ -9,6 +9,7 @@
 #include "display/font.h"
 #include "display/palette.h"
 #include "match/match_draw.h"
+#include "match/game_title.h"
 #include "net/frame_stream.h"
 #include "net/messages.h"
 
@@ -32,6 +33,20 @@ constexpr int HoldNoticeRow = 25;  // bottom row of "away" and "waiting"
 constexpr int OwnTeamRow = 35;     // bottom row of "you" in the friend's team's panel
 constexpr int OwnTeamBandRow = 47; // "you are" on the title screen's right band, "player 2" below
 constexpr int BandLineGap = 7;     // rows
+JoinCode KeyedCode;   // the code whose key was made last
+CodeKey CodeKeyMade;  // its key
+bool Keyed;           // CodeKeyMade holds KeyedCode's key
+
+// The code's key, made once for each new code; false when the library cannot make it.
+bool MakeKey(const JoinCode& code)
+{
+    if (!Keyed || !SameJoinCode(code, KeyedCode))
+    {
+        KeyedCode = code;
+        Keyed = DeriveCodeKey(code, CodeKeyMade);
+    }
+    return Keyed;
+}
 
 // A word in a black box about the side that is away: in a match over the panel of that
 // side's team, where it hides neither the turn's banner nor a player; over the middle of the
@@ -60,36 +75,89 @@ void FriendLeft()
     }
     ForgetFriendKeys();
 }
+
+// Whether the friend's player acts on its held keys in the match's next step.
+bool FriendActsNext(const GameTitle& match)
+{
+    const auto selected = match.units.find(match.selectedId);
+    return match.movesLeft > 0 && (selected == match.units.end() || selected->second.busy == 0);
+}
+
+// Whether the match holds the friend's key as one that acts again while held.
+bool HoldsRepeating(const GameTitle& match, Key key)
+{
+    const int action = FindAction(key);
+    const bool repeats = action != ActionOther && action != ActionDown && action != ActionS;
+    return repeats && std::find(match.heldActions, match.heldActions + match.heldCount, action) !=
+                          match.heldActions + match.heldCount;
+}
+
+// The friend's presses on the shell, as net/presses.h plays them.
+KeyResponse PlayFriendPresses(unsigned now)
+{
+    HeardPresses& heard = HostSide.presses;
+    const bool friendsTurn = FriendMatch != nullptr && FriendMatch->currentTeam == FriendTeam &&
+                             !FriendMatch->turnBanner;
+    if (!friendsTurn)
+    {
+        LetGoRepeats(heard); // the turn passed: the match let go of every key
+    }
+    const unsigned steps = CurrentScene != nullptr ? CurrentScene->stepCount : 0;
+    const bool actsNext = friendsTurn && FriendActsNext(*FriendMatch);
+    KeyResponse response = KeyResponse::None;
+    for (PressChange change; (change = NextPressChange(heard, now, steps, actsNext)).any;)
+    {
+        const KeyResponse answer = HandleFriendKey(change.key, change.down);
+        response = answer != KeyResponse::None ? answer : response;
+        if (change.down)
+        {
+            NoteRepeats(heard, friendsTurn && FriendMatch == CurrentScene &&
+                                   HoldsRepeating(*FriendMatch, change.key));
+        }
+    }
+    return response;
+}
 } // namespace
 
-void StartHosting(const JoinCode& code)
+bool StartHosting(const JoinCode& code)
 {
+    if (!MakeKey(code))
+    {
+        return false;
+    }
     Role = OnlineRole::Hosting;
-    StartHostSession(HostSide, code);
+    StartHostSession(HostSide, code, CodeKeyMade);
+    return true;
 }
 
 void StartJoining(const JoinCode& code, bool asked, unsigned now)
 {
     Role = OnlineRole::Joining;
-    StartFriendSession(FriendSide, code, now);
-    if (!asked)
+    const bool keyed = MakeKey(code);
+    StartFriendSession(FriendSide, CodeKeyMade, now);
+    if (!asked || !keyed)
     {
-        EndFriendSession(FriendSide, FriendNotice::NoSuchHost, false, ReasonNone, now);
+        EndFriendSession(FriendSide, asked ? FriendNotice::NoAnswer : FriendNotice::NoSuchHost,
+                         false, ReasonNone, now);
     }
 }
 
-KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now)
+void HandleOnlineEvent(const LinkEvent& event, unsigned now)
 {
     if (Role == OnlineRole::Joining)
     {
         HandleFriendEvent(FriendSide, event, now);
-        return KeyResponse::None;
+        return;
     }
     if (Role != OnlineRole::Hosting)
     {
-        return KeyResponse::None;
+        return;
     }
     const HostInput input = HandleHostEvent(HostSide, event, now);
+    if (input.left)
+    {
+        FriendLeft(); // before a friend that takes its place joins
+    }
     if (input.joined)
     {
         FriendJoined = true;
@@ -97,43 +165,31 @@ KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now)
         ForgetFriendKeys();
         RestartFrameStream(Frames);
     }
-    if (input.frameWanted)
+    if (input.bandsWanted)
     {
-        Frames.wholeWanted = true;
+        AskBandsAgain(Frames, input.wantedNumber, input.wantedBands);
     }
-    if (input.left)
+}
+
+KeyResponse TickOnline(unsigned now)
+{
+    if (Role == OnlineRole::Joining)
+    {
+        TickFriendSession(FriendSide, now);
+    }
+    if (Role != OnlineRole::Hosting)
+    {
+        return KeyResponse::None;
+    }
+    if (TickHostSession(HostSide, now).left)
     {
         FriendLeft();
     }
-    return input.keyMoved ? HandleFriendKey(input.key, input.down) : KeyResponse::None;
-}
-
-int OnlinePeer()
-{
-    if (Role == OnlineRole::Hosting)
+    if (FriendMatch != nullptr && !FriendJoined && now - HostSide.noticeSince >= RejoinWaitMs)
     {
-        return FriendPeer(HostSide);
+        LeaveMatch(); // back to the title screen, still hosting
     }
-    return Role == OnlineRole::Joining && ShowsHost(FriendSide) ? 0 : -1;
-}
-
-void TickOnline(unsigned now, unsigned quietMs)
-{
-    if (Role == OnlineRole::Hosting)
-    {
-        if (TickHostSession(HostSide, now, quietMs).left)
-        {
-            FriendLeft();
-        }
-        if (FriendMatch != nullptr && !FriendJoined && now - HostSide.noticeSince >= RejoinWaitMs)
-        {
-            LeaveMatch(); // back to the title screen, still hosting
-        }
-    }
-    else if (Role == OnlineRole::Joining)
-    {
-        TickFriendSession(FriendSide, now, quietMs);
-    }
+    return PlayFriendPresses(now);
 }
 
 bool MatchWaits()
@@ -160,17 +216,17 @@ KeyResponse PressJoinedKey(Key key, unsigned now, KeySource source)
     }
     if (HoldKey(JoinedHolds, source, key))
     {
-        SendFriendKey(FriendSide, key, true);
+        SendFriendKey(FriendSide, key, true, now);
     }
     return KeyResponse::None;
 }
 
-void ReleaseJoinedKey(Key key, KeySource source)
+void ReleaseJoinedKey(Key key, unsigned now, KeySource source)
 {
     HandleKeyUp(key);
     if (LetGoKey(JoinedHolds, source, key))
     {
-        SendFriendKey(FriendSide, key, false);
+        SendFriendKey(FriendSide, key, false, now);
     }
 }
 
@@ -238,11 +294,13 @@ void SendHostFrame(unsigned now)
     {
         return; // no one to show it to
     }
-    static unsigned char message[MaxMessageBytes];
-    const int size = NextFrameMessage(Frames, ScreenCells, now, message);
-    if (size > 0)
+    static FramePieces pieces;
+    if (NextFrameMessages(Frames, ScreenCells, now, pieces))
     {
-        OrderSend(peer, FrameChannel, message, size);
+        for (int n = 0; n < pieces.count; ++n)
+        {
+            OrderSend(peer, QuickChannel, pieces.messages[n], pieces.sizes[n]);
+        }
     }
 }
 
@@ -263,7 +321,7 @@ void SendHostSounds()
                 sounds[n] = {request.sound, request.frequency, request.volume, request.send,
                              request.pan};
             }
-            unsigned char message[MaxShortMessageBytes];
+            unsigned char message[MaxMessageBytes];
             OrderSend(peer, ReliableChannel, message,
                       EncodeSounds(titleMusic, sounds, count, message));
             sent += count;

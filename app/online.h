@@ -7,7 +7,7 @@
 #include "net/host_session.h"
 
 constexpr int MaxLinkEventsPerIteration =
-    32;                                  // more wait for the next: a flood cannot starve drawing
+    256;                                 // more wait for the next: a flood cannot starve drawing
 constexpr unsigned RejoinWaitMs = 60000; // a friend's match waits this long for it to return
 
 enum class OnlineRole
@@ -21,24 +21,23 @@ extern OnlineRole Role;
 extern HostSession HostSide;     // Hosting
 extern FriendSession FriendSide; // Joining
 
-// Starts hosting with the join code; or joining with it at time now (ms) once the edge has
-// asked for the connection, or, when it could not (the address does not resolve), with the
-// notice that says so.
-void StartHosting(const JoinCode& code);
+// Starts hosting with the join code; false when its key cannot be made, and then nothing is
+// hosted. Or starts joining with it at time now (ms) once the edge has asked for the
+// connection, or, when it could not (the address does not resolve), with the notice that says
+// so. Either makes the code's key (about 50 ms), once for a code however often it joins.
+bool StartHosting(const JoinCode& code);
 void StartJoining(const JoinCode& code, bool asked, unsigned now);
 
 // One event of the network edge. Hosting: a friend's joining lets keys start a match against
-// it, or takes up the match it left; its keys go to the shell (HandleFriendKey), whose answer
-// is returned. Joining: the session's. Returns KeyResponse::None otherwise.
-KeyResponse HandleOnlineEvent(const LinkEvent& event, unsigned now);
+// it, or takes up the match it left. Joining: the session's.
+void HandleOnlineEvent(const LinkEvent& event, unsigned now);
 
-// The connection whose quiet TickOnline wants: the friend's when hosting, the host's when
-// joining; -1 when there is none.
-int OnlinePeer();
-
-// The sessions' timeouts, with how long OnlinePeer has been quiet (ms). Once per iteration.
-// Hosting, a friend's match whose friend has been gone for RejoinWaitMs ends.
-void TickOnline(unsigned now, unsigned quietMs);
+// The sessions' timeouts, once per iteration, before the steps. Hosting: a friend's match whose
+// friend has been gone for RejoinWaitMs ends, and the friend's presses play on the shell
+// (HandleFriendKey), in order, each held as long as the friend held it; a key that repeats is
+// let go before its player acts again until the friend says it still holds it. Returns the
+// shell's answer to them (a match started).
+KeyResponse TickOnline(unsigned now);
 
 // Hosting, in a friend's match while the friend is away or gone: the match runs no steps.
 bool MatchWaits();
@@ -52,7 +51,7 @@ bool ShowingHost();
 // key goes to the host. Returns what the window side must do.
 // A key held on the keyboard and on a pad at once travels as one press, as on the host.
 KeyResponse PressJoinedKey(Key key, unsigned now, KeySource source = KeySource::Keyboard);
-void ReleaseJoinedKey(Key key, KeySource source = KeySource::Keyboard);
+void ReleaseJoinedKey(Key key, unsigned now, KeySource source = KeySource::Keyboard);
 
 // The friend's iteration while ShowingHost, in place of RunSteps: the palette drifts while
 // joining, and the audio thread gets the host's music state and the sounds played.
@@ -74,8 +73,8 @@ void DrawOwnTeam(bool titleScreen);
 // quiet and "waiting" once it is gone, over the friend's team's panel.
 void DrawOnlineBand(unsigned now);
 
-// Hosting with a friend in: the frame just drawn at time now (ms), whole or as what changed
-// (net/frame_stream.h), and the sounds this iteration started with the music's state when
+// Hosting with a friend in: the frame just drawn at time now (ms), whole or as what changed,
+// in pieces (net/frame_stream.h), and the sounds this iteration started with the music's state when
 // there are sounds or the state changed. The sound log is emptied whatever the role.
 void SendHostFrame(unsigned now);
 void SendHostSounds();

@@ -23,6 +23,7 @@
 namespace
 {
 FriendSession Side;
+CodeKey SideKey; // the code's, made once
 
 unsigned NowMs()
 {
@@ -43,6 +44,7 @@ bool Serve(unsigned ms, Done done)
         {
             HandleFriendEvent(Side, event, NowMs());
         }
+        TickFriendSession(Side, NowMs());
         FlushLinkOrders();
         if (done())
         {
@@ -61,7 +63,7 @@ void Leave()
 }
 
 // Joins, trying again twice: through the lossy relay a join can fail on its own.
-bool Join(const char* address, int port, const JoinCode& code)
+bool Join(const char* address, int port)
 {
     for (int attempt = 0; attempt < 3; ++attempt)
     {
@@ -69,9 +71,9 @@ bool Join(const char* address, int port, const JoinCode& code)
         {
             return false;
         }
-        StartFriendSession(Side, code, NowMs());
+        StartFriendSession(Side, SideKey, NowMs());
         Side.frameReady = false;
-        if (Serve(5000, [] { return Side.stage == FriendStage::Joined && Side.frameReady; }))
+        if (Serve(JoinWaitMs, [] { return Side.stage == FriendStage::Joined && Side.frameReady; }))
         {
             return true;
         }
@@ -90,10 +92,11 @@ double MeasureRate(unsigned seconds, bool pressing)
         if (pressing)
         {
             const Key key = tenth % 4 == 0 ? KeyOther : KeyCursorLeft;
-            SendFriendKey(Side, key, true);
-            SendFriendKey(Side, key, false);
+            SendFriendKey(Side, key, true, NowMs());
+            Serve(30, [] { return false; });
+            SendFriendKey(Side, key, false, NowMs());
         }
-        Serve(100, [] { return false; });
+        Serve(pressing ? 70 : 100, [] { return false; });
     }
     return (LinkBytesReceived() - before) / static_cast<double>(seconds);
 }
@@ -113,7 +116,7 @@ int Changed(const unsigned char* title)
 int main(int argc, char** argv)
 {
     JoinCode code;
-    if (argc < 4 || !ParseJoinCode(argv[3], code))
+    if (argc < 4 || !ParseJoinCode(argv[3], code) || !DeriveCodeKey(code, SideKey))
     {
         std::fprintf(stderr,
                      "usage: online_probe ADDRESS PORT CODE [samples [flag file [escape file]]]\n");
@@ -125,7 +128,7 @@ int main(int argc, char** argv)
     static unsigned char title[CanvasCells];
     for (int sample = 0; sample < samples; ++sample)
     {
-        if (!Join(argv[1], port, code))
+        if (!Join(argv[1], port))
         {
             std::fprintf(stderr, "online_probe: could not join\n");
             return 1;
@@ -137,8 +140,8 @@ int main(int argc, char** argv)
         Serve(300, [] { return false; });
         std::copy(Side.frameCells, Side.frameCells + CanvasCells, title);
         const unsigned pressed = NowMs();
-        SendFriendKey(Side, KeyOther, true);
-        SendFriendKey(Side, KeyOther, false);
+        SendFriendKey(Side, KeyOther, true, pressed);
+        SendFriendKey(Side, KeyOther, false, pressed + 30);
         Side.frameReady = false;
         if (Serve(3000,
                   [] {

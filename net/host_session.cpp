@@ -2,16 +2,25 @@
 #include "net/host_session.h"
 
 #include "display/band.h"
-#include "net/messages.h"
+#include "net/join_proof.h"
+
+#include <algorithm>
 
 namespace
 {
 constexpr unsigned char CodeColour = 9; // red, as the keys on the title screen
 constexpr unsigned char WordColour = 1; // grey
+constexpr unsigned NothingHad = 65536;  // no report from the friend yet
 
 bool ValidPeer(int peer)
 {
     return peer >= 0 && peer < MaxLinkPeers;
+}
+
+// Whether a friend plays and is not away.
+bool Playing(const HostSession& session)
+{
+    return session.friendPeer >= 0 && !session.friendAway;
 }
 
 void FriendGone(HostSession& session, unsigned now, HostInput& input)
@@ -20,6 +29,7 @@ void FriendGone(HostSession& session, unsigned now, HostInput& input)
     session.friendAway = false;
     session.friendLeft = true;
     session.noticeSince = now;
+    ForgetHeardPresses(session.presses);
     input.left = true;
 }
 
@@ -34,12 +44,52 @@ void Drop(HostSession& session, int peer, LinkReason reason, unsigned now, HostI
     }
 }
 
-// A code from a connection that has not given one yet.
-void Knock(HostSession& session, int peer, const FriendMessage& message, unsigned now,
-           HostInput& input)
+// The oldest connection at a stage, from an address (or any, when address is 0); -1 none.
+int Oldest(const HostSession& session, PeerStage stage, std::uint32_t address, unsigned now,
+           int& count)
 {
-    const std::uint32_t address = session.addresses[peer];
-    if (DoorRefuses(session.door, address, now))
+    int oldest = -1;
+    count = 0;
+    for (int peer = 0; peer < MaxLinkPeers; ++peer)
+    {
+        if (session.stages[peer] != stage || (address != 0 && session.addresses[peer] != address))
+        {
+            continue;
+        }
+        ++count;
+        if (oldest < 0 || now - session.since[peer] > now - session.since[oldest])
+        {
+            oldest = peer;
+        }
+    }
+    return oldest;
+}
+
+// One more connection at a stage from an address: beyond the most it may hold, its oldest
+// goes.
+void KeepToLimit(HostSession& session, PeerStage stage, std::uint32_t address, int most,
+                 unsigned now, HostInput& input)
+{
+    int count;
+    const int oldest = Oldest(session, stage, address, now, count);
+    if (count > most)
+    {
+        Drop(session, oldest, ReasonNone, now, input);
+    }
+}
+
+void Welcome(int peer)
+{
+    unsigned char welcome[MaxMessageBytes];
+    OrderSend(peer, QuickChannel, welcome, EncodeWelcome(welcome));
+}
+
+// A hello from a connection that has not proved the code: the challenge, with our nonce
+// (the same to a hello sent again) and our proof over both.
+void Challenge(HostSession& session, int peer, const FriendMessage& message, unsigned now,
+               HostInput& input)
+{
+    if (DoorRefuses(session.door, session.addresses[peer], now))
     {
         Drop(session, peer, ReasonShutOut, now, input);
         return;
@@ -49,33 +99,100 @@ void Knock(HostSession& session, int peer, const FriendMessage& message, unsigne
         Drop(session, peer, ReasonOtherVersion, now, input);
         return;
     }
-    if (!SameJoinCode(message.code, session.code))
+    if (!session.challenged[peer] && !MakeNonce(session.hostNonces[peer]))
+    {
+        Drop(session, peer, ReasonNone, now, input); // no secrets to be had
+        return;
+    }
+    session.challenged[peer] = true;
+    std::copy(message.nonce, message.nonce + NonceBytes, session.friendNonces[peer]);
+    unsigned char proof[ProofBytes], challenge[MaxMessageBytes];
+    MakeProof(session.key, Prover::Host, message.nonce, session.hostNonces[peer], proof);
+    OrderSend(peer, QuickChannel, challenge,
+              EncodeChallenge(session.hostNonces[peer], proof, challenge));
+}
+
+bool ProofRight(const HostSession& session, int peer, const FriendMessage& message)
+{
+    return ProofHolds(session.key, Prover::Friend, session.friendNonces[peer],
+                      session.hostNonces[peer], message.proof);
+}
+
+// A proof from a connection that has had its challenge.
+void Knock(HostSession& session, int peer, const FriendMessage& message, unsigned now,
+           HostInput& input)
+{
+    const std::uint32_t address = session.addresses[peer];
+    if (DoorRefuses(session.door, address, now))
+    {
+        Drop(session, peer, ReasonShutOut, now, input);
+        return;
+    }
+    if (!ProofRight(session, peer, message))
     {
         CountWrongCode(session.door, address, now);
         Drop(session, peer, ReasonWrongCode, now, input);
         return;
     }
     ForgiveAddress(session.door, address);
-    if (session.friendPeer >= 0)
+    if (Playing(session))
     {
         Drop(session, peer, ReasonFull, now, input);
         return;
     }
+    if (session.friendPeer >= 0)
+    {
+        // Silent for QuietAwayMs, its game crashed or its line changed: the game that proves
+        // the code now takes its place.
+        Drop(session, session.friendPeer, ReasonNone, now, input);
+    }
     session.stages[peer] = PeerStage::Friend;
     session.friendPeer = peer;
     session.friendLeft = false;
-    unsigned char welcome[MaxShortMessageBytes];
-    OrderSend(peer, ReliableChannel, welcome, EncodeWelcome(welcome));
+    session.friendAway = false;
+    session.heardAt = now;
+    session.had = NothingHad;
+    ForgetHeardPresses(session.presses);
+    Welcome(peer);
     input.joined = true;
+}
+
+// A message from the friend.
+void Hear(HostSession& session, int peer, const FriendMessage& message, unsigned now,
+          HostInput& input)
+{
+    switch (message.kind)
+    {
+        case KindReport:
+            if (message.had != session.had)
+            {
+                session.heardAt = now; // our frames reach its screen
+                session.had = message.had;
+                session.friendAway = false;
+            }
+            HearPresses(session.presses, message.presses, message.pressCount);
+            break;
+        case KindAskFrame:
+            input.bandsWanted = true;
+            input.wantedNumber = message.frameNumber;
+            input.wantedBands = message.bands;
+            break;
+        case KindProof:
+            ProofRight(session, peer, message) ? Welcome(peer)
+                                               : Drop(session, peer, ReasonBadData, now, input);
+            break;
+        default:
+            break; // a hello sent again before our challenge came
+    }
 }
 
 void Receive(HostSession& session, const LinkEvent& event, unsigned now, HostInput& input)
 {
     const int peer = event.peer;
     const PeerStage stage = session.stages[peer];
-    if (stage == PeerStage::Dropped || stage == PeerStage::Free)
+    if (stage != PeerStage::Knocking && stage != PeerStage::Friend)
     {
-        return; // told to go already
+        return; // told to go already, or not connected
     }
     FriendMessage message;
     // Another version's hello may be laid out otherwise: only its first two bytes are sure.
@@ -86,39 +203,50 @@ void Receive(HostSession& session, const LinkEvent& event, unsigned now, HostInp
         message = {};
         message.kind = KindHello;
         message.version = event.bytes[1];
-        Knock(session, peer, message, now, input);
+        Challenge(session, peer, message, now, input);
         return;
     }
-    const bool valid = event.channel == ReliableChannel &&
-                       DecodeFriendMessage(event.bytes, event.size, message) &&
-                       (message.kind == KindHello) == (stage == PeerStage::Knocking);
-    if (!valid)
+    if (!DecodeFriendMessage(event.bytes, event.size, message))
     {
         Drop(session, peer, ReasonBadData, now, input);
         return;
     }
-    if (stage == PeerStage::Knocking)
+    if (stage == PeerStage::Friend)
+    {
+        Hear(session, peer, message, now, input);
+    }
+    else if (message.kind == KindHello)
+    {
+        Challenge(session, peer, message, now, input);
+    }
+    else if (message.kind == KindProof && session.challenged[peer])
     {
         Knock(session, peer, message, now, input);
-        return;
     }
-    if (message.kind == KindAskFrame)
+    else
     {
-        input.frameWanted = true;
-        return;
+        Drop(session, peer, ReasonBadData, now, input); // a report before its proof
     }
-    input.keyMoved = true;
-    input.key = message.key;
-    input.down = message.down;
+}
+
+// A connection the session had not heard of: a stranger, its time counted from now.
+void Arrive(HostSession& session, int peer, PeerStage stage, std::uint32_t address, unsigned now)
+{
+    session.stages[peer] = stage;
+    session.addresses[peer] = address;
+    session.since[peer] = now;
+    session.challenged[peer] = false;
 }
 } // namespace
 
-void StartHostSession(HostSession& session, const JoinCode& code)
+void StartHostSession(HostSession& session, const JoinCode& code, const CodeKey& key)
 {
     session = {};
     session.code = code;
+    session.key = key;
     ResetDoor(session.door);
     session.friendPeer = -1;
+    ForgetHeardPresses(session.presses);
 }
 
 HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned now)
@@ -132,27 +260,36 @@ HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned
     switch (event.type)
     {
         case LinkEventType::Pending:
-            if (session.stages[peer] != PeerStage::Knocking)
+            if (session.stages[peer] == PeerStage::Free)
             {
-                session.stages[peer] = PeerStage::Knocking;
-                session.addresses[peer] = event.address;
-                session.since[peer] = now;
+                Arrive(session, peer, PeerStage::Asking, event.address, now);
+                KeepToLimit(session, PeerStage::Asking, event.address, MaxAskingPerAddress, now,
+                            input);
             }
             break;
         case LinkEventType::Connected:
-            if (session.stages[peer] != PeerStage::Knocking)
+            if (session.stages[peer] == PeerStage::Dropped)
             {
-                session.stages[peer] = PeerStage::Knocking;
-                session.since[peer] = now;
+                break; // cut before it came: its cut is on the way
             }
+            if (session.stages[peer] != PeerStage::Asking)
+            {
+                Arrive(session, peer, PeerStage::Knocking, event.address, now);
+            }
+            session.stages[peer] = PeerStage::Knocking;
             session.addresses[peer] = event.address;
             if (DoorRefuses(session.door, event.address, now))
             {
                 Drop(session, peer, ReasonShutOut, now, input);
             }
-            else if (session.friendPeer >= 0)
+            else if (Playing(session))
             {
                 Drop(session, peer, ReasonFull, now, input);
+            }
+            else
+            {
+                KeepToLimit(session, PeerStage::Knocking, event.address, MaxKnockingPerAddress, now,
+                            input);
             }
             break;
         case LinkEventType::Received:
@@ -169,14 +306,16 @@ HostInput HandleHostEvent(HostSession& session, const LinkEvent& event, unsigned
     return input;
 }
 
-HostInput TickHostSession(HostSession& session, unsigned now, unsigned friendQuietMs)
+HostInput TickHostSession(HostSession& session, unsigned now)
 {
     HostInput input = {};
     // Half the orders stay free for the friend's frame and sounds; the rest go next time.
+    int spare = 0;
     for (int peer = 0; peer < MaxLinkPeers && LinkOrderCount < MaxLinkOrders / 2; ++peer)
     {
         const PeerStage stage = session.stages[peer];
-        if (stage == PeerStage::Knocking && now - session.since[peer] >= HelloWaitMs)
+        const bool waiting = stage == PeerStage::Asking || stage == PeerStage::Knocking;
+        if (waiting && now - session.since[peer] >= HelloWaitMs)
         {
             Drop(session, peer, ReasonNone, now, input);
         }
@@ -186,11 +325,24 @@ HostInput TickHostSession(HostSession& session, unsigned now, unsigned friendQui
             OrderDrop(peer, ReasonNone);
             session.since[peer] = now;
         }
+        spare +=
+            session.stages[peer] == PeerStage::Free || session.stages[peer] == PeerStage::Dropped;
+    }
+    // Slots running short: the oldest requests go, then the oldest connections without a proof.
+    for (int count; spare < SpareLinkPeers && LinkOrderCount < MaxLinkOrders / 2; ++spare)
+    {
+        int oldest = Oldest(session, PeerStage::Asking, 0, now, count);
+        oldest = oldest >= 0 ? oldest : Oldest(session, PeerStage::Knocking, 0, now, count);
+        if (oldest < 0)
+        {
+            break; // no stranger left to cut
+        }
+        Drop(session, oldest, ReasonNone, now, input);
     }
     if (session.friendPeer >= 0)
     {
-        session.friendAway = friendQuietMs >= QuietAwayMs;
-        if (friendQuietMs >= QuietGoneMs)
+        session.friendAway = now - session.heardAt >= QuietAwayMs;
+        if (now - session.heardAt >= QuietGoneMs)
         {
             Drop(session, session.friendPeer, ReasonNone, now, input);
         }

@@ -98,17 +98,23 @@ DoorEntry* FindEntry(Door& door, std::uint32_t address, unsigned now)
     return nullptr;
 }
 
-// An entry that no longer counts, or null while every one does.
+// An entry that no longer counts, else the one not shut out whose last wrong code is
+// oldest; null while every one is shut out.
 DoorEntry* FreeEntry(Door& door, unsigned now)
 {
+    DoorEntry* oldest = nullptr;
     for (DoorEntry& entry : door.entries)
     {
         if (!Remembered(entry, now))
         {
             return &entry;
         }
+        if (!entry.shutOut && (oldest == nullptr || now - entry.lastSeen > now - oldest->lastSeen))
+        {
+            oldest = &entry;
+        }
     }
-    return nullptr;
+    return oldest;
 }
 } // namespace
 
@@ -120,11 +126,7 @@ void ResetDoor(Door& door)
 bool DoorRefuses(Door& door, std::uint32_t address, unsigned now)
 {
     const DoorEntry* entry = FindEntry(door, address, now);
-    if (entry == nullptr)
-    {
-        return FreeEntry(door, now) == nullptr; // full: no stranger may guess uncounted
-    }
-    return entry->shutOut;
+    return entry != nullptr && entry->shutOut;
 }
 
 void CountWrongCode(Door& door, std::uint32_t address, unsigned now)
@@ -135,7 +137,7 @@ void CountWrongCode(Door& door, std::uint32_t address, unsigned now)
         entry = FreeEntry(door, now);
         if (entry == nullptr)
         {
-            return;
+            return; // every address remembered is shut out: this one guesses uncounted
         }
         *entry = {address, 0, now, false};
     }

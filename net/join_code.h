@@ -45,8 +45,10 @@ struct DoorEntry
 
 // The host's memory of wrong codes. Times are the caller's clock in ms (wrapping). An
 // address is remembered until a minute has passed since its last wrong code (or its right
-// code); nothing pushes it out before, so a shut-out always runs its minute, however many
-// addresses guess at once. While every entry is taken, new addresses are refused.
+// code); nothing pushes a shut-out address out before, so a shut-out always runs its minute,
+// however many addresses guess at once. While every entry is taken, a new address takes the
+// place of the one whose last wrong code is oldest among those not shut out, and when every
+// one is shut out its wrong codes go uncounted: a full door refuses no one who has the code.
 struct Door
 {
     DoorEntry entries[DoorEntries];
@@ -56,11 +58,11 @@ struct Door
 void ResetDoor(Door& door);
 
 // Whether an address is refused at time now: it gave WrongCodesAllowed wrong codes and the
-// minute since the last of them has not passed; or the door remembers no room for it.
+// minute since the last of them has not passed.
 bool DoorRefuses(Door& door, std::uint32_t address, unsigned now);
 
 // Counts a wrong code from an address; the fifth shuts it out for ShutOutMs. Nothing is
-// counted for an address the door has no room for (DoorRefuses refuses it).
+// counted for a new address while every entry is shut out.
 void CountWrongCode(Door& door, std::uint32_t address, unsigned now);
 
 // A right code: the address's count of wrong codes starts again.

@@ -1,6 +1,8 @@
-// The network connection, implemented with ENet in link_enet.cpp: UDP with a channel for
-// frames (unreliable, sequenced: a late one is dropped) and one reliable, ordered channel,
-// connections and time-outs. Main thread only. The sessions decide; this only carries out.
+// The network connection, implemented with ENet in link_enet.cpp: UDP with a quick channel
+// (unreliable, sequenced: a late message is dropped) and one reliable, ordered channel,
+// connections and time-outs. Main thread only. The sessions decide; this only carries out,
+// and nothing of the sessions depends on how: whether a peer is there, they judge by its
+// messages.
 #pragma once
 
 #include "net/link_orders.h"
@@ -9,26 +11,31 @@
 constexpr int DefaultPort = 27183; // UDP port a host listens on unless --port says otherwise
 
 // What ENet may take in and hold for one connection, sized to the messages each side gets:
-// the host only short ones, the friend frames too. More is refused, not reserved.
-constexpr int HostReceiveBytes = MaxShortMessageBytes;
-constexpr int HostWaitingBytes = 8 * MaxShortMessageBytes;
+// the host only the friend's short ones, the friend frames' pieces too. More is refused, not
+// reserved; as no message is longer than a datagram, a set of fragments is refused whole.
+constexpr int HostReceiveBytes = MaxFriendMessageBytes;
+constexpr int HostWaitingBytes = 16 * MaxFriendMessageBytes;
 constexpr int FriendReceiveBytes = MaxMessageBytes;
-constexpr int FriendWaitingBytes = 4 * MaxMessageBytes;
-// The host's sending, in bytes a second: twice a whole frame for every 18 ms step.
-constexpr unsigned HostSendBytesPerSecond = 2 * MaxMessageBytes * (1000 / 18 + 1);
-// How often a quiet connection is pinged, so that silence shows well before QuietAwayMs.
+constexpr int FriendWaitingBytes = 64 * MaxMessageBytes; // two frames of pieces, and more
+// The host's sending, in bytes a second: twice a whole frame of the largest pieces for every
+// 18 ms step.
+constexpr int MaxWholeFrameBytes = FrameBands * (FrameHeaderBytes + MaxBandBytes);
+constexpr unsigned HostSendBytesPerSecond = 2 * MaxWholeFrameBytes * (1000 / 18 + 1);
+// How often a quiet connection is pinged, so that ENet's own measure of the line stays fresh.
 constexpr unsigned PingMs = QuietAwayMs / 8;
-// The host's first guess at the round trip to a new connection, in ms, before ENet measures it.
+// Either side's first guess at the round trip to a new connection, in ms, before ENet
+// measures it.
 constexpr unsigned FirstRoundTripMs = 200;
 
 // Opens the host's side on a UDP port of every local IPv4 address, for up to MaxLinkPeers
-// connections, one per address. Returns false when the port cannot be had (taken, or not
-// allowed).
+// connections (how many per address is the session's to say). Returns false when the port cannot be
+// had (taken, or not allowed).
 bool OpenHostLink(int port);
 
-// Asks for a connection to a host by name or address and port. Returns false when the
-// name does not resolve or no socket can be had; the answer comes as a Connected event, or
-// never (the session gives up).
+// Asks for a connection to a host by name or address and port, again FirstRoundTripMs later
+// when unanswered and then twice as long each time. Returns false when the name does not
+// resolve or no socket can be had; the answer comes as a Connected event, or never (the
+// session gives up).
 bool OpenFriendLink(const char* address, int port);
 
 // Takes the next event without waiting, sending what is due on the way. Returns false when
@@ -37,9 +44,6 @@ bool OpenFriendLink(const char* address, int port);
 // Pending, and one that ends without ENet's own event (a pending one cut, or given up by
 // ENet) as Disconnected.
 bool PollLink(LinkEvent& event);
-
-// How long (ms) nothing has been heard from a connected peer; 0 for any other.
-unsigned LinkQuietMs(int peer);
 
 // Carries out the queued orders (LinkOrders), sends them at once and clears the queue. A
 // Drop with ReasonNone cuts the connection at once; any other says goodbye and waits for it

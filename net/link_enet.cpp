@@ -5,7 +5,6 @@
 #include "net/messages.h"
 #include "net/search_link.h"
 
-#include <algorithm>
 #include <enet/enet.h>
 
 namespace
@@ -17,9 +16,8 @@ bool Hosting = false;             // the link is the host's side
 // What the session has been told of each connection slot on the host.
 struct Reported
 {
-    bool known;              // told Pending or Connected, not yet Disconnected
-    enet_uint32 connectID;   // ENet's number for that connection
-    enet_uint32 connectedAt; // ENet's clock (ms) when it was connected
+    bool known;            // told Pending or Connected, not yet Disconnected
+    enet_uint32 connectID; // ENet's number for that connection
 };
 Reported Slots[MaxLinkPeers];
 
@@ -53,7 +51,7 @@ bool WalkSlots(LinkEvent& event)
             event.peer = static_cast<int>(n);
             event.type = slot.known ? LinkEventType::Disconnected : LinkEventType::Pending;
             event.address = peer.address.host;
-            slot = {!slot.known, peer.connectID, 0};
+            slot = {!slot.known, peer.connectID};
             return true;
         }
     }
@@ -90,7 +88,9 @@ bool OpenLink(const ENetAddress* address, int peers, int receiveBytes, int waiti
         return false;
     }
     enet_host_compress_with_range_coder(LinkHost);
-    LinkHost->duplicatePeers = 1;
+    // How many connections one address holds is the host session's to judge: ENet's own
+    // limit counts requests it holds, which anyone can forge from another's address.
+    LinkHost->duplicatePeers = static_cast<size_t>(peers);
     LinkHost->maximumPacketSize = static_cast<size_t>(receiveBytes);
     LinkHost->maximumWaitingData = static_cast<size_t>(waitingBytes);
     Hosting = address != nullptr;
@@ -146,6 +146,8 @@ bool OpenFriendLink(const char* name, int port)
         return false;
     }
     SetUpPeer(peer);
+    // Asked for again that soon when lost, then twice as long each time, as ENet does.
+    peer->roundTripTime = FirstRoundTripMs;
     return true;
 }
 
@@ -157,13 +159,11 @@ bool PollLink(LinkEvent& event)
     {
         return false;
     }
-    if (Hosting && WalkSlots(event))
-    {
-        return true;
-    }
+    // ENet's own events first: each call also reads what waits on the socket, so that a
+    // flood of requests does not keep the friend's datagrams waiting behind the reports.
     if (enet_host_service(LinkHost, &happened, 0) <= 0)
     {
-        return false;
+        return Hosting && WalkSlots(event);
     }
     event = {};
     event.peer = static_cast<int>(happened.peer - LinkHost->peers);
@@ -173,7 +173,7 @@ bool PollLink(LinkEvent& event)
         case ENET_EVENT_TYPE_CONNECT:
             event.type = LinkEventType::Connected;
             event.address = happened.peer->address.host;
-            slot = {true, happened.peer->connectID, enet_time_get()};
+            slot = {true, happened.peer->connectID};
             SetUpPeer(happened.peer);
             return true;
         case ENET_EVENT_TYPE_RECEIVE:
@@ -211,7 +211,7 @@ void FlushLinkOrders()
             }
             else if (order.reason == ReasonNone)
             {
-                enet_peer_disconnect_now(peer, ReasonNone); // silent or never gave its code
+                enet_peer_disconnect_now(peer, ReasonNone); // silent, or never proved the code
             }
             else
             {
@@ -219,10 +219,8 @@ void FlushLinkOrders()
             }
             continue;
         }
-        // A frame larger than a datagram goes in unreliable pieces, all or nothing.
-        const enet_uint32 flags = order.channel == FrameChannel
-                                      ? ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT
-                                      : ENET_PACKET_FLAG_RELIABLE;
+        // Every message fits a datagram (MaxMessageBytes): ENet never splits one.
+        const enet_uint32 flags = order.channel == QuickChannel ? 0 : ENET_PACKET_FLAG_RELIABLE;
         ENetPacket* packet = enet_packet_create(LinkOrderData + order.offset,
                                                 static_cast<size_t>(order.size), flags);
         // ENet holds sending and receiving to one size: the host's frames may pass, while
@@ -241,18 +239,6 @@ void FlushLinkOrders()
     {
         enet_host_flush(LinkHost);
     }
-}
-
-unsigned LinkQuietMs(int peer)
-{
-    const ENetPeer* connected = PeerAt(peer);
-    if (connected == nullptr || connected->state != ENET_PEER_STATE_CONNECTED)
-    {
-        return 0;
-    }
-    // ENet notes the time of the last acknowledgement only, and none may have come yet.
-    const enet_uint32 now = enet_time_get();
-    return std::min(now - connected->lastReceiveTime, now - Slots[peer].connectedAt);
 }
 
 unsigned LinkBytesSent()

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int MaxLinkOrders = 64;     // orders between two flushes; more are dropped
-constexpr int LinkOrderBytes = 32768; // their bytes together; a message past them is dropped
+constexpr int MaxLinkOrders = 128;    // orders between two flushes; more are dropped
+constexpr int LinkOrderBytes = 65536; // their bytes together; a message past them is dropped
 // ENet's own time-out for a connection that acknowledges nothing: longer than the sessions'
 // wait for a silent peer (QuietGoneMs), so that they, not ENet, decide when it is gone.
 constexpr unsigned PeerTimeoutMs = 20000;

@@ -48,85 +48,95 @@ bool IsSound(int sound)
            (sound >= FirstSampleSound && sound < FirstSampleSound + SampleCount);
 }
 
-// The length of the run of equal cells from cell n on, at most LongestRepeat.
-int RunLength(const unsigned char* cells, int n)
+// The length of the run of equal cells from cell n on, before end, at most LongestRepeat.
+int RunLength(const unsigned char* cells, int n, int end)
 {
     int length = 1;
-    while (n + length < CanvasCells && length < LongestRepeat && cells[n + length] == cells[n])
+    while (n + length < end && length < LongestRepeat && cells[n + length] == cells[n])
     {
         ++length;
     }
     return length;
 }
 
-// The number of cells from cell n on that keep the base's value.
-int KeptLength(const unsigned char* base, const unsigned char* cells, int n)
+// The number of cells from cell n on, before end, that keep the base's value.
+int KeptLength(const unsigned char* base, const unsigned char* cells, int n, int end)
 {
     int length = 0;
-    while (n + length < CanvasCells && cells[n + length] == base[n + length])
+    while (n + length < end && cells[n + length] == base[n + length])
     {
         ++length;
     }
     return length;
 }
 
-// Packs the cells over base into out; returns the bytes written.
-int PackCells(const unsigned char* base, const unsigned char* cells, unsigned char* out)
+// Packs band's cells over base into out (null: only counts); returns the bytes.
+int PackBand(const unsigned char* base, const unsigned char* cells, int band, unsigned char* out)
 {
     int written = 0;
-    int n = 0;
-    while (n < CanvasCells)
+    const auto put = [&](int byte)
     {
-        const int kept = KeptLength(base, cells, n);
-        if (n + kept == CanvasCells)
-        {
-            break; // the rest keeps the base's value
-        }
+        out != nullptr ? static_cast<void>(out[written] = static_cast<unsigned char>(byte))
+                       : void();
+        ++written;
+    };
+    const int end = (band + 1) * BandCells;
+    int n = band * BandCells;
+    while (n < end)
+    {
+        const int kept = KeptLength(base, cells, n, end);
         if (kept >= ShortestSkip)
         {
             const int skip = kept < LongestSkip ? kept : LongestSkip;
-            out[written++] = static_cast<unsigned char>(FirstSkip + (skip - 1) / 256);
-            out[written++] = static_cast<unsigned char>((skip - 1) % 256);
+            put(FirstSkip + (skip - 1) / 256);
+            put((skip - 1) % 256);
             n += skip;
             continue;
         }
-        const int run = RunLength(cells, n);
+        const int run = RunLength(cells, n, end);
         if (run >= ShortestRepeat)
         {
-            out[written++] = static_cast<unsigned char>(run + RepeatBase);
-            out[written++] = cells[n];
+            put(run + RepeatBase);
+            put(cells[n]);
             n += run;
             continue;
         }
         // Literal cells up to the next run worth a repeat or a skip.
         int count = 1;
-        while (n + count < CanvasCells && count < LongestLiteral &&
-               RunLength(cells, n + count) < ShortestRepeat &&
-               KeptLength(base, cells, n + count) < ShortestSkip)
+        while (n + count < end && count < LongestLiteral &&
+               RunLength(cells, n + count, end) < ShortestRepeat &&
+               KeptLength(base, cells, n + count, end) < ShortestSkip)
         {
             ++count;
         }
-        out[written++] = static_cast<unsigned char>(count - 1);
-        std::memcpy(out + written, cells + n, static_cast<std::size_t>(count));
-        written += count;
+        put(count - 1);
+        for (int k = 0; k < count; ++k)
+        {
+            put(cells[n + k]);
+        }
         n += count;
     }
     return written;
 }
 
-// Unpacks cells over what cells holds; false when a control or its cells would go past the
-// canvas or the message.
-bool UnpackCells(const unsigned char* in, std::size_t size, unsigned char* cells)
+// Unpacks one band over what cells holds, from in[read] on; false when a control or its
+// cells would go past the band or the message. read moves past the band's bytes.
+bool UnpackBand(const unsigned char* in, std::size_t size, std::size_t& read, int band,
+                unsigned char* cells)
 {
-    std::size_t read = 0;
-    int filled = 0;
-    while (read < size)
+    int filled = band * BandCells;
+    const int end = filled + BandCells;
+    while (filled < end)
     {
+        if (read >= size)
+        {
+            return false; // the band ends early
+        }
         const int control = in[read++];
         if (control < LongestLiteral)
         {
             const int count = control + 1;
-            if (count > CanvasCells - filled || static_cast<std::size_t>(count) > size - read)
+            if (count > end - filled || static_cast<std::size_t>(count) > size - read)
             {
                 return false;
             }
@@ -140,36 +150,30 @@ bool UnpackCells(const unsigned char* in, std::size_t size, unsigned char* cells
             return false; // a repeat or a skip without its second byte
         }
         const int second = in[read++];
+        const int count =
+            control < FirstSkip ? control - RepeatBase : (control - FirstSkip) * 256 + second + 1;
+        if (count > end - filled)
+        {
+            return false;
+        }
         if (control < FirstSkip)
         {
-            const int count = control - RepeatBase;
-            if (count > CanvasCells - filled)
-            {
-                return false;
-            }
             std::memset(cells + filled, second, static_cast<std::size_t>(count));
-            filled += count;
         }
-        else
-        {
-            const int count = (control - FirstSkip) * 256 + second + 1;
-            if (count > CanvasCells - filled)
-            {
-                return false;
-            }
-            filled += count;
-        }
+        filled += count;
     }
     return true;
 }
 
-int PutFrameHeader(MessageKind kind, int number, unsigned char* out)
+void PutNumber(unsigned number, unsigned char* out)
 {
-    out[0] = static_cast<unsigned char>(kind);
-    out[1] = static_cast<unsigned char>(number % 256);
-    out[2] = static_cast<unsigned char>(number / 256 % 256);
-    CapturePalette(out + 3);
-    return FrameHeaderBytes;
+    out[0] = static_cast<unsigned char>(number % 256);
+    out[1] = static_cast<unsigned char>(number / 256 % 256);
+}
+
+unsigned GetNumber(const unsigned char* in)
+{
+    return in[0] + 256u * in[1];
 }
 
 // The place of a key in WireKeys, or -1 when it does not travel.
@@ -184,6 +188,80 @@ int WireNumber(Key key)
     }
     return -1;
 }
+
+bool DecodeReport(const unsigned char* bytes, std::size_t size, FriendMessage& message)
+{
+    if (size < 4 || bytes[3] > MaxReportedPresses ||
+        size != 4 + static_cast<std::size_t>(bytes[3]) * PressBytes)
+    {
+        return false;
+    }
+    message.had = GetNumber(bytes + 1);
+    message.pressCount = bytes[3];
+    const unsigned char* at = bytes + 4;
+    for (int n = 0; n < message.pressCount; ++n, at += PressBytes)
+    {
+        if (at[2] >= WireKeyCount || at[3] > 1)
+        {
+            return false;
+        }
+        message.presses[n] = {GetNumber(at), WireKeys[at[2]], at[3] == 1, GetNumber(at + 4),
+                              GetNumber(at + 6)};
+    }
+    return true;
+}
+
+bool DecodeSounds(const unsigned char* bytes, std::size_t size, HostMessage& message)
+{
+    if (size < 3 || bytes[1] > 1 || bytes[2] > MaxMessageSounds ||
+        size != 3 + static_cast<std::size_t>(bytes[2]) * SoundBytes)
+    {
+        return false;
+    }
+    message.titleMusic = bytes[1] == 1;
+    message.soundCount = bytes[2];
+    const unsigned char* at = bytes + 3;
+    for (int n = 0; n < message.soundCount; ++n, at += SoundBytes)
+    {
+        SoundMessage& sound = message.sounds[n];
+        sound.sound = at[0];
+        if (!IsSound(sound.sound) || !GetFloat(at + 1, 0.0f, MaxSoundFrequency, sound.frequency) ||
+            !GetFloat(at + 5, 0.0f, 1.0f, sound.volume) ||
+            !GetFloat(at + 9, 0.0f, 1.0f, sound.send) || !GetFloat(at + 13, -1.0f, 1.0f, sound.pan))
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DecodeBands(const unsigned char* bytes, std::size_t size, HostMessage& message,
+                 unsigned char* cells)
+{
+    if (size < FrameHeaderBytes || size > MaxMessageBytes || bytes[3] >= FrameBands ||
+        bytes[4] == 0 || bytes[4] > FrameBands - bytes[3])
+    {
+        return false;
+    }
+    message.frameNumber = static_cast<int>(GetNumber(bytes + 1));
+    message.firstBand = bytes[3];
+    message.bandCount = bytes[4];
+    std::memcpy(message.palette, bytes + 5, PaletteBytes);
+    std::size_t read = FrameHeaderBytes;
+    for (int band = message.firstBand; band < message.firstBand + message.bandCount; ++band)
+    {
+        if (message.kind == KindFrame)
+        {
+            // A whole frame packs over the background.
+            std::memset(cells + band * BandCells, 0, BandCells);
+        }
+        if (!UnpackBand(bytes, size, read, band, cells))
+        {
+            return false;
+        }
+    }
+    return read == size;
+}
 } // namespace
 
 bool FriendMayPress(Key key)
@@ -191,20 +269,27 @@ bool FriendMayPress(Key key)
     return WireNumber(key) >= 0;
 }
 
-int EncodeHello(const JoinCode& code, unsigned char* out)
+int EncodeHello(const unsigned char* nonce, unsigned char* out)
 {
     out[0] = KindHello;
     out[1] = ProtocolVersion;
-    std::memcpy(out + 2, code.symbols, JoinCodeLength);
-    return 2 + JoinCodeLength;
+    std::memcpy(out + 2, nonce, NonceBytes);
+    return 2 + NonceBytes;
 }
 
-int EncodeKey(Key key, bool down, unsigned char* out)
+int EncodeChallenge(const unsigned char* nonce, const unsigned char* proof, unsigned char* out)
 {
-    out[0] = KindKey;
-    out[1] = down ? 1 : 0;
-    out[2] = static_cast<unsigned char>(WireNumber(key));
-    return 3;
+    out[0] = KindChallenge;
+    std::memcpy(out + 1, nonce, NonceBytes);
+    std::memcpy(out + 1 + NonceBytes, proof, ProofBytes);
+    return 1 + NonceBytes + ProofBytes;
+}
+
+int EncodeProof(const unsigned char* proof, unsigned char* out)
+{
+    out[0] = KindProof;
+    std::memcpy(out + 1, proof, ProofBytes);
+    return 1 + ProofBytes;
 }
 
 int EncodeWelcome(unsigned char* out)
@@ -213,10 +298,30 @@ int EncodeWelcome(unsigned char* out)
     return 1;
 }
 
-int EncodeAskFrame(unsigned char* out)
+int EncodeReport(unsigned had, const PressReport* presses, int count, unsigned char* out)
+{
+    count = count < MaxReportedPresses ? count : MaxReportedPresses;
+    out[0] = KindReport;
+    PutNumber(had, out + 1);
+    out[3] = static_cast<unsigned char>(count);
+    unsigned char* at = out + 4;
+    for (int n = 0; n < count; ++n, at += PressBytes)
+    {
+        PutNumber(presses[n].number, at);
+        at[2] = static_cast<unsigned char>(WireNumber(presses[n].key));
+        at[3] = presses[n].released ? 1 : 0;
+        PutNumber(presses[n].heldMs < 65535 ? presses[n].heldMs : 65535, at + 4);
+        PutNumber(presses[n].agoMs < 65535 ? presses[n].agoMs : 65535, at + 6);
+    }
+    return static_cast<int>(at - out);
+}
+
+int EncodeAskFrame(int number, unsigned bands, unsigned char* out)
 {
     out[0] = KindAskFrame;
-    return 1;
+    PutNumber(static_cast<unsigned>(number), out + 1);
+    PutNumber(bands, out + 3);
+    return 5;
 }
 
 int EncodeSounds(bool titleMusic, const SoundMessage* sounds, int count, unsigned char* out)
@@ -261,17 +366,25 @@ void RestorePalette(const unsigned char* palette)
     }
 }
 
-int EncodeFrame(int number, const unsigned char* cells, unsigned char* out)
+int EncodeBands(MessageKind kind, int number, int firstBand, int bandCount,
+                const unsigned char* base, const unsigned char* cells, unsigned char* out)
 {
-    const int header = PutFrameHeader(KindFrame, number, out);
-    return header + PackCells(Background, cells, out + header);
+    out[0] = static_cast<unsigned char>(kind);
+    PutNumber(static_cast<unsigned>(number), out + 1);
+    out[3] = static_cast<unsigned char>(firstBand);
+    out[4] = static_cast<unsigned char>(bandCount);
+    CapturePalette(out + 5);
+    int written = FrameHeaderBytes;
+    for (int band = firstBand; band < firstBand + bandCount; ++band)
+    {
+        written += PackBand(base != nullptr ? base : Background, cells, band, out + written);
+    }
+    return written;
 }
 
-int EncodeDelta(int number, const unsigned char* base, const unsigned char* cells,
-                unsigned char* out)
+int BandBytes(const unsigned char* base, const unsigned char* cells, int band)
 {
-    const int header = PutFrameHeader(KindDelta, number, out);
-    return header + PackCells(base, cells, out + header);
+    return PackBand(base != nullptr ? base : Background, cells, band, nullptr);
 }
 
 bool DecodeFriendMessage(const unsigned char* bytes, std::size_t size, FriendMessage& message)
@@ -280,36 +393,30 @@ bool DecodeFriendMessage(const unsigned char* bytes, std::size_t size, FriendMes
     {
         return false;
     }
+    message.kind = static_cast<MessageKind>(bytes[0]);
     switch (bytes[0])
     {
         case KindHello:
-            if (size != 2 + JoinCodeLength)
+            if (size != 2 + NonceBytes)
             {
                 return false;
             }
-            message.kind = KindHello;
             message.version = bytes[1];
-            for (int n = 0; n < JoinCodeLength; ++n)
-            {
-                if (bytes[2 + n] >= JoinCodeSymbols)
-                {
-                    return false;
-                }
-                message.code.symbols[n] = bytes[2 + n];
-            }
+            std::memcpy(message.nonce, bytes + 2, NonceBytes);
             return true;
-        case KindKey:
-            if (size != 3 || bytes[1] > 1 || bytes[2] >= WireKeyCount)
+        case KindProof:
+            if (size != 1 + ProofBytes)
             {
                 return false;
             }
-            message.kind = KindKey;
-            message.down = bytes[1] == 1;
-            message.key = WireKeys[bytes[2]];
+            std::memcpy(message.proof, bytes + 1, ProofBytes);
             return true;
+        case KindReport:
+            return DecodeReport(bytes, size, message);
         case KindAskFrame:
-            message.kind = KindAskFrame;
-            return size == 1;
+            message.frameNumber = size == 5 ? static_cast<int>(GetNumber(bytes + 1)) : 0;
+            message.bands = size == 5 ? GetNumber(bytes + 3) : 0;
+            return size == 5 && message.bands != 0 && message.bands < 1u << FrameBands;
         default:
             return false;
     }
@@ -322,51 +429,24 @@ bool DecodeHostMessage(const unsigned char* bytes, std::size_t size, HostMessage
     {
         return false;
     }
+    message.kind = static_cast<MessageKind>(bytes[0]);
     switch (bytes[0])
     {
+        case KindChallenge:
+            if (size != 1 + NonceBytes + ProofBytes)
+            {
+                return false;
+            }
+            std::memcpy(message.nonce, bytes + 1, NonceBytes);
+            std::memcpy(message.proof, bytes + 1 + NonceBytes, ProofBytes);
+            return true;
         case KindWelcome:
-            message.kind = KindWelcome;
             return size == 1;
         case KindSounds:
-        {
-            if (size < 3 || bytes[1] > 1 || bytes[2] > MaxMessageSounds ||
-                size != 3 + static_cast<std::size_t>(bytes[2]) * SoundBytes)
-            {
-                return false;
-            }
-            message.kind = KindSounds;
-            message.titleMusic = bytes[1] == 1;
-            message.soundCount = bytes[2];
-            const unsigned char* at = bytes + 3;
-            for (int n = 0; n < message.soundCount; ++n, at += SoundBytes)
-            {
-                SoundMessage& sound = message.sounds[n];
-                sound.sound = at[0];
-                if (!IsSound(sound.sound) ||
-                    !GetFloat(at + 1, 0.0f, MaxSoundFrequency, sound.frequency) ||
-                    !GetFloat(at + 5, 0.0f, 1.0f, sound.volume) ||
-                    !GetFloat(at + 9, 0.0f, 1.0f, sound.send) ||
-                    !GetFloat(at + 13, -1.0f, 1.0f, sound.pan))
-                {
-                    return false;
-                }
-            }
-            return true;
-        }
+            return DecodeSounds(bytes, size, message);
         case KindFrame:
         case KindDelta:
-            if (size < FrameHeaderBytes || size > MaxFrameBytes)
-            {
-                return false;
-            }
-            message.kind = static_cast<MessageKind>(bytes[0]);
-            message.frameNumber = bytes[1] + 256 * bytes[2];
-            std::memcpy(message.palette, bytes + 3, PaletteBytes);
-            if (message.kind == KindFrame)
-            {
-                std::memset(cells, 0, CanvasCells); // a whole frame packs over the background
-            }
-            return UnpackCells(bytes + FrameHeaderBytes, size - FrameHeaderBytes, cells);
+            return DecodeBands(bytes, size, message, cells);
         default:
             return false;
     }

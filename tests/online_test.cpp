@@ -1,6 +1,7 @@
-// Online play's decisions: who the host lets in, what the friend's side does with what
-// arrives, whose keys act in whose turn, the queue of orders for the network edge, the
-// band's words, and the command line that starts it.
+// Online play's decisions: who the host lets in and how each side proves the code, what the
+// friend's side does with what arrives, how the friend's presses play on the host however
+// the messages fall, whose keys act in whose turn, the queue of orders for the network edge,
+// the band's words, and the command line that starts it.
 #include "app/online.h"
 #include "app/options.h"
 #include "audio/sample_bank.h"
@@ -10,10 +11,12 @@
 #include "display/palette.h"
 #include "match/game_title.h"
 #include "net/frame_stream.h"
+#include "net/join_proof.h"
 #include "net/link.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
@@ -23,6 +26,7 @@
 namespace
 {
 using Bytes = std::vector<unsigned char>;
+CodeKey RightKey, WrongKey; // of "abcdefghjk" and "abcdefghjm", made once
 
 // The orders queued since the last call, as "send P KIND;" and "drop P REASON;", then cleared.
 std::string Orders()
@@ -39,34 +43,89 @@ std::string Orders()
     return text;
 }
 
-Bytes Hello(const char* text)
+// The messages queued since the last call, then cleared.
+std::vector<Bytes> Sent()
 {
-    JoinCode given;
-    ParseJoinCode(text, given);
-    unsigned char out[MaxShortMessageBytes];
-    return Bytes(out, out + EncodeHello(given, out));
+    std::vector<Bytes> sent;
+    for (int n = 0; n < LinkOrderCount; ++n)
+    {
+        const LinkOrder& o = LinkOrders[n];
+        if (o.type == LinkOrderType::Send)
+        {
+            sent.emplace_back(LinkOrderData + o.offset, LinkOrderData + o.offset + o.size);
+        }
+    }
+    ClearLinkOrders();
+    return sent;
 }
 
-// An event of the edge: 'c'onnected, 'r'eceived ('f' on the frame channel), 'd'isconnected,
-// 'p'ending.
+Bytes Hello(unsigned char first = 1)
+{
+    const unsigned char nonce[NonceBytes] = {first};
+    unsigned char out[MaxMessageBytes];
+    return Bytes(out, out + EncodeHello(nonce, out));
+}
+
+// The proof a friend with key makes for the challenge it got after Hello(first).
+Bytes ProofFor(const Bytes& challenge, const CodeKey& key, unsigned char first = 1)
+{
+    const unsigned char nonce[NonceBytes] = {first};
+    unsigned char proof[ProofBytes], out[MaxMessageBytes];
+    MakeProof(key, Prover::Friend, nonce, challenge.data() + 1, proof);
+    return Bytes(out, out + EncodeProof(proof, out));
+}
+
+// A challenge from a host with key to the friend's side, proving for its nonce.
+Bytes ChallengeFor(const FriendSession& side, const CodeKey& key)
+{
+    const unsigned char nonce[NonceBytes] = {5};
+    unsigned char proof[ProofBytes], out[MaxMessageBytes];
+    MakeProof(key, Prover::Host, side.nonce, nonce, proof);
+    return Bytes(out, out + EncodeChallenge(nonce, proof, out));
+}
+
+// An event of the edge: 'c'onnected, 'r'eceived, 'd'isconnected, 'p'ending.
 LinkEvent Event(char what, int peer, const Bytes& bytes = {}, unsigned reason = 0)
 {
-    const auto type =
-        static_cast<LinkEventType>(std::string("crdp").find(what == 'f' ? 'r' : what));
-    const int channel = what == 'f' ? FrameChannel : ReliableChannel;
-    return {type, peer, 1000u + peer, channel, bytes.data(), bytes.size(), reason};
+    const auto type = static_cast<LinkEventType>(std::string("crdp").find(what));
+    return {type, peer, 1000u + peer, QuickChannel, bytes.data(), bytes.size(), reason};
 }
 
 // One step of a session's script: an event of the edge ('c'onnected, 'p'ending, 'r'eceived,
-// on the 'f'rame channel, 'd'isconnected) or a 't'ick; and what it should show.
+// 'd'isconnected), a 't'ick, or on the host one that 'j'oins with the right code or 'w'ith a
+// wrong one; and what it should show.
 struct Step
 {
     char what;
-    int peer; // the friend's side: the reason of a goodbye; a tick: how long the other is quiet
+    int peer; // the friend's side: the reason of a goodbye
     unsigned now;
     Bytes bytes;
     const char* seen;
 };
+
+JoinCode Code()
+{
+    JoinCode code;
+    ParseJoinCode("abcdefghjk", code);
+    return code;
+}
+
+// The game hosting with a friend in on connection 0, and that friend's own session, let in
+// at time 0.
+FriendSession& HostWithFriend()
+{
+    StartHosting(Code());
+    HandleOnlineEvent(Event('c', 0), 0);
+    HandleOnlineEvent(Event('r', 0, Hello()), 0);
+    const Bytes challenge = Sent().back();
+    HandleOnlineEvent(Event('r', 0, ProofFor(challenge, RightKey)), 0);
+    ClearLinkOrders();
+    static FriendSession side;
+    StartFriendSession(side, RightKey, 0);
+    side.stage = FriendStage::Joined;
+    side.heardAt = 0;
+    return side;
+}
 
 // The columns of the title screen's band as the host's (with its red code) or the friend's
 // session draws it into a cleared canvas at a time.
@@ -83,6 +142,13 @@ std::string Band(const HostSession* host, unsigned now)
 class Online : public ::testing::Test
 {
 protected:
+    static void SetUpTestSuite()
+    {
+        JoinCode right, wrong;
+        ParseJoinCode("abcdefghjk", right);
+        ParseJoinCode("abcdefghjm", wrong);
+        ASSERT_TRUE(DeriveCodeKey(right, RightKey) && DeriveCodeKey(wrong, WrongKey));
+    }
     void SetUp() override
     {
         ResetShell();
@@ -90,7 +156,7 @@ protected:
         InitPalette();
         ClearLinkOrders();
         ParseJoinCode("abcdefghjk", code);
-        StartHostSession(host, code);
+        StartHostSession(host, code, RightKey);
     }
     void TearDown() override
     {
@@ -102,34 +168,57 @@ protected:
     // The host's step: the orders queued, then what the session told the game.
     std::string Host(const Step& step, std::uint32_t address = 0)
     {
+        if (step.what == 'j' || step.what == 'w') // connects, says hello, proves with a key
+        {
+            std::string told = host.stages[step.peer] == PeerStage::Knocking
+                                   ? ""
+                                   : Host({'c', step.peer, step.now, {}, ""}, address);
+            told += Host({'r', step.peer, step.now, Hello(), ""}, address);
+            if (lastSent.empty() || lastSent[0] != KindChallenge)
+            {
+                return told; // turned away before its challenge
+            }
+            return told + Host({'r', step.peer, step.now,
+                                ProofFor(lastSent, step.what == 'j' ? RightKey : WrongKey), ""},
+                               address);
+        }
         LinkEvent event = Event(step.what, step.peer, step.bytes);
         event.address = address != 0 ? address : event.address;
-        if (step.what == 'j') // connects and gives the right code, typed in capitals
-        {
-            const std::string connected = Host({'c', step.peer, step.now, {}, ""});
-            return connected + Host({'r', step.peer, step.now, Hello("ABCDEFGHJK"), ""});
-        }
-        const HostInput in = step.what == 't' ? TickHostSession(host, step.now, step.peer)
+        const HostInput in = step.what == 't' ? TickHostSession(host, step.now)
                                               : HandleHostEvent(host, event, step.now);
+        lastSent = LinkOrderCount > 0 ? LastSent() : Bytes();
         return Orders() + (in.joined ? "joined;" : "") + (in.left ? "left;" : "") +
-               (in.keyMoved ? "key " + std::to_string(in.key) + " " + std::to_string(in.down) + ";"
-                            : "") +
-               (in.frameWanted ? "ask;" : "") + (FriendAway(host) ? "away;" : "");
+               (in.bandsWanted ? "ask " + std::to_string(in.wantedBands) + ";" : "") +
+               (FriendAway(host) ? "away;" : "");
+    }
+
+    // The last message queued, still queued.
+    static Bytes LastSent()
+    {
+        const LinkOrder& o = LinkOrders[LinkOrderCount - 1];
+        return Bytes(LinkOrderData + o.offset, LinkOrderData + o.offset + o.size);
     }
 
     // A friend with the right code joins the game's host; what it was told is cleared.
     void Join(int peer, unsigned now)
     {
         HandleOnlineEvent(Event('c', peer), now);
-        HandleOnlineEvent(Event('r', peer, Hello("abcdefghjk")), now);
+        HandleOnlineEvent(Event('r', peer, Hello()), now);
+        const Bytes challenge = LastSent();
+        HandleOnlineEvent(Event('r', peer, ProofFor(challenge, RightKey)), now);
         ClearLinkOrders();
     }
 
-    // A connection from an address that says hello and goes: what it was told.
-    std::string Knock(std::uint32_t address, unsigned now, const Bytes& hello)
+    // A connection from an address that says hello, proves with key and goes: what it was told.
+    std::string Knock(std::uint32_t address, unsigned now, const CodeKey& key)
     {
         std::string told = Host({'c', 0, now, {}, ""}, address);
-        told += told.empty() ? Host({'r', 0, now, hello, ""}, address) : "";
+        if (told.empty())
+        {
+            told += Host({'r', 0, now, Hello(), ""}, address);
+            told += told == "send 0 8;" ? Host({'r', 0, now, ProofFor(lastSent, key), ""}, address)
+                                        : "";
+        }
         Host({'d', 0, now, {}, ""});
         return told;
     }
@@ -138,28 +227,29 @@ protected:
     // stage, notice, and whether the host is away, a frame is ready and the title music plays.
     std::string Friend(const Step& step)
     {
-        step.what == 's'   ? StartJoining(code, true, step.now)
-        : step.what == 't' ? TickOnline(step.now, step.peer)
-                           : static_cast<void>(HandleOnlineEvent(
-                                 Event(step.what, 0, step.bytes, step.peer), step.now));
+        step.what == 's' ? StartJoining(code, true, step.now)
+        : step.what == 't'
+            ? static_cast<void>(TickOnline(step.now))
+            : HandleOnlineEvent(Event(step.what, 0, step.bytes, step.peer), step.now);
         const FriendSession& side = FriendSide;
-        return Orders() + "OCKJ"[static_cast<int>(side.stage)] +
+        return Orders() + "OCKPJ"[static_cast<int>(side.stage)] +
                std::to_string(static_cast<int>(side.notice)) + (side.hostAway ? "a" : "") +
                (side.frameReady ? "r" : "") + (side.titleMusic ? "m" : "");
     }
 
     JoinCode code;
     HostSession host;
+    Bytes lastSent; // the last message the host's step queued
 };
 } // namespace
 
-TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeNothingGoesToOthersAndTheBandSaysSo)
+TEST_F(Online, TheHostProvesFirstLetsInOneFriendWhoProvesTheCodeAndTheBandSaysSo)
 {
     constexpr unsigned T = 2 * HelloWaitMs;
-    const Bytes right = Hello("ABCDEFGHJK"), key = {KindKey, 1, 2}, ask = {KindAskFrame};
+    const Bytes hello = Hello(), report = {KindReport, 0, 0, 0}, ask = {KindAskFrame, 0, 0, 1, 0};
     const Step script[] = {
         // A stranger's request never connected, and one connected late: the wait for the
-        // code runs from the request; a goodbye unanswered as long is cut.
+        // proof runs from the request; a goodbye unanswered as long is cut.
         {'p', 10, 0, {}, ""},
         {'p', 11, 0, {}, ""},
         {'c', 11, HelloWaitMs - 1, {}, ""},
@@ -173,26 +263,33 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeNothingGoesToOthersAndTheBa
         {'c', 1, T, {}, ""},
         {'c', 2, T, {}, ""},
         {'c', 3, T, {}, ""},
-        {'r', 3, T, key, "drop 3 4;"}, // a key before its code
-        {'r', 3, T, right, ""},        // told to go already
-        {'c', 0, T + 10, {}, ""},
-        {'f', 0, T + 10, right, "drop 0 4;"}, // a code on the frame channel
-        {'j', 0, T + 10, {}, "send 0 3;joined;"},
-        {'r', 2, T + 20, right, "drop 2 1;"}, // second in a race: full
-        {'c', 1, T + 20, {}, "drop 1 1;"},    // a new one while the friend plays
-        {'r', 0, T + 30, key, "key 2 1;"},
-        {'r', 0, T + 30, {KindKey, 0, 3}, "key 3 0;"},
-        {'r', 0, T + 30, ask, "ask;"},
-        {'t', QuietAwayMs, T + 40, {}, "away;"},
-        {'f', 0, T + 50, key, "drop 0 4;left;"}, // a key on the frame channel
-        {'r', 0, T + 50, key, ""},
-        {'j', 4, T + 50, {}, "send 4 3;joined;"},
-        {'r', 4, T + 50, right, "drop 4 4;left;"}, // a code from the friend
-        {'j', 5, T + 60, {}, "send 5 3;joined;"},
-        {'r', 5, T + 60, {KindKey, 1, WireKeyCount}, "drop 5 4;left;"}, // no such key
-        {'j', 6, T + 70, {}, "send 6 3;joined;"},
-        {'t', QuietGoneMs, T + 80, {}, "drop 6 0;left;"}, // a crash
-        {'j', 7, T + 90, {}, "send 7 3;joined;"},
+        {'r', 3, T, report, "drop 3 4;"}, // a report before its proof
+        {'r', 3, T, hello, ""},           // told to go already
+        {'c', 4, T, {}, ""},
+        {'r', 4, T, ProofFor(hello, RightKey), "drop 4 4;"}, // a proof before its challenge
+        {'w', 5, T, {}, "send 5 8;drop 5 2;"},               // a wrong proof
+        {'j', 0, T + 10, {}, "send 0 8;send 0 3;joined;"},
+        {'j', 2, T + 20, {}, "send 2 8;drop 2 1;"}, // second in a race: full
+        {'c', 1, T + 20, {}, "drop 1 1;"},          // a new one while the friend plays
+        {'r', 0, T + 30, hello, ""},                // the friend's hello, sent again
+        {'r', 0, T + 30, ask, "ask 1;"},
+        {'t', 0, T + 10 + QuietAwayMs, {}, "away;"},      // no report: no sign it gets our frames
+        {'r', 0, T + 40 + QuietAwayMs, report, ""},       // the first report: back
+        {'r', 0, T + 50, {KindReport}, "drop 0 4;left;"}, // fails its checks
+        {'r', 0, T + 50, report, ""},
+        {'j', 6, T + 60, {}, "send 6 8;send 6 3;joined;"},
+        {'c', 9, T + 60, {}, "drop 9 1;"}, // another game while it plays: full
+        // A crash: away. Its game again takes its place, and in its turn goes silent; those
+        // told to go before, their goodbyes unanswered, are cut.
+        {'t', 0, T + 60 + QuietAwayMs, {}, "away;"},
+        {'d', 9, T + 60 + QuietAwayMs, {}, "away;"},
+        {'j', 8, T + 70 + QuietAwayMs, {}, "away;send 8 8;away;drop 6 0;send 8 3;joined;left;"},
+        {'t',
+         0,
+         T + 70 + QuietAwayMs + QuietGoneMs,
+         {},
+         "drop 0 0;drop 1 0;drop 2 0;drop 3 0;drop 4 0;drop 5 0;drop 6 0;drop 8 0;left;"},
+        {'j', 7, T + 90, {}, "send 7 8;send 7 3;joined;"},
         {'d', 7, T + 90, {}, "left;"},
     };
     for (const Step& step : script)
@@ -200,8 +297,20 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeNothingGoesToOthersAndTheBa
         EXPECT_EQ(Host(step), step.seen) << &step - script;
     }
     EXPECT_EQ(FriendPeer(host), -1);
+    // A hello sent again gets the same nonce and a proof for the nonce it brings; a proof sent
+    // again, once in, another welcome.
+    StartHostSession(host, code, RightKey);
+    Host({'c', 8, 0, {}, ""});
+    Host({'r', 8, 0, Hello(1), ""});
+    const Bytes first = lastSent;
+    Host({'r', 8, 0, Hello(2), ""});
+    const Bytes again = lastSent;
+    EXPECT_TRUE(std::equal(first.begin() + 1, first.begin() + 1 + NonceBytes, again.begin() + 1) &&
+                !std::equal(first.begin(), first.end(), again.begin()));
+    EXPECT_EQ(Host({'r', 8, 0, ProofFor(again, RightKey, 2), ""}), "send 8 3;joined;");
+    EXPECT_EQ(Host({'r', 8, 0, ProofFor(again, RightKey, 2), ""}), "send 8 3;");
     // The band: the code in red and a word in grey, "left" for a while after the friend.
-    StartHostSession(host, code);
+    StartHostSession(host, code, RightKey);
     const std::string waiting = Band(&host, 0);
     Host({'j', 0, 0, {}, ""});
     const std::string joined = Band(&host, 0);
@@ -211,24 +320,67 @@ TEST_F(Online, TheHostLetsInOneFriendWithTheRightCodeNothingGoesToOthersAndTheBa
     // However many connections wait too long, half the orders stay free for the friend's.
     for (int peer = 0; peer < MaxLinkOrders; ++peer)
     {
-        Host({'p', peer, 0, {}, ""});
+        Host({'p', peer, 0, {}, ""}, 5000u + peer);
     }
-    TickHostSession(host, HelloWaitMs, 0);
+    TickHostSession(host, HelloWaitMs);
     EXPECT_EQ(LinkOrderCount, MaxLinkOrders / 2);
 }
 
-TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyGuess)
+// Requests forged from the friend's own address, and more than the slots can hold.
+TEST_F(Online, RequestsFromOneAddressOrAFloodCannotKeepAFriendOut)
+{
+    constexpr std::uint32_t Home = 7;
+    for (int peer = 0; peer < 3 * MaxAskingPerAddress; ++peer)
+    {
+        Host({'p', peer, static_cast<unsigned>(peer), {}, ""}, Home);
+    }
+    // Only the newest of its requests hold slots; the one that connects is the friend's.
+    int asking = 0;
+    for (int peer = 0; peer < MaxLinkPeers; ++peer)
+    {
+        asking += host.stages[peer] == PeerStage::Asking;
+    }
+    EXPECT_EQ(asking, MaxAskingPerAddress);
+    EXPECT_EQ(host.stages[3 * MaxAskingPerAddress - 1], PeerStage::Asking);
+    EXPECT_EQ(Host({'j', 3 * MaxAskingPerAddress - 1, 100, {}, ""}, Home),
+              "send 47 8;send 47 3;joined;");
+    // A home's connections that never prove the code: its oldest goes.
+    StartHostSession(host, code, RightKey);
+    std::string told;
+    for (int peer = 0; peer <= MaxKnockingPerAddress; ++peer)
+    {
+        told += Host({'c', peer, static_cast<unsigned>(peer), {}, ""}, Home);
+    }
+    EXPECT_EQ(told, "drop 0 0;");
+    // A flood from everywhere: the oldest requests go, keeping slots free for the next.
+    StartHostSession(host, code, RightKey);
+    for (int peer = 0; peer < MaxLinkPeers; ++peer)
+    {
+        Host({'p', peer, static_cast<unsigned>(peer) / 64, {}, ""}, 100000u + peer);
+    }
+    TickHostSession(host, MaxLinkPeers / 64); // as many as the orders' half for strangers
+    ClearLinkOrders();
+    TickHostSession(host, MaxLinkPeers / 64);
+    int free = 0;
+    for (int peer = 0; peer < MaxLinkPeers; ++peer)
+    {
+        free += host.stages[peer] == PeerStage::Dropped;
+        EXPECT_TRUE(host.stages[peer] != PeerStage::Dropped || peer < SpareLinkPeers) << peer;
+    }
+    EXPECT_EQ(free, SpareLinkPeers);
+}
+
+TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesAndNeverTheRightOne)
 {
     constexpr unsigned Start = 4294960000u; // the clock wraps within the minute
-    constexpr std::uint32_t Guessers = 40;  // more addresses than the door once remembered
-    const Bytes wrong = Hello("abcdefghjm"), right = Hello("abcdefghjk");
+    constexpr std::uint32_t Guessers = 40;
     for (std::uint32_t n = 0; n < WrongCodesAllowed * Guessers; ++n)
     {
-        ASSERT_EQ(Knock(5000 + n % Guessers, Start + n / Guessers, wrong), "drop 0 2;");
+        ASSERT_EQ(Knock(5000 + n % Guessers, Start + n / Guessers, WrongKey), "send 0 8;drop 0 2;");
     }
     for (std::uint32_t n = 0; n < Guessers; ++n)
     {
-        EXPECT_EQ(Knock(5000 + n, Start + 3 + ShutOutMs, right), "drop 0 3;");
+        EXPECT_EQ(Knock(5000 + n, Start + 3 + ShutOutMs, RightKey), "drop 0 3;");
     }
 
     // A right code forgives what came before it; another version's hello has its own reason
@@ -238,45 +390,110 @@ TEST_F(Online, TheDoorShutsOutAnAddressForAMinuteAfterFiveWrongCodesHoweverManyG
     for (int n = 0; n < 2 * WrongCodesAllowed; ++n)
     {
         const bool forgiven = n % WrongCodesAllowed == WrongCodesAllowed - 1;
-        std::string told = Knock(7000, 10, forgiven ? right : wrong);
-        told += Knock(7000, 10, others[n % 2]);
-        EXPECT_EQ(told, forgiven ? "send 0 3;joined;drop 0 6;" : "drop 0 2;drop 0 6;") << n;
+        std::string told = Knock(7000, 10, forgiven ? RightKey : WrongKey);
+        told += Host({'c', 0, 10, {}, ""}, 7000);
+        told += Host({'r', 0, 10, others[n % 2], ""});
+        Host({'d', 0, 10, {}, ""});
+        EXPECT_EQ(told,
+                  forgiven ? "send 0 8;send 0 3;joined;drop 0 6;" : "send 0 8;drop 0 2;drop 0 6;")
+            << n;
     }
 
-    // A door full of addresses guessing within the minute refuses new ones, forgetting none;
-    // a minute after their last guess, there is room again.
-    StartHostSession(host, code);
+    // A door full of addresses guessing within the minute lets a new one in with the code:
+    // its wrong codes take the place of the oldest guesser's not shut out, or while every
+    // one is shut out go uncounted.
+    StartHostSession(host, code, RightKey);
     for (std::uint32_t n = 0; n < DoorEntries; ++n)
     {
-        ASSERT_EQ(Knock(9000 + n, 0, wrong), "drop 0 2;");
+        ASSERT_EQ(Knock(9000 + n, n, WrongKey), "send 0 8;drop 0 2;");
     }
-    EXPECT_EQ(Knock(8000, 10, right), "drop 0 3;");
-    EXPECT_EQ(Knock(9001, 10, right), "send 0 3;joined;");
-    EXPECT_EQ(Knock(8000, ShutOutMs, right), "send 0 3;joined;");
+    EXPECT_EQ(Knock(8000, DoorEntries, RightKey), "send 0 8;send 0 3;joined;");
+    for (int n = 0; n < WrongCodesAllowed; ++n)
+    {
+        Knock(8001, DoorEntries, WrongKey);
+    }
+    EXPECT_EQ(Knock(8001, DoorEntries, RightKey), "drop 0 3;");
+    EXPECT_EQ(Knock(9000, DoorEntries, WrongKey), "send 0 8;drop 0 2;"); // forgotten: counts anew
+    for (std::uint32_t n = 0; n < DoorEntries * WrongCodesAllowed; ++n)
+    {
+        Knock(10000 + n / WrongCodesAllowed, DoorEntries + 1, WrongKey);
+    }
+    for (int n = 0; n < 2 * WrongCodesAllowed; ++n)
+    {
+        ASSERT_EQ(Knock(8002, DoorEntries + 2, WrongKey), "send 0 8;drop 0 2;");
+    }
+    EXPECT_EQ(Knock(8002, DoorEntries + 2, RightKey), "send 0 8;send 0 3;joined;");
+}
+
+// A friend that reached a host of another code (two hosts in one home) and one that reached
+// the right host, each through the sessions' own messages.
+TEST_F(Online, AFriendProvesItsCodeOnlyToAHostThatProvedItFirst)
+{
+    for (const CodeKey* hostKey : {&WrongKey, &RightKey})
+    {
+        StartHostSession(host, code, *hostKey);
+        static FriendSession side;
+        StartFriendSession(side, RightKey, 0);
+        HandleHostEvent(host, Event('c', 0), 0);
+        HandleFriendEvent(side, Event('c', 0), 0);
+        std::vector<Bytes> fromFriend;
+        for (unsigned now = 0; now < 1000 && side.stage != FriendStage::Joined; now += 10)
+        {
+            TickFriendSession(side, now);
+            for (const Bytes& bytes : Sent())
+            {
+                fromFriend.push_back(bytes);
+                HandleHostEvent(host, Event('r', 0, bytes), now);
+            }
+            for (const Bytes& bytes : Sent())
+            {
+                HandleFriendEvent(side, Event('r', 0, bytes), now);
+            }
+        }
+        if (hostKey == &WrongKey)
+        {
+            // Nothing but hellos went, and the wrong host counted no wrong code.
+            EXPECT_EQ(side.notice, FriendNotice::WrongCode);
+            EXPECT_TRUE(std::all_of(fromFriend.begin(), fromFriend.end(),
+                                    [](const Bytes& bytes) { return bytes[0] == KindHello; }));
+            EXPECT_FALSE(DoorRefuses(host.door, 1000, 0) || host.door.entries[0].address != 0);
+        }
+        else
+        {
+            EXPECT_TRUE(side.stage == FriendStage::Joined && FriendPeer(host) == 0);
+        }
+    }
 }
 
 TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnded)
 {
     unsigned char bytes[MaxMessageBytes];
     const auto sent = [&](int size) { return Bytes(bytes, bytes + size); };
+    static const unsigned char cleared[CanvasCells] = {};
     const Bytes welcome = sent(EncodeWelcome(bytes)),
-                frame = sent(EncodeFrame(0, ScreenCells, bytes));
+                frame = sent(EncodeBands(KindFrame, 0, 0, FrameBands, nullptr, cleared, bytes));
     const SoundMessage squares[] = {{SoundSquare, 440.0f, 0.4f, 0.6f, 0.0f},
                                     {SoundSquare, 220.0f, 0.4f, 0.6f, 0.0f}};
     const Bytes match = sent(EncodeSounds(false, squares, 2, bytes));
     const Bytes title = sent(EncodeSounds(true, squares, 1, bytes));
+    const unsigned char nonce[NonceBytes] = {}, proof[ProofBytes] = {};
+    const Bytes forged = sent(EncodeChallenge(nonce, proof, bytes));
     SamplesLoaded.store(false);
+    Friend({'s', 0, 0, {}, ""});
+    Friend({'c', 0, 0, {}, ""});
+    const Bytes challenge = ChallengeFor(FriendSide, RightKey);
     const Step script[] = {
-        {'s', 0, 0, {}, "C0m"},
-        {'c', 0, 0, {}, "send 0 1;K0m"},     // the code
-        {'f', 0, 5, frame, "K0m"},           // overtook the welcome
-        {'r', 0, 5, {KindKey, 1, 0}, "K0m"}, // anything at all
-        {'t', 0, JoinWaitMs - 1, {}, "K0m"},
-        {'r', 0, 10, welcome, "J0m"},
-        {'f', 0, 20, frame, "J0rm"},
-        {'r', 0, 30, match, "J0r"},         // a match began
-        {'f', 0, 40, title, "drop 0 4;O6"}, // on the wrong channel
-        {'r', 0, 50, welcome, "O6"},        // ended: nothing more is ours
+        {'t', 0, RepeatHandshakeMs - 1, {}, "K0m"},
+        {'t', 0, RepeatHandshakeMs, {}, "send 0 1;K0m"}, // the hello, again
+        {'r', 0, 5, frame, "K0m"},                       // anything but a challenge is let go
+        {'r', 0, 5, challenge, "send 0 9;P0m"},          // the host proved it: our proof
+        {'t', 0, 5 + RepeatHandshakeMs, {}, "send 0 9;P0m"},
+        {'r', 0, 10, frame, "J0rm"}, // overtook the welcome, which was lost: in, and kept
+        {'r', 0, 10, challenge, "J0rm"},
+        {'r', 0, 10, welcome, "J0rm"},
+        {'r', 0, 30, match, "J0r"},                        // a match began
+        {'r', 0, 40, Bytes(1, KindReport), "drop 0 4;O6"}, // fails its checks
+        {'r', 0, 50, welcome, "O6"},                       // ended: nothing more is ours
         {'s', 0, 100, {}, "C0m"},
         {'d', ReasonNone, 100, {}, "O2m"}, // never answered
         {'s', 0, 100, {}, "C0m"},
@@ -284,18 +501,9 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
         {'s', 0, 0, {}, "C0m"},
         {'c', 0, 0, {}, "send 0 1;K0m"},
         {'d', ReasonFull, 0, {}, "O3m"},
-        // Joined, a quiet host is away, then back, and after QuietGoneMs gone.
         {'s', 0, 0, {}, "C0m"},
         {'c', 0, 0, {}, "send 0 1;K0m"},
-        {'r', 0, 10, welcome, "J0m"},
-        {'r', 0, 10, Bytes(1, KindKey), "drop 0 4;O6m"}, // fails its checks
-        {'s', 0, 0, {}, "C0m"},
-        {'c', 0, 0, {}, "send 0 1;K0m"},
-        {'r', 0, 10, welcome, "J0m"},
-        {'t', QuietAwayMs - 1, 20, {}, "J0m"},
-        {'t', QuietAwayMs, 30, {}, "J0am"},
-        {'t', 0, 40, {}, "J0m"},
-        {'t', QuietGoneMs, 50, {}, "drop 0 0;O6m"},
+        {'r', 0, 0, forged, "drop 0 0;O4m"}, // a host that does not know the code
     };
     for (const Step& step : script)
     {
@@ -303,6 +511,22 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
     }
     // The match's two sounds were played, with the match's echo.
     EXPECT_TRUE(AudioStatusSlots[MainSlot].voiceCount == 2 && AudioStatusSlots[MainSlot].halveEcho);
+    // Joined, a host that sends nothing is away, then back, and after QuietGoneMs gone.
+    Friend({'s', 0, 0, {}, ""});
+    Friend({'c', 0, 0, {}, ""});
+    Friend({'r', 0, 0, ChallengeFor(FriendSide, RightKey), ""});
+    const Step quiet[] = {
+        {'r', 0, 10, welcome, "J0m"},
+        {'t', 0, 10 + QuietReportMs, {}, "send 0 2;J0m"}, // a report, as no press is on record
+        {'t', 0, 10 + QuietAwayMs - 1, {}, "send 0 2;J0m"},
+        {'t', 0, 10 + QuietAwayMs, {}, "J0am"},
+        {'r', 0, 20 + QuietAwayMs, title, "J0m"},
+        {'t', 0, 20 + QuietAwayMs + QuietGoneMs, {}, "drop 0 0;O6m"},
+    };
+    for (const Step& step : quiet)
+    {
+        EXPECT_EQ(Friend(step), step.seen) << &step - quiet;
+    }
     // Each reason the host gives for turning us away has its own notice.
     const std::pair<unsigned, const char*> turnedAway[] = {
         {ReasonWrongCode, "O4m"}, {ReasonShutOut, "O5m"}, {ReasonOtherVersion, "O7m"}};
@@ -320,12 +544,14 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
     unsigned char cells[CanvasCells] = {};
     cells[77] = 5;
     HandleOnlineEvent(Event('c', 0), 0);
+    HandleOnlineEvent(Event('r', 0, ChallengeFor(FriendSide, RightKey)), 0);
     HandleOnlineEvent(Event('r', 0, welcome), 0);
     EXPECT_FALSE(DrawJoinedFrame()); // nothing new
     Palette[0] = 1.3f;               // strayed past 1: shown as 1, and so on the friend's screen
     unsigned char given[PaletteBytes], shown[PaletteBytes];
     CapturePalette(given);
-    HandleOnlineEvent(Event('f', 0, sent(EncodeFrame(0, cells, bytes))), 10);
+    HandleOnlineEvent(Event('r', 0, sent(EncodeBands(KindFrame, 0, 0, 1, nullptr, cells, bytes))),
+                      10);
     InitPalette();
     ASSERT_TRUE(DrawJoinedFrame());
     CapturePalette(shown);
@@ -336,120 +562,278 @@ TEST_F(Online, TheFriendSideJoinsShowsFramesPlaysSoundsSendsKeysAndSaysWhyItEnde
     EXPECT_TRUE(std::memcmp(ScreenCells, seen, CanvasCells) == 0 &&
                 std::memcmp(given, shown, sizeof given) == 0);
     EXPECT_FALSE(DrawJoinedFrame());
-    TickOnline(20, QuietAwayMs);
+    TickOnline(10 + QuietAwayMs);
     EXPECT_TRUE(DrawJoinedFrame()); // "away", once
     EXPECT_FALSE(DrawJoinedFrame());
-    EXPECT_EQ(Orders(), "send 0 1;");
-    SendFriendKey(FriendSide, KeyEscape, true); // a key of the friend's own side goes nowhere
+    EXPECT_EQ(Orders(), "send 0 1;send 0 9;send 0 2;");
+    SendFriendKey(FriendSide, KeyEscape, true, 20); // a key of the friend's own side goes nowhere
     // A key held on the keyboard and a pad at once goes as one press and one release.
     PressJoinedKey(KeyD, 30);
-    EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;1"); // down
-    PressJoinedKey(KeyD, 30, KeySource::Pads);
-    ReleaseJoinedKey(KeyD);
+    std::vector<Bytes> reports = Sent();
+    PressJoinedKey(KeyD, 40, KeySource::Pads);
+    ReleaseJoinedKey(KeyD, 50);
     EXPECT_EQ(Orders(), "");
-    ReleaseJoinedKey(KeyD, KeySource::Pads);
-    EXPECT_EQ(Orders() + std::to_string(LinkOrderData[1]), "send 0 2;0"); // up
-    EXPECT_EQ(OnlinePeer(), 0);
-    PressJoinedKey(KeyEscape, 40);
+    ReleaseJoinedKey(KeyD, 70, KeySource::Pads);
+    const std::vector<Bytes> up = Sent();
+    reports.insert(reports.end(), up.begin(), up.end());
+    FriendMessage message;
+    std::string said;
+    for (const Bytes& report : reports)
+    {
+        ASSERT_TRUE(DecodeFriendMessage(report.data(), report.size(), message) &&
+                    message.pressCount == 1);
+        const PressReport& press = message.presses[0];
+        said += std::to_string(press.number) + " " + std::to_string(press.key) + " " +
+                std::to_string(press.released) + " " + std::to_string(press.heldMs) + ";";
+    }
+    EXPECT_EQ(said, "0 7 0 0;0 7 1 40;"); // D, held 40 ms
+    PressJoinedKey(KeyEscape, 80);
     EXPECT_EQ(Orders(), "drop 0 5;");
-    EXPECT_FALSE(ShowingHost() || OnlinePeer() == 0);
+    EXPECT_FALSE(ShowingHost());
     // A notice shows while it lasts; its words are seen end to end.
-    StartFriendSession(FriendSide, code, 0);
+    StartFriendSession(FriendSide, RightKey, 0);
     EndFriendSession(FriendSide, FriendNotice::ShutOut, false, ReasonNone, 5);
     EXPECT_TRUE(Band(nullptr, 5 + NoticeMs - 1) != Band(nullptr, 5 + NoticeMs));
     EXPECT_EQ(Band(nullptr, 5 + NoticeMs), std::string(32 * CanvasHeight, 0));
 }
 
 // The host's frames go to a friend's session as the edge would carry them, but for those lost.
-TEST_F(Online, AFriendWhoLostAWholeFrameAsksOnceAndTheHostSendsOne)
+TEST_F(Online, AFriendWhoLostBandsAsksForThemAndGetsThoseAlone)
 {
-    StartHosting(code);
-    Join(0, 0);
-    static FriendSession side;
-    StartFriendSession(side, code, 0);
-    side.stage = FriendStage::Joined;
+    FriendSession& side = HostWithFriend();
     for (int n = 0; n < CanvasCells; ++n)
     {
-        ScreenCells[n] = static_cast<unsigned char>(n % 7);
+        ScreenCells[n] = static_cast<unsigned char>(n % 7); // no band packs small
     }
     constexpr unsigned W = 1050 + WholeFrameEveryMs;
-    // The time; a cell of the host's screen changed first (0: none); whether the message is
-    // 'l'ost, the host hears the friend 'a'sk for a whole frame first, or the friend 'j'oins
-    // again first; the kind sent (0: none), 'r' when the friend shows it, and what it asks.
+    // The time; a cell of the host's screen changed first (0: none); whether the first of the
+    // messages is 'l'ost, 'a'll are lost, or the friend 'j'oins again first; the kinds sent
+    // and their count ("5x16": sixteen whole pieces), 'r' when the friend shows them, the
+    // friend's orders, and whether its screen is the host's.
     const std::tuple<unsigned, int, char, const char*> steps[] = {
-        {10, 0, 'l', "5"},                            // the first goes whole, and is lost
-        {30, 200, 0, "6send 0 7;"},                   // on a frame it does not hold: not shown
-        {50, 300, 0, "6"},                            // asked once
-        {30 + AskFrameAgainMs, 301, 0, "6send 0 7;"}, // and again when none came
-        {1050, 0, 'a', "5r"},
-        {1070, 400, 'l', "6"}, // lost: the next carries its change too
-        {1090, 401, 0, "6r"},
-        {1090 + RepeatFrameMs - 1, 0, 0, "0"}, // nothing changed
-        {1090 + RepeatFrameMs, 0, 0, "6r"},
-        {W, 0, 'l', "5"},               // lost: the friend holds the last
-        {W + 10, 500, 0, "6send 0 7;"}, // on the lost one: not shown
-        {W + 50, 0, 'j', "5r"},         // a friend joining again gets a whole frame first
-        {W + 60, 0, 'A', "5"},          // the host hears an ask, and its whole frame is lost
-        {W + 80, 700, 0, "6send 0 7;"}, // a whole frame came since the last ask: asked at once
+        {10, 0, 'l', "5x16 r other"},          // the first goes whole, its first piece lost
+        {30, 200, 0, "6x1 r send 0 7; other"}, // band 0 is asked for; the others show
+        {50, 201, 0, "5x1 6x1 r same"},        // band 0 of that whole frame, then the delta
+        {70, 0, 0, "none same"},               // nothing changed
+        {70 + RepeatFrameMs, 0, 0, "6x1 r same"},
+        {1050, 400, 'a', "6x1 other"}, // lost: the next carries its change too
+        {1070, 401, 0, "6x1 r same"},
+        {W, 0, 'a', "5x16 same"},                  // a new whole frame, lost
+        {W + 10, 500, 0, "6x1 r send 0 7; other"}, // a delta on it: every band asked for
+        {W + 30, 501, 'a', "5x16 6x1 other"},      // they went again, and were lost
+        {W + 40, 502, 0, "6x1 r other"},           // asked once within AskFrameAgainMs
+        {W + 30 + AskFrameAgainMs, 503, 0, "6x1 r send 0 7; other"},
+        {W + 40 + AskFrameAgainMs, 504, 0, "5x16 6x1 r same"},
+        {W + 50 + AskFrameAgainMs, 0, 'j', "5x16 r same"}, // joining again: whole first
     };
     for (const auto& [now, changed, what, seen] : steps)
     {
         ScreenCells[changed] = changed != 0 ? 9 : 0; // cell 0 stays 0
-        if (what == 'a' || what == 'A' || what == 'j')
+        if (what == 'j')
         {
-            HandleOnlineEvent(
-                what == 'j' ? Event('d', 0) : Event('r', OnlinePeer(), {KindAskFrame}), now);
+            HandleOnlineEvent(Event('d', 0), now);
+            Join(1, now);
         }
-        what == 'j' ? Join(1, now) : void();
         side.frameReady = false;
         SendHostFrame(now);
-        const Bytes message(LinkOrderData, LinkOrderData + LinkOrderDataUsed);
-        ClearLinkOrders(); // what the friend asks in turn stays queued
-        if (what != 'l' && what != 'A' && !message.empty())
+        std::vector<Bytes> pieces = Sent();
+        std::string told;
+        for (std::size_t n = 0; n < pieces.size();)
         {
-            HandleFriendEvent(side, Event('f', 0, message), now);
+            std::size_t same = n;
+            while (same < pieces.size() && pieces[same][0] == pieces[n][0])
+            {
+                ++same;
+            }
+            told += std::to_string(pieces[n][0]) + "x" + std::to_string(same - n) + " ";
+            n = same;
         }
-        EXPECT_EQ(std::to_string(message.empty() ? 0 : message[0]) + (side.frameReady ? "r" : "") +
-                      Orders(),
+        for (std::size_t n = 0; n < pieces.size(); ++n)
+        {
+            if (what != 'a' && (what != 'l' || n > 0))
+            {
+                HandleFriendEvent(side, Event('r', 0, pieces[n]), now);
+            }
+        }
+        const std::vector<Bytes> asks = Sent();
+        for (const Bytes& ask : asks)
+        {
+            HandleOnlineEvent(Event('r', FriendPeer(HostSide), ask), now);
+        }
+        const bool same = std::memcmp(side.frameCells, ScreenCells, CanvasCells) == 0;
+        EXPECT_EQ((pieces.empty() ? "none " : told) + (side.frameReady ? "r " : "") +
+                      (asks.empty() ? "" : "send 0 7; ") + (same ? "same" : "other"),
                   seen)
             << now;
-        EXPECT_TRUE(!side.frameReady ||
-                    std::memcmp(side.frameCells, ScreenCells, CanvasCells) == 0);
+    }
+}
+
+namespace
+{
+// A key going down or up at a time (ms), on the friend's side or at the host's keyboard.
+struct KeyAt
+{
+    unsigned at;
+    Key key;
+    bool down;
+};
+
+// How the line carries the friend's messages: given the time and the message, when it
+// arrives (ms later); Lost for a datagram that never does.
+using Line = std::function<unsigned(unsigned, const Bytes&)>;
+constexpr unsigned Lost = ~0u;
+
+// A match in the turn of team, its banner down, nine moves to spend.
+GameTitle& TurnOf(int team)
+{
+    StartMatch(LevelNone);
+    GameTitle& match = *static_cast<GameTitle*>(CurrentScene);
+    match.currentTeam = team;
+    match.turnBanner = false;
+    match.movesLeft = 9;
+    return match;
+}
+
+// The moves a person at the host's keyboard spends in its turn with the keys, the games'
+// loops running every 6 ms and a step every 18 ms.
+int HostMoves(const std::vector<KeyAt>& keys, unsigned until)
+{
+    ResetShell();
+    GameTitle& match = TurnOf(HostTeam);
+    for (unsigned now = 0; now < until; now += 6)
+    {
+        for (const KeyAt& key : keys)
+        {
+            key.at == now
+                ? (key.down ? static_cast<void>(HandleKeyDown(key.key)) : HandleKeyUp(key.key))
+                : void();
+        }
+        RunSteps(now % 18 == 0 ? 1 : 0);
+    }
+    return 9 - match.movesLeft;
+}
+
+// The moves the friend's team spends in its turn with the friend's keys, over a line.
+int FriendMoves(const std::vector<KeyAt>& keys, const Line& line, unsigned until)
+{
+    ResetShell();
+    ClearLinkOrders();
+    FriendSession& side = HostWithFriend();
+    GameTitle& match = TurnOf(FriendTeam);
+    std::vector<std::pair<unsigned, Bytes>> coming;
+    for (unsigned now = 0; now < until; now += 6)
+    {
+        for (const KeyAt& key : keys)
+        {
+            key.at == now ? SendFriendKey(side, key.key, key.down, now) : void();
+        }
+        TickFriendSession(side, now);
+        for (const Bytes& bytes : Sent())
+        {
+            const unsigned after = line(now, bytes);
+            if (after != Lost)
+            {
+                coming.emplace_back(now + after, bytes);
+            }
+        }
+        for (const auto& [at, bytes] : coming)
+        {
+            at == now ? HandleOnlineEvent(Event('r', 0, bytes), now) : void();
+        }
+        TickOnline(now);
+        RunSteps(now % 18 == 0 ? 1 : 0);
+        SendHostFrame(now);
+        for (const Bytes& bytes : Sent())
+        {
+            HandleFriendEvent(side, Event('r', 0, bytes), now);
+        }
+    }
+    EXPECT_FALSE(MatchWaits());
+    return 9 - match.movesLeft;
+}
+
+} // namespace
+
+// A tap is one move on the host whichever of its messages fall; a held key repeats there as
+// at the host's own keyboard, and only as long as the friend held it.
+TEST_F(Online, AFriendsTapIsOneMoveAndItsHeldKeyRepeatsAsLongAsItIsHeld)
+{
+    const Line clear = [](unsigned, const Bytes&) { return 0u; };
+    const auto reliable = [](const Bytes& bytes) { return bytes.size() > 4 && bytes[4] == 0; };
+    const std::vector<KeyAt> tap = {{0, KeyCursorLeft, true}, {96, KeyCursorLeft, false}};
+    const std::vector<KeyAt> hold = {{0, KeyCursorLeft, true}, {798, KeyCursorLeft, false}};
+    const std::vector<KeyAt> taps = {{0, KeyCursorLeft, true},
+                                     {60, KeyCursorLeft, false},
+                                     {402, KeyCursorRight, true},
+                                     {462, KeyCursorRight, false}};
+    // The case, its keys, the moves they make at the host's own keyboard, and the line.
+    const std::tuple<const char*, std::vector<KeyAt>, int, Line> cases[] = {
+        {"a tap", tap, 1, clear},
+        // Its down and its up come together, everything before them lost.
+        {"a tap that comes whole", tap, 1,
+         [](unsigned now, const Bytes&) { return now < 96 ? Lost : 0u; }},
+        // Its up comes a second late, and every message between is lost.
+        {"a tap whose up is lost", tap, 1,
+         [](unsigned now, const Bytes&) { return now >= 96 && now < 1100 ? Lost : 0u; }},
+        {"a hold", hold, 4, clear},
+        // Every third message lost, a reliable one coming 300 ms late instead.
+        {"a hold on a poor line", hold, 4,
+         [&reliable, n = 0](unsigned, const Bytes& bytes) mutable {
+             return ++n % 3 != 0 ? 0u : reliable(bytes) ? 300u : Lost;
+         }},
+        // Two taps, 400 ms apart, all of it coming late and together.
+        {"two taps together", taps, 2, [](unsigned now, const Bytes&) { return 600 - now; }},
+        // A hold whose up is lost and whose reports stop: it repeats no more.
+        {"a hold whose up is lost", hold, 4,
+         [](unsigned now, const Bytes&) { return now >= 700 && now < 2000 ? Lost : 0u; }},
+    };
+    for (const auto& [name, keys, moves, line] : cases)
+    {
+        EXPECT_EQ(HostMoves(keys, 2000), moves) << name;
+        EXPECT_EQ(FriendMoves(keys, line, 2000), moves) << name;
     }
 }
 
 TEST_F(Online, TheFriendsKeyStartsItsMatchWhichWaitsForIt)
 {
     StartHosting(code);
-    EXPECT_EQ(HandleFriendKey(KeyCursorUp, true), KeyResponse::None); // no friend in
     SoundLogCount = 1;
     SendHostSounds(); // nothing goes, and the log is emptied
-    EXPECT_EQ(Orders() + std::to_string(SoundLogCount) + std::to_string(OnlinePeer()), "0-1");
+    EXPECT_EQ(Orders() + std::to_string(SoundLogCount), "0");
     Join(0, 0);
     SendHostSounds(); // the music's state, once
     SendHostSounds();
     SoundLogCount = MaxMessageSounds + 1; // more than one message holds
     SendHostSounds();
-    EXPECT_EQ(Orders() + std::to_string(SoundLogCount) + std::to_string(OnlinePeer()),
-              "send 0 4;send 0 4;send 0 4;00");
-    EXPECT_EQ(HandleOnlineEvent(Event('r', 0, {KindKey, 1, 8}), 0), // the key 1 on the wire
-              KeyResponse::MatchStarted);
+    EXPECT_EQ(Orders() + std::to_string(SoundLogCount), "send 0 4;send 0 4;send 0 4;0");
+    // The key 1 on the wire, pressed and let go, its report sent twice.
+    const PressReport one = {0, Key1, true, 30, 30};
+    unsigned char report[MaxMessageBytes];
+    const Bytes ones(report, report + EncodeReport(1, &one, 1, report));
+    HandleOnlineEvent(Event('r', 0, ones), 0);
+    HandleOnlineEvent(Event('r', 0, ones), 0);
+    EXPECT_EQ(TickOnline(0), KeyResponse::MatchStarted);
     GameTitle* match = FriendMatch;
     ASSERT_NE(match, nullptr);
     EXPECT_EQ(ComputerMatch, nullptr); // 1 plays no computer in a friend's match
-    SendHostSounds();                  // the match's music
+    RunSteps(1);
+    EXPECT_EQ(TickOnline(100), KeyResponse::None); // once
+    SendHostSounds();                              // the match's music
     EXPECT_EQ(Orders(), "send 0 4;");
     match->currentTeam = FriendTeam; // the friend's turn, and a key of its held
     match->turnBanner = false;
-    HandleFriendKey(ActionKeys[0], true);
+    const PressReport held = {1, KeyCursorUp, false, 0, 0};
+    HandleOnlineEvent(Event('r', 0, Bytes(report, report + EncodeReport(2, &held, 1, report))),
+                      100);
+    TickOnline(100);
     ASSERT_EQ(match->heldCount, 1);
-    TickOnline(10, QuietAwayMs); // the friend away: the match waits
+    TickOnline(100 + QuietAwayMs); // the friend away: the match waits
     EXPECT_TRUE(MatchWaits());
-    TickOnline(40, QuietGoneMs); // a crash: gone, its held key let go, the match kept
-    EXPECT_EQ(Orders() + std::to_string(OnlinePeer()), "drop 0 0;-1");
+    TickOnline(100 + QuietGoneMs); // a crash: gone, its held key let go, the match kept
+    EXPECT_EQ(Orders() + std::to_string(FriendPeer(HostSide)), "drop 0 0;-1");
     EXPECT_TRUE(MatchWaits());
     EXPECT_EQ(match->heldCount, 0);
-    TickOnline(40 + RejoinWaitMs - 1, 0);
+    TickOnline(100 + QuietGoneMs + RejoinWaitMs - 1);
     EXPECT_EQ(FriendMatch, match);
 
     Join(1, 50);      // the same code again: it takes up the match
@@ -461,11 +845,50 @@ TEST_F(Online, TheFriendsKeyStartsItsMatchWhichWaitsForIt)
     HandleOnlineEvent(Event('d', 0), 60); // not the friend
     EXPECT_FALSE(MatchWaits());
     HandleOnlineEvent(Event('d', 1, {}, ReasonLeft), 100);
-    TickOnline(100 + RejoinWaitMs - 1, 0);
+    TickOnline(100 + RejoinWaitMs - 1);
     EXPECT_TRUE(MatchWaits());
-    TickOnline(100 + RejoinWaitMs, 0); // a minute: back to the title screen, still hosting
+    TickOnline(100 + RejoinWaitMs); // a minute: back to the title screen, still hosting
     EXPECT_FALSE(MatchRunning || FriendJoined);
     EXPECT_EQ(Role, OnlineRole::Hosting);
+}
+
+// A line that still answers but carries nothing one way: the side that hears nothing new
+// waits for the other, and gives it up in time.
+TEST_F(Online, EachSideSeesALineThatCarriesNothingToTheFriend)
+{
+    FriendSession& side = HostWithFriend();
+    // The host's frames stop reaching the friend at 1000 ms; its reports still come.
+    std::string seen, last;
+    for (unsigned now = 0; now <= 1500 + QuietGoneMs; now += 6)
+    {
+        TickFriendSession(side, now);
+        for (const Bytes& bytes : Sent())
+        {
+            HandleOnlineEvent(Event('r', 0, bytes), now);
+        }
+        TickOnline(now);
+        ScreenCells[now % CanvasCells] = static_cast<unsigned char>(now); // the screen moves
+        SendHostFrame(now);
+        const std::vector<Bytes> toFriend = Sent();
+        for (const Bytes& bytes : toFriend)
+        {
+            now < 1000 ? HandleFriendEvent(side, Event('r', 0, bytes), now) : void();
+        }
+        const std::string state = std::string(FriendPeer(HostSide) < 0 ? "gone"
+                                              : FriendAway(HostSide)   ? "away"
+                                                                       : "in") +
+                                  (side.stage == FriendStage::Off ? ", host gone"
+                                   : side.hostAway                ? ", host away"
+                                                                  : ", host in");
+        if (state != last)
+        {
+            seen += std::to_string(now / 100) + ": " + state + "; ";
+            last = state;
+        }
+    }
+    // Both within QuietAwayMs and QuietGoneMs of the last frame that reached the friend.
+    EXPECT_EQ(seen, "0: in, host in; 30: in, host away; 30: away, host away; 109: away, host gone; "
+                    "110: gone, host gone; ");
 }
 
 TEST(LinkOrders, KeepEachMessageWholeAndDropWhatWouldOverflow)
@@ -489,7 +912,6 @@ TEST(LinkOrders, KeepEachMessageWholeAndDropWhatWouldOverflow)
     ClearLinkOrders();
     EXPECT_EQ(LinkOrderDataUsed, 0);
 }
-
 TEST(OnlineOptions, HostAndJoinTakeTheirValuesWhole)
 {
     const std::string longest(MaxAddressLength, 'a'), tooLong = longest + "a";

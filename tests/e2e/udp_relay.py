@@ -1,5 +1,6 @@
 """A poor line from a friend (who joins 127.0.0.1:<listen port>) to a host here: each datagram delayed, some dropped
-by a seeded generator, the same each run; it ends after the given time. For the online tests and benchmarks.
+by a seeded generator, the same each run; it says "listening" once it is, and ends after the given time. For the
+online tests and benchmarks.
     udp_relay.py <listen port> <host port> [seconds, 110] [--seed N, 1] [--loss P, 0.02] [--delay MS, 75]"""
 import argparse, heapq, itertools, random, select, socket, time
 
@@ -13,6 +14,7 @@ target = ("127.0.0.1", settings.target)
 ends = time.time() + settings.seconds
 front, back = socket.socket(type=socket.SOCK_DGRAM), socket.socket(type=socket.SOCK_DGRAM)
 front.bind(("127.0.0.1", settings.listen))
+print("listening", flush=True)  # for whoever waits to send through it
 friend, queue, order = None, [], itertools.count()
 while time.time() < ends:
     wait = max(0.0, queue[0][0] - time.time()) if queue else 0.05

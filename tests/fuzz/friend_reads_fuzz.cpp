@@ -1,7 +1,8 @@
-// Fuzz target: the friend's side reads anything a host may send, before and after its
-// welcome and a whole frame, on either channel, without harm: a frame it takes, whole or a
-// delta on the whole frame it holds, writes nothing past the canvas.
+// Fuzz target: the friend's side reads anything a host may send, before and after it was let
+// in and a whole frame came, without harm: bands it takes, whole or a delta's on the whole
+// frame it holds, write nothing past the canvas.
 #include "net/friend_session.h"
+#include "net/join_proof.h"
 #include "net/messages.h"
 
 #include <cstddef>
@@ -13,27 +14,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         return 0;
     }
+    static JoinCode code = {};
+    static CodeKey key;
+    static const bool keyed = DeriveCodeKey(code, key);
     static FriendSession session;
-    JoinCode code = {};
-    StartFriendSession(session, code, 0);
+    StartFriendSession(session, key, 0);
     ClearLinkOrders();
     HandleFriendEvent(session, {LinkEventType::Connected, 0, 0, 0, nullptr, 0, 0}, 0);
-    const auto receive = [](int channel, const unsigned char* bytes, std::size_t size) {
-        HandleFriendEvent(session, {LinkEventType::Received, 0, 0, channel, bytes, size, 0}, 0);
+    const auto receive = [](const unsigned char* bytes, std::size_t size) {
+        HandleFriendEvent(session, {LinkEventType::Received, 0, 0, QuickChannel, bytes, size, 0},
+                          0);
     };
-    // The first byte: bit 0 the channel, bit 1 whether the host welcomed us first, bit 2
-    // whether whole frame 0, a cleared canvas, came after the welcome.
-    static const unsigned char cleared[CanvasCells] = {};
-    static unsigned char message[MaxFrameBytes];
-    if ((data[0] & 2) != 0)
+    // The first byte: bit 0 whether the host let us in first, bit 1 whether a whole frame of a
+    // cleared canvas came after that.
+    static unsigned char message[MaxMessageBytes];
+    if ((data[0] & 1) != 0 && keyed)
     {
-        receive(ReliableChannel, message, static_cast<std::size_t>(EncodeWelcome(message)));
+        const unsigned char nonce[NonceBytes] = {9};
+        unsigned char proof[ProofBytes];
+        MakeProof(key, Prover::Host, session.nonce, nonce, proof);
+        receive(message, static_cast<std::size_t>(EncodeChallenge(nonce, proof, message)));
+        receive(message, static_cast<std::size_t>(EncodeWelcome(message)));
     }
-    if ((data[0] & 6) == 6)
+    if ((data[0] & 3) == 3)
     {
-        receive(FrameChannel, message, static_cast<std::size_t>(EncodeFrame(0, cleared, message)));
+        static const unsigned char cleared[CanvasCells] = {};
+        receive(message, static_cast<std::size_t>(
+                             EncodeBands(KindFrame, 0, 0, FrameBands, nullptr, cleared, message)));
     }
-    receive(data[0] & 1, data + 1, size - 1);
+    receive(data + 1, size - 1);
     ClearLinkOrders();
     return 0;
 }

@@ -1,11 +1,31 @@
 // Fuzz target: the host reads anything a friend's game may send, from a connection that has
-// given its code or not, on either channel, without harm; a message it takes is whole.
+// proved the code or not, without harm; a message it takes is whole.
 #include "net/host_session.h"
+#include "net/join_proof.h"
 #include "net/messages.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+
+namespace
+{
+// The last message queued for the connection, and the queue emptied.
+HostMessage LastSent()
+{
+    static HostMessage message;
+    static unsigned char cells[CanvasCells];
+    const LinkOrder* order = LinkOrderCount > 0 ? &LinkOrders[LinkOrderCount - 1] : nullptr;
+    if (order == nullptr || order->type != LinkOrderType::Send ||
+        !DecodeHostMessage(LinkOrderData + order->offset, static_cast<std::size_t>(order->size),
+                           message, cells))
+    {
+        std::abort(); // the host answers a hello with its challenge
+    }
+    ClearLinkOrders();
+    return message;
+}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -13,28 +33,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         return 0;
     }
+    static JoinCode code = {};
+    static CodeKey key;
+    static const bool keyed = DeriveCodeKey(code, key);
     static HostSession session;
-    JoinCode code = {};
-    StartHostSession(session, code);
+    StartHostSession(session, code, key);
     ClearLinkOrders();
-    // The first byte: bit 0 the channel, bit 1 whether the connection gave its code first.
+    // The first byte: bit 0 whether the connection proved the code first.
     HandleHostEvent(session, {LinkEventType::Connected, 0, 1, 0, nullptr, 0, 0}, 0);
-    unsigned char hello[MaxShortMessageBytes];
-    const std::size_t helloSize = static_cast<std::size_t>(EncodeHello(code, hello));
-    if ((data[0] & 2) != 0)
+    if ((data[0] & 1) != 0 && keyed)
     {
+        const unsigned char nonce[NonceBytes] = {7};
+        unsigned char message[MaxMessageBytes], proof[ProofBytes];
         HandleHostEvent(session,
-                        {LinkEventType::Received, 0, 1, ReliableChannel, hello, helloSize, 0}, 0);
+                        {LinkEventType::Received, 0, 1, QuickChannel, message,
+                         static_cast<std::size_t>(EncodeHello(nonce, message)), 0},
+                        0);
+        MakeProof(key, Prover::Friend, nonce, LastSent().nonce, proof);
+        HandleHostEvent(session,
+                        {LinkEventType::Received, 0, 1, QuickChannel, message,
+                         static_cast<std::size_t>(EncodeProof(proof, message)), 0},
+                        0);
+        if (FriendPeer(session) != 0)
+        {
+            std::abort(); // a right proof lets it in
+        }
     }
     const HostInput input = HandleHostEvent(
-        session, {LinkEventType::Received, 0, 1, data[0] & 1, data + 1, size - 1, 0}, 0);
-    if (input.keyMoved && (size != 4 || !FriendMayPress(input.key)))
+        session, {LinkEventType::Received, 0, 1, QuickChannel, data + 1, size - 1, 0}, 0);
+    if (input.bandsWanted && (size != 6 || input.wantedBands == 0))
     {
-        std::abort(); // a key taken from anything but a whole key message
+        std::abort(); // an ask is five bytes and names a band
     }
-    if (input.frameWanted && size != 2)
+    for (int n = 0; n < session.presses.count; ++n)
     {
-        std::abort(); // an ask for a whole frame is one byte
+        if (!FriendMayPress(session.presses.presses[n].key) || size < 11)
+        {
+            std::abort(); // a press only from a whole report of one at least
+        }
     }
     ClearLinkOrders();
     return 0;

@@ -6,6 +6,14 @@
 //                                     renewed as soon as it is dropped
 //   online_siege bare [tries]         bare connect requests, 50 a second, never answered, each
 //                                     from a new address
+//   online_siege forged [tries]       bare connect requests, 20 a second, from the friend's own
+//                                     address
+//   online_siege door [tries]         as many addresses as the door remembers each give a wrong
+//                                     code, and again every 20 s
+//   online_siege flood RATE [tries]   bare connect requests, RATE a second, each from a new
+//                                     address, never answered
+//   online_siege storm RATE [tries]   bare connect requests, RATE a second, all from one
+//                                     address
 //   online_siege loss RELAY [tries]   joins through RELAY (tests/e2e/udp_relay.py) at 5 % loss
 //   online_siege stall                a joined friend's game stops for 6 s and goes on; then
 //                                     another friend joins (a crash and its rejoining are
@@ -14,43 +22,35 @@
 //                                     does not arrive, and a friend still joins
 //
 // Prints each friend's time to be let in and what the host's session saw; exits 0 when every
-// friend was let in within 5 s (for stall: the host saw the friend away and back; for sizes:
-// nothing too long arrived), 1 otherwise.
+// friend was let in within JoinWaitMs (for stall: the host saw the friend away and back; for
+// sizes: nothing too long arrived), 1 otherwise.
+#include "app/main_loop.h"
 #include "app/online.h"
 #include "net/link.h"
+#include "siege_tools.h"
 
-#include <chrono>
-#include <csignal>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <enet/enet.h>
+#include <netinet/in.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <sys/socket.h>
 #include <vector>
 
 namespace
 {
 constexpr char CodeText[] = "abcdefghjk";
 int Port;
-
-unsigned NowMs()
-{
-    using namespace std::chrono;
-    return static_cast<unsigned>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void Sleep(unsigned ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+bool CountRequests; // the host tells how many requests it heard
 
 // The host as the game runs it: its frames go as soon as a friend is in, racing the welcome.
 // Tells the parent the port it took (another process may hold the first one tried), then
-// what its session saw, a line each.
+// what its session saw, a line each, and with CountRequests every 5 s how many requests it
+// heard. Its loop turns as often as the game's.
 [[noreturn]] void RunHost(std::FILE* report)
 {
     std::setvbuf(report, nullptr, _IOLBF, 0);
@@ -63,7 +63,9 @@ void Sleep(unsigned ms)
     }
     std::fprintf(report, "%d\n", Port);
     StartHosting(code);
-    for (bool joined = false, away = false;; Sleep(1))
+    LoopClock clock = StartLoopClock(NowMs());
+    unsigned asked = 0, counted = NowMs();
+    for (bool joined = false, away = false;;)
     {
         const unsigned now = NowMs();
         LinkEvent event;
@@ -73,9 +75,17 @@ void Sleep(unsigned ms)
             {
                 std::fprintf(report, "too long\n");
             }
+            asked += event.type == LinkEventType::Pending;
             HandleOnlineEvent(event, now);
         }
-        TickOnline(now, LinkQuietMs(OnlinePeer()));
+        if (now - counted >= 5000)
+        {
+            CountRequests ? static_cast<void>(std::fprintf(report, "%u requests in 5 s\n", asked))
+                          : void();
+            asked = 0;
+            counted = now;
+        }
+        TickOnline(now);
         if (FriendJoined != joined || FriendAway(HostSide) != away)
         {
             std::fprintf(report, FriendJoined != joined ? (FriendJoined ? "joined\n" : "left\n")
@@ -85,6 +95,7 @@ void Sleep(unsigned ms)
         }
         SendHostFrame(now);
         FlushLinkOrders();
+        Sleep(ChooseSleep(clock, AdvanceLoopClock(clock, now).steps));
     }
 }
 
@@ -102,6 +113,7 @@ void Sleep(unsigned ms)
     }
     StartJoining(code, true, start);
     LinkEvent event;
+    FriendStage reached = FriendSide.stage;
     for (unsigned joined = 0;
          FriendSide.stage != FriendStage::Off &&
          (joined == 0 ? NowMs() - start < JoinWaitMs + 1000 : NowMs() - joined < stayMs);
@@ -111,8 +123,9 @@ void Sleep(unsigned ms)
         {
             HandleOnlineEvent(event, NowMs());
         }
-        TickOnline(NowMs(), LinkQuietMs(0));
+        TickOnline(NowMs());
         FlushLinkOrders();
+        reached = std::max(reached, FriendSide.stage);
         if (joined == 0 && FriendSide.stage == FriendStage::Joined)
         {
             joined = NowMs();
@@ -120,8 +133,8 @@ void Sleep(unsigned ms)
         }
     }
     const bool stayed = FriendSide.stage == FriendStage::Joined;
-    std::printf("%s at the end (notice %d)\n", stayed ? "in" : "not in",
-                static_cast<int>(FriendSide.notice));
+    std::printf("%s at the end (notice %d, stage %d reached, %u ms)\n", stayed ? "in" : "not in",
+                static_cast<int>(FriendSide.notice), static_cast<int>(reached), NowMs() - start);
     LeaveOnline(); // says goodbye
     FlushLinkOrders();
     for (const unsigned begun = NowMs();
@@ -135,7 +148,10 @@ void Sleep(unsigned ms)
 
 // Strangers at 127.x.y.z: held, 64 addresses each holding a connection that never gives a
 // code, asking again as soon as it is dropped; bare, a connect request every 20 ms from a new
-// address, never answered; sizes, one that sends a message longer than any the host takes.
+// address, never answered; forged, one every 50 ms from the friend's own address (127.0.0.1,
+// a new port each), never answered; door, DoorEntries addresses each giving a wrong code, and
+// again 20 s after each refusal; sizes, one that sends a message longer than any the host
+// takes.
 [[noreturn]] void RunStrangers(const std::string& mode)
 {
     enet_initialize();
@@ -143,11 +159,16 @@ void Sleep(unsigned ms)
     enet_address_set_host_ip(&host, "127.0.0.1");
     host.port = static_cast<enet_uint16>(Port);
     std::vector<ENetHost*> strangers;
-    const bool bare = mode == "bare";
-    for (unsigned n = 1;; ++n, Sleep(bare ? 20 : 1))
+    std::vector<unsigned> again; // door: ms, when each asks again; 0 connected or asking
+    const bool bare = mode == "bare", forged = mode == "forged", door = mode == "door";
+    const unsigned staying = mode == "held" ? 64u : door ? DoorEntries : 1u;
+    const unsigned char nothing[ProofBytes] = {}; // a nonce, and a wrong proof
+    for (unsigned n = 1;; ++n, Sleep(bare ? 20 : forged ? 50 : 1))
     {
-        ENetAddress address = {htonl(127u << 24 | (n / 65536 % 200 + 1) << 16 | n % 65536), 0};
-        ENetHost* stranger = bare || n <= (mode == "held" ? 64u : 1u)
+        ENetAddress address = {
+            htonl(forged ? 127u << 24 | 1 : 127u << 24 | (n / 65536 % 200 + 1) << 16 | n % 65536),
+            0};
+        ENetHost* stranger = bare || forged || n <= staying
                                  ? enet_host_create(&address, 1, LinkChannels, 0, 0)
                                  : nullptr;
         if (stranger != nullptr)
@@ -155,21 +176,43 @@ void Sleep(unsigned ms)
             enet_host_compress_with_range_coder(stranger); // as the game's own link does
             enet_host_connect(stranger, &host, LinkChannels, 0);
             enet_host_flush(stranger);
-            // A bare one's request is sent, never to hear an answer.
-            bare ? enet_host_destroy(stranger) : strangers.push_back(stranger);
+            // A bare or forged one's request is sent, never to hear an answer.
+            bare || forged ? enet_host_destroy(stranger) : strangers.push_back(stranger);
+            again.push_back(0);
         }
-        for (ENetHost* held : strangers)
+        for (std::size_t k = 0; k < strangers.size(); ++k)
         {
+            ENetHost* held = strangers[k];
+            if (again[k] != 0 && static_cast<int>(NowMs() - again[k]) >= 0)
+            {
+                again[k] = 0;
+                enet_host_connect(held, &host, LinkChannels, 0);
+            }
             ENetEvent event;
             while (enet_host_service(held, &event, 0) > 0)
             {
                 if (event.type == ENET_EVENT_TYPE_DISCONNECT)
                 {
-                    enet_host_connect(held, &host, LinkChannels, 0);
+                    door ? static_cast<void>(again[k] = NowMs() + 20000)
+                         : static_cast<void>(enet_host_connect(held, &host, LinkChannels, 0));
                 }
-                if (event.type == ENET_EVENT_TYPE_CONNECT && mode == "sizes")
+                std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindReport);
+                if (event.type == ENET_EVENT_TYPE_CONNECT && door)
                 {
-                    const std::vector<unsigned char> bytes(HostReceiveBytes + 1, KindKey);
+                    bytes.resize(static_cast<std::size_t>(EncodeHello(nothing, bytes.data())));
+                }
+                else if (event.type == ENET_EVENT_TYPE_RECEIVE && door &&
+                         event.packet->data[0] == KindChallenge)
+                {
+                    bytes.resize(static_cast<std::size_t>(EncodeProof(nothing, bytes.data())));
+                }
+                else if (event.type != ENET_EVENT_TYPE_CONNECT || mode != "sizes")
+                {
+                    bytes.clear();
+                }
+                event.type == ENET_EVENT_TYPE_RECEIVE ? enet_packet_destroy(event.packet) : void();
+                if (!bytes.empty())
+                {
                     enet_peer_send(
                         event.peer, ReliableChannel,
                         enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
@@ -178,47 +221,94 @@ void Sleep(unsigned ms)
         }
     }
 }
-
-[[noreturn]] void RunRelay(const char* relay)
-{
-    const std::string listen = std::to_string(Port + 1), target = std::to_string(Port);
-    execlp("python3", "python3", relay, listen.c_str(), target.c_str(), "600", "--seed", "17",
-           "--loss", "0.05", "--delay", "0", nullptr);
-    _exit(5);
-}
-
-// Runs a child process; every run of one ends it with _exit.
-template<typename Run>
-pid_t Start(Run run)
-{
-    const pid_t pid = fork();
-    pid == 0 ? run() : void();
-    return pid;
-}
-
-// Waits for a process to end; 0 when it exited with 0. With kill, ends it first.
-int End(pid_t pid, bool kill = false)
-{
-    int status = 1;
-    if (pid > 0 && (!kill || ::kill(pid, SIGKILL) == 0))
-    {
-        waitpid(pid, &status, 0);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
 } // namespace
+
+// A socket on a loopback address, on any port; -1 when it cannot be had.
+int LoopbackSocket(std::uint32_t address)
+{
+    const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in own = {};
+    own.sin_family = AF_INET;
+    own.sin_addr.s_addr = htonl(address);
+    if (socket >= 0 && bind(socket, reinterpret_cast<sockaddr*>(&own), sizeof own) != 0)
+    {
+        close(socket);
+        return -1;
+    }
+    return socket;
+}
+
+// A bare connect request as ENet sends it, caught on a socket of our own: each copy with
+// another connectID is a request of its own.
+std::vector<unsigned char> CaughtRequest()
+{
+    const int catcher = LoopbackSocket(127u << 24 | 1);
+    sockaddr_in at = {};
+    socklen_t size = sizeof at;
+    getsockname(catcher, reinterpret_cast<sockaddr*>(&at), &size);
+    enet_initialize();
+    ENetHost* asker = enet_host_create(nullptr, 1, LinkChannels, 0, 0);
+    ENetAddress address = {at.sin_addr.s_addr, ntohs(at.sin_port)};
+    enet_host_connect(asker, &address, LinkChannels, 0);
+    enet_host_flush(asker);
+    std::vector<unsigned char> bytes(1500);
+    bytes.resize(
+        static_cast<std::size_t>(std::max<ssize_t>(recv(catcher, bytes.data(), 1500, 0), 0)));
+    enet_host_destroy(asker);
+    close(catcher);
+    return bytes;
+}
+
+// Connect requests at rate a second: flood, each from an address of its own (127.10.0.0 on);
+// storm, all from 127.0.9.9, from a few ports in turn.
+[[noreturn]] void RunFlood(unsigned rate, bool oneAddress)
+{
+    std::vector<unsigned char> request = CaughtRequest();
+    const std::size_t idAt = sizeof(ENetProtocolHeader) + offsetof(ENetProtocolConnect, connectID);
+    if (request.size() < idAt + 4)
+    {
+        _exit(4);
+    }
+    sockaddr_in host = {};
+    host.sin_family = AF_INET;
+    host.sin_addr.s_addr = htonl(127u << 24 | 1);
+    host.sin_port = htons(static_cast<std::uint16_t>(Port));
+    std::vector<int> ports;
+    for (int n = 0; oneAddress && n < 64; ++n)
+    {
+        ports.push_back(LoopbackSocket(127u << 24 | 9 << 8 | 9));
+    }
+    const unsigned start = NowMs();
+    for (unsigned n = 0;; Sleep(1))
+    {
+        for (const unsigned due = (NowMs() - start) * rate / 1000; n < due; ++n)
+        {
+            std::memcpy(request.data() + idAt, &n, 4);
+            const int socket =
+                oneAddress ? ports[n % ports.size()]
+                           : LoopbackSocket(127u << 24 | (10 + n / 65536 % 200) << 16 | n % 65536);
+            sendto(socket, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&host),
+                   sizeof host);
+            oneAddress ? void() : static_cast<void>(close(socket));
+        }
+    }
+}
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
     const bool loss = mode == "loss", stall = mode == "stall";
-    const bool crowd = mode == "held" || mode == "bare", sizes = mode == "sizes";
-    if (!(crowd || loss || stall || sizes) || (loss && argc < 3))
+    const bool crowd = mode == "held" || mode == "bare" || mode == "forged" || mode == "door";
+    const bool flood = mode == "flood" || mode == "storm", sizes = mode == "sizes";
+    const bool argued = loss || flood; // the relay, or the rate
+    if (!(crowd || loss || stall || sizes || flood) || (argued && argc < 3))
     {
-        std::fprintf(stderr, "usage: online_siege held|bare|loss RELAY|stall|sizes [tries]\n");
+        std::fprintf(stderr, "usage: online_siege held|bare|forged|door|loss RELAY|flood RATE|"
+                             "storm RATE|stall|sizes [tries]\n");
         return 2;
     }
-    const int tries = argc > (loss ? 3 : 2) ? std::atoi(argv[loss ? 3 : 2]) : 20;
+    const int tries = argc > (argued ? 3 : 2) ? std::atoi(argv[argued ? 3 : 2]) : 20;
+    CountRequests = crowd || flood;
     // Even, below the ephemeral ports: the relay takes the odd one after.
     Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -227,6 +317,11 @@ int main(int argc, char** argv)
     {
         return 2;
     }
+    // The code's key is made here once (as a game makes it once), and every process forked
+    // after finds it made.
+    JoinCode code;
+    ParseJoinCode(CodeText, code);
+    StartHosting(code);
     const pid_t host = Start([&] { RunHost(fdopen(pipeEnds[1], "w")); });
     close(pipeEnds[1]);
     std::FILE* report = fdopen(pipeEnds[0], "r");
@@ -235,10 +330,13 @@ int main(int argc, char** argv)
         std::printf("the host could not open a port\n");
         return 1;
     }
-    const pid_t stranger =
-        stall ? -1 : Start([&] { loss ? RunRelay(argv[2]) : RunStrangers(mode); });
+    const unsigned rate = flood ? static_cast<unsigned>(std::atoi(argv[2])) : 0;
+    const pid_t stranger = stall   ? -1
+                           : loss  ? StartRelay(argv[2], Port, 3600, "0.05", "0", "17")
+                           : flood ? Start([&] { RunFlood(rate, mode == "storm"); })
+                                   : Start([&] { RunStrangers(mode); });
     // Every slot the strangers can take is taken, and renewed; the relay or the long message is on.
-    Sleep(crowd ? 2 * HelloWaitMs + 300 : loss ? 300 : 1300);
+    Sleep(crowd || flood ? 2 * HelloWaitMs + 300 : loss ? 0 : 1300);
 
     int failures = 0;
     for (int n = 0; n < (stall ? 2 : sizes ? 1 : tries); ++n)
