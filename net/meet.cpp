@@ -108,7 +108,7 @@ MeetHostHeard HearKnock(MeetHost& host, const unsigned char* bytes, unsigned now
 {
     const unsigned char* id = bytes + 2;
     const unsigned char* salt = id + ConversationBytes;
-    unsigned char proof[ProofBytes];
+    unsigned char proof[KnockProofBytes];
     MakeKnockProof(host.key, id, ConversationBytes + SaltBytes, proof);
     if (!SameProof(proof, salt + SaltBytes))
     {

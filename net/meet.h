@@ -35,7 +35,7 @@ constexpr int MaxMeetAddresses = 4;
 // "tq." name, and for a conversation "." and its hex; with the terminating zero.
 constexpr int MeetSubjectBytes = 3 + MeetNameLength + 1 + ConversationLength + 1;
 constexpr int MaxMeetPayload = 16384; // the meeting point's max_payload (meet/game.conf)
-constexpr int KnockBytes = 2 + ConversationBytes + SaltBytes + ProofBytes;
+constexpr int KnockBytes = 2 + ConversationBytes + SaltBytes + KnockProofBytes;
 constexpr int AnswerPlainBytes = 2 + MaxMeetAddresses * 6;
 constexpr int MaxAnswerBytes = 1 + SaltBytes + SealOverhead + AnswerPlainBytes;
 constexpr int DataHeaderBytes = 1 + ConversationBytes; // what a sealed message is bound to

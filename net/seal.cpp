@@ -76,12 +76,12 @@ void MakeKnockProof(const CodeKey& key, const unsigned char* what, int size, uns
     std::memcpy(text + LabelBytes, what, taken);
     unsigned char digest[DigestBytes];
     KeyedDigest(key, text, LabelBytes + taken, digest);
-    std::memcpy(proof, digest, ProofBytes);
+    std::memcpy(proof, digest, KnockProofBytes);
 }
 
 bool SameProof(const unsigned char* a, const unsigned char* b)
 {
-    return CRYPTO_memcmp(a, b, ProofBytes) == 0;
+    return CRYPTO_memcmp(a, b, KnockProofBytes) == 0;
 }
 
 bool DrawSecret(unsigned char* bytes, int size)

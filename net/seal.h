@@ -39,12 +39,12 @@ enum class SealDirection
     FriendToHost = 2,
 };
 
-constexpr int ProofBytes = 16; // of a knock's proof: HMAC(code key, "tumblequay knock", what)
+constexpr int KnockProofBytes = 16; // of a knock's proof: HMAC(code key, "tumblequay knock", what)
 
 // The game's name on the meeting point: MeetNameLength hex digits and a terminating zero.
 void DeriveMeetName(const CodeKey& key, char* name);
 
-// The proof that a knock comes from someone with the code: ProofBytes into proof, from size
+// The proof that a knock comes from someone with the code: KnockProofBytes into proof, from size
 // bytes of what (at most 64). SameProof compares two in a time that does not depend on where
 // they differ.
 void MakeKnockProof(const CodeKey& key, const unsigned char* what, int size, unsigned char* proof);

@@ -99,11 +99,11 @@ TEST(Seal, DerivesTheNameKeysProofAndSealedBytesAsWorkedOutApart)
     {
         what[n] = static_cast<unsigned char>(n);
     }
-    unsigned char proof[ProofBytes + 1];
-    proof[ProofBytes] = 0x5a;
+    unsigned char proof[KnockProofBytes + 1];
+    proof[KnockProofBytes] = 0x5a;
     MakeKnockProof(Key, what, sizeof what, proof);
-    EXPECT_EQ(Hex(proof, ProofBytes), "bb70f8f45a81624138f5538aae333b1e");
-    EXPECT_EQ(proof[ProofBytes], 0x5a);
+    EXPECT_EQ(Hex(proof, KnockProofBytes), "bb70f8f45a81624138f5538aae333b1e");
+    EXPECT_EQ(proof[KnockProofBytes], 0x5a);
 
     // The sixth message of the host's direction: counter 5 in the nonce and on the wire.
     for (int n = 0; n < 5; ++n)

@@ -82,6 +82,13 @@ SCENARIOS = {
                   "friend:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; far:probe in=home_c friend 5; "
                   "far:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; "
                   "probed 'heard the friend(.|\\n)*heard the friend' 'out of order 0,'",
+    # The real game at two homes whose routers open nothing: the code alone joins relayed through the meeting
+    # point, both bands and standard outputs say so, and a turn each is played.
+    "meet_play": "internet; start in=home_a TUMBLEQUAY_MEET=6.0.0.1 --host; code; out '^tumblequay --join {code}$'; "
+                 "friend:start in=home_b TUMBLEQUAY_MEET=6.0.0.1 --join {code}; friend:out 'joined, relayed'; "
+                 "out 'a friend joined, relayed'; see word 25 relayed; friend:see word 25 relayed; "
+                 "friend:press Return; turns; friend:press Escape; see word 25 waiting 115; friend:press Escape; friend:exit 0; "
+                 "press Escape; see hosting; press Escape; exit 0",
     # No router: two searches for one (about 2 s). A router that answers badly: a description one byte every 3 s
     # does not hold Escape; a renewal refused is told; an outside port another machine holds.
     "router_faults": "rig; fake silent; start in=home portmap --host; out 'no router opened the port'; heard search 2; "
