@@ -17,7 +17,7 @@ constexpr unsigned char WordColour = 1;      // grey, as the band's other words
 constexpr int StateLine = 2;                 // the band's line of "waiting" and "joined"
 constexpr int StateRow = 25;                 // its glyphs' bottom row
 constexpr int BandWidth = 32;                // columns
-constexpr int FaultRow = 18;                 // the word about the meeting point, below the state
+constexpr int FaultRow = 55;                 // the word about the meeting point, above the port's
 constexpr const char* FaultWord = "no meet"; // the meeting point cannot be reached
 
 // Where the friend's join through the meeting point stands.
@@ -155,10 +155,14 @@ bool RefusedForGood(FriendNotice notice)
 void TickDirect(unsigned now)
 {
     const FriendStage stage = FriendSide.stage;
-    if (stage == FriendStage::Joined || stage == FriendStage::Knocking ||
-        stage == FriendStage::Proving)
+    if (stage == FriendStage::Joined)
     {
-        return; // reached: the session runs its course
+        JoinStage = Stage::Off; // joined: what ends the session later ends the join
+        return;
+    }
+    if (stage == FriendStage::Knocking || stage == FriendStage::Proving)
+    {
+        return; // reached: the host proves the code
     }
     const int count = MeetJoin().addressCount;
     const bool ended = stage == FriendStage::Off;
@@ -181,8 +185,14 @@ void TickDirect(unsigned now)
     }
 }
 
-void TickKnocking(std::FILE* err, unsigned now)
+void TickKnocking(unsigned now)
 {
+    if (FriendSide.stage == FriendStage::Joined)
+    {
+        JoinStage = Stage::Off; // the home network's host let us in first
+        HoldHomeJoin(false);
+        return;
+    }
     const MeetStage stage = MeetJoin().stage;
     if (stage == MeetStage::Answered)
     {
@@ -192,20 +202,9 @@ void TickKnocking(std::FILE* err, unsigned now)
         homeProving ? static_cast<void>(JoinStage = Stage::Standby) : TakeOver(now);
         return;
     }
-    if (stage == MeetStage::Knocking || stage == MeetStage::Connecting)
+    if ((stage == MeetStage::Knocking || stage == MeetStage::Connecting) && !Faulty)
     {
-        if (LineFailed())
-        {
-            TellFault(err);
-        }
-        else
-        {
-            return; // still waiting
-        }
-    }
-    else if (stage == MeetStage::Unreachable)
-    {
-        TellFault(err);
+        return; // still waiting
     }
     // Given up: the home search alone decides, and tells what it found.
     JoinStage = Stage::Off;
@@ -304,14 +303,22 @@ void RunMeeting(std::FILE* out, std::FILE* err, const PortReport& report, unsign
         TellPath(out);
         return;
     }
+    if (LineFailed())
+    {
+        TellFault(err); // whichever path the friend plays on
+    }
     switch (JoinStage)
     {
         case Stage::Knocking:
-            TickKnocking(err, now);
+            TickKnocking(now);
             break;
         case Stage::Standby:
-            if (FriendSide.stage != FriendStage::Knocking &&
-                FriendSide.stage != FriendStage::Proving && FriendSide.stage != FriendStage::Joined)
+            if (FriendSide.stage == FriendStage::Joined)
+            {
+                JoinStage = Stage::Off;
+            }
+            else if (FriendSide.stage != FriendStage::Knocking &&
+                     FriendSide.stage != FriendStage::Proving)
             {
                 TakeOver(now); // the home network's host did not let us in
             }
