@@ -18,6 +18,8 @@ bool Relayed[MaxRelayPeers]; // hosting: the conversation's relayed peer was ope
 RelayLink Relay;
 unsigned LastNow; // ms, of the last TickMeetPlay: the flush's time
 unsigned SentBytes;
+unsigned ReceivedBytes;
+unsigned ReceivedMessages;
 MeetDelivery Delivery;
 unsigned char Out[MaxMeetPayload];
 unsigned char Plain[MaxMeetPlain];
@@ -52,6 +54,12 @@ void SendPackets(int peer, bool force)
             Send(Joining.hostSubject, SealForHost(Joining, Packet, size, Out));
         }
     }
+}
+
+void Count()
+{
+    ReceivedBytes += static_cast<unsigned>(Delivery.size);
+    ++ReceivedMessages;
 }
 
 void HearAsHost(unsigned now)
@@ -96,6 +104,7 @@ void TickHost(unsigned now)
     }
     while (TakeMeet(Delivery))
     {
+        Count();
         HearAsHost(now);
     }
     for (int peer = 0; peer < MaxRelayPeers; ++peer)
@@ -127,6 +136,7 @@ void TickFriend(unsigned now)
     }
     while (TakeMeet(Delivery))
     {
+        Count();
         HearAsFriend(now);
     }
     TimeOutRelayPeer(Relay, JoinedPeer, JoinedPeer, now);
@@ -258,6 +268,16 @@ void CloseMeetPeers()
 unsigned MeetPlayBytesSent()
 {
     return SentBytes;
+}
+
+unsigned MeetPlayBytesReceived()
+{
+    return ReceivedBytes;
+}
+
+unsigned MeetPlayMessagesReceived()
+{
+    return ReceivedMessages;
 }
 
 void EndMeetPlay()

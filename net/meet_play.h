@@ -70,8 +70,10 @@ bool PollMeetPlay(LinkEvent& event);
 void FlushMeetPlay();
 void CloseMeetPeers();
 
-// Payload bytes sent to the meeting point so far, sealed.
+// Payload bytes sent to the meeting point so far, sealed; and received, with their messages.
 unsigned MeetPlayBytesSent();
+unsigned MeetPlayBytesReceived();
+unsigned MeetPlayMessagesReceived();
 
 // Closes the connection to the meeting point (waits a bounded time; net/meet_link.h).
 void EndMeetPlay();
