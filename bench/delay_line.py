@@ -42,21 +42,27 @@ async def carry(reader, writer):
 
 
 class Datagrams(asyncio.DatagramProtocol):
-    def __init__(self):
-        self.front, self.back, self.peer = None, None, None
+    """The friends' side: each friend's datagrams go on from a socket of its own, as through a NAT."""
 
-    def datagram_received(self, data, source):  # from the friend: on to the target, late
-        self.peer = source
-        asyncio.get_running_loop().call_later(delay, self.back.sendto, data)
+    def __init__(self):
+        self.front, self.backs = None, {}
+
+    def datagram_received(self, data, source):  # from a friend: on to the target, late
+        asyncio.get_running_loop().call_later(delay, self.forward, data, source)
+
+    def forward(self, data, source):
+        if source not in self.backs:
+            self.backs[source] = asyncio.ensure_future(asyncio.get_running_loop().create_datagram_endpoint(
+                lambda: Answers(self, source), remote_addr=target))
+        self.backs[source].add_done_callback(lambda made: made.result()[0].sendto(data))
 
 
 class Answers(asyncio.DatagramProtocol):
-    def __init__(self, front):
-        self.front = front
+    def __init__(self, front, peer):
+        self.front, self.peer = front, peer
 
-    def datagram_received(self, data, source):  # from the target: back to the friend, late
-        peer = self.front.peer
-        peer and asyncio.get_running_loop().call_later(delay, self.front.front.sendto, data, peer)
+    def datagram_received(self, data, source):  # from the target: back to its friend, late
+        asyncio.get_running_loop().call_later(delay, self.front.front.sendto, data, self.peer)
 
 
 async def main():
@@ -67,7 +73,6 @@ async def main():
     loop = asyncio.get_running_loop()
     front = Datagrams()
     front.front, _ = await loop.create_datagram_endpoint(lambda: front, local_addr=listen)
-    front.back, _ = await loop.create_datagram_endpoint(lambda: Answers(front), remote_addr=target)
     print("listening", flush=True)
     await asyncio.Event().wait()
 

@@ -75,18 +75,13 @@ SCENARIOS = {
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
                     "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0",
-    # Two homes whose routers open nothing, and one behind two NATs (its own router and a carrier's):
-    # nothing reaches a home unasked, and through the meeting point on the internet every home
-    # meets the host's by the code alone.
-    "meet_homes": "internet; unasked; probe in=home_a host 16; friend:probe in=home_b friend 5; "
-                  "friend:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; far:probe in=home_c friend 5; "
-                  "far:probed answered 'took [1-9][0-9][0-9]+, out of order 0,'; "
-                  "probed 'heard the friend(.|\\n)*heard the friend' 'out of order 0,'",
     # The real game at two homes whose routers open nothing: the code alone joins relayed through the meeting
     # point, both bands and standard outputs say so, and a turn each is played.
-    # A stranger that hears all it may there and plays it back, with garbage, changes nothing; the meeting
-    # point lost mid-match: both sides wait, "away", and go on once it is back.
-    "meet_play": "internet; start in=home_a TUMBLEQUAY_MEET=6.0.0.1 --host; code; out '^tumblequay --join {code}$'; "
+    # Two homes whose routers open nothing and one behind two NATs (its own router and a carrier's): nothing
+    # reaches a home unasked, and the real game joins by the code alone relayed through the meeting point on the
+    # internet. A stranger that hears all it may there and plays it back, with garbage, changes nothing; the
+    # meeting point lost mid-match: both sides wait, "away", and go on once it is back.
+    "meet_play": "internet; unasked; start in=home_a TUMBLEQUAY_MEET=6.0.0.1 --host; code; out '^tumblequay --join {code}$'; "
                  "friend:start in=home_c TUMBLEQUAY_MEET=6.0.0.1 --join {code}; friend:out 'joined, relayed'; "
                  "out 'a friend joined, relayed'; see word 25 relayed; friend:see word 25 relayed; "
                  "friend:press Return; stranger in=home_b 6; turns; meeting_down; see word 25 away 114; "
@@ -721,20 +716,6 @@ class Steps:
                     f"type=socket.SOCK_DGRAM).sendto(b'unasked', ('{to}', 27183))")
         self.sh("ip", "-n", self.vars["internet"], "route", "del", "192.168.1.0/24")
         (heard := listener.communicate()[0].strip()) == "nothing" or fail(f"the home heard {heard}")
-
-    def probe(self, where, side, seconds):  # in=NAMESPACE: a side of a relayed line (tests/meet/meet_probe)
-        given = dict([where.split("=", 1)])
-        probe = f"{os.path.dirname(self.checker)}/meet_probe"
-        self.games[self.target] = SimpleNamespace(process=self.spawn(
-            ["ip", "netns", "exec", self.vars[given["in"]], probe, side, "6.0.0.1", "4222", "k3m9xq2tvw", seconds],
-            self.target), folder=self.work, page=None)
-        time.sleep(0.3)
-
-    def probed(self, *patterns):  # ended well, having said each
-        process = self.game().process
-        until(lambda: process.poll() is not None, 30) or fail(f"{self.target} did not end")
-        process.returncode == 0 or fail(f"{self.target}: status {process.returncode}: {self.text('out')}")
-        self.out(*patterns)
 
     def mapping(self, held):
         shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
