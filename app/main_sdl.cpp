@@ -525,7 +525,9 @@ int main(int argc, char** argv)
         StartHomeJoin(options.code, SDL_GetTicks());
         if (options.meet[0] != '\0')
         {
-            StartMeetingJoin(stderr, options.meet, options.meetPort, options.code, SDL_GetTicks());
+            std::uint32_t own[MaxOwnAddresses];
+            StartMeetingJoin(stderr, options.meet, options.meetPort, options.code, own,
+                             OwnAddresses(own, MaxOwnAddresses), SDL_GetTicks());
         }
     }
     else if (options.join)

@@ -32,17 +32,22 @@ enum class Stage
 
 char PointText[MaxAddressLength + 8]; // "HOST:PORT"
 Stage JoinStage;
-JoinCode Code;                      // the friend's
-int Tried;                          // Direct: the answer's address being tried
+JoinCode Code;                       // the friend's
+MeetAddress Tries[MaxMeetAddresses]; // Direct: the answer's addresses worth trying
+int TryCount;
+int Tried;                          // Direct: the one being tried
 unsigned TrySince;                  // ms
 bool Faulty;                        // the meeting point cannot be reached or would not take us
 bool FaultTold;                     // and stderr said so
 JoinPath ToldPath;                  // the path standard output last named
+int ToldPeer;                       // hosting: and the friend's connection then
 MeetAddress Told[MaxMeetAddresses]; // hosting: the addresses friends are told
 int ToldCount;
 std::uint32_t Own[MaxMeetAddresses]; // hosting: this machine's addresses
 int OwnCount;
 int GamePort;
+std::uint32_t OwnJoining[MaxMeetAddresses]; // joining: this machine's addresses
+int OwnJoiningCount;
 
 bool SameAddresses(const MeetAddress* a, int aCount, const MeetAddress* b, int bCount)
 {
@@ -116,8 +121,8 @@ void TryAddress(int n, unsigned now)
     TrySince = now;
     CloseLink(); // the try before, or the home search's host
     char text[AddressTextBytes];
-    FormatAddress(MeetJoin().addresses[n].address, text);
-    StartJoining(Code, OpenFriendLink(text, MeetJoin().addresses[n].port), now);
+    FormatAddress(Tries[n].address, text);
+    StartJoining(Code, OpenFriendLink(text, Tries[n].port), now);
 }
 
 void StartRelayed(unsigned now)
@@ -134,7 +139,15 @@ void TakeOver(unsigned now)
     StopHomeJoin();
     HoldHomeJoin(false);
     JoinStage = Stage::Direct;
-    if (MeetJoin().addressCount > 0)
+    TryCount = 0;
+    for (int n = 0; n < MeetJoin().addressCount; ++n)
+    {
+        if (WorthTrying(MeetJoin().addresses[n], OwnJoining, OwnJoiningCount))
+        {
+            Tries[TryCount++] = MeetJoin().addresses[n];
+        }
+    }
+    if (TryCount > 0)
     {
         TryAddress(0, now);
     }
@@ -164,7 +177,7 @@ void TickDirect(unsigned now)
     {
         return; // reached: the host proves the code
     }
-    const int count = MeetJoin().addressCount;
+    const int count = TryCount;
     const bool ended = stage == FriendStage::Off;
     if (ended && RefusedForGood(FriendSide.notice))
     {
@@ -221,11 +234,13 @@ void TickKnocking(unsigned now)
 void TellPath(std::FILE* out)
 {
     const JoinPath path = PlayPath();
-    if (path == ToldPath)
+    const int peer = Role == OnlineRole::Hosting ? FriendPeer(HostSide) : 0;
+    if (path == ToldPath && peer == ToldPeer)
     {
-        return;
+        return; // the same friend on the same path
     }
     ToldPath = path;
+    ToldPeer = peer;
     if (path == JoinPath::None)
     {
         return;
@@ -272,10 +287,15 @@ bool StartMeetingHost(std::FILE* out, std::FILE* err, const char* host, int port
 }
 
 bool StartMeetingJoin(std::FILE* err, const char* host, int port, const JoinCode& code,
-                      unsigned now)
+                      const std::uint32_t* own, int ownCount, unsigned now)
 {
     std::snprintf(PointText, sizeof PointText, "%s:%d", host, port);
     Code = code;
+    OwnJoiningCount = 0;
+    for (int n = 0; n < ownCount && OwnJoiningCount < MaxMeetAddresses; ++n)
+    {
+        OwnJoining[OwnJoiningCount++] = own[n];
+    }
     if (!StartMeetJoining(host, port, FriendSide.key, now))
     {
         TellFault(err);
@@ -306,6 +326,11 @@ void RunMeeting(std::FILE* out, std::FILE* err, const PortReport& report, unsign
     if (LineFailed())
     {
         TellFault(err); // whichever path the friend plays on
+    }
+    if (FriendSide.stage == FriendStage::Off && FriendSide.notice == FriendNotice::None)
+    {
+        JoinStage = Stage::Off; // left with Escape: no path is tried any more
+        HoldHomeJoin(false);
     }
     switch (JoinStage)
     {

@@ -33,10 +33,11 @@ bool StartMeetingHost(std::FILE* out, std::FILE* err, const char* host, int port
                       bool fromEnvironment, int gamePort, const std::uint32_t* own, int ownCount);
 
 // Joining with the code alone at time now, beside the home search (StartHomeJoin first): knocks
-// at the meeting point host:port. False, with one line on err, when its client cannot start;
-// the home search goes on alone.
+// at the meeting point host:port; of the answer's addresses, those worth trying from this
+// machine's own (WorthTrying) are tried. False, with one line on err, when its client cannot
+// start; the home search goes on alone.
 bool StartMeetingJoin(std::FILE* err, const char* host, int port, const JoinCode& code,
-                      unsigned now);
+                      const std::uint32_t* own, int ownCount, unsigned now);
 
 // Once per iteration after the home search's turn and before the friend's notice is told:
 // hosting, the port map's report turned into the addresses told to friends; joining, the

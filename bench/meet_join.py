@@ -8,9 +8,9 @@ to frame latency and the bytes per second of both (bench/online_probe).
 Needs root (network namespaces, made here and removed at the end), Xvfb, xdotool, nats-server and a
 build with -DTQ_BENCH=ON in build/bench. Three homes hang off a hub that routes nothing between them
 (this machine's kernel has no delaying queue, so bench/delay_line.py delays instead): the meeting point
-sits in the hub behind a line 50 ms each way from every home, home p's host is reached directly from
-home b through a line 100 ms each way (two homes' 50 ms), and home a's host is not reached directly at
-all, so between it and home b's friend only the relay works. Nothing leaves the machine."""
+sits in the hub behind a line 50 ms each way from every home, home p's host has an address on the
+internet, reached from home b through a line 100 ms each way (two homes' 50 ms), and home a's host has
+only its home's address, so between it and home b's friend only the relay works. Nothing leaves the machine."""
 import os
 import re
 import shutil
@@ -27,6 +27,7 @@ JOINS = int(sys.argv[1]) if len(sys.argv) > 1 else 20
 SAMPLES = sys.argv[2] if len(sys.argv) > 2 else "10"
 TAG = str(os.getpid())
 NAMES = ("hub", "ha", "hb", "hp")
+NETS = {"ha": "192.168.1", "hb": "192.168.2", "hp": "6.0.3"}  # a and b homes' own, p's an internet address
 work = tempfile.mkdtemp()
 processes = []
 
@@ -49,41 +50,42 @@ def said(log):
     return open(f"{work}/{log}.out").read()
 
 
-def wait_for(test, seconds=15):
+def wait_for(test, seconds=15, give_up=True):
     end = time.monotonic() + seconds
     while not test():
         if time.monotonic() > end:
-            sys.exit(f"meet_join: timed out; see {work}")
+            return not give_up or sys.exit(f"meet_join: timed out; see {work}")
         time.sleep(0.01)
+    return True
 
 
 def build():
     for name in NAMES:
         sh("ip", "netns", "add", ns(name))
         sh("ip", "-n", ns(name), "link", "set", "lo", "up")
-    for home, n in (("ha", 1), ("hb", 2), ("hp", 3)):
+    for home, net in NETS.items():
         sh("ip", "link", "add", "eth0", "netns", ns(home), "type", "veth", "peer", "name", f"to{home}", "netns",
            ns("hub"))
-        for name, end, at in ((home, "eth0", f"10.0.{n}.2"), ("hub", f"to{home}", f"10.0.{n}.1")):
+        for name, end, at in ((home, "eth0", f"{net}.2"), ("hub", f"to{home}", f"{net}.1")):
             sh("ip", "-n", ns(name), "addr", "add", f"{at}/24", "dev", end)
             sh("ip", "-n", ns(name), "link", "set", end, "up")
-        sh("ip", "-n", ns(home), "route", "add", "default", "via", f"10.0.{n}.1")
+        sh("ip", "-n", ns(home), "route", "add", "default", "via", f"{net}.1")
         hub = ["ip", "netns", "exec", ns("hub"), sys.executable, f"{ROOT}/bench/delay_line.py"]
-        spawn(hub + ["tcp", f"10.0.{n}.1:4222", "127.0.0.1:4222", "50"], f"line{n}")
+        spawn(hub + ["tcp", f"{net}.1:4222", "127.0.0.1:4222", "50"], f"line{home}")
     # Home b's datagrams for home p's host go through a delaying line in the hub, which takes them in
     # by a rule that sends them to it; its answers seem to come from the host.
     open(f"{work}/hub.nft", "w").write('table ip hub { chain pre { type nat hook prerouting priority dstnat; '
-                                       'iifname "tohb" ip daddr 10.0.3.2 udp dport 27183 dnat to 10.0.2.1:27183; }; }\n')
+                                       'iifname "tohb" ip daddr 6.0.3.2 udp dport 27183 dnat to 192.168.2.1:27183; }; }\n')
     sh("ip", "netns", "exec", ns("hub"), "nft", "-f", f"{work}/hub.nft")
-    spawn(["ip", "netns", "exec", ns("hub"), sys.executable, f"{ROOT}/bench/delay_line.py", "udp", "10.0.2.1:27183",
-           "10.0.3.2:27183", "100"], "direct")
+    spawn(["ip", "netns", "exec", ns("hub"), sys.executable, f"{ROOT}/bench/delay_line.py", "udp", "192.168.2.1:27183",
+           "6.0.3.2:27183", "100"], "direct")
     shutil.copy(f"{ROOT}/meet/game.conf", work)
     open(f"{work}/meet.conf", "w").write('listen: "127.0.0.1:4222"\ninclude "game.conf"\n')
     spawn(["ip", "netns", "exec", ns("hub"), "nats-server", "-c", f"{work}/meet.conf"], "nats")
     wait_for(lambda: ":4222 " in subprocess.run(["ip", "netns", "exec", ns("hub"), "ss", "-tln"],
                                                 capture_output=True, text=True).stdout)
-    for n in (1, 2, 3):
-        wait_for(lambda: "listening" in said(f"line{n}"))
+    for home in NETS:
+        wait_for(lambda: "listening" in said(f"line{home}"))
 
 
 def screen(name):
@@ -96,7 +98,7 @@ def screen(name):
 
 def game(where, log, display, *arguments):
     env = os.environ | dict(DISPLAY=display, SDL_AUDIODRIVER="dummy", TUMBLEQUAY_NO_PORT_MAP="1",
-                            TUMBLEQUAY_MEET=f"10.0.{' abp'.index(where[1])}.1")
+                            TUMBLEQUAY_MEET=f"{NETS[where]}.1")
     os.makedirs(f"{work}/{log}", exist_ok=True)
     os.path.exists(f"{work}/{log}/dat") or os.symlink(f"{ROOT}/dat", f"{work}/{log}/dat")
     return spawn(["ip", "netns", "exec", ns(where), GAME, "--window", *arguments], log, cwd=f"{work}/{log}", env=env)
@@ -109,9 +111,11 @@ def joins(code, path, display):
         log = f"friend_{path}_{n}"
         started = time.monotonic()
         friend = game("hb", log, display, "--join", code)
-        wait_for(lambda: "joined," in said(log))
-        taken.append(time.monotonic() - started)
-        f"joined, {path}" in said(log) or sys.exit(f"meet_join: not {path}: {said(log)}")
+        if wait_for(lambda: "joined," in said(log), 30, give_up=False):
+            taken.append(time.monotonic() - started)
+            f"joined, {path}" in said(log) or sys.exit(f"meet_join: not {path}: {said(log)}")
+        else:
+            print(f"join {n} ({path}) not in after 30 s: {open(f'{work}/{log}.err').read()}", flush=True)
         friend.kill(), friend.wait()
         time.sleep(2.5)  # the host sees it away, and the next takes its place
     return taken
@@ -142,9 +146,10 @@ def main():
             taken = joins(code, path, screen("friends"))
             figures[path] = taken
             print(f"join by the code alone, {path}: median {statistics.median(taken):.2f} s, "
-                  f"worst {max(taken):.2f} s, best {min(taken):.2f} s ({len(taken)} joins)", flush=True)
+                  f"worst {max(taken):.2f} s, best {min(taken):.2f} s ({len(taken)} of {JOINS} joins): "
+                  + " ".join(f"{t:.1f}" for t in taken), flush=True)
             time.sleep(11)  # the last friend gone
-            address, port = ("10.0.3.2", "27183") if path == "direct" else ("meet:10.0.2.1", "4222")
+            address, port = ("6.0.3.2", "27183") if path == "direct" else ("meet:192.168.2.1", "4222")
             print(f"== {path}\n" + probe(address, port, code, display), flush=True)
             host.terminate(), host.wait()
     finally:

@@ -243,6 +243,24 @@ void TickMeetHost(MeetHost& host, unsigned now)
     }
 }
 
+bool WorthTrying(const MeetAddress& address, const std::uint32_t* own, int count)
+{
+    const std::uint32_t at = address.address;
+    const bool home = (at >> 24) == 10 || (at >> 20) == (172u << 4 | 1) ||
+                      (at >> 16) == (192u << 8 | 168) || (at >> 22) == (100u << 2 | 1) ||
+                      (at >> 16) == (169u << 8 | 254);
+    bool near = false;
+    for (int n = 0; n < count; ++n)
+    {
+        if (own[n] == at)
+        {
+            return false; // ourselves
+        }
+        near = near || (own[n] >> 8) == (at >> 8);
+    }
+    return !home || near;
+}
+
 bool StartMeetFriend(MeetFriend& joining, const CodeKey& key, unsigned now)
 {
     std::memset(&joining, 0, sizeof joining);

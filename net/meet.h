@@ -153,6 +153,12 @@ struct MeetFriend
     int addressCount;
 };
 
+// Whether a friend at its own addresses (count of them) may reach a host's address directly:
+// not one of its own (its own machine), and a private one (10/8, 172.16/12, 192.168/16, the
+// carriers' 100.64/10, link-local 169.254/16) only when it shares 24 bits with one of its own,
+// as on the same home network; another home's private address is no use to try.
+bool WorthTrying(const MeetAddress& address, const std::uint32_t* own, int count);
+
 // Starts a friend's search at time now with the code's key: a new conversation and salt.
 // Returns false when no random bytes can be had; the friend is then not to be used.
 bool StartMeetFriend(MeetFriend& joining, const CodeKey& key, unsigned now);

@@ -5,6 +5,7 @@
 #include "net/host_session.h"
 #include "net/meet_play.h"
 #include "net/messages.h"
+#include "tests/meet/by_hand.h"
 #include "tests/meet/fake_meet_link.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +14,6 @@
 namespace
 {
 using Bytes = std::vector<unsigned char>;
-
-CodeKey KeyOf(const char* text)
-{
-    JoinCode code;
-    CodeKey key = {};
-    ParseJoinCode(text, code);
-    DeriveCodeKey(code, key);
-    return key;
-}
 
 const CodeKey Key = KeyOf("k3m9xq2tvw");
 

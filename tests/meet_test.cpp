@@ -11,15 +11,6 @@
 
 namespace
 {
-CodeKey KeyOf(const char* text)
-{
-    JoinCode code;
-    CodeKey key = {};
-    ParseJoinCode(text, code);
-    DeriveCodeKey(code, key);
-    return key;
-}
-
 const CodeKey Key = KeyOf("k3m9xq2tvw");
 const CodeKey OtherKey = KeyOf("k3m9xq2tvx");
 
@@ -273,4 +264,21 @@ TEST(Meet, WaitsRunOutAndConversationsAreBounded)
     EXPECT_EQ(HostHears(host, extra, MeetKnockWaitMs).what, MeetHeard::Answer);
     EXPECT_EQ(Plain(HostSide, HostHears(host, ToHost(friends[0], "kept"), MeetKnockWaitMs)),
               "kept");
+}
+
+// A friend tries directly a host's public address, and a private one only on its own network;
+// never its own.
+TEST(Meet, AFriendTriesOnlyAddressesItMayReach)
+{
+    const std::uint32_t own[] = {0xc0a80102, 0x0a000005}; // 192.168.1.2, 10.0.0.5
+    const auto worth = [&](std::uint32_t address) { return WorthTrying({address, 27183}, own, 2); };
+    EXPECT_TRUE(worth(0x05050501));                      // 5.5.5.1
+    EXPECT_TRUE(worth(0xc0a80114) && worth(0x0a0000fe)); // 192.168.1.20, 10.0.0.254
+    EXPECT_FALSE(worth(0xc0a80102));                     // our own
+    for (const std::uint32_t other :
+         {0xc0a80202u, 0x0a000105u, 0xac1f0002u, 0x64400102u, 0xa9fe0102u})
+    {
+        EXPECT_FALSE(worth(other)) << std::hex << other; // another home's private addresses
+    }
+    EXPECT_TRUE(worth(0xac200002) && worth(0x64800102)); // 172.32.0.2, 100.128.1.2: public
 }

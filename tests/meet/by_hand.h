@@ -7,6 +7,16 @@
 #include <cstring>
 #include <string>
 
+// The key of a code as the game makes it.
+inline CodeKey KeyOf(const char* text)
+{
+    JoinCode code;
+    CodeKey key = {};
+    ParseJoinCode(text, code);
+    DeriveCodeKey(code, key);
+    return key;
+}
+
 inline std::string Hex(const unsigned char* bytes, int size)
 {
     std::string text;
