@@ -8,8 +8,8 @@
 #include "display/canvas.h"
 #include "display/font.h"
 #include "display/palette.h"
-#include "match/match_draw.h"
 #include "match/game_title.h"
+#include "match/match_draw.h"
 #include "net/frame_stream.h"
 #include "net/messages.h"
 
@@ -26,13 +26,6 @@ bool StateUnsent;     // the friend has not been sent the music's state yet
 KeyHolds JoinedHolds; // the friend's side: the keys held at its keyboard and pads
 FrameStream Frames;   // what the friend's screen has of ours
 bool AwayShown;       // the friend's side shows "away" over the host's last frame
-// In a panel, from the bottom up: the score, the move count (rows 16..20), "away" or
-// "waiting" in its box (rows 22..32), "you" (rows 35..39), the turn's banner (rows 40..55,
-// reaching into the panel of its team) and the team's shield.
-constexpr int HoldNoticeRow = 25;  // bottom row of "away" and "waiting"
-constexpr int OwnTeamRow = 35;     // bottom row of "you" in the friend's team's panel
-constexpr int OwnTeamBandRow = 47; // "you are" on the title screen's right band, "player 2" below
-constexpr int BandLineGap = 7;     // rows
 JoinCode KeyedCode;   // the code whose key was made last
 CodeKey CodeKeyMade;  // its key
 bool Keyed;           // CodeKeyMade holds KeyedCode's key
@@ -47,6 +40,14 @@ bool MakeKey(const JoinCode& code)
     }
     return Keyed;
 }
+
+// In a panel, from the bottom up: the score, the move count (rows 16..20), "away" or
+// "waiting" in its box (rows 22..32), "you" (rows 35..39), the turn's banner (rows 40..55,
+// reaching into the panel of its team) and the team's shield.
+constexpr int HoldNoticeRow = 25;  // bottom row of "away" and "waiting"
+constexpr int OwnTeamRow = 35;     // bottom row of "you" in the friend's team's panel
+constexpr int OwnTeamBandRow = 47; // "you are" on the title screen's right band, "player 2" below
+constexpr int BandLineGap = 7;     // rows
 
 // A word in a black box about the side that is away: in a match over the panel of that
 // side's team, where it hides neither the turn's banner nor a player; over the middle of the

@@ -27,6 +27,17 @@ namespace
 KeyHolds PersonHolds;           // the keys at this machine, on the keyboard and the pads
 KeyHolds FriendHolds;           // the friend's keys, as one source
 constexpr int ComputerTeam = 1; // the computer plays the right half, "player 2"
+// A press and its release with no step of the match between them (the machine was too busy
+// to run one) would make no move: such a release waits for the match's next step, so that a
+// tap is one action however late the loop reads it.
+bool PressedSinceStep[KeyCount];
+bool ReleaseAfterStep[KeyCount];
+
+// Where a key's press is noted: a value past the table counts as any other key.
+int PressSlot(Key key)
+{
+    return key >= 0 && key < KeyCount ? key : KeyOther;
+}
 
 // The turn of a team whose keys are not at this keyboard: the person's keys do nothing.
 bool OthersTurn()
@@ -62,6 +73,20 @@ void ReleaseKey(Key key)
         }
     }
     CurrentScene->KeyUp(ActionOther);
+}
+
+// The releases that waited for a step, now that one has run.
+void ReleaseWaitingKeys()
+{
+    for (int key = 0; key < KeyCount; ++key)
+    {
+        if (ReleaseAfterStep[key])
+        {
+            ReleaseKey(static_cast<Key>(key));
+        }
+        PressedSinceStep[key] = false;
+        ReleaseAfterStep[key] = false;
+    }
 }
 } // namespace
 
@@ -120,7 +145,13 @@ KeyResponse HandleKeyDown(Key key, KeySource source)
     {
         if (newPress && !OthersTurn())
         {
-            CurrentScene->KeyDown(FindAction(key));
+            const int slot = PressSlot(key);
+            if (!ReleaseAfterStep[slot] || slot == KeyOther) // else still held in the match
+            {
+                CurrentScene->KeyDown(FindAction(key));
+            }
+            PressedSinceStep[slot] = true;
+            ReleaseAfterStep[slot] = false;
         }
         return KeyResponse::None;
     }
@@ -148,6 +179,11 @@ void HandleKeyUp(Key key, KeySource source)
     if (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam)
     {
         return; // the friend's turn
+    }
+    if (PressedSinceStep[PressSlot(key)])
+    {
+        ReleaseAfterStep[PressSlot(key)] = true;
+        return;
     }
     ReleaseKey(key);
 }
@@ -196,6 +232,7 @@ void StartScene(GameState* scene)
     SceneClock = 0;
     CurrentScene = scene;
     CurrentScene->Step();
+    ReleaseWaitingKeys();
 }
 
 void StartMatch(ComputerLevel level)
@@ -249,6 +286,7 @@ void StepScene(int steps)
             TickComputerPlayer(Computer, *ComputerMatch);
         }
         CurrentScene->Step();
+        ReleaseWaitingKeys();
     }
     SceneClock = CurrentScene->stepCount;
 }

@@ -59,7 +59,9 @@ void ForgetFriendKeys();
 // ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
 // Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt
 // and so without it. (A key of the computer's acts in the step right after its press,
-// before a release could take it away.) A key the other source still holds stays held.
+// before a release could take it away.) A key the other source still holds stays held. A
+// release read before the match took a step since the key's press waits for that step, so
+// that a tap the loop reads in one go still makes its move.
 void HandleKeyUp(Key key, KeySource source = KeySource::Keyboard);
 
 // Makes scene the running match: asks for the echo to be halved, restarts SceneClock

@@ -1,6 +1,7 @@
 // The browser's entry point: start-up, one iteration of the main loop per browser frame, the
-// canvas kept at the page's size, full screen, and the title's hint while the browser holds
-// the sound back. Every decision is made by the core; this file only talks to SDL and the page.
+// canvas kept at the size the page gives it, full screen, the page's buttons as the game's
+// keys, and the title's hint while the browser holds the sound back. Every decision is made by
+// the core; this file only talks to SDL, WebGL and the page.
 #include "app/keys.h"
 #include "app/main_loop.h"
 #include "app/shell.h"
@@ -13,9 +14,13 @@
 #include "display/pictures.h"
 #include "display/present.h"
 #include "display/readback.h"
+#include "match/computer_level.h"
+#include "match/game_title.h"
 #include "platform/rand.h"
 
 #include <SDL.h>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -31,6 +36,45 @@ int ScreenHeight = 0;  // pixels
 bool ScreenshotWanted; // Print Screen: read back the next frame drawn, while it is on hand
 
 double FirstFrameMs = 0; // ms from the page's start to the end of the first frame drawn
+bool SoundOpened;        // the audio device is open: a person has acted on the page
+
+// The page's controls (the elements with data-control="name"), each one of the game's keys.
+// They reach the game as the keys of a pad would, apart from the keyboard's: the page reads no
+// pads.
+enum class Acts
+{
+    Held,      // pressed and released with the control
+    InMatch,   // as Held, but only in a match: on the title screen it does nothing
+    WhenLetGo, // pressed and released as it is let go
+};
+struct Control
+{
+    const char* name;
+    Key key;
+    Acts acts;
+};
+const Control Controls[] = {
+    {"turn-left", KeyCursorLeft, Acts::Held},
+    {"step", KeyCursorUp, Acts::Held},
+    {"turn-right", KeyCursorRight, Acts::Held},
+    {"switch", KeyCursorDown, Acts::Held},
+    {"people", KeySpace, Acts::Held}, // on the title screen: a match of two people
+    {"easy", Key1, Acts::Held},
+    {"normal", Key2, Acts::Held},
+    {"hard", Key3, Acts::Held},
+    {"leave", KeyEscape, Acts::Held},
+    {"picture", KeySpace, Acts::InMatch}, // takes the turn's banner away
+    // A browser grants full screen to a touch only as the finger is lifted.
+    {"full-screen", KeyAltEnter, Acts::WhenLetGo},
+};
+constexpr int ControlCount = sizeof Controls / sizeof Controls[0];
+
+// A tap may come and go between two steps, which would leave the match nothing to see: its
+// release waits for the next step.
+bool PressUnseen[ControlCount]; // pressed since the last step
+bool ReleaseDue[ControlCount];  // let go before a step saw the press
+
+char ShownScreen[32]; // what the page's controls were last told: "title", or "match" and rival
 
 // The canvas's size in pixels for the size the page gives it.
 void MeasureCanvas(int& width, int& height)
@@ -70,17 +114,22 @@ void SwitchFullScreen()
     });
 }
 
-// Browsers start sound only after a person acts on the page, and not every key counts (Alt
-// alone does not): every click, touch or key press tries until the sound runs. SDL's own
-// attempt listens only once.
-void UnlockSoundOnAction()
+// Browsers let a page start its sound only from a person's action, and not every key counts
+// (Alt alone does not). The device, and with it the browser's audio, opens at the first action
+// that counts, so that the browser never has to refuse it; every later one tries again while
+// the browser holds the sound back.
+void StartSoundOnAction()
 {
     EM_ASM({
-        ([ 'keydown', 'mousedown', 'touchstart' ]).forEach(function(type) {
+        ([ 'keydown', 'mousedown', 'pointerup', 'touchend' ]).forEach(function(type) {
             document.addEventListener(
                 type,
                 function() {
-                    if (SDL.audioContext && SDL.audioContext.state == 'suspended')
+                    var activation = navigator.userActivation;
+                    if (activation && !activation.isActive)
+                        return; // an action that lets no sound start
+                    _StartSound();
+                    if (SDL.audioContext.state == 'suspended')
                         SDL.audioContext.resume();
                 },
                 true);
@@ -90,7 +139,8 @@ void UnlockSoundOnAction()
 
 bool SoundHeldBack()
 {
-    return EM_ASM_INT({ return SDL.audioContext && SDL.audioContext.state != 'running'; }) != 0;
+    return !SoundOpened ||
+           EM_ASM_INT({ return SDL.audioContext && SDL.audioContext.state != 'running'; }) != 0;
 }
 
 // A hidden page gets no frames and its timers run only now and then: the sound pauses rather
@@ -99,6 +149,14 @@ EM_BOOL NoteVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*)
 {
     SDL_PauseAudio(event->hidden);
     PageShownAgain = PageShownAgain || !event->hidden;
+    return EM_FALSE;
+}
+
+// The browser gave back the WebGL context it took away (the page asked for it): none of the
+// old objects came back with it.
+EM_BOOL RestoreContext(int, const void*, void*)
+{
+    ResizeViewport(ScreenWidth, ScreenHeight);
     return EM_FALSE;
 }
 
@@ -113,9 +171,9 @@ Key KeyOf(const SDL_keysym& keysym)
     return TranslateKey(keysym.sym, (keysym.mod & KMOD_ALT) != 0);
 }
 
-void PressKey(Key key)
+void PressKey(Key key, KeySource source)
 {
-    switch (HandleKeyDown(key))
+    switch (HandleKeyDown(key, source))
     {
         case KeyResponse::TakeScreenshot:
             ScreenshotWanted = true;
@@ -136,12 +194,57 @@ void HandleEvents()
     {
         if (event.type == SDL_KEYDOWN)
         {
-            PressKey(KeyOf(event.key.keysym));
+            PressKey(KeyOf(event.key.keysym), KeySource::Keyboard);
         }
         else if (event.type == SDL_KEYUP)
         {
             HandleKeyUp(KeyOf(event.key.keysym));
         }
+    }
+}
+
+// After steps, every control's press has been seen; those let go meanwhile are released.
+void ReleaseSeenControls(int steps)
+{
+    if (steps == 0)
+    {
+        return; // no step has seen the presses yet
+    }
+    for (int n = 0; n < ControlCount; ++n)
+    {
+        if (ReleaseDue[n])
+        {
+            HandleKeyUp(Controls[n].key, KeySource::Pads);
+        }
+        PressUnseen[n] = false;
+        ReleaseDue[n] = false;
+    }
+}
+
+// Tells the page which controls to show: those of the title screen, or of a match, naming
+// the computer's level in a match against it (its team has no buttons). Only changes go out.
+void ShowControls()
+{
+    char screen[sizeof ShownScreen] = "title";
+    if (MatchRunning)
+    {
+        std::snprintf(screen, sizeof screen, "match %s",
+                      ComputerMatch != nullptr ? LevelName(ComputerMatch->computerLevel) : "");
+    }
+    if (std::strcmp(screen, ShownScreen) == 0)
+    {
+        return;
+    }
+    std::strcpy(ShownScreen, screen);
+    EM_ASM({ showControls(UTF8ToString($0)); }, ShownScreen);
+}
+
+// Gives every control of the page its index in Controls, for PressControl.
+void WireControls()
+{
+    for (int n = 0; n < ControlCount; ++n)
+    {
+        EM_ASM({ wireControl(UTF8ToString($0), $1); }, Controls[n].name, n);
     }
 }
 
@@ -158,8 +261,10 @@ void RunFrame()
     }
     const StepsDue due = AdvanceLoopClock(Clock, SDL_GetTicks());
     RunSteps(due.steps);
+    ReleaseSeenControls(due.steps);
     QuitRequested = false; // a page cannot close itself: Escape leaves the title screen up
     SoundWaitsForPerson = SoundHeldBack();
+    ShowControls();
     if (due.drawFrame)
     {
         DrawFrame();
@@ -178,6 +283,59 @@ void RunFrame()
 }
 } // namespace
 
+// A control of the page went down (down 1) or up (0): its key reaches the game as a pad's
+// would, the release no sooner than a step after the press. The page sends each control's
+// press once however many fingers hold it, and its release once the last lets go. An index
+// out of range does nothing.
+extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
+{
+    if (index < 0 || index >= ControlCount)
+    {
+        return; // no control of ours
+    }
+    const Control& control = Controls[index];
+    if (control.acts == Acts::InMatch && !MatchRunning && down != 0)
+    {
+        return; // the title screen has no use for it
+    }
+    if (control.acts == Acts::WhenLetGo)
+    {
+        if (down == 0)
+        {
+            PressKey(control.key, KeySource::Pads);
+            HandleKeyUp(control.key, KeySource::Pads);
+        }
+        return;
+    }
+    if (down != 0)
+    {
+        PressKey(control.key, KeySource::Pads);
+        PressUnseen[index] = true;
+        ReleaseDue[index] = false;
+    }
+    else if (PressUnseen[index])
+    {
+        ReleaseDue[index] = true;
+    }
+    else
+    {
+        HandleKeyUp(control.key, KeySource::Pads);
+    }
+}
+
+// The first action of a person on the page that lets sound start: the audio device opens
+// and runs. Later calls do nothing.
+extern "C" EMSCRIPTEN_KEEPALIVE void StartSound()
+{
+    if (SoundOpened)
+    {
+        return; // open already
+    }
+    SoundOpened = true;
+    OpenAudioDevice();
+    ResumeAudioDevice();
+}
+
 // The time from the page's start (its navigation) to the end of the first frame drawn, in
 // ms; 0 before it. Called from the page by its test.
 extern "C" EMSCRIPTEN_KEEPALIVE double FirstFrameMilliseconds()
@@ -190,20 +348,26 @@ int main()
     ResetShell();
     SeedRand(static_cast<unsigned>(std::time(nullptr)));
     MeasureCanvas(ScreenWidth, ScreenHeight);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0 ||
-        SDL_SetVideoMode(ScreenWidth, ScreenHeight, 32, SDL_OPENGL) == nullptr)
+    // The page made the canvas's context already, with its own attributes: the game takes it up.
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
+        emscripten_webgl_create_context(Canvas, &attributes);
+    if (SDL_Init(0) != 0 || context <= 0 ||
+        emscripten_webgl_make_context_current(context) != EMSCRIPTEN_RESULT_SUCCESS)
     {
         ShowFailure("This game needs a browser that can show WebGL.");
         return 1;
     }
+    emscripten_set_canvas_element_size(Canvas, ScreenWidth, ScreenHeight);
     SetUpViewport(ScreenWidth, ScreenHeight);
     SetUpScreenTexture();
+    emscripten_set_webglcontextrestored_callback(Canvas, nullptr, EM_FALSE, RestoreContext);
     InitPalette();
     PrepareAudio();
-    OpenAudioDevice();
     RequestEchoHalving();
-    ResumeAudioDevice();
-    UnlockSoundOnAction();
+    StartSoundOnAction();
+    WireControls();
     LoadPictures();
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, NoteVisibility);
     Clock = StartLoopClock(SDL_GetTicks());

@@ -4,7 +4,7 @@
 
 #include "display/screenshot.h"
 
-#include <GL/gl.h>
+#include <GLES2/gl2.h>
 #include <cstddef>
 #include <cstdio>
 #include <emscripten.h>

@@ -1,4 +1,5 @@
-// Showing the canvas: the OpenGL side of the display, implemented in present_gl.cpp.
+// Showing the canvas: the OpenGL side of the display, implemented in present_gl.cpp (the
+// page's, through WebGL, in browser/present_web.cpp).
 #pragma once
 
 // Start-up, first half: depth test and culling off, opaque black clear colour, the

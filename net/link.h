@@ -14,16 +14,27 @@ constexpr int DefaultPort = 27183; // UDP port a host listens on unless --port s
 // What ENet may take in and hold for one connection, sized to the messages each side gets:
 // the host only the friend's short ones, the friend frames' pieces too. More is refused, not
 // reserved; as no message is longer than a datagram, a set of fragments is refused whole.
+// What it holds is what came after a reliable message that was lost, until that one comes
+// again; once the limit is reached ENet refuses everything, the lost message's resend too,
+// and the line carries nothing more. So each limit holds what the other side sends reliably
+// in ENet's own time-out (PeerTimeoutMs): the friend's reports, two for each key, ten keys a
+// second; the host's sounds, twenty messages a second.
 constexpr int HostReceiveBytes = MaxFriendMessageBytes;
-constexpr int HostWaitingBytes = 16 * MaxFriendMessageBytes;
+constexpr int HostWaitingBytes = 2 * 10 * (PeerTimeoutMs / 1000) * MaxFriendMessageBytes;
 constexpr int FriendReceiveBytes = MaxMessageBytes;
-constexpr int FriendWaitingBytes = 64 * MaxMessageBytes; // two frames of pieces, and more
+constexpr int FriendWaitingBytes = 20 * (PeerTimeoutMs / 1000) * MaxShortMessageBytes;
 // The host's sending, in bytes a second: twice a whole frame of the largest pieces for every
 // 18 ms step.
 constexpr int MaxWholeFrameBytes = FrameBands * (FrameHeaderBytes + MaxBandBytes);
 constexpr unsigned HostSendBytesPerSecond = 2 * MaxWholeFrameBytes * (1000 / 18 + 1);
 // How often a quiet connection is pinged, so that ENet's own measure of the line stays fresh.
 constexpr unsigned PingMs = QuietAwayMs / 8;
+// The longest a reliable message goes unanswered before it is sent again. ENet waits twice as
+// long after each loss, and ends the connection when one message has gone unanswered for
+// PeerTimeoutMs: on a line that loses a fifth of its datagrams each way, one message in a few
+// thousand then lost all its eight tries, and a live line was cut about once in three
+// minutes. Tries at least this often make that as good as never, and a dead line still ends.
+constexpr unsigned MaxResendMs = QuietAwayMs / 4;
 // Either side's first guess at the round trip to a new connection, in ms, before ENet
 // measures it.
 constexpr unsigned FirstRoundTripMs = 200;
@@ -46,7 +57,8 @@ bool OpenFriendLink(const char* address, int port);
 // ENet) as Disconnected.
 bool PollLink(LinkEvent& event);
 
-// Carries out the queued orders (LinkOrders), sends them at once and clears the queue. A
+// Carries out the queued orders (LinkOrders), sends them at once and clears the queue. Called
+// once a turn of the main loop: it also holds ENet's waits to send again to MaxResendMs. A
 // Drop with ReasonNone cuts the connection at once; any other says goodbye and waits for it
 // to be heard. A connection not yet connected is cut either way.
 void FlushLinkOrders();

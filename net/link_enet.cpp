@@ -8,6 +8,8 @@
 
 #include <enet/enet.h>
 
+#include <algorithm>
+
 namespace
 {
 ENetHost* LinkHost = nullptr;     // the open link, or null
@@ -60,11 +62,47 @@ bool WalkSlots(LinkEvent& event)
 }
 
 // Settings every connection gets: ENet's own time-out past the sessions' wait for a quiet
-// peer, and pings often enough that quiet means silence.
+// peer, and pings to keep its measure of the line fresh.
 void SetUpPeer(ENetPeer* peer)
 {
     enet_peer_timeout(peer, 0, PeerTimeoutMs, PeerTimeoutMs);
     enet_peer_ping_interval(peer, PingMs);
+}
+
+// Once connected, no throttle on what we send: ENet drops a share of the unreliable messages
+// it sends, up to all of them, whenever it sees the round trip grow (a loaded machine, a
+// lossy line), and frames and reports then stop for good while the line still answers. The
+// game's messages are few and small; what a poor line costs is the sessions' to judge. (Set
+// here alone, as ENet checks the values a connection began with while it is made.)
+void SendEveryMessage(ENetPeer* peer)
+{
+    peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
+    peer->packetThrottleAcceleration = ENET_PEER_PACKET_THROTTLE_SCALE;
+    peer->packetThrottleDeceleration = 0;
+}
+
+// Reliable messages under way go again after MaxResendMs at the most (see link.h).
+void KeepResending(ENetList& commands)
+{
+    for (ENetListIterator at = enet_list_begin(&commands); at != enet_list_end(&commands);
+         at = enet_list_next(at))
+    {
+        ENetOutgoingCommand& command = *reinterpret_cast<ENetOutgoingCommand*>(at);
+        command.roundTripTimeout = std::min<enet_uint32>(command.roundTripTimeout, MaxResendMs);
+    }
+}
+
+void KeepResending()
+{
+    for (size_t n = 0; n < LinkHost->peerCount; ++n)
+    {
+        ENetPeer& peer = LinkHost->peers[n];
+        if (peer.state == ENET_PEER_STATE_CONNECTED)
+        {
+            KeepResending(peer.sentReliableCommands);
+            KeepResending(peer.outgoingCommands);
+        }
+    }
 }
 
 void ReleaseHeldPacket()
@@ -180,6 +218,7 @@ bool PollLink(LinkEvent& event)
             event.address = happened.peer->address.host;
             slot = {true, happened.peer->connectID};
             SetUpPeer(happened.peer);
+            SendEveryMessage(happened.peer);
             return true;
         case ENET_EVENT_TYPE_RECEIVE:
             HeldPacket = happened.packet;
@@ -243,6 +282,7 @@ void FlushLinkOrders()
     ClearLinkOrders();
     if (LinkHost != nullptr)
     {
+        KeepResending();
         enet_host_flush(LinkHost);
     }
 }

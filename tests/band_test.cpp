@@ -94,7 +94,7 @@ TEST(Band, TheHostShowsItsCodeInTheCodesShapes)
     JoinCode code;
     ASSERT_TRUE(ParseJoinCode("s5d0hk8b6e", code));
     HostSession host;
-    StartHostSession(host, code, CodeKey{}); // the band shows the code, never its key
+    StartHostSession(host, code, CodeKey{}); // the band never shows the key
     ClearCanvas();
     DrawHostBand(host, 0);
     const std::vector<unsigned char> band(ScreenCells, ScreenCells + CanvasCells);

@@ -76,6 +76,18 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
     return true;
 }
 
+// What an event that ended a session was: the connection's end (a goodbye, or ENet gave up),
+// or a message that failed the session's checks.
+std::string HowEnded(const LinkEvent& event)
+{
+    if (event.type != LinkEventType::Received)
+    {
+        return "the connection's end, reason " + std::to_string(event.reason);
+    }
+    return "a message of kind " + std::to_string(event.size > 0 ? event.bytes[0] : -1) + ", " +
+           std::to_string(event.size) + " bytes, that failed its checks";
+}
+
 // The host: the game's main loop without the window. Reports its port, then at the end the
 // digests of its last frames.
 [[noreturn]] void RunHost(std::FILE* report, unsigned seconds)
@@ -106,9 +118,22 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
         LinkEvent event;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
         {
+            const bool was = FriendJoined;
             HandleOnlineEvent(event, now);
+            if (was && !FriendJoined)
+            {
+                std::fprintf(report, "the friend went at %u s: %s\n", (now - start) / 1000,
+                             HowEnded(event).c_str());
+            }
         }
+        const unsigned heard = now - HostSide.heardAt;
+        const bool joined = FriendJoined;
         TickOnline(now);
+        if (joined && !FriendJoined)
+        {
+            std::fprintf(report, "the friend went at %u s: nothing new from it for %u ms\n",
+                         (now - start) / 1000, heard);
+        }
         Key key;
         bool down;
         if (FriendJoined && PlayKey(player, now, now - start < seconds * 1000, key, down))
@@ -156,15 +181,33 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
     StartJoining(code, OpenFriendLink("127.0.0.1", port), start);
     Player player = {KeyCount, 0};
     unsigned shown = 0, lastShown = start, longest = 0, joinedAt = 0, frozenAt = 0, stalls = 0;
-    while (NowMs() - start < seconds * 1000 + RestMs && FriendSide.stage != FriendStage::Off)
+    int tries = 1;
+    std::string ended; // how the session ended, if it did
+    for (;;)
     {
         const unsigned now = NowMs();
+        // A join that goes unanswered on a line this poor is made again, as a person would,
+        // up to three times: what is measured is the match once in.
+        if (joinedAt == 0 && FriendSide.stage == FriendStage::Off &&
+            FriendSide.notice == FriendNotice::NoAnswer && tries < 3)
+        {
+            CloseLink();
+            StartJoining(code, OpenFriendLink("127.0.0.1", port), now);
+            ended.clear();
+            tries += 1;
+        }
+        if (now - start >= seconds * 1000 + RestMs || FriendSide.stage == FriendStage::Off)
+        {
+            break;
+        }
         LinkEvent event;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(event); ++n)
         {
             HandleOnlineEvent(event, now);
+            ended = ended.empty() && FriendSide.stage == FriendStage::Off ? HowEnded(event) : ended;
         }
         TickOnline(now);
+        ended = ended.empty() && FriendSide.stage == FriendStage::Off ? "the host silent" : ended;
         const bool joined = FriendSide.stage == FriendStage::Joined;
         joinedAt = joinedAt == 0 && joined ? now : joinedAt;
         Key key;
@@ -188,13 +231,14 @@ bool PlayKey(Player& player, unsigned now, bool playing, Key& key, bool& down)
         Sleep(5);
     }
     const bool in = FriendSide.stage == FriendStage::Joined;
-    std::fprintf(report, "%s at the end (notice %d), let in after %u ms, %u frames shown\n",
-                 in ? "in" : "not in", static_cast<int>(FriendSide.notice), joinedAt - start,
-                 shown);
+    std::fprintf(
+        report, "%s at the end (notice %d), let in after %u ms at try %d, %u frames shown\n",
+        in ? "in" : "not in", static_cast<int>(FriendSide.notice), joinedAt - start, tries, shown);
     std::fprintf(report,
                  "once in, longest without a new frame: %u ms, from %u s on; %u of 1 s or more\n",
                  longest, (frozenAt - start) / 1000, stalls);
-    std::fprintf(report, "last frame shown %u ms before the end\n", NowMs() - lastShown);
+    std::fprintf(report, "last frame shown %u ms before the end%s%s\n", NowMs() - lastShown,
+                 ended.empty() ? "" : "; ended by ", ended.c_str());
     std::fprintf(report, "= %llu\n", static_cast<unsigned long long>(in ? Digest(ScreenCells) : 0));
     LeaveOnline();
     FlushLinkOrders();
