@@ -3,7 +3,7 @@
 friend's game takes from its start to joining by the code alone (directly, and relayed), then the key
 to frame latency and the bytes per second of both (bench/online_probe).
 
-    sudo bench/meet_join.py [joins, default 20] [probe samples, default 10]
+    sudo bench/meet_join.py [joins, default 20] [probe samples, default 10] [direct|relayed, default both]
 
 Needs root (network namespaces, made here and removed at the end), Xvfb, xdotool, nats-server and a
 build with -DTQ_BENCH=ON in build/bench. Three homes hang off a hub that routes nothing between them
@@ -137,7 +137,8 @@ def main():
     try:
         build()
         figures = {}
-        for path, where in (("direct", "hp"), ("relayed", "ha")):
+        paths = [path for path in (("direct", "hp"), ("relayed", "ha")) if sys.argv[3:] in ([], [path[0]])]
+        for path, where in paths:
             display = screen(path)
             host = game(where, f"host_{path}", display, "--host")
             wait_for(lambda: re.search(r"--join (\w{10})\n", said(f"host_{path}")))
