@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <vector>
 
@@ -72,12 +73,12 @@ TEST(RelayLink, ReliableMessagesComeInOrderOnceOverALineThatLosesRepeatsAndReord
 {
     OpenBoth(0);
     std::mt19937 line(5);
-    std::vector<std::pair<unsigned, Bytes>> toB, toA; // arrival time, packet
+    std::multimap<unsigned, Bytes> toB, toA; // by arrival time, in the order sent
     constexpr int Messages = 1500;
     std::vector<Bytes> taken;
     int sent = 0, quickTaken = 0;
-    auto carry = [&](std::vector<Bytes> packets, std::vector<std::pair<unsigned, Bytes>>& queue,
-                     unsigned now)
+    auto carry =
+        [&](std::vector<Bytes> packets, std::multimap<unsigned, Bytes>& queue, unsigned now)
     {
         for (Bytes& packet : packets)
         {
@@ -86,22 +87,19 @@ TEST(RelayLink, ReliableMessagesComeInOrderOnceOverALineThatLosesRepeatsAndReord
             {
                 continue; // lost
             }
-            queue.push_back({now + 40 + line() % 120, packet}); // late ones overtaken
+            queue.insert({now + 40 + line() % 120, packet}); // late ones overtaken
             if (roll < 35)
             {
-                queue.push_back({now + 40 + line() % 400, packet}); // and once more
+                queue.insert({now + 40 + line() % 400, packet}); // and once more
             }
         }
     };
-    auto deliver =
-        [&](std::vector<std::pair<unsigned, Bytes>>& queue, RelayLink& link, unsigned now)
+    auto deliver = [&](std::multimap<unsigned, Bytes>& queue, RelayLink& link, unsigned now)
     {
-        std::stable_sort(queue.begin(), queue.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        while (!queue.empty() && queue.front().first <= now)
+        while (!queue.empty() && queue.begin()->first <= now)
         {
-            EXPECT_TRUE(HearRelayPacket(link, 0, 9, queue.front().second.data(),
-                                        queue.front().second.size(), now));
+            const Bytes& packet = queue.begin()->second;
+            EXPECT_TRUE(HearRelayPacket(link, 0, 9, packet.data(), packet.size(), now));
             queue.erase(queue.begin());
         }
     };
