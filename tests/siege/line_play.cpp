@@ -239,7 +239,9 @@ std::string HowEnded(const LinkEvent& event)
                  longest, (frozenAt - start) / 1000, stalls);
     std::fprintf(report, "last frame shown %u ms before the end%s%s\n", NowMs() - lastShown,
                  ended.empty() ? "" : "; ended by ", ended.c_str());
-    std::fprintf(report, "= %llu\n", static_cast<unsigned long long>(in ? Digest(ScreenCells) : 0));
+    // The host's frame as it came, without the team's name the friend's side draws over it.
+    std::fprintf(report, "= %llu\n",
+                 static_cast<unsigned long long>(in ? Digest(FriendSide.frameCells) : 0));
     LeaveOnline();
     FlushLinkOrders();
     CloseLink();
