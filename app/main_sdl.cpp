@@ -5,6 +5,7 @@
 #include "app/held_lines.h"
 #include "app/keys.h"
 #include "app/main_loop.h"
+#include "app/meeting.h"
 #include "app/online.h"
 #include "app/options.h"
 #include "app/reach.h"
@@ -23,6 +24,7 @@
 #include "display/screen_mode.h"
 #include "match/controls.h"
 #include "net/link.h"
+#include "net/meet_play.h"
 #include "net/port_map_upnp.h"
 #include "net/search_link.h"
 #include "platform/desktop_size.h"
@@ -307,6 +309,7 @@ void RunMainLoop()
             return;
         }
         const unsigned now = SDL_GetTicks();
+        TickMeetPlay(now);
         LinkEvent linkEvent;
         for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(linkEvent); ++n)
         {
@@ -314,6 +317,7 @@ void RunMainLoop()
         }
         RespondToKey(TickOnline(now));
         SearchHomeNetwork(now);
+        RunMeeting(stdout, stderr, PortMappingReport(), now);
         TellFriendNotice(stderr);
         WatchPortMap(stdout, PortMappingReport());
         const StepsDue due = AdvanceLoopClock(clock, now);
@@ -322,6 +326,7 @@ void RunMainLoop()
             RunJoinedSteps(due.steps);
             if (DrawJoinedFrame())
             {
+                DrawMeetingWords();
                 PresentCanvas();
             }
         }
@@ -340,6 +345,7 @@ void RunMainLoop()
                 {
                     DrawOnlineBand(now);
                     DrawPortWord();
+                    DrawMeetingWords();
                 }
                 PresentCanvas();
                 SendHostFrame(now);
@@ -357,6 +363,7 @@ void ShutDown()
     Ended = true;
     LeaveOnline();
     CloseLink();
+    EndMeetPlay();
     CloseSearch();
     CloseAudioDevice();
     ReleaseAudio();
@@ -425,7 +432,13 @@ void StartHostingOnline(const Options& options)
         // TUMBLEQUAY_NO_PORT_MAP hosts without asking the router (the tests on this machine's
         // own addresses set it).
         AskRouter = std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr;
-        TellHosting(stdout, options.port, code, own, OwnAddresses(own, MaxOwnAddresses), AskRouter);
+        const int ownCount = OwnAddresses(own, MaxOwnAddresses);
+        TellHosting(stdout, options.port, code, own, ownCount, AskRouter);
+        if (options.meet[0] != '\0')
+        {
+            StartMeetingHost(stdout, stderr, options.meet, options.meetPort,
+                             options.meetFromEnvironment, options.port, own, ownCount);
+        }
     }
 }
 
@@ -494,11 +507,17 @@ int AnswerCommandLine(const Options& options)
 
 int main(int argc, char** argv)
 {
-    const Options options = ParseOptions(argc, argv);
+    Options options = ParseOptions(argc, argv);
     const int status = AnswerCommandLine(options);
     if (status >= 0)
     {
         return status;
+    }
+    if (!ChooseMeetingPoint(options, std::getenv("TUMBLEQUAY_MEET")))
+    {
+        std::fprintf(stderr, "%s: TUMBLEQUAY_MEET names no meeting point: HOST or HOST:PORT\n",
+                     ProgramName);
+        return UsageStatus;
     }
     LoadReplayToWatch(options);
     StartHostingOnline(options);
@@ -520,6 +539,12 @@ int main(int argc, char** argv)
         // The code alone: a host on the home network is searched for.
         OpenSearch();
         StartHomeJoin(options.code, SDL_GetTicks());
+        if (options.meet[0] != '\0')
+        {
+            std::uint32_t own[MaxOwnAddresses];
+            StartMeetingJoin(stderr, options.meet, options.meetPort, options.code, own,
+                             OwnAddresses(own, MaxOwnAddresses), SDL_GetTicks());
+        }
     }
     else if (options.join)
     {

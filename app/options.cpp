@@ -2,6 +2,7 @@
 #include "app/options.h"
 
 #include "net/link.h"
+#include "net/meet.h"
 #include "platform/names.h"
 
 #include <cstdio>
@@ -16,7 +17,7 @@
 static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
 #define TQ_USAGE                                                                                   \
     "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join "                 \
-    "[ADDRESS[:PORT]] CODE | --replay FILE] [--mute] [--help] [--version]\n"
+    "[ADDRESS[:PORT]] CODE | --replay FILE] [--meet HOST[:PORT]] [--mute] [--help] [--version]\n"
 
 const char UsageText[] = TQ_USAGE;
 const char HelpText[] =
@@ -31,7 +32,11 @@ const char HelpText[] =
              "  --join [ADDRESS[:PORT]] CODE\n"
              "                join the game a friend hosts at ADDRESS with the code it shows\n"
              "                (its spaces, hyphens and case do not matter); with the code\n"
-             "                alone, find it on the home network\n"
+             "                alone, find it on the home network and at the meeting point\n"
+             "  --meet HOST[:PORT]\n"
+             "                with --host or --join: the meeting point where games meet by\n"
+             "                the code whatever their routers let in (port 4222 unless given;\n"
+             "                else TUMBLEQUAY_MEET names it, else there is none)\n"
              "  --replay FILE watch a match again from its replay (replayN.tqr); Right held\n"
              "                plays it four times as fast, Space pauses, Escape ends it\n"
              "  --mute        start with the sound off (M turns it on); starts even where\n"
@@ -64,6 +69,7 @@ enum Option
     OptionPort,
     OptionJoin,
     OptionReplay,
+    OptionMeet,
     OptionMute,
     OptionCount
 };
@@ -76,6 +82,7 @@ constexpr const char* OptionNames[] = {
     "--port",       // OptionPort: takes a value
     "--join",       // OptionJoin: takes two values
     "--replay",     // OptionReplay: takes a value
+    "--meet",       // OptionMeet: takes a value
     "--mute",       // OptionMute
 };
 static_assert(sizeof OptionNames / sizeof OptionNames[0] == OptionCount);
@@ -108,9 +115,9 @@ int ParsePort(const char* text)
     return port <= 65535 ? port : 0;
 }
 
-// --join's ADDRESS[:PORT]: the name or address (non-empty, not too long) and the port, the
-// default when none is given. False for anything else.
-bool ParseJoinAddress(const char* text, Options& options)
+// HOST[:PORT]: the name or address (non-empty, not too long) into name (MaxAddressLength + 1
+// bytes) and the port, the given default when none is named. False for anything else.
+bool SplitAddress(const char* text, int defaultPort, char* name, int& port)
 {
     const char* colon = std::strrchr(text, ':');
     const std::size_t length =
@@ -119,10 +126,10 @@ bool ParseJoinAddress(const char* text, Options& options)
     {
         return false;
     }
-    std::memcpy(options.address, text, length);
-    options.address[length] = '\0';
-    options.port = colon != nullptr ? ParsePort(colon + 1) : DefaultPort;
-    return options.port != 0;
+    std::memcpy(name, text, length);
+    name[length] = '\0';
+    port = colon != nullptr ? ParsePort(colon + 1) : defaultPort;
+    return port != 0;
 }
 
 // Characters of a word that are no separators of a code's groups.
@@ -150,10 +157,15 @@ bool ParseCodePieces(const char* const* argv, int first, int end, JoinCode& code
     return end - first == 1 && ParseJoinCode(argv[first], code);
 }
 
-// The values after --port, --join or --replay, from argv[n + 1] on; false when they are missing or
-// bad.
+// The values after --port, --join, --replay or --meet, from argv[n + 1] on; false when they are
+// missing or bad.
 bool ParseValues(int option, int argc, const char* const* argv, int& n, Options& options)
 {
+    if (option == OptionMeet)
+    {
+        return n + 1 < argc && argv[n + 1] != nullptr &&
+               SplitAddress(argv[++n], DefaultMeetPort, options.meet, options.meetPort);
+    }
     if (option == OptionReplay)
     {
         if (n + 1 >= argc || argv[n + 1] == nullptr || argv[n + 1][0] == '\0')
@@ -184,7 +196,7 @@ bool ParseValues(int option, int argc, const char* const* argv, int& n, Options&
         n = end - 1; // the code alone: the host is searched for on the home network
         return true;
     }
-    if (end - n < 3 || !ParseJoinAddress(argv[n + 1], options) ||
+    if (end - n < 3 || !SplitAddress(argv[n + 1], DefaultPort, options.address, options.port) ||
         !ParseCodePieces(argv, n + 2, end, options.code))
     {
         return false;
@@ -209,7 +221,8 @@ Options ParseOptions(int argc, const char* const* argv)
             return options; // unknown, or given twice
         }
         given[option] = true;
-        if ((option == OptionPort || option == OptionJoin || option == OptionReplay) &&
+        if ((option == OptionPort || option == OptionJoin || option == OptionReplay ||
+             option == OptionMeet) &&
             !ParseValues(option, argc, argv, n, options))
         {
             return options; // a value missing or bad
@@ -217,9 +230,10 @@ Options ParseOptions(int argc, const char* const* argv)
     }
     if ((given[OptionWindow] && given[OptionFullScreen]) ||
         given[OptionHost] + given[OptionJoin] + given[OptionReplay] > 1 ||
-        (given[OptionPort] && !given[OptionHost]))
+        (given[OptionPort] && !given[OptionHost]) ||
+        (given[OptionMeet] && !given[OptionHost] && !given[OptionJoin]))
     {
-        return options; // two modes or roles at once, or a port with nothing to host
+        return options; // two modes or roles at once, or a port or meeting point unused
     }
     options.fullScreen = !given[OptionWindow];
     options.screenGiven = given[OptionWindow] || given[OptionFullScreen];
@@ -230,6 +244,22 @@ Options ParseOptions(int argc, const char* const* argv)
                       : given[OptionVersion] ? StartRequest::ShowVersion
                                              : StartRequest::Play;
     return options;
+}
+
+bool ChooseMeetingPoint(Options& options, const char* named)
+{
+    if (options.meet[0] != '\0' || !(options.host || options.join) || named == nullptr ||
+        named[0] == '\0')
+    {
+        return true; // the option's, or none wanted, or none named
+    }
+    options.meetFromEnvironment = true;
+    if (!SplitAddress(named, DefaultMeetPort, options.meet, options.meetPort))
+    {
+        options.meet[0] = '\0';
+        return false;
+    }
+    return true;
 }
 
 bool ScreenRefused(const char* driver, const char* chosen)

@@ -18,6 +18,8 @@ char CodeText[JoinCodeLength + 1]; // the join code as the commands give it
 PortReport Told;                   // what was last told of the port, and the band shows
 JoinCode HomeCode;                 // the code the friend joins with
 HomeSearch Search;
+bool Held;                // a search that finds no game leaves the session open
+bool FoundNone;           // and it found none
 FriendNotice ToldNotice;  // the friend's last notice told
 unsigned ToldNoticeSince; // and when it came, ms
 
@@ -146,6 +148,7 @@ void DrawPortWord()
 void StartHomeJoin(const JoinCode& code, unsigned now)
 {
     HomeCode = code;
+    FoundNone = false;
     StartJoining(code, true, now);
     StartHomeSearch(Search, now);
 }
@@ -170,7 +173,11 @@ SearchStep TickHomeJoin(unsigned now)
         const SearchStep step = TickHomeSearch(Search, now);
         if (step.order == SearchOrder::NoGame)
         {
-            EndFriendSession(FriendSide, FriendNotice::NoGame, false, ReasonNone, now);
+            FoundNone = true;
+            if (!Held)
+            {
+                EndFriendSession(FriendSide, FriendNotice::NoGame, false, ReasonNone, now);
+            }
         }
         return step;
     }
@@ -199,6 +206,21 @@ SearchStep TickHomeJoin(unsigned now)
 void JoinFoundHost(bool asked, unsigned now)
 {
     StartJoining(HomeCode, asked, now);
+}
+
+void HoldHomeJoin(bool hold)
+{
+    Held = hold;
+}
+
+bool HomeJoinEmpty()
+{
+    return FoundNone;
+}
+
+void StopHomeJoin()
+{
+    EndHomeSearch(Search);
 }
 
 void TellFriendNotice(std::FILE* out)

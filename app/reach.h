@@ -48,6 +48,13 @@ SearchStep TickHomeJoin(unsigned now);
 // The edge asked for the connection to the host TickHomeJoin named (asked), or could not.
 void JoinFoundHost(bool asked, unsigned now);
 
+// While held (a meeting point's knock still going), a search that finds no game leaves the
+// session as it is instead of ending it with "no game found"; HomeJoinEmpty tells whether it
+// found none. StopHomeJoin ends the search wherever it is (the meeting point's path takes over).
+void HoldHomeJoin(bool hold);
+bool HomeJoinEmpty();
+void StopHomeJoin();
+
 // Once per iteration on the friend's side, after the search of the home network has moved on:
 // why the last try to join ended (no answer, no game found, a wrong code, the host gone...),
 // told once on out as one line, as the title screen's band shows it for a moment.

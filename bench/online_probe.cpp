@@ -4,6 +4,9 @@
 //
 //   online_probe ADDRESS PORT CODE [samples [flag file [escape file]]]
 //
+// ADDRESS "meet:HOST" joins relayed through the meeting point at HOST:PORT instead, and the
+// bytes counted are the sealed messages the meeting point passes on, and their count.
+//
 // The host must show its title screen. Each latency sample joins anew, presses a key that
 // starts a match and waits for the first frame of it, then leaves. The flag file, when named,
 // exists while the match is measured, for a helper that presses the host's keys only then;
@@ -11,11 +14,13 @@
 // the host, whose match waits for its friend to come back, and to take the file away.
 #include "net/friend_session.h"
 #include "net/link.h"
+#include "net/meet_play.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -39,6 +44,7 @@ bool Serve(unsigned ms, Done done)
     const unsigned start = NowMs();
     while (NowMs() - start < ms)
     {
+        TickMeetPlay(NowMs());
         LinkEvent event;
         while (PollLink(event))
         {
@@ -58,16 +64,31 @@ bool Serve(unsigned ms, Done done)
 void Leave()
 {
     EndFriendSession(Side, FriendNotice::None, true, ReasonLeft, NowMs());
+    FlushLinkOrders();
     CloseLink();
+    EndMeetPlay();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
+}
+
+// Through the meeting point: knocks, and once answered the host is the link's relayed peer.
+bool OpenRelayed(const char* host, int port)
+{
+    if (!StartMeetJoining(host, port, SideKey, NowMs()) ||
+        !Serve(MeetConnectWaitMs + MeetAnswerWaitMs,
+               [] { return MeetJoin().stage == MeetStage::Answered; }))
+    {
+        return false;
+    }
+    return GoRelayed(NowMs());
 }
 
 // Joins, trying again twice: through the lossy relay a join can fail on its own.
 bool Join(const char* address, int port)
 {
+    const bool relayed = std::strncmp(address, "meet:", 5) == 0;
     for (int attempt = 0; attempt < 3; ++attempt)
     {
-        if (!OpenFriendLink(address, port))
+        if (relayed ? !OpenRelayed(address + 5, port) : !OpenFriendLink(address, port))
         {
             return false;
         }
@@ -86,7 +107,8 @@ bool Join(const char* address, int port)
 // Bytes per second received over some seconds, while the friend presses keys or not.
 double MeasureRate(unsigned seconds, bool pressing)
 {
-    const unsigned before = LinkBytesReceived();
+    const unsigned before = LinkBytesReceived() + MeetPlayBytesReceived();
+    const unsigned messages = MeetPlayMessagesReceived();
     for (unsigned tenth = 0; tenth < seconds * 10; ++tenth)
     {
         if (pressing)
@@ -98,7 +120,12 @@ double MeasureRate(unsigned seconds, bool pressing)
         }
         Serve(pressing ? 70 : 100, [] { return false; });
     }
-    return (LinkBytesReceived() - before) / static_cast<double>(seconds);
+    const unsigned relayed = MeetPlayMessagesReceived() - messages;
+    if (relayed > 0)
+    {
+        std::printf("  relayed: %.1f messages/s\n", relayed / static_cast<double>(seconds));
+    }
+    return (LinkBytesReceived() + MeetPlayBytesReceived() - before) / static_cast<double>(seconds);
 }
 
 // Cells that differ between a frame and the title's.

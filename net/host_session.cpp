@@ -14,7 +14,7 @@ constexpr unsigned NothingHad = 65536;  // no report from the friend yet
 
 bool ValidPeer(int peer)
 {
-    return peer >= 0 && peer < MaxLinkPeers;
+    return peer >= 0 && peer < MaxSessionPeers;
 }
 
 // Whether a friend plays and is not away.
@@ -311,7 +311,7 @@ HostInput TickHostSession(HostSession& session, unsigned now)
     HostInput input = {};
     // Half the orders stay free for the friend's frame and sounds; the rest go next time.
     int spare = 0;
-    for (int peer = 0; peer < MaxLinkPeers && LinkOrderCount < MaxLinkOrders / 2; ++peer)
+    for (int peer = 0; peer < MaxSessionPeers && LinkOrderCount < MaxLinkOrders / 2; ++peer)
     {
         const PeerStage stage = session.stages[peer];
         const bool waiting = stage == PeerStage::Asking || stage == PeerStage::Knocking;
@@ -325,8 +325,8 @@ HostInput TickHostSession(HostSession& session, unsigned now)
             OrderDrop(peer, ReasonNone);
             session.since[peer] = now;
         }
-        spare +=
-            session.stages[peer] == PeerStage::Free || session.stages[peer] == PeerStage::Dropped;
+        spare += peer < MaxLinkPeers && (session.stages[peer] == PeerStage::Free ||
+                                         session.stages[peer] == PeerStage::Dropped);
     }
     // Slots running short: the oldest requests go, then the oldest connections without a proof.
     for (int count; spare < SpareLinkPeers && LinkOrderCount < MaxLinkOrders / 2; ++spare)

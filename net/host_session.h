@@ -22,6 +22,8 @@
 // at most MaxAskingPerAddress requests and MaxKnockingPerAddress connections, its oldest going
 // first, so that requests forged from an address cannot keep it out.
 constexpr int MaxLinkPeers = 1024;
+// With the connections through a meeting point after them (net/meet_play.h).
+constexpr int MaxSessionPeers = MaxLinkPeers + MaxRelayPeers;
 constexpr int SpareLinkPeers = 128;
 constexpr int MaxAskingPerAddress = 16;
 constexpr int MaxKnockingPerAddress = 4;
@@ -42,15 +44,15 @@ enum class PeerStage
 
 struct HostSession
 {
-    JoinCode code;                         // the code a friend must prove
-    CodeKey key;                           // its key
-    Door door;                             // wrong codes by address
-    PeerStage stages[MaxLinkPeers];        // per connection
-    std::uint32_t addresses[MaxLinkPeers]; // IPv4, per connection
-    unsigned since[MaxLinkPeers];          // ms, when the connection came or was told to go
-    bool challenged[MaxLinkPeers];         // the connection has its nonce and ours
-    unsigned char friendNonces[MaxLinkPeers][NonceBytes];
-    unsigned char hostNonces[MaxLinkPeers][NonceBytes];
+    JoinCode code;                            // the code a friend must prove
+    CodeKey key;                              // its key
+    Door door;                                // wrong codes by address
+    PeerStage stages[MaxSessionPeers];        // per connection
+    std::uint32_t addresses[MaxSessionPeers]; // IPv4, per connection
+    unsigned since[MaxSessionPeers];          // ms, when the connection came or was told to go
+    bool challenged[MaxSessionPeers];         // the connection has its nonce and ours
+    unsigned char friendNonces[MaxSessionPeers][NonceBytes];
+    unsigned char hostNonces[MaxSessionPeers][NonceBytes];
     int friendPeer;       // the friend's connection, -1 none
     bool friendAway;      // the friend has said nothing new for QuietAwayMs
     bool friendLeft;      // the last friend left: the notice says so

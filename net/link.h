@@ -2,7 +2,8 @@
 // (unreliable, sequenced: a late message is dropped) and one reliable, ordered channel,
 // connections and time-outs. Main thread only. The sessions decide; this only carries out,
 // and nothing of the sessions depends on how: whether a peer is there, they judge by its
-// messages.
+// messages. Beside ENet's, connections through a meeting point (net/meet_play.h) with the same
+// two channels: each call below serves them too, and a peer is the one or the other.
 #pragma once
 
 #include "net/link_orders.h"

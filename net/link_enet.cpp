@@ -2,6 +2,7 @@
 #include "net/link.h"
 
 #include "net/host_session.h"
+#include "net/meet_play.h"
 #include "net/messages.h"
 #include "net/search_link.h"
 
@@ -192,6 +193,10 @@ bool OpenFriendLink(const char* name, int port)
 bool PollLink(LinkEvent& event)
 {
     ReleaseHeldPacket();
+    if (PollMeetPlay(event))
+    {
+        return true; // a relayed connection's
+    }
     ENetEvent happened;
     if (LinkHost == nullptr)
     {
@@ -234,6 +239,7 @@ bool PollLink(LinkEvent& event)
 
 void FlushLinkOrders()
 {
+    FlushMeetPlay(); // the relayed peers' orders: none of them is ENet's
     for (int n = 0; n < LinkOrderCount; ++n)
     {
         const LinkOrder& order = LinkOrders[n];
@@ -293,6 +299,7 @@ unsigned LinkBytesReceived()
 
 void CloseLink()
 {
+    CloseMeetPeers();
     if (LinkHost == nullptr)
     {
         return;

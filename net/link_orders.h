@@ -13,6 +13,8 @@ constexpr unsigned PeerTimeoutMs = 20000;
 constexpr unsigned QuietAwayMs = 2000;  // a peer heard nothing of for this long is away
 constexpr unsigned QuietGoneMs = 10000; // and after this long gone
 static_assert(PeerTimeoutMs > QuietGoneMs);
+// Connections through a meeting point at once, beside the network's own (net/relay_link.h).
+constexpr int MaxRelayPeers = 8;
 
 // Why a connection ended, carried by the network layer's own goodbye.
 enum LinkReason
@@ -39,8 +41,10 @@ enum class LinkEventType
 struct LinkEvent
 {
     LinkEventType type;
-    int peer;                   // 0..MaxLinkPeers - 1 on the host; 0 on the friend's side
-    std::uint32_t address;      // Connected, Pending: the peer's IPv4 address
+    int peer;                   // 0..MaxLinkPeers - 1 on the host, relayed ones after; 0 on
+                                // the friend's side
+    std::uint32_t address;      // Connected, Pending: the peer's IPv4 address (a relayed
+                                // one's stands in 0.0.0.0/8, where no datagram comes from)
     int channel;                // Received: the channel it came on
     const unsigned char* bytes; // Received: valid until the next event is asked for
     std::size_t size;           // Received

@@ -26,8 +26,9 @@ install_missing_packages() {
 }
 
 # What building and running the game needs; libnatpmp and miniupnpc ask the home router to
-# open the host's port, and OpenSSL's libcrypto stretches the join code into its key.
-GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev libnatpmp-dev libminiupnpc-dev libssl-dev"
+# open the host's port, OpenSSL's libcrypto stretches the join code into its key and seals what
+# goes through a meeting point, and libnats is the meeting point's client.
+GAME_PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libgl-dev libgl1-mesa-dri libstb-dev libenet-dev libnatpmp-dev libminiupnpc-dev libssl-dev libnats-dev"
 
 # What ./web needs to build the page and serve it.
 WEB_PACKAGES="cmake make emscripten libstb-dev python3"
@@ -38,5 +39,6 @@ WEB_PACKAGES="cmake make emscripten libstb-dev python3"
 # installed package (its desktop entry, the distribution's lintian, the AppStream
 # metainfo, the manual page), python3 for the check of the code's shape, and a browser
 # for the page; a home router in network namespaces (miniupnpd with its nftables backend, and
-# nftables for the router's rules).
-TEST_PACKAGES="python3 libgtest-dev xvfb xauth xdotool openbox x11-utils clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils lintian appstream man-db chromium miniupnpd miniupnpd-nftables nftables iproute2"
+# nftables for the router's rules); a meeting point (nats-server) on loopback and in the
+# namespaces.
+TEST_PACKAGES="nats-server python3 libgtest-dev xvfb xauth xdotool openbox x11-utils clang libclang-rt-14-dev sox libsox-fmt-base desktop-file-utils lintian appstream man-db chromium miniupnpd miniupnpd-nftables nftables iproute2"

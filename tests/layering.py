@@ -22,7 +22,7 @@ uses = {}  # module -> modules whose headers it includes
 for path in sorted(p for folder in LEVELS for p in (root / folder).glob("*.[ch]*")):
     folder, text = path.parent.name, path.read_text()
     # An edge file belongs to the module whose header it implements: present_gl.cpp to present.
-    module = (folder, re.sub(r"_(sdl|gl|enet|web)$", "", path.stem))
+    module = (folder, re.sub(r"_(sdl|gl|enet|nats|web)$", "", path.stem))
     for target_folder, target in INCLUDE.findall(text):
         if target_folder not in LEVELS:
             continue

@@ -259,7 +259,7 @@ TEST_F(Online, TheHostProvesFirstLetsInOneFriendWhoProvesTheCodeAndTheBandSaysSo
         {'t', 0, 2 * HelloWaitMs - 1, {}, ""},
         {'t', 0, 2 * HelloWaitMs, {}, "drop 11 0;"},
         {'d', 11, T, {}, ""},
-        {'c', MaxLinkPeers, T, {}, ""}, // no such connection
+        {'c', MaxSessionPeers, T, {}, ""}, // no such connection
         {'c', 1, T, {}, ""},
         {'c', 2, T, {}, ""},
         {'c', 3, T, {}, ""},

@@ -95,3 +95,39 @@ TEST(Options, NoScreenWithoutADisplayUnlessChosen)
     EXPECT_FALSE(ScreenRefused("offscreen", "offscreen") || ScreenRefused("x11", nullptr) ||
                  ScreenRefused("wayland", "") || ScreenRefused(nullptr, nullptr));
 }
+
+// The meeting point: --meet with a role only, its port 4222 unless given; the environment's when
+// no option names one, marked as the environment's; a bad one there refused, and none taken.
+TEST(Options, TheMeetingPointByOptionOrEnvironment)
+{
+    const auto parse = [](std::vector<const char*> arguments)
+    {
+        arguments.insert(arguments.begin(), "tumblequay");
+        return ParseOptions(static_cast<int>(arguments.size()), arguments.data());
+    };
+    Options options = parse({"--host", "--meet", "meet.example:4300"});
+    ASSERT_EQ(options.request, StartRequest::Play);
+    EXPECT_TRUE(std::strcmp(options.meet, "meet.example") == 0 && options.meetPort == 4300);
+    EXPECT_TRUE(ChooseMeetingPoint(options, "elsewhere:1") && options.meetPort == 4300 &&
+                !options.meetFromEnvironment); // the option wins
+    for (const std::vector<const char*>& bad : {std::vector<const char*>{"--meet", "a"},
+                                                {"--replay", "r", "--meet", "a"},
+                                                {"--host", "--meet"},
+                                                {"--host", "--meet", ":4222"},
+                                                {"--join", "abcdefghjk", "--meet", "a:0"},
+                                                {"--host", "--meet", "a", "--meet", "b"}})
+    {
+        EXPECT_EQ(parse(bad).request, StartRequest::ShowUsage) << testing::PrintToString(bad);
+    }
+    options = parse({"--join", "abcdefghjk"});
+    EXPECT_TRUE(ChooseMeetingPoint(options, "6.0.0.1") &&
+                std::strcmp(options.meet, "6.0.0.1") == 0 && options.meetPort == 4222 &&
+                options.meetFromEnvironment);
+    options = parse({"--join", "abcdefghjk"});
+    EXPECT_FALSE(ChooseMeetingPoint(options, "6.0.0.1:x"));
+    EXPECT_EQ(options.meet[0], '\0');
+    options = parse({"--window"});
+    EXPECT_TRUE(ChooseMeetingPoint(options, "6.0.0.1:x") && options.meet[0] == '\0'); // not online
+    options = parse({"--host"});
+    EXPECT_TRUE(ChooseMeetingPoint(options, "") && options.meet[0] == '\0');
+}

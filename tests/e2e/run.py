@@ -76,6 +76,36 @@ SCENARIOS = {
                     "out 'no router opened the port: for friends on the internet, forward UDP port 27183'; "
                     "see word 48 closed; code; friend:start in=outside --join 5.5.5.1 {code}; "
                     "friend:see word 39 no timeout=12; friend:err '^tumblequay: no answer: the host'; press Escape; exit 0",
+    # The real game at two homes whose routers open nothing: the code alone joins relayed through the meeting
+    # point, both bands and standard outputs say so, and a turn each is played.
+    # Two homes whose routers open nothing and one behind two NATs (its own router and a carrier's): nothing
+    # reaches a home unasked, and the real game joins by the code alone relayed through the meeting point on the
+    # internet. A stranger that hears all it may there and plays it back, with garbage, changes nothing; the
+    # meeting point lost mid-match: both sides wait, "away", and go on once it is back.
+    "meet_play": "internet; unasked; start in=home_a TUMBLEQUAY_MEET=6.0.0.1 --host; code; out '^tumblequay --join {code}$'; "
+                 "friend:start in=home_c TUMBLEQUAY_MEET=6.0.0.1 --join {code}; friend:out 'joined, relayed'; "
+                 "out 'a friend joined, relayed'; see word 25 relayed; friend:see word 25 relayed; "
+                 "friend:press Return; stranger in=home_b 6; turns; meeting_down; see word 25 away 114; "
+                 "friend:see word 25 away 13; meeting_up; turns; friend:press Escape; see word 25 waiting 115; "
+                 "friend:press Escape; friend:exit 0; press Escape; see hosting; press Escape; exit 0",
+    # Host and friend on two servers of a cluster; the friend's server lost mid-match: its game moves to
+    # another, and the match goes on.
+    "meet_cluster": "internet 3; start in=home_a TUMBLEQUAY_MEET=6.0.0.1:4232 --host; code; "
+                    "friend:start in=home_b TUMBLEQUAY_MEET=6.0.0.1:4242 --join {code}; friend:out 'joined, relayed'; "
+                    "see word 25 relayed; friend:press Return; turns; meeting_down nats2; turns; press Escape; "
+                    "see hosting; press Escape; exit 0",
+    # A home whose router opens the port: the same command joins directly. A meeting point that is not there:
+    # said plainly, and the address and the home network still join.
+    "meet_direct": "rig; router natpmp; meeting in=outside at=5.5.5.2:4222; start in=home portmap TUMBLEQUAY_MEET=5.5.5.2 "
+                   "--host; code; out 'internet joins'; friend:start in=outside TUMBLEQUAY_MEET=5.5.5.2 --join {code}; "
+                   "friend:out 'joined, direct'; out 'a friend joined, direct'; see word 25 direct; friend:see hosting; "
+                   "press Escape; exit 0; friend:see word 39 host; friend:press Escape; friend:exit 0; "
+                   "start in=home portmap TUMBLEQUAY_MEET=5.5.5.9 --host; code; out 'internet joins'; "
+                   "err '^tumblequay: the meeting point 5.5.5.9:4222 cannot be reached'; see word 55 'no meet'; "
+                   "friend:start in=outside --meet 5.5.5.9 --join 5.5.5.1 {code}; see word 25 direct; "
+                   "friend:press Escape; friend:press Escape; friend:exit 0; "
+                   "friend:start in=router --meet 5.5.5.9 --join {code}; see word 25 direct; friend:out 'joined, direct'; "
+                   "friend:err 'cannot be reached'; press Escape; exit 0",
     # No router: two searches for one (about 2 s). A router that answers badly: a description one byte every 3 s
     # does not hold Escape; a renewal refused is told; an outside port another machine holds.
     "router_faults": "rig; fake silent; start in=home portmap --host; out 'no router opened the port'; heard search 2; "
@@ -251,6 +281,7 @@ class Steps:
         self.work, port = tempfile.mkdtemp(prefix="e2e."), free_port()
         self.processes, self.closing, self.games, self.screens, self.xservers = [], [], {}, {}, {}
         self.managed, self.target, self.said, self.daemon, self.sizes = set(), "host", "", None, {}
+        self.meetings, self.nats = {}, {}  # meeting points' namespaces and ports by name; their processes
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
         self.vars = dict(work=self.work, port=port, relay=port + 1, version=version, source=self.source)
 
@@ -822,6 +853,97 @@ class Steps:
         until(lambda: self.daemon.poll() is not None or listens()) and listens() or fail(
             f"miniupnpd does not listen: {open(self.work + '/miniupnpd.err').read()}")
 
+    def internet(self, servers="1"):
+        """An internet with a meeting point (nats-server at 6.0.0.1, or a cluster of three there on ports 4222,
+        4232 and 4242), and three homes on it whose routers masquerade and drop what comes unasked, with no UPnP
+        or NAT-PMP: a, b, and c behind a carrier's NAT."""
+        os.getuid() == 0 or skip("network namespaces need root")
+        shutil.which("nft") or skip("nft (nftables) is not installed")
+        shutil.which("nats-server") or skip("nats-server is not installed")
+        names = ("internet", "router_a", "home_a", "router_b", "home_b", "carrier", "router_c", "home_c")
+        for name in names:
+            self.vars[name] = f"tq{name.replace('_', '')}{os.getpid()}"
+            subprocess.run(["ip", "netns", "add", self.vars[name]], capture_output=True).returncode and (
+                skip if name == "internet" else fail)(f"cannot make the network namespace {self.vars[name]}")
+            self.closing.append(functools.partial(subprocess.run, ["ip", "netns", "delete", self.vars[name]]))
+            self.sh("ip", "-n", self.vars[name], "link", "set", "lo", "up")
+        open(f"{self.work}/nat.nft", "w").write("""table inet filter {
+            chain forward { type filter hook forward priority 0; policy drop; ct state established,related accept;
+                iifname "lan" accept; }
+            chain postrouting { type nat hook postrouting priority srcnat; oifname "wan" masquerade; }; }\n""")
+        # (inner, its device, address; outer, its device, address): each link a pair of veths, /24.
+        links = (("router_a", "wan", "6.0.1.2", "internet", "to_a", "6.0.1.1"),
+                 ("home_a", "eth0", "192.168.1.2", "router_a", "lan", "192.168.1.1"),
+                 ("router_b", "wan", "6.0.2.2", "internet", "to_b", "6.0.2.1"),
+                 ("home_b", "eth0", "192.168.1.2", "router_b", "lan", "192.168.1.1"),
+                 ("carrier", "wan", "6.0.3.2", "internet", "to_c", "6.0.3.1"),
+                 ("router_c", "wan", "100.64.0.2", "carrier", "lan", "100.64.0.1"),
+                 ("home_c", "eth0", "192.168.1.2", "router_c", "lan", "192.168.1.1"))
+        for inner, device, address, outer, other, gateway in links:
+            self.sh("ip", "link", "add", device, "netns", self.vars[inner], "type", "veth", "peer", "name", other,
+                    "netns", self.vars[outer])
+            for name, end, at in ((inner, device, address), (outer, other, gateway)):
+                self.sh("ip", "-n", self.vars[name], "addr", "add", f"{at}/24", "dev", end)
+                self.sh("ip", "-n", self.vars[name], "link", "set", end, "up")
+            self.sh("ip", "-n", self.vars[inner], "route", "add", "default", "via", gateway)
+        self.sh("ip", "-n", self.vars["internet"], "addr", "add", "6.0.0.1/32", "dev", "lo")
+        for router in ("router_a", "router_b", "carrier", "router_c"):
+            self.sh("ip", "netns", "exec", self.vars[router], "sysctl", "-q", "-w", "net.ipv4.ip_forward=1")
+            self.sh("ip", "netns", "exec", self.vars[router], "nft", "-f", f"{self.work}/nat.nft")
+        for n in range(int(servers)):
+            self.meeting("in=internet", f"at=6.0.0.1:{4222 + 10 * n}", f"name=nats{n or ''}",
+                         *([f"routes={','.join(str(6222 + 10 * m) for m in range(int(servers)) if m != n)}"]
+                           if servers != "1" else []))
+
+    def meeting(self, *words):
+        """A meeting point: nats-server on the game's configuration, in=NAMESPACE at=ADDRESS:PORT, name= its
+        log's, routes= the other servers' route ports on the same address (its own is 2000 below its port)."""
+        given = dict(word.split("=", 1) for word in words)
+        address, port = given["at"].split(":")
+        name = given.get("name", "nats")
+        os.path.exists(f"{self.work}/game.conf") or shutil.copy(f"{self.source}/meet/game.conf", self.work)
+        cluster = (f'cluster {{ name: tq; listen: "{address}:{int(port) + 2000}"; routes: ['
+                   + ", ".join(f'"nats-route://{address}:{route}"' for route in given["routes"].split(","))
+                   + "] }\n") if "routes" in given else ""
+        open(f"{self.work}/{name}.conf", "w").write(f'listen: "{address}:{port}"\n{cluster}include "game.conf"\n')
+        self.meetings[name] = (given["in"], port)
+        self.meeting_up(name)
+
+    def meeting_up(self, name="nats"):  # started again, as before, once it listens
+        where, port = self.meetings[name]
+        self.nats[name] = self.spawn(["ip", "netns", "exec", self.vars[where], "nats-server", "-c",
+                                      f"{self.work}/{name}.conf"], name)
+        listening = lambda: f":{port} " in self.sh("ip", "netns", "exec", self.vars[where], "ss", "-tln")
+        until(listening) or fail(f"nats-server does not listen: {open(f'{self.work}/{name}.err').read()}")
+
+    def meeting_down(self, name="nats"):  # killed, as a machine that goes
+        self.nats.pop(name).kill()
+
+    def stranger(self, where, seconds):
+        """in=NAMESPACE: on the meeting point at 6.0.0.1, listens to everything it may, then plays back what it
+        heard and garbage to every subject it saw, for the given seconds; it never hears the code."""
+        namespace = self.vars[where.split("=", 1)[1]]
+        self.sh("ip", "netns", "exec", namespace, sys.executable, f"{os.path.dirname(__file__)}/meet_stranger.py",
+                "6.0.0.1", seconds, self.vars["code"])
+
+    def unasked(self):  # a datagram to a router's address from another home never reaches the home behind it
+        inside = "import socket; s = socket.socket(type=socket.SOCK_DGRAM); s.bind(('', 27183)); s.settimeout(3)\n" \
+                 "try: print(s.recvfrom(99)[0])\nexcept OSError: print('nothing')"
+        listener = subprocess.Popen(["ip", "netns", "exec", self.vars["home_a"], sys.executable, "-c", inside],
+                                    stdout=subprocess.PIPE, text=True)
+        time.sleep(0.5)
+        # To the router's address, and straight to the home's own, as a neighbour on the internet could.
+        self.sh("ip", "-n", self.vars["internet"], "route", "add", "192.168.1.0/24", "via", "6.0.1.2")
+        for sender, to in (("home_b", "6.0.1.2"), ("home_c", "6.0.1.2"), ("internet", "6.0.1.2"),
+                           ("internet", "192.168.1.2")):
+            self.sh("ip", "netns", "exec", self.vars[sender], sys.executable, "-c", "import socket; socket.socket("
+                    f"type=socket.SOCK_DGRAM).sendto(b'unasked', ('{to}', 27183))")
+        self.sh("ip", "-n", self.vars["internet"], "route", "del", "192.168.1.0/24")
+        (heard := listener.communicate()[0].strip()) == "nothing" or fail(f"the home heard {heard}")
+
+    def mapping(self, held):
+        shown = lambda: "dnat" in self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
+        until(lambda: shown() == (held == "yes"), 5) or fail(f"the router's mapping is not {held}")
     def mapping(self, held, port=None):  # any mapping, or the one of an outside port
         rules = lambda: self.sh("ip", "netns", "exec", self.vars["router"], "nft", "list", "ruleset")
         shown = lambda: re.search(rf"dport {port} .*dnat" if port else "dnat", rules())
