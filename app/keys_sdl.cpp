@@ -27,6 +27,12 @@ constexpr KeyTranslation KeyTranslations[] = {
     {SDLK_PRINT, false, KeyPrintScreen},
 #ifdef __EMSCRIPTEN__
     {316, false, KeyPrintScreen}, // the browser's SDL reports Print Screen by SDL 1.2's number
+    // and these by the browser's own key numbers, or by their scan codes plus 1024
+    {69 | 1 << 10, false, KeyPrintScreen}, // F12
+    {189, false, KeyVolumeDown},           // "-" where the browser's SDL has no number for it
+    {187, false, KeyVolumeUp},             // "="
+    {86 | 1 << 10, false, KeyVolumeDown},  // the keypad's "-"
+    {87 | 1 << 10, false, KeyVolumeUp},    // the keypad's "+"
 #endif
     {SDLK_1, false, Key1},
     {SDLK_2, false, Key2},
@@ -36,6 +42,16 @@ constexpr KeyTranslation KeyTranslations[] = {
     {SDLK_RETURN, true, KeyAltEnter},
     {SDLK_KP_ENTER, true, KeyAltEnter},
     {SDLK_SPACE, false, KeySpace},
+    {SDLK_F12, false, KeyPrintScreen}, // beside Print Screen, which many desktops keep
+    {SDLK_m, false, KeyMute},
+    {SDLK_MINUS, false, KeyVolumeDown},
+    {SDLK_KP_MINUS, false, KeyVolumeDown},
+    {SDLK_EQUALS, false, KeyVolumeUp}, // the key that holds "+" on most keyboards
+    {SDLK_PLUS, false, KeyVolumeUp},
+    {SDLK_KP_PLUS, false, KeyVolumeUp},
+    {SDLK_p, false, KeyPause},
+    {SDLK_PAUSE, false, KeyPause},
+    {SDLK_r, false, KeyRules},
 };
 
 constexpr bool EveryKeyHasARow()

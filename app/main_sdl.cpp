@@ -10,7 +10,9 @@
 #include "app/options.h"
 #include "app/reach.h"
 #include "app/replay.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/sound_control.h"
 #include "audio/device.h"
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
@@ -91,11 +93,16 @@ bool SetScreenMode(bool fullScreen)
 // Alt+Enter: the other mode, or, when SDL refuses it, the mode the game was in.
 void SwitchScreenMode()
 {
+    const bool before = FullScreen;
     if (!SetScreenMode(!FullScreen) && !SetScreenMode(FullScreen))
     {
         return; // neither mode: the game goes on with what SDL left
     }
     ResizeViewport(ScreenWidth, ScreenHeight);
+    if (FullScreen != before)
+    {
+        KeepScreenChoice(FullScreen);
+    }
 }
 
 // Every joystick and gamepad SDL sees now, up to MaxPads; without a joystick system the
@@ -115,8 +122,11 @@ void OpenPads()
     SDL_JoystickEventState(SDL_ENABLE);
 }
 
-void StartUp(bool fullScreen)
+// The settings file, with the command line's options over it.
+void StartUp(const Options& options)
 {
+    const Settings settings = LoadSettingsFile(stderr);
+    const bool fullScreen = options.screenGiven ? options.fullScreen : settings.fullScreen;
     ResetShell();
     SeedRand(static_cast<unsigned>(std::time(nullptr)));
     // A window opens centred, and pads come in the common game controller layout (see
@@ -162,7 +172,8 @@ void StartUp(bool fullScreen)
         SDL_Quit();
         std::exit(1);
     }
-    OpenAudioDevice();
+    SetSound(settings.volume, settings.muted || options.mute);
+    SoundDeviceSilent = OpenAudioDevice(options.mute);
     PassOwnLines();
     RequestEchoHalving();
     ResumeAudioDevice();
@@ -193,10 +204,11 @@ void RespondToKey(KeyResponse response)
     }
 }
 
+// The sound's keys act on this side alone, a friend's too.
 void PressKey(Key key, KeySource source)
 {
-    RespondToKey(ShowingHost() ? PressJoinedKey(key, SDL_GetTicks(), source)
-                               : HandleKeyDown(key, source));
+    RespondToKey(ShowingHost() && !IsSoundKey(key) ? PressJoinedKey(key, SDL_GetTicks(), source)
+                                                   : HandleKeyDown(key, source));
 }
 
 void ReleaseKey(Key key, KeySource source)
@@ -291,6 +303,7 @@ void RunMainLoop()
             }
             HandleEvent(event);
         }
+        SaveSettingsFile(stderr);
         if (Stopping)
         {
             return;
@@ -328,9 +341,12 @@ void RunMainLoop()
             if (due.drawFrame)
             {
                 DrawFrame();
-                DrawOnlineBand(now);
-                DrawPortWord();
-                DrawMeetingWords();
+                if (!RulesShown) // the page covers the band
+                {
+                    DrawOnlineBand(now);
+                    DrawPortWord();
+                    DrawMeetingWords();
+                }
                 PresentCanvas();
                 SendHostFrame(now);
             }
@@ -506,7 +522,7 @@ int main(int argc, char** argv)
     LoadReplayToWatch(options);
     StartHostingOnline(options);
     KeepReplays = true;
-    StartUp(options.fullScreen);
+    StartUp(options);
     StartAskingRouter(options);
     if (options.replay != nullptr)
     {

@@ -17,7 +17,7 @@
 static_assert(std::string_view(TQ_PROGRAM) == ProgramName);
 #define TQ_USAGE                                                                                   \
     "usage: " TQ_PROGRAM " [--fullscreen | --window] [--host [--port N] | --join "                 \
-    "[ADDRESS[:PORT]] CODE | --replay FILE] [--meet HOST[:PORT]] [--help] [--version]\n"
+    "[ADDRESS[:PORT]] CODE | --replay FILE] [--meet HOST[:PORT]] [--mute] [--help] [--version]\n"
 
 const char UsageText[] = TQ_USAGE;
 const char HelpText[] =
@@ -39,14 +39,20 @@ const char HelpText[] =
              "                else TUMBLEQUAY_MEET names it, else there is none)\n"
              "  --replay FILE watch a match again from its replay (replayN.tqr); Right held\n"
              "                plays it four times as fast, Space pauses, Escape ends it\n"
+             "  --mute        start with the sound off (M turns it on); starts even where\n"
+             "                no sound device opens\n"
              "  --help        show this help and exit\n"
              "  --version     show the version and exit\n"
              "\n"
              "On the title screen 1, 2 or 3 starts a match against the easy, the normal or the\n"
              "hard computer, any other key a match of two people, and Escape quits. In a match\n"
              "Up or W steps forward, Left or A and Right or D turn, Down or S switches to\n"
-             "another teammate, and Escape goes back to the title screen. Print Screen saves a\n"
-             "screenshot; Alt+Enter switches between full screen and the window.\n";
+             "another teammate, and Escape goes back to the title screen. Print Screen or F12\n"
+             "saves a screenshot; Alt+Enter switches between full screen and the window.\n"
+             "M turns the sound off and on, - and + turn it down and up, P pauses a match, and\n"
+             "R on the title screen shows the rules. The screen mode, the volume and the mute\n"
+             "are kept in $XDG_CONFIG_HOME/tumblequay/settings (by default\n"
+             "~/.config/tumblequay/settings); the options given win over it.\n";
 const char VersionText[] = TQ_PROGRAM " " TQ_VERSION "\n";
 
 namespace
@@ -64,6 +70,7 @@ enum Option
     OptionJoin,
     OptionReplay,
     OptionMeet,
+    OptionMute,
     OptionCount
 };
 constexpr const char* OptionNames[] = {
@@ -76,6 +83,7 @@ constexpr const char* OptionNames[] = {
     "--join",       // OptionJoin: takes two values
     "--replay",     // OptionReplay: takes a value
     "--meet",       // OptionMeet: takes a value
+    "--mute",       // OptionMute
 };
 static_assert(sizeof OptionNames / sizeof OptionNames[0] == OptionCount);
 
@@ -228,6 +236,8 @@ Options ParseOptions(int argc, const char* const* argv)
         return options; // two modes or roles at once, or a port or meeting point unused
     }
     options.fullScreen = !given[OptionWindow];
+    options.screenGiven = given[OptionWindow] || given[OptionFullScreen];
+    options.mute = given[OptionMute];
     options.host = given[OptionHost];
     options.join = given[OptionJoin];
     options.request = given[OptionHelp]      ? StartRequest::ShowHelp

@@ -31,6 +31,8 @@ struct Options
                                         // name or address, no port; empty when none
     int meetPort;                       // its port, 1..65535
     bool meetFromEnvironment;           // named by TUMBLEQUAY_MEET, not by --meet
+    bool screenGiven;                   // --fullscreen or --window given: the settings' yields
+    bool mute;                          // --mute: no sound, and none needed to start
 };
 
 // The one line of usage, the help that starts with it, and the version line; each ends
@@ -41,8 +43,8 @@ extern const char VersionText[];
 
 // Reads the arguments after the program's name (argv[1] .. argv[argc - 1]). Options are
 // --help, --version, --window, --fullscreen, --host, --port N (with --host only), --join
-// [ADDRESS[:PORT]] CODE, --replay FILE and --meet HOST[:PORT] (with --host or --join only; port
-// DefaultMeetPort unless given), each whole. --join takes the words up to the next
+// [ADDRESS[:PORT]] CODE, --replay FILE, --meet HOST[:PORT] (with --host or --join only; port
+// DefaultMeetPort unless given) and --mute, each whole. --join takes the words up to the next
 // option (an argument starting with "--"): the code alone when they make one code together
 // (a code may come in two words of five letters, "k3m9x q2tvw" as the screen shows it), else an
 // address and then the code. A null, empty or unknown argument, an option given twice, an option

@@ -44,6 +44,7 @@ std::uint32_t FullStep = 0;    // steps taken when the entries filled the buffer
 int FullScore[TeamCount] = {}; // goals at that moment
 std::size_t StepStart = 0;     // where the entries of LastStep begin
 std::uint32_t LastStep = 0;    // the step of the latest entry
+bool MoveMade = false;         // a move of either team was spent in the recorded match
 ReplayHeader Header = {};      // the recording's
 
 // The playback: a copy of the file, and the next entry to feed.
@@ -137,12 +138,30 @@ bool WriteRecorded(int file, const void*)
 {
     return WriteAll(file, Recorded, RecordedSize) && fsync(file) == 0;
 }
+
+// Whether the match spent a move since it stood at this team and move count: within one turn
+// the count only falls as moves are made.
+void NoteMove(const GameTitle& match, int team, int movesLeft)
+{
+    MoveMade = MoveMade || (match.currentTeam == team && match.movesLeft < movesLeft);
+}
 } // namespace
+
+void RecordedMatch::Step()
+{
+    const int team = currentTeam;
+    const int moves = movesLeft;
+    GameTitle::Step();
+    NoteMove(*this, team, moves);
+}
 
 void RecordedMatch::KeyDown(int action)
 {
     RecordAction(*this, action);
+    const int team = currentTeam;
+    const int moves = movesLeft;
     GameTitle::KeyDown(action);
+    NoteMove(*this, team, moves);
 }
 
 void RecordedMatch::KeyUp(int action)
@@ -161,6 +180,7 @@ void BeginRecording(ComputerLevel computerLevel, bool online)
     RecordedSize = ReplayHeaderSize;
     StepStart = RecordedSize;
     LastStep = 0;
+    MoveMade = false;
     RecordingFull = false;
     Recording = true;
     Notice = false;
@@ -208,13 +228,19 @@ void EndRecording(const GameState& scene)
         }
     }
     WriteHeader(Header, Recorded);
+    if (!KeepReplays || !MoveMade)
+    {
+        return; // kept in memory only, or a match left before anyone moved
+    }
     const unsigned tried = ReplayCounter;
-    if (KeepReplays && !SaveNumberedFile("replay%u.tqr", ReplayCounter, WriteRecorded, nullptr))
+    if (!SaveNumberedFile("replay%u.tqr", ReplayCounter, WriteRecorded, nullptr))
     {
         ReplayCounter = tried; // the number stays free for the next match
         std::fprintf(stderr, "%s: cannot keep the replay of this match: %s\n", ProgramName,
                      std::strerror(errno));
+        return;
     }
+    PruneNumberedFiles("replay", ".tqr", MaxKeptReplays);
 }
 
 const unsigned char* RecordedReplay(std::size_t& size)

@@ -1,5 +1,6 @@
-// Replays: every match kept as the seed it began from and the actions that reached it, step by
-// step, and played again exactly from that.
+// Replays: every match in which a move was made kept as the seed it began from and the actions
+// that reached it, step by step, and played again exactly from that; the newest MaxKeptReplays
+// files stay in the folder.
 //
 // A replay file ("replayN.tqr"), all numbers little-endian:
 //
@@ -35,6 +36,7 @@
 constexpr int ReplayVersion = 1;
 constexpr int ReplayHeaderSize = 32;
 constexpr std::size_t MaxReplayBytes = 1 << 20; // the most kept of one match; about 200000 keys
+constexpr int MaxKeptReplays = 200; // replay files in the folder; older ones go as new ones come
 
 // Why a replay is refused.
 enum class ReplayFault
@@ -68,9 +70,11 @@ extern unsigned ReplayCounter;
 
 // The match being recorded: every KeyDown and KeyUp that reaches it, whoever presses (a
 // person, the friend online or the computer), is kept with its step before it acts.
+// It notes whether the match saw a move made: a step, a turn or a switch that spent one.
 class RecordedMatch : public GameTitle
 {
 public:
+    void Step() override;
     void KeyDown(int action) override;
     void KeyUp(int action) override;
 };
@@ -86,8 +90,9 @@ bool IsRecording();
 // present step, when it differs from what the match left.
 void NoteRandState(const GameState& scene, std::uint64_t before);
 
-// Ends the recording with the scene as it ended or was left, and, with KeepReplays, writes it
-// as replayN.tqr. A file that cannot be written is lost with one line on standard error, and
+// Ends the recording with the scene as it ended or was left, and, with KeepReplays and a move
+// made in the match, writes it as replayN.tqr and then removes the oldest replay files beyond
+// MaxKeptReplays. A file that cannot be written is lost with one line on standard error, and
 // its number is left for the next.
 void EndRecording(const GameState& scene);
 

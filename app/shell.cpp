@@ -2,14 +2,22 @@
 #include "app/shell.h"
 
 #include "app/replay.h"
+#include "app/rules_page.h"
+#include "app/sound_control.h"
 #include "app/title_screen.h"
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
+#include "audio/volume.h"
 #include "display/canvas.h"
+#include "display/font.h"
 #include "display/palette.h"
 #include "match/game_title.h"
+#include "match/match_draw.h"
 #include "net/host_session.h"
 #include "platform/rand.h"
+
+#include <algorithm>
+#include <iterator>
 
 GameState* CurrentScene = nullptr;
 bool MatchRunning = false;
@@ -21,6 +29,8 @@ GameTitle* ComputerMatch = nullptr;
 ComputerPlayer Computer = MakeComputerPlayer(1);
 bool FriendJoined = false;
 GameTitle* FriendMatch = nullptr;
+bool MatchPaused = false;
+bool RulesShown = false;
 
 namespace
 {
@@ -32,6 +42,12 @@ constexpr int ComputerTeam = 1; // the computer plays the right half, "player 2"
 // tap is one action however late the loop reads it.
 bool PressedSinceStep[KeyCount];
 bool ReleaseAfterStep[KeyCount];
+int ReturnKey = KeyCount; // the key that left the rules page, until it is let go: its repeats
+                          // start no match
+constexpr int PausedMiddle = (LeftFrame + RightFrame) / 2; // "paused" over the board's middle
+constexpr int PausedRow = 45;                              // its foot
+constexpr int TitleNoticeMiddle = 16;                      // the sound's notice in the band
+constexpr int MatchNoticeMiddle = LeftFrame / 2;           // and in the left panel
 
 // Where a key's press is noted: a value past the table counts as any other key.
 int PressSlot(Key key)
@@ -97,6 +113,8 @@ void ResetShell()
         LeaveMatch();
     }
     QuitRequested = false;
+    RulesShown = false;
+    ReturnKey = KeyCount;
     FriendJoined = false;
     SceneClock = 0;
     PrintScreenHeld = false;
@@ -107,6 +125,11 @@ void ResetShell()
 
 KeyResponse HandleKeyDown(Key key, KeySource source)
 {
+    if (key == KeyEscape && RulesShown)
+    {
+        RulesShown = false;
+        return KeyResponse::None;
+    }
     if (key == KeyEscape)
     {
         if (MatchRunning)
@@ -135,15 +158,35 @@ KeyResponse HandleKeyDown(Key key, KeySource source)
     {
         return KeyResponse::None;
     }
-    if (PlaybackPending() || PlaybackRunning())
+    const bool newPress = HoldKey(PersonHolds, source, key);
+    if (IsSoundKey(key))
     {
-        PlaybackKey(key, true); // a replay is watched, not played
+        if (newPress)
+        {
+            PressSoundKey(key);
+        }
         return KeyResponse::None;
     }
-    const bool newPress = HoldKey(PersonHolds, source, key);
+    if (RulesShown)
+    {
+        RulesShown = !newPress; // any key returns to the title screen
+        ReturnKey = newPress ? PressSlot(key) : ReturnKey;
+        return KeyResponse::None;
+    }
+    if (PlaybackPending() || PlaybackRunning())
+    {
+        PlaybackKey(key == KeyPause ? KeySpace : key, true); // a replay is watched, not played
+        return KeyResponse::None;
+    }
+    if (key == KeyPause)
+    {
+        // Online the friend would be stopped without a say.
+        MatchPaused = MatchRunning && FriendMatch == nullptr && (MatchPaused != newPress);
+        return KeyResponse::None;
+    }
     if (MatchRunning)
     {
-        if (newPress && !OthersTurn())
+        if (newPress && !OthersTurn() && !MatchPaused)
         {
             const int slot = PressSlot(key);
             if (!ReleaseAfterStep[slot] || slot == KeyOther) // else still held in the match
@@ -153,6 +196,15 @@ KeyResponse HandleKeyDown(Key key, KeySource source)
             PressedSinceStep[slot] = true;
             ReleaseAfterStep[slot] = false;
         }
+        return KeyResponse::None;
+    }
+    if (!newPress && PressSlot(key) == ReturnKey)
+    {
+        return KeyResponse::None; // a repeat of the key that returned from the rules page
+    }
+    if (key == KeyRules)
+    {
+        RulesShown = true;
         return KeyResponse::None;
     }
     StartMatch(FriendJoined ? LevelNone : LevelOfKey(key));
@@ -167,14 +219,16 @@ void HandleKeyUp(Key key, KeySource source)
         PrintScreenHeld = false;
     }
     const bool upEverywhere = LetGoKey(PersonHolds, source, key);
+    ReturnKey = upEverywhere && PressSlot(key) == ReturnKey ? KeyCount : ReturnKey;
     if (PlaybackRunning())
     {
-        PlaybackKey(key, false);
+        PlaybackKey(key == KeyPause ? KeySpace : key, false);
         return;
     }
-    if (!MatchRunning || !upEverywhere || key == KeyAlt || key == KeyAltEnter)
+    if (!MatchRunning || !upEverywhere || key == KeyAlt || key == KeyAltEnter || IsSoundKey(key) ||
+        key == KeyPause)
     {
-        return; // the title screen ignores releases, and the match never sees Alt+Enter
+        return; // the title screen ignores releases, and the match never sees these keys
     }
     if (FriendMatch != nullptr && FriendMatch->currentTeam != HostTeam)
     {
@@ -237,6 +291,7 @@ void StartScene(GameState* scene)
 
 void StartMatch(ComputerLevel level)
 {
+    RulesShown = false;
     // The generator's state is taken before the match draws its set-up from it.
     BeginRecording(level, FriendJoined && level == LevelNone);
     auto* match = new RecordedMatch();
@@ -257,6 +312,9 @@ void StartMatch(ComputerLevel level)
 
 void LeaveMatch()
 {
+    MatchPaused = false;
+    std::fill(std::begin(PressedSinceStep), std::end(PressedSinceStep), false);
+    std::fill(std::begin(ReleaseAfterStep), std::end(ReleaseAfterStep), false); // not the next's
     if (IsRecording())
     {
         EndRecording(*CurrentScene);
@@ -293,6 +351,9 @@ void StepScene(int steps)
 
 void RunSteps(int steps)
 {
+    TickSoundNotice(steps);
+    SoundHeld.store(MatchPaused, std::memory_order_relaxed);
+    steps = MatchPaused ? 0 : steps; // the match, its clocks and the palette wait
     if (!MatchRunning && PlaybackPending() && SamplesLoaded.load(std::memory_order_acquire))
     {
         // Only once the samples have loaded: the replay's sounds draw what they drew.
@@ -334,6 +395,18 @@ void DrawFrame()
         {
             DrawPlaybackMarks(PlaybackPaused());
         }
+        if (MatchPaused)
+        {
+            const int left = PausedMiddle - TextWidth("paused") / 2;
+            FillRect(left - 2, PausedRow - 2, left + TextWidth("paused"), PausedRow + GlyphSide + 1,
+                     Black);
+            DrawText("paused", left, PausedRow, 1, 1);
+        }
+        DrawSoundNotice(MatchNoticeMiddle);
+    }
+    else if (RulesShown)
+    {
+        DrawRulesPage();
     }
     else
     {
@@ -343,5 +416,6 @@ void DrawFrame()
         {
             DrawPlaybackNotice();
         }
+        DrawSoundNotice(TitleNoticeMiddle);
     }
 }

@@ -20,6 +20,8 @@ extern GameTitle* ComputerMatch; // the running match when the computer plays in
 extern ComputerPlayer Computer;  // the computer's place at the keys in ComputerMatch
 extern bool FriendJoined;        // hosting, with a friend in: a key starts a match against them
 extern GameTitle* FriendMatch;   // the running match when a friend plays in it, else null
+extern bool MatchPaused;         // the match of this machine's waits: no step, no sound moves
+extern bool RulesShown;          // the rules page stands in place of the title screen
 
 // What the window side must do after a key press.
 enum class KeyResponse
@@ -44,6 +46,14 @@ void ResetShell();
 // person's keys do nothing. While a friend is joined, any key starts a match against the
 // friend, in which these keys act only in the host's team's turn. A key that the source holds
 // already (a repeat), or that the other source holds, does not reach the match again.
+// Beside the match: a new press of a sound key (mute, volume down, up) sets the sound wherever
+// it is pressed and reaches no match; the pause key pauses and resumes a match against the
+// computer or of two people (in a friend's match and on the title screen it does nothing, in a
+// replay it acts as Space); while paused, only Escape, Print Screen, Alt+Enter, the sound keys
+// and the pause key act, and presses reach no match. On the title screen the rules key shows
+// the rules page, before any key could start a match; there any new press but Print Screen,
+// Alt, Alt+Enter and the sound keys returns to the title screen (Escape too) and does nothing
+// else.
 KeyResponse HandleKeyDown(Key key, KeySource source = KeySource::Keyboard);
 
 // A key of the friend's, from the network: on the title screen a press starts a match
@@ -56,10 +66,10 @@ KeyResponse HandleFriendKey(Key key, bool down);
 void ForgetFriendKeys();
 
 // A key came up: in a match, KeyUp for every action the key has and then always for
-// ActionOther; otherwise, and for Alt and Alt+Enter, ignored, but for ending a press of
-// Print Screen. Any release ends a press of Alt+Enter, since Enter may come up after Alt
-// and so without it. (A key of the computer's acts in the step right after its press,
-// before a release could take it away.) A key the other source still holds stays held. A
+// ActionOther; otherwise, and for Alt, Alt+Enter, the sound keys and the pause key, ignored,
+// but for ending a press of Print Screen. Any release ends a press of Alt+Enter, since Enter may
+// come up after Alt and so without it. (A key of the computer's acts in the step right after its
+// press, before a release could take it away.) A key the other source still holds stays held. A
 // release read before the match took a step since the key's press waits for that step, so
 // that a tap the loop reads in one go still makes its move.
 void HandleKeyUp(Key key, KeySource source = KeySource::Keyboard);
@@ -72,7 +82,7 @@ void StartScene(GameState* scene);
 // the level is LevelNone, else against the friend when one is joined.
 void StartMatch(ComputerLevel level);
 
-// Destroys the match scene and returns to the title screen.
+// Destroys the match scene and returns to the title screen, not paused.
 void LeaveMatch();
 
 // Steps the scene until its step count has caught up with SceneClock + steps; in a match
@@ -81,9 +91,11 @@ void StepScene(int steps);
 
 // The steps of one iteration after polling: the match catches up and ends if it has
 // finished, the palette drifts once per step, and the audio side gets this iteration's
-// status. Called once per iteration with 0..32 steps.
+// status; the sound's notice counts down. While the match is paused none of the steps is
+// taken, the palette holds, and the audio side is told to hold the sound. Called once per
+// iteration with 0..32 steps.
 void RunSteps(int steps);
 
-// Draws the frame into the cleared canvas: the match, with a replay's marks over it while one
-// plays, or else the title screen.
+// Draws the frame into the cleared canvas: the match, with a replay's marks or "paused" over it,
+// or else the rules page or the title screen; the sound's notice over either.
 void DrawFrame();

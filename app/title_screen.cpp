@@ -1,6 +1,7 @@
 // The title screen shown between matches.
 #include "app/title_screen.h"
 
+#include "app/rules_page.h"
 #include "display/font.h"
 #include "display/pictures.h"
 #include "match/computer_level.h"
@@ -29,6 +30,7 @@ void DrawTitleScreen()
     DrawText(TitleName, 64 - TextWidth(TitleName), 83, TitleColour, 2);
     DrawText(ProgramName, 64 - TextWidth(ProgramName), 71, TitleColour, 2);
     DrawHelpText();
+    DrawRulesHint();
     if (SoundWaitsForPerson)
     {
         DrawText("click", 0, SoundHintRow, KeyColour, 1);

@@ -11,8 +11,8 @@ extern bool SoundWaitsForPerson;
 // against the friend. Main thread.
 extern bool ComputerOffered;
 
-// Draws the whole title screen into a cleared canvas. Main thread, once per frame
-// while no match runs.
+// Draws the whole title screen into a cleared canvas, with the pointer to the rules page. Main
+// thread, once per frame while no match runs.
 void DrawTitleScreen();
 
 // Draws picture 0 and the three help lines; the second half of DrawTitleScreen.

@@ -7,6 +7,7 @@
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
 #include "audio/voices.h"
+#include "audio/volume.h"
 #include "platform/rand.h"
 
 #include <algorithm>
@@ -84,6 +85,7 @@ void InitAudio()
     InitVoices();
     InitStatusHandoff();
     InitMusic();
+    InitVolume();
 }
 
 bool StartAudio()
@@ -100,6 +102,11 @@ void PrepareAudio()
 
 void MixFrames(StereoFrame* out, int frameCount)
 {
+    if (SoundHeld.load(std::memory_order_relaxed))
+    {
+        std::fill_n(out, frameCount, StereoFrame{0, 0});
+        return; // a paused match: everything waits where it stands
+    }
     TakeAudioStatus();
     AudioStatusSlot& slot = AudioStatusSlots[AudioSlot];
     int done = 0;
@@ -120,6 +127,7 @@ void MixFrames(StereoFrame* out, int frameCount)
         SampleClock += static_cast<std::uint32_t>(block);
         done += block;
     }
+    ApplyOutputGain(out, frameCount);
 }
 
 void AudioCallback(unsigned char* stream, int byteLength)

@@ -7,8 +7,8 @@
 constexpr const char* SampleFolder = "dat/samples"; // where the game's samples live
 
 // Sets every audio module to its start values: an empty bank not loaded, NoteFrequencies
-// built, every voice free and silent, the echo, the clock, the status slots and the music at
-// their start. Only while no loader thread and no device run (start-up, tests).
+// built, every voice free and silent, the echo, the clock, the status slots, the music and the
+// volume at their start. Only while no loader thread and no device run (start-up, tests).
 void InitAudio();
 
 // Start-up, main thread, before the device is opened: InitAudio, then the first chord (one
@@ -30,6 +30,8 @@ void PrepareAudio();
 // never allocates. The work is done in blocks of up to 512 frames that end at the next beat,
 // one pass over the voices for each (MixVoiceBlock), and ended voices are reported in the
 // order of the frames they ended in: the output is bit for bit that of the frame-by-frame rule.
+// Last, the frames are scaled by the player's volume (ApplyOutputGain). While SoundHeld is set
+// it writes silence and changes nothing else.
 void MixFrames(StereoFrame* out, int frameCount);
 
 // The device's callback: fills byteLength / 4 whole frames of little-endian 16-bit stereo

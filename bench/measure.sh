@@ -34,6 +34,8 @@ XVFB_PID=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 DISPLAY=":$(cat "$WORK/display")"
 export DISPLAY
+# The game as it starts without settings, whatever the player running this has kept.
+export XDG_CONFIG_HOME="$WORK/config"
 
 # CPU time (user + system) of a process in clock ticks.
 cpu_ticks() {

@@ -46,6 +46,8 @@ XVFB_PID=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 DISPLAY=":$(cat "$WORK/display")"
 export DISPLAY
+# The game as it starts without settings, whatever the player running this has kept.
+export XDG_CONFIG_HOME="$WORK/config"
 
 mkdir "$WORK/run"
 cp -r dat "$WORK/run/dat"

@@ -4,7 +4,9 @@
 // the core; this file only talks to SDL, WebGL and the page.
 #include "app/keys.h"
 #include "app/main_loop.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/sound_control.h"
 #include "app/title_screen.h"
 #include "audio/device.h"
 #include "audio/mixer.h"
@@ -160,6 +162,58 @@ EM_BOOL RestoreContext(int, const void*, void*)
     return EM_FALSE;
 }
 
+// The settings the page keeps in the browser's local storage (the settings file's text), read at
+// start; storage the browser refuses or has none of counts as none.
+Settings LoadStoredSettings()
+{
+    static char text[MaxSettingsBytes + 1];
+    const int size = EM_ASM_INT(
+        {
+            var text = null;
+            try
+            {
+                text = localStorage.getItem('tumblequay-settings');
+            }
+            catch (refused)
+            {
+            }
+            if (text == null)
+                return -1;
+            var length = lengthBytesUTF8(text);
+            if (length > $1)
+                return $1 + 1;
+            stringToUTF8(text, $0, $1 + 1);
+            return length;
+        },
+        text, MaxSettingsBytes);
+    return TakeSettings(size >= 0 ? text : nullptr, size >= 0 ? static_cast<std::size_t>(size) : 0,
+                        "the browser's storage", stderr);
+}
+
+// What the player changed goes into the browser's local storage; a browser that refuses it
+// keeps nothing, silently.
+void StoreSettings()
+{
+    if (!SettingsChanged)
+    {
+        return;
+    }
+    SettingsChanged = false;
+    char text[MaxSettingsBytes];
+    text[FormatSettings(KeptSettings, text, sizeof text - 1)] = '\0';
+    EM_ASM(
+        {
+            try
+            {
+                localStorage.setItem('tumblequay-settings', UTF8ToString($0));
+            }
+            catch (refused)
+            {
+            }
+        },
+        text);
+}
+
 // The page's sentence in place of the game, when the game cannot run.
 void ShowFailure(const char* sentence)
 {
@@ -253,6 +307,7 @@ void WireControls()
 void RunFrame()
 {
     HandleEvents();
+    StoreSettings();
     FitCanvas();
     if (PageShownAgain)
     {
@@ -365,6 +420,8 @@ int main()
     emscripten_set_webglcontextrestored_callback(Canvas, nullptr, EM_FALSE, RestoreContext);
     InitPalette();
     PrepareAudio();
+    const Settings settings = LoadStoredSettings();
+    SetSound(settings.volume, settings.muted);
     RequestEchoHalving();
     StartSoundOnAction();
     WireControls();

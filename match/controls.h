@@ -24,6 +24,11 @@ enum Key
     KeyAlt,         // either Alt key alone: the first half of Alt+Enter, which is no game key
     KeyAltEnter,    // Enter with Alt held: switches between full screen and the window
     KeySpace,       // any other key in a match; pauses and resumes a replay
+    KeyMute,        // turns the sound off and on again, everywhere
+    KeyVolumeDown,  // the sound a step quieter, everywhere
+    KeyVolumeUp,    // the sound a step louder, everywhere
+    KeyPause,       // pauses and resumes a match of this machine's (not online)
+    KeyRules,       // on the title screen: the rules page; in a match any other key
     KeyOther,       // any other key
     KeyCount
 };

@@ -1,11 +1,15 @@
 // Numbered files: the first free number, a temporary file of our own, and a link into place.
 #include "platform/numbered_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -15,6 +19,58 @@ bool FileExists(const char* path)
 {
     struct stat status;
     return lstat(path, &status) == 0;
+}
+
+// A numbered file found in the folder, by its age.
+struct NumberedFile
+{
+    struct timespec modified;
+    unsigned number;
+};
+
+// Whether one file is older than another: by modification time, then by number.
+bool Older(const NumberedFile& a, const NumberedFile& b)
+{
+    if (a.modified.tv_sec != b.modified.tv_sec)
+    {
+        return a.modified.tv_sec < b.modified.tv_sec;
+    }
+    if (a.modified.tv_nsec != b.modified.tv_nsec)
+    {
+        return a.modified.tv_nsec < b.modified.tv_nsec;
+    }
+    return a.number < b.number;
+}
+
+// The number in a name of prefix, number and suffix, written as %u writes it; false for any
+// other name.
+bool ReadNumber(const char* name, const char* prefix, const char* suffix, unsigned& number)
+{
+    const std::size_t prefixLength = std::strlen(prefix);
+    const std::size_t suffixLength = std::strlen(suffix);
+    const std::size_t length = std::strlen(name);
+    if (length <= prefixLength + suffixLength || std::strncmp(name, prefix, prefixLength) != 0 ||
+        std::strcmp(name + length - suffixLength, suffix) != 0)
+    {
+        return false;
+    }
+    const char* digits = name + prefixLength;
+    const std::size_t count = length - prefixLength - suffixLength;
+    if (count > 10 || (digits[0] == '0' && count > 1))
+    {
+        return false; // a name SaveNumberedFile never writes
+    }
+    unsigned long long value = 0;
+    for (std::size_t n = 0; n < count; ++n)
+    {
+        if (digits[n] < '0' || digits[n] > '9')
+        {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned>(digits[n] - '0');
+    }
+    number = static_cast<unsigned>(value);
+    return value <= 0xffffffffull;
 }
 } // namespace
 
@@ -93,4 +149,40 @@ bool WriteAll(int file, const void* bytes, unsigned long size)
         size -= static_cast<unsigned long>(written);
     }
     return true;
+}
+
+int PruneNumberedFiles(const char* prefix, const char* suffix, int keep)
+{
+    DIR* folder = opendir(".");
+    if (folder == nullptr)
+    {
+        return 0; // nothing can be looked at, so nothing is removed
+    }
+    std::vector<NumberedFile> found;
+    while (const dirent* entry = readdir(folder))
+    {
+        NumberedFile file;
+        struct stat status;
+        if (ReadNumber(entry->d_name, prefix, suffix, file.number) &&
+            lstat(entry->d_name, &status) == 0 && S_ISREG(status.st_mode))
+        {
+            file.modified = status.st_mtim;
+            found.push_back(file);
+        }
+    }
+    closedir(folder);
+    if (static_cast<int>(found.size()) <= keep)
+    {
+        return 0;
+    }
+    const auto oldest = found.end() - std::max(keep, 0);
+    std::nth_element(found.begin(), oldest, found.end(), Older);
+    int removed = 0;
+    for (auto file = found.begin(); file != oldest; ++file)
+    {
+        char name[NameSize];
+        std::snprintf(name, sizeof name, "%s%u%s", prefix, file->number, suffix);
+        removed += unlink(name) == 0;
+    }
+    return removed;
 }

@@ -19,3 +19,10 @@ bool SaveNumberedFile(const char* pattern, unsigned& counter, WriteContents writ
 // Writes size bytes to the open file descriptor, through short writes and interruptions;
 // false when not all of them could be written.
 bool WriteAll(int file, const void* bytes, unsigned long size);
+
+// Keeps at most keep of the numbered files named prefix, a number as SaveNumberedFile writes it
+// (decimal, no leading zero) and suffix, in the working folder: the newest by modification time
+// (of two as old, the higher number) stay, and the others are removed. Only regular files count;
+// links, folders, temporary files and every other name are left alone. Returns the number
+// removed. Main thread only.
+int PruneNumberedFiles(const char* prefix, const char* suffix, int keep);

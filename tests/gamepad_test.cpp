@@ -68,8 +68,8 @@ TEST(Gamepad, EventsOfSticksDpadsAndButtonsAreKeysHeldUntilTheirLastHolderLetsGo
             // for Escape and O for any other key.
             for (int k = 0; k < changes.count; ++k)
             {
-                made +=
-                    std::string(changes.down[k] ? "+" : "-") + "^v<>WSADEP123ae_O"[changes.keys[k]];
+                made += std::string(changes.down[k] ? "+" : "-") +
+                        "^v<>WSADEP123ae_m-+prO"[changes.keys[k]];
             }
         }
         EXPECT_EQ(made, expected) << event << " " << pad << " " << index << " " << value;

@@ -4,6 +4,7 @@
 #include "headless.h"
 #include "match/match_draw.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -182,6 +183,8 @@ TEST(Replay, AReplayNotWrittenLeavesItsNumber)
         ReadyHeadless(3);
         KeepReplays = true;
         StartMatch(LevelNone);
+        HandleKeyDown(KeyOther);      // the banner away
+        HandleKeyDown(KeyCursorDown); // a move: a switch
         Iterate(40, sounds, trail);
         std::filesystem::current_path(where);
         testing::internal::CaptureStderr();
@@ -242,4 +245,70 @@ TEST(Replay, APlaybackIsMarkedAsOne)
     HandleKeyDown(KeySpace);
     PlayLoadedReplay(sounds, trail);
     EXPECT_FALSE(PlaybackPaused() || PlaybackRunning());
+}
+
+// A match left before anyone moved keeps no file and no number; one with a move is kept, and
+// then the oldest replay files by time beyond 200 go, whatever their numbers, while links,
+// folders, temporary files and names the game never writes stay.
+TEST(Replay, OnlyMatchesWithAMoveAreKeptAndTheNewest200)
+{
+    namespace fs = std::filesystem;
+    const fs::path previous = fs::current_path();
+    const fs::path folder = fs::temp_directory_path() / "tq_replay_kept";
+    fs::remove_all(folder);
+    fs::create_directory(folder);
+    fs::current_path(folder);
+    const auto now = fs::file_time_type::clock::now();
+    for (int n = 0; n < 200; ++n)
+    {
+        const fs::path name = "replay" + std::to_string(n) + ".tqr";
+        std::ofstream(name) << "old";
+        // replay100 the oldest, then replay101 .. replay199, replay0 .. replay99.
+        fs::last_write_time(name, now - std::chrono::hours(1000 - (n + 100) % 200));
+    }
+    for (const char* other : {"replay007.tqr", "replay1.tqr.tmp", "replay.tqr", "replay5x.tqr"})
+    {
+        std::ofstream(other) << "other";
+        fs::last_write_time(other, now - std::chrono::hours(5000));
+    }
+    fs::create_directory("replay300.tqr");
+    fs::create_symlink("replay101.tqr", "replay301.tqr");
+    std::string sounds;
+    Trail trail;
+    ReplayCounter = 0;
+    ReadyHeadless(5);
+    KeepReplays = true;
+    StartMatch(LevelNone);
+    Iterate(40, sounds, trail);
+    HandleKeyDown(KeyOther); // the banner away: no move
+    Iterate(40, sounds, trail);
+    HandleKeyDown(KeyEscape);
+    EXPECT_TRUE(!fs::exists("replay200.tqr") && ReplayCounter == 0);
+    StartMatch(LevelNone);
+    HandleKeyDown(KeyOther);
+    HandleKeyDown(KeyCursorLeft); // a turn
+    Iterate(40, sounds, trail);
+    HandleKeyDown(KeyEscape);
+    KeepReplays = false;
+    std::ostringstream kept200;
+    kept200 << std::ifstream("replay200.tqr", std::ios::binary).rdbuf();
+    ReplayHeader header;
+    EXPECT_EQ(ReadReplay(reinterpret_cast<const unsigned char*>(kept200.str().data()),
+                         kept200.str().size(), header),
+              ReplayFault::None);
+    EXPECT_FALSE(fs::exists("replay100.tqr"));
+    int kept = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator("."))
+    {
+        kept += entry.is_regular_file() && !entry.is_symlink() &&
+                entry.path().filename().string().find(".tqr") != std::string::npos;
+    }
+    EXPECT_EQ(kept, 200 + 4); // the four other names
+    for (const char* other : {"replay0.tqr", "replay99.tqr", "replay101.tqr", "replay007.tqr",
+                              "replay1.tqr.tmp", "replay300.tqr", "replay301.tqr"})
+    {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(other))) << other;
+    }
+    fs::current_path(previous);
+    fs::remove_all(folder);
 }

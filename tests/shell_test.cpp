@@ -1,11 +1,16 @@
 // Tests of the shell: what keys do on the title screen and in a match, and how a match is
 // started and ended.
+#include "app/rules_page.h"
+#include "audio/volume.h"
+#include "display/canvas.h"
 #include "headless.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace
 {
@@ -126,4 +131,112 @@ TEST(Shell, KeysReachTheMatchAsActionsOncePerPress)
     Feed({~KeyW});
     EXPECT_EQ(Log, "+0+4+8-0-8-8-4-8");
     ResetShell();
+}
+
+// The rules key on the title screen shows the rules page and starts nothing; on it Print Screen,
+// Alt+Enter and the sound keys do their own work, and any other key (Escape too, which then does
+// not quit) returns to the title screen, starting no match, nor do its repeats. In a match the
+// rules key is any other key.
+TEST(Shell, TheRulesPageComesWithItsKeyAndGoesWithAnyOther)
+{
+    ReadyHeadless(1);
+    EXPECT_EQ(Feed({KeyRules, KeyRules, KeyPrintScreen, KeyAltEnter, KeyMute, KeyMute}), "..SW..");
+    EXPECT_TRUE(RulesShown && !MatchRunning);
+    DrawFrame();
+    const std::vector<unsigned char> shown(ScreenCells, ScreenCells + CanvasCells);
+    ClearCanvas();
+    DrawRulesPage();
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), ScreenCells));
+    EXPECT_EQ(Feed({KeyW, KeyW, KeyW}), "...");
+    EXPECT_TRUE(!RulesShown && !MatchRunning);
+    EXPECT_EQ(Feed({KeyRules, ~KeyRules, KeyEscape}), "..");
+    EXPECT_TRUE(!RulesShown && !QuitRequested);
+    EXPECT_EQ(Feed({~KeyW, KeyW}), "M");
+    Log.clear();
+    LeaveMatch();
+    StartScene(new RecordingScene());
+    Feed({KeyRules});
+    EXPECT_EQ(Log, "+8");
+    ResetShell();
+}
+
+// The pause key pauses a match of two people or against the computer and resumes it, once per
+// press: paused, no step is taken (the computer's neither), the palette and the generator hold,
+// the sound is held, presses reach no match while releases do, and "paused" shows over the
+// board. Escape leaves a paused match. On the title screen and in a friend's match it does
+// nothing.
+TEST(Shell, APauseHoldsTheMatchAndTheSoundUntilPressedAgain)
+{
+    std::string sounds;
+    Trail trail;
+    ReadyHeadless(4);
+    Feed({KeyPause, ~KeyPause});
+    EXPECT_TRUE(!MatchRunning && !MatchPaused);
+    Feed({Key3});
+    Iterate(5, sounds, trail);
+    const std::string before = DescribeMatch(*CurrentScene);
+    const std::uint64_t rand = ReadRandState();
+    Feed({KeyPause, KeyPause, KeyOther, KeyCursorDown});
+    for (int n = 0; n < 20; ++n)
+    {
+        Iterate(32, sounds, trail);
+    }
+    EXPECT_TRUE(MatchPaused && SoundHeld.load());
+    EXPECT_EQ(DescribeMatch(*CurrentScene), before);
+    EXPECT_EQ(ReadRandState(), rand);
+    ClearCanvas();
+    DrawFrame();
+    const std::vector<unsigned char> shown(ScreenCells, ScreenCells + CanvasCells);
+    MatchPaused = false;
+    DrawFrame();
+    EXPECT_FALSE(std::equal(shown.begin(), shown.end(), ScreenCells));
+    MatchPaused = true;
+    Feed({~KeyPause, KeyPause});
+    Iterate(1, sounds, trail);
+    EXPECT_TRUE(!MatchPaused && !SoundHeld.load());
+    EXPECT_EQ(CurrentScene->stepCount, 6u);
+    Feed({~KeyPause, KeyPause, KeyEscape});
+    Iterate(1, sounds, trail);
+    EXPECT_TRUE(!MatchRunning && !MatchPaused && !SoundHeld.load());
+    FriendJoined = true;
+    Feed({KeyW, ~KeyPause, KeyPause});
+    EXPECT_TRUE(FriendMatch != nullptr && !MatchPaused);
+    ResetShell();
+}
+
+// A match paused plays as the same match played straight through: its replay is the same, byte
+// for byte, with a key let go while it was paused let go at the same step.
+TEST(Shell, APausedMatchKeepsTheSameReplay)
+{
+    std::string replays[2];
+    for (const bool pausing : {false, true})
+    {
+        std::string sounds;
+        Trail trail;
+        ReadyHeadless(11);
+        Feed({Key1});
+        for (int n = 0; n < 400; ++n)
+        {
+            Feed({n % 7 == 0 ? KeyCursorUp : KeyOther});
+            if (n == 147 && pausing)
+            {
+                Feed({KeyPause, ~KeyPause});
+                Iterate(32, sounds, trail);
+            }
+            Feed({n % 7 == 0 ? ~KeyCursorUp : ~KeyOther});
+            if (n == 147 && pausing)
+            {
+                Iterate(32, sounds, trail);
+                Feed({KeyPause, ~KeyPause});
+            }
+            Iterate(n % 3, sounds, trail);
+        }
+        HandleKeyDown(KeyEscape);
+        std::size_t size = 0;
+        const unsigned char* bytes = RecordedReplay(size);
+        replays[pausing].assign(reinterpret_cast<const char*>(bytes), size);
+    }
+    EXPECT_GT(replays[0].size(), 200u);
+    const auto differ = std::mismatch(replays[0].begin(), replays[0].end(), replays[1].begin());
+    EXPECT_TRUE(replays[0] == replays[1]) << differ.first - replays[0].begin();
 }

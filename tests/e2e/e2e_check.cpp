@@ -27,6 +27,8 @@
 //   e2e_check friend-of <screenshot.png> <width> <height> <host.png>
 //       The friend's screenshot shows the host's with the friend's team named over it, as on
 //       the title screen or in a match. The match checks above take that too.
+//   e2e_check rules <screenshot.png> <width> <height>
+//       The screenshot shows the rules page as the core draws it, cell for cell.
 //   e2e_check png <file.png> <width> <height>
 //       The file is a whole PNG image of that size.
 //
@@ -34,6 +36,7 @@
 // rectangle and naming the palette colour it shows. Exits 0 when the check holds.
 #include "app/online.h"
 #include "app/replay.h"
+#include "app/rules_page.h"
 #include "app/title_screen.h"
 #include "display/canvas.h"
 #include "display/font.h"
@@ -222,6 +225,12 @@ bool Holds(std::string_view check, int argc, char** argv)
     {
         return CheckMatch(check == "match-start");
     }
+    if (check == "rules")
+    {
+        ClearCanvas();
+        DrawRulesPage();
+        return Agree([](int, int, int) { return true; }, true);
+    }
     // The title; online play shows its code and notices in the side bands (columns 0..31 and
     // 96..127, rows 21..70), which hosting leaves out.
     SoundWaitsForPerson = check == "title-waiting";
@@ -240,7 +249,7 @@ int main(int argc, char** argv)
     if (argc < 5)
     {
         std::fprintf(stderr,
-                     "usage: e2e_check title|title-waiting|hosting|match-start|state|word|"
+                     "usage: e2e_check title|title-waiting|hosting|match-start|state|word|rules|"
                      "same|replay-of|friend-of|png <screenshot.png> <width> <height> ...\n");
         return 2;
     }

@@ -2,7 +2,7 @@
 """The real game under virtual screens played by a table of scenarios, checked by its screenshots (e2e_check),
 sound, files, output and exit: run.py --list | run.py NAME GAME E2E_CHECK SOURCE. A step is a verb of Steps and
 its words, for the host's game or "friend:" or "other:"; {port}, {code}... stand for what the steps know."""
-import array, atexit, base64, contextlib, functools, glob, itertools, json, os, random, re, shlex, shutil, signal
+import array, atexit, base64, contextlib, functools, glob, itertools, json, math, os, random, re, shlex, shutil, signal
 import socket, struct, subprocess, sys, tempfile, time
 from types import SimpleNamespace
 
@@ -131,6 +131,39 @@ SCENARIOS = {
              "mapping yes; windowkill; exit 1 within=3 lines=any; mapping no; start in=home portmap --host; code; "
              "out 'internet joins'; friend:start in=outside --join 5.5.5.1 {code}; see word 25 joined; "
              "friend:lose_screen; friend:exit 1 within=3 lines=any; kill HUP; exit 0 within=3; mapping no",
+    # M silences the recorded sound, and - steps it down 3 dB a press and + up again (four: 12 dB, within the
+    # music's own swing from bar to bar); --mute starts silent, and starts where no sound device opens, which without it ends the game.
+    "sound_keys": "start; wait 3; level full1 3; press minus minus minus minus; level low1 3; press equal equal equal "
+                  "equal; level full2 3; press minus minus minus minus; level low2 3; press equal equal equal equal; "
+                  "level full3 3; louder full low 12; "
+                  "press m; silent 2; press m; sound 1; press Escape; exit 0; "
+                  "start --mute; silent 2; press m; sound 1; press Escape; exit 0; "
+                  "start --mute SDL_AUDIODRIVER=no_such_driver; see title; press m; see word 47 no 16; "
+                  "press Escape; exit 0; start nowindow SDL_AUDIODRIVER=no_such_driver; exit 1; err audio",
+    # The rules page from the title screen, read back at 640 x 480; any key returns and starts nothing; F12 takes a
+    # screenshot.
+    "rules_page": "size 640x480; start; see title; press r; see rules; files screen1.png 1; press x; see title; "
+                  "press F12; files screen3.png 1; press Escape; exit 0",
+    # Kept between starts: read, written when changed (a window, then muted), damaged (one line, the game as
+    # without it: full screen, sound on), and given way to by the options.
+    "settings": "wm; settings 'screen window\nvolume 3\n'; start XDG_CONFIG_HOME={work}/cfg; see title size=768x576; "
+                "press alt+Return; see title; kept 'screen fullscreen\nvolume 3\nmute off\n'; press m; "
+                "kept 'screen fullscreen\nvolume 3\nmute on\n'; press Escape; exit 0; "
+                "settings 'volume 99\n'; start XDG_CONFIG_HOME={work}/cfg; see title; "
+                "err '^tumblequay: ignoring the settings in .*/cfg/tumblequay/settings: line 1: a value out of its "
+                "range$'; sound 1; press Escape; exit 0; "
+                "settings 'screen window\nmute off\n'; start --fullscreen --mute XDG_CONFIG_HOME={work}/cfg; "
+                "see title; silent 1.5; press Escape; exit 0; kept 'screen window\nmute off\n'",
+    # Against the computer, in its turn: the pause holds the screen, the moves and the sound for 3 s, says so, and
+    # the match goes on from where it stood; in a match of two people too.
+    "pause": "start; press 1; see match-start; computer_turn; press p; see word 45 paused 63; hold_still 3; "
+             "press p; moves_go_on; press Escape; press Return; see match-start; press p; see word 45 paused 63; "
+             "press p Escape Escape; exit 0",
+    # No replay of a match without a move; the 201st removes the oldest, whatever its number.
+    "replay_rules": "old_replays 200; start; press Return; see match-start; press Escape; see title; "
+                    "files replay200.tqr 0; press Return; see match-start; press space; moves; press Down; spent 1; "
+                    "press Escape; "
+                    "files replay200.tqr 1; files replay7.tqr 0; files 'replay*.tqr' 200; press Escape; exit 0",
     "launcher": "launcher",
     "installed_package": "package; see title; press Escape; exit 0; files '{work}/elsewhere/*' 0",
 }
@@ -139,7 +172,12 @@ SCENARIOS = {
 # touch alone: the picture 4:3 as it is turned and at a desktop's size, a tap for the sound, a match against the easy
 # computer and whole turns played by the page's buttons.
 PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContext.state == 'running'\"; "
-        "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; press 2; "
+        "see match-start; press Escape; click; press Print; files screen0.png 1; see title file=screen0.png; "
+        # The rules page, the mute kept in the browser's storage and read again as the page loads; the pause.
+        "press r; see rules; press m; told \"localStorage.getItem('tumblequay-settings').includes('mute on')\"; "
+        "press r; see title; reload; drawn; click; press m; see word 47 volume 16; press minus; "
+        "told \"localStorage.getItem('tumblequay-settings').includes('volume 9\\nmute off')\"; press 2; "
+        "see match-start; press p; see word 45 paused 63; press p; "
         "turns computer; console; page 412x915 touch; drawn; shape 412x915 touch; shape 915x412 touch; shape 1280x720; "
         "shape 412x915 touch; tap canvas; told \"SDL.audioContext.state == 'running'\"; see title; tap '[data-control=easy]'; "
         "see match-start; touch_turns; tap '[data-control=leave]'; see title; tap '#full-screen'; "
@@ -148,7 +186,8 @@ PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContex
         "page --disable-3d-apis; "
         "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
 PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
-    "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown")}
+    "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown"),
+             "r": ("KeyR", 82, "r"), "m": ("KeyM", 77, "m"), "p": ("KeyP", 80, "p"), "minus": ("Minus", 189, "-")}
 # Headless Chromium composites in software and reads every WebGL frame back, and its GL driver says so: a bare page
 # that only clears a WebGL canvas gets these notes too. Every other warning fails the page.
 BROWSER_NOTE = re.compile(r"GL Driver Message \(OpenGL, Performance, [^)]*\): GPU stall due to ReadPixels")
@@ -241,7 +280,7 @@ class Steps:
         self.program, self.checker, self.source = map(os.path.abspath, (game, check, source))
         self.work, port = tempfile.mkdtemp(prefix="e2e."), free_port()
         self.processes, self.closing, self.games, self.screens, self.xservers = [], [], {}, {}, {}
-        self.managed, self.target, self.said, self.daemon = set(), "host", "", None
+        self.managed, self.target, self.said, self.daemon, self.sizes = set(), "host", "", None, {}
         self.meetings, self.nats = {}, {}  # meeting points' namespaces and ports by name; their processes
         version = re.search(r"project\(tumblequay VERSION ([0-9.]+)", open(f"{source}/CMakeLists.txt").read())[1]
         self.vars = dict(work=self.work, port=port, relay=port + 1, version=version, source=self.source)
@@ -272,11 +311,15 @@ class Steps:
         result.returncode == 0 or fail(f"{' '.join(command)}: {(result.stdout + result.stderr)[-600:]}")
         return result.stdout
 
+    def size(self, size):  # the virtual screen of the target, before its first start: WIDTHxHEIGHT
+        self.sizes[self.target] = tuple(map(int, size.split("x")))
+
     def screen(self, name):
         if name not in self.screens:
             read, write = os.pipe()
+            width, height = self.sizes.get(name, (WIDTH, HEIGHT))
             self.xservers[name] = self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0",
-                                              f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp", "-noreset"], f"{name}.xvfb",
+                                              f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"], f"{name}.xvfb",
                                              pass_fds=(write,))
             os.close(write)
             self.screens[name] = ":" + (os.fdopen(read).readline().strip() or fail("no virtual screen"))
@@ -295,7 +338,7 @@ class Steps:
         return open(f"{self.work}/{self.target}.{stream}", errors="replace").read()
 
     def check(self, kind, path, *arguments, size=None, who=None):  # a page's shots at their own size
-        size = size or (png_size(path) if self.game(who).page else (WIDTH, HEIGHT))
+        size = size or (png_size(path) if self.game(who).page else self.sizes.get(who or self.target, (WIDTH, HEIGHT)))
         self.said = (result := subprocess.run([self.checker, kind, path, str(size[0]), str(size[1]), *arguments],
                                               cwd=self.game(who).folder, capture_output=True, text=True)).stderr
         return result.returncode == 0 and (result.stdout or "holds")
@@ -322,8 +365,10 @@ class Steps:
         name, folder = self.target, folder or f"{self.work}/{self.target}"
         flags = {word for word in words if word in ("nowindow", "noscreen", "nodata", "nobody", "portmap")}
         given = dict(word.split("=", 1) for word in words if re.fullmatch(r"\w+=.*", word))
+        # Settings of the test's own, never the machine's player's.
         env = os.environ | dict(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=f"{self.work}/{name}.raw",
-                                TUMBLEQUAY_NO_PORT_MAP="1", DISPLAY="" if "noscreen" in flags else self.screen(name))
+                                TUMBLEQUAY_NO_PORT_MAP="1", DISPLAY="" if "noscreen" in flags else self.screen(name),
+                                XDG_CONFIG_HOME=f"{self.work}/{name}.config")
         env |= {key: value for key, value in given.items() if key.isupper()}
         "portmap" in flags and env.pop("TUMBLEQUAY_NO_PORT_MAP")
         "preload" in given and env.update(LD_PRELOAD=f"{os.path.dirname(self.checker)}/lib{given['preload']}.so")
@@ -375,6 +420,67 @@ class Steps:
         len(played) > float(seconds) * 44100 * 4 * 0.56 or fail(f"the sound stopped: {len(played)} bytes")  # stereo
         max(array.array("h", played[: len(played) // 2 * 2]), default=0) > 0 or fail("silence")
         self.game().heard += len(played)
+
+    def heard_now(self, skip=0.4):  # what was written so far, and what the device still held, is passed over
+        time.sleep(skip)
+        self.game().heard = os.path.getsize(f"{self.work}/{self.target}.raw")
+
+    def played(self, seconds):  # the frames written in the next seconds, as 16-bit values
+        self.heard_now()
+        time.sleep(float(seconds))
+        played = open(f"{self.work}/{self.target}.raw", "rb").read()[self.game().heard:]
+        self.game().heard += len(played)
+        len(played) > float(seconds) * 44100 * 4 * 0.56 or fail(f"the sound stopped: {len(played)} bytes")
+        return array.array("h", played[: len(played) // 2 * 2])
+
+    def level(self, name, seconds):  # the power of the sound in those seconds, in dB
+        values = self.played(seconds)
+        self.vars[name] = 10 * math.log10(sum(v * v for v in values) / len(values) + 1e-9)
+
+    def louder(self, loud, quiet, decibels):  # by so many dB, within 3 dB (the music's own swing)
+        # Each the mean of the levels measured under its name and a number, taken in turn: the music's slow swell
+        # falls on both.
+        mean = lambda name: (levels := [v for k, v in self.vars.items() if re.fullmatch(name + r"\d+", k)]) and sum(
+            levels) / len(levels)
+        said = mean(loud) - mean(quiet)
+        print(f"{loud} is {said:.1f} dB above {quiet}")
+        abs(said - float(decibels)) <= 3 or fail(f"{loud} is {said:.1f} dB above {quiet}, not {decibels}")
+
+    def silent(self, seconds):
+        values = self.played(seconds)
+        any(values) and fail(f"not silent: up to {max(map(abs, values))}")
+
+    def settings(self, text):  # the settings file under {work}/cfg
+        os.makedirs(f"{self.work}/cfg/tumblequay", exist_ok=True)
+        open(f"{self.work}/cfg/tumblequay/settings", "w").write(text.encode().decode("unicode_escape"))
+
+    def kept(self, text):  # the settings file comes to hold this
+        path, text = f"{self.work}/cfg/tumblequay/settings", text.encode().decode("unicode_escape")
+        until(lambda: open(path).read() == text) or fail(f"the settings hold {open(path).read()!r}, not {text!r}")
+
+    def computer_turn(self):  # the person's moves spent by switches, until the computer moves
+        for _ in range(40):
+            team, moves, banner = self.state()
+            if team == 1 and not banner:
+                return
+            team == 0 and self.press("Down")
+            time.sleep(0.3)
+        fail(f"{self.game().last}: the computer's turn never came")
+
+    def hold_still(self, seconds):  # the picture, the moves and the sound held while paused
+        first = self.shot()
+        self.silent(seconds)
+        self.check("same", self.shot(), first) or fail(f"the paused screen changed: {self.said}")
+
+    def moves_go_on(self):
+        before = self.state()
+        until(lambda: self.state() != before, 5) or fail(f"{self.game().last}: the match stayed paused")
+
+    def old_replays(self, count):  # replay0 .. replayN-1, oldest first, but replay7 older than all
+        os.makedirs(folder := f"{self.work}/{self.target}", exist_ok=True)
+        for n in range(int(count)):
+            open(f"{folder}/replay{n}.tqr", "w").write("old")
+            os.utime(f"{folder}/replay{n}.tqr", (1e9, 1e9 + (n if n != 7 else -1) * 60))
 
     def out(self, *patterns, stream="out"):  # each comes to be said; one after "!" is not
         for pattern in patterns:
@@ -612,6 +718,9 @@ class Steps:
                     touch="touch" in words)
         self.processes.append(page.process)
         self.games[self.target] = SimpleNamespace(process=page.process, folder=f"{self.work}/{self.target}", page=page)
+
+    def reload(self):  # the same page loaded again, with what the browser keeps for it
+        self.game().page.send("Page.reload")
 
     def told(self, expression, seconds=10):
         held = lambda: self.game().page.send("Runtime.evaluate", expression=expression)["result"].get("value")
