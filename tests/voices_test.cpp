@@ -23,14 +23,14 @@ Voice Square(std::uint32_t attack, std::uint32_t sustain, std::uint32_t release,
     return {0, delay, attack, sustain, release, 441.0f, volume, 0.5f, pan, sound, 1};
 }
 
-// The voice mixed in blocks of block frames until it ends (or 100 blocks have passed): the
+// The voice mixed in blocks of block frames until it ends (or 5000 blocks have passed): the
 // left channel of each frame and the right channel of its send share.
 std::vector<LeftRight> MixToEnd(Voice voice, int block)
 {
     std::vector<LeftRight> mixed;
-    for (int blocks = 0; blocks < 100 && voice.position < VoiceLength(voice); ++blocks)
+    for (int blocks = 0; blocks < 5000 && voice.position < VoiceLength(voice); ++blocks)
     {
-        WideFrame dry[64] = {}, send[64] = {};
+        WideFrame dry[MaxBlockLength] = {}, send[MaxBlockLength] = {};
         const int rendered = MixVoiceBlock(voice, block, dry, send);
         for (int i = 0; i < rendered; ++i)
         {
@@ -41,9 +41,11 @@ std::vector<LeftRight> MixToEnd(Voice voice, int block)
 }
 } // namespace
 
-// A voice sounds for exactly its length, however its frames are split into blocks: a sample
-// to its last frame (a number past the bank for its delay only), a square wave to the last
-// frame of its release, at a quarter of its level.
+// A voice sounds for exactly its length, and the same however its frames are split into blocks:
+// a sample to its last frame (a number past the bank for its delay only), a square wave to the
+// last frame of its release, at a quarter of its level. With no attack a wave starts at full
+// level; its release falls in a straight line, also over whole blocks of 512 frames (which
+// AddressSanitizer watches for a level written past the block).
 TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
 {
     InitAudio();
@@ -54,7 +56,13 @@ TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
     StartVoice(sample, FirstSampleSound, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 2);
     sample.volume = 1.0f, sample.pan = 0.0f; // no random boost or pan
     StartVoice(pastBank, FirstSampleSound + SampleCount, 0.0f, 1.0f, 0.5f, 0.0f, 10, 20, 30, 2);
-    for (int block : {1, 4, 64})
+    const std::vector<LeftRight> fade = MixToEnd(Square(0, 4, 2000, 0), 1);
+    ASSERT_EQ(fade.size(), 2004u);
+    // The phase is low at these positions; half way through the release the level is a half.
+    EXPECT_EQ(std::tuple(fade[0], fade[4], fade[1004], fade[2003]),
+              std::tuple(LeftRight(-16383, -8191), LeftRight(-16383, -8191),
+                         LeftRight(-8191, -4095), LeftRight(-8, -4)));
+    for (int block : {1, 4, 64, 512})
     {
         EXPECT_EQ(
             MixToEnd(sample, block),
@@ -64,6 +72,7 @@ TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
         const std::vector<LeftRight> square = MixToEnd(Square(4, 4, 4, 50), block);
         EXPECT_EQ(square.size(), 62u);
         EXPECT_EQ(square.back(), LeftRight(4095, 2047)); // trunc(0.25 * 16383), half of it
+        EXPECT_EQ(MixToEnd(Square(0, 4, 2000, 0), block), fade) << block;
     }
 }
 
