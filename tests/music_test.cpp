@@ -8,7 +8,10 @@
 #include "platform/rand.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <string>
 #include <tuple>
 
 // The notes span the scale, upper degrees an octave higher. The chord table comes in groups of
@@ -83,4 +86,42 @@ TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
         EXPECT_EQ(Rand(), next) << draws;
         EXPECT_EQ(NextMusicVoice, voicesFull ? 9 : loaded ? 2 : 1) << draws;
     }
+}
+
+// Two bars from each title and match variant, as a digest of every voice they start (its
+// number, sound, pitch, level, send, pan, envelope and delay) and of the chord and variant
+// after each beat: a change of any draw, chance, pitch, level or time changes it. The rules
+// these bars follow were read against the music's description when the digest was taken.
+TEST(Music, TwoBarsOfEachVariantPlayAsRecorded)
+{
+    std::string trace;
+    for (int start = 0; start < 6; ++start) // title variants 0..3, then match variants 0 and 1
+    {
+        InitAudio();
+        SamplesLoaded = true;
+        SeedRand(40 + start);
+        MusicVariation = start % 4;
+        for (std::uint32_t beat = 0; beat < 2 * BarBeats; ++beat)
+        {
+            SampleClock = beat * BeatLength;
+            PlayBeat(start < 4);
+            char line[160];
+            for (int v = FirstMusicVoice; v < MaxVoices; ++v)
+            {
+                const Voice& n = Voices[v];
+                std::snprintf(line, sizeof line, "%d %d %a %a %a %a %u %u %u %u|", v, n.sound,
+                              n.frequency, n.volume, n.send, n.pan, n.attack, n.sustain, n.release,
+                              n.delay);
+                trace += VoiceSounding[v] ? line : "";
+                VoiceSounding[v] = false;
+            }
+            trace += std::to_string(CurrentChord) + " " + std::to_string(MusicVariation) + "\n";
+        }
+    }
+    std::uint64_t digest = 14695981039346656037ull; // FNV-1a
+    for (const char c : trace)
+    {
+        digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    EXPECT_EQ(digest, 16292510162320341557u) << trace.substr(0, 400);
 }

@@ -194,7 +194,8 @@ TEST(VorbisHeaders, CodebooksAreReadToTheirEndAndThoseTooLargeOrMalformedAreRefu
     }
     // Each with what it fits and what it does not: a table of values of up to 2^31 bytes; lengths
     // in order up to 31 bits, in runs no longer than the entries left; r + 2 to the power of the
-    // dimensions within an int, r the values per dimension (1 for 3 entries); lookup types 0..2.
+    // dimensions within an int, r the values per dimension (1 for 3 entries); entries only with
+    // dimensions; lookup types 0..2.
     const std::uint64_t most = (1u << 24) - 1;
     for (const auto& [fits, refused] : {
              std::pair{Codebook(32, most, {{1, 1}, {0, 5}, {most, 24}, {0, 4}}),
@@ -204,7 +205,8 @@ TEST(VorbisHeaders, CodebooksAreReadToTheirEndAndThoseTooLargeOrMalformedAreRefu
              {Codebook(1, 2, {{1, 1}, {0, 5}, {2, 2}, {0, 4}}),
               Codebook(1, 2, {{1, 1}, {0, 5}, {3, 2}, {0, 4}})},
              {Codebook(19, 3, sparse), Codebook(20, 3, sparse)},
-             {Codebook(1, 2, complete), Codebook(0, 2, complete)},
+             {Codebook(1, 1, {{0, 1}, {0, 1}, {4, 5}, {0, 4}}),
+              Codebook(0, 1, {{0, 1}, {0, 1}, {4, 5}, {0, 4}})},
              {Codebook(1, 2,
                        {{0, 1}, {0, 1}, {4, 5}, {4, 5}, {2, 4}, {0, 64}, {0, 4}, {0, 1}, {0, 2}}),
               Codebook(1, 2,
