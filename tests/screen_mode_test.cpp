@@ -19,6 +19,7 @@ TEST(ScreenMode, FullScreenIsTheDesktopAndAWindowTheLargestMultipleThatLeavesATe
         {false, {1280, 720}, 768, 576},   // 648 rows of room: six times
         {false, {1280, 1024}, 1152, 864}, // the width decides
         {false, {100, 50}, 128, 96},      // too small for any: the canvas once
+        {false, {1, 1}, 128, 96},         // the smallest desktop there is
         {false, {-1280, 720}, 640, 480},  // unknown: nothing positive
         {false, {INT_MAX, INT_MAX}, 128 * 15099494, 96 * 15099494}, // no overflow
     };

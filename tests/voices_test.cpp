@@ -114,7 +114,7 @@ TEST(Voices, PanKeepsTheCentreAndScalesBothSidesOutsideIt)
           {{10001, -9999}, -0.049f, 10001, -9999},
           {{1000, 1000}, 0.05f, 1020, 980},
           {{1000, -1000}, 7.0f, 1400, -600},
-          {{30000, -30000}, -1.0f, 18000, -32768}})
+          {{30000, -30000}, -7.0f, 18000, -32768}})
     {
         const StereoFrame out = ApplyPanGains(frame, PanLaw(pan));
         EXPECT_EQ(LeftRight(out.left, out.right), LeftRight(left, right)) << pan;
