@@ -37,7 +37,8 @@ Bytes Header(unsigned char type, const std::vector<Fields>& parts)
             for (int i = 0; i < width; ++i, ++bit)
             {
                 bytes.resize(7 + bit / 8 + 1);
-                bytes.back() |= static_cast<unsigned char>(((value >> i) & 1) << (bit % 8));
+                const std::uint64_t one = i < 64 ? (value >> i) & 1 : 0; // a wide field of 0
+                bytes.back() |= static_cast<unsigned char>(one << (bit % 8));
             }
         }
     }
