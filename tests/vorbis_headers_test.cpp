@@ -52,19 +52,12 @@ Bytes SetupHeader(std::vector<Fields> codebooks)
     return Header(5, codebooks);
 }
 
-// A comment header of a vendor "us" and the comment "a=b", with the vendor length and the
-// comment count given.
-Bytes CommentHeader(std::uint64_t vendorLength = 2, std::uint64_t count = 1)
+// A comment header of a vendor "us" and the comment "a=b", with the vendor's length and the
+// count of comments given.
+Bytes CommentHeader(std::uint64_t vendor = 2, std::uint64_t count = 1)
 {
-    return Header(3, {{{vendorLength, 32},
-                       {'u', 8},
-                       {'s', 8},
-                       {count, 32},
-                       {3, 32},
-                       {'a', 8},
-                       {'=', 8},
-                       {'b', 8},
-                       {1, 8}}});
+    const Fields fields = {{vendor, 32}, {0x7375, 16}, {count, 32}, {3, 32}, {0x623d61, 24}};
+    return Header(3, {fields, {{1, 8}}});
 }
 
 // An Ogg file: the identification header on the first page, the comment header and the first
@@ -106,14 +99,10 @@ Bytes OggFile(const Bytes& comment, const Bytes& setup, std::size_t cut, bool sp
     return file;
 }
 
-bool Fits(const Bytes& bytes, std::size_t size)
+// Whether the first size bytes (all by default) pass.
+bool Fits(const Bytes& bytes, std::size_t size = SIZE_MAX)
 {
-    return VorbisHeadersFit(bytes.data(), static_cast<int>(size));
-}
-
-bool Fits(const Bytes& bytes)
-{
-    return Fits(bytes, bytes.size());
+    return VorbisHeadersFit(bytes.data(), static_cast<int>(std::min(size, bytes.size())));
 }
 } // namespace
 
@@ -134,15 +123,12 @@ TEST(VorbisHeaders, HeadersReadOnAcrossPagesAndThoseThatPromiseMoreThanTheFileHo
             ASSERT_FALSE(Fits(file, size)) << split << " " << size;
         }
     }
-    for (const auto& [vendorLength, count] : {std::pair{3, 1},
-                                              {0x7f000000, 1},
-                                              {0xff000000, 1},
-                                              {2, 2},
-                                              {2, 0x7f000000},
-                                              {2, 0xff000000}})
+    const std::pair<std::uint64_t, std::uint64_t> promises[] = {
+        {3, 1}, {0x7f000000, 1}, {0xff000000, 1}, {2, 2}, {2, 0x7f000000}, {2, 0xff000000}};
+    for (const auto& [vendor, count] : promises)
     {
-        EXPECT_FALSE(Fits(OggFile(CommentHeader(vendorLength, count), setup, setup.size())))
-            << vendorLength << " " << count;
+        EXPECT_FALSE(Fits(OggFile(CommentHeader(vendor, count), setup, setup.size())))
+            << vendor << " " << count;
     }
     const Bytes text = {'O', 'g', 'g', 's', ' ', 'n', 'o', 't'};
     EXPECT_FALSE(Fits(text) || VorbisHeadersFit(nullptr, 0));
