@@ -35,6 +35,7 @@ TEST(Pictures, ReadPictureFillsRowsFromTheBottomUpToTheFirstBadNumber)
              {"1 99999999999999999999 3", {1}},
              {"1 2 x3 4", {1, 2}},
              {"1 - 4", {1}},
+             {"1-2+3x4", {1, -2, 3}},
          })
     {
         std::FILE* stream = fmemopen(text.data(), text.size(), "r");
