@@ -14,12 +14,12 @@ namespace
 {
 constexpr unsigned char Ground = 3; // what lies below the text: unlit cells keep it
 
-// The canvas text should leave on a canvas of Ground: each lit cell of the sheet a scale x scale
-// block of colour, the blocks turned by a half turn about (x, y) when asked, off-canvas cells
-// skipped.
-std::vector<unsigned char> Expected(const char* text, int x, int y, int scale, bool halfTurned)
+// Draws the text over a canvas of Ground and returns the first cell, as "(x, y)", where it differs
+// from the sheet's glyphs (each lit cell a scale x scale block of colour 9, turned by a half turn
+// about (x, y) when asked, cells off the canvas skipped), or "" where none does.
+std::string Misdrawn(const char* text, int x, int y, int scale, bool halfTurned)
 {
-    std::vector<unsigned char> cells(CanvasCells, Ground);
+    std::vector<unsigned char> expected(CanvasCells, Ground);
     const int turn = halfTurned ? -1 : 1;
     SheetText(text, 0, 0,
               [&](int column, int row)
@@ -30,21 +30,14 @@ std::vector<unsigned char> Expected(const char* text, int x, int y, int scale, b
                       const int cy = y + turn * (row * scale + i / scale);
                       if (OnCanvas(cx, cy))
                       {
-                          cells[cx * CanvasHeight + cy] = 9;
+                          expected[cx * CanvasHeight + cy] = 9;
                       }
                   }
               });
-    return cells;
-}
-
-// The first cell where the drawn text differs from Expected, or "" when none does.
-std::string Misdrawn(const char* text, int x, int y, int scale, bool halfTurned)
-{
     std::fill(std::begin(ScreenCells), std::end(ScreenCells), Ground);
     (halfTurned ? DrawTextHalfTurned : DrawText)(text, x, y, 9, scale);
-    const std::vector<unsigned char> expected = Expected(text, x, y, scale, halfTurned);
-    const auto [cell, _] = std::mismatch(expected.begin(), expected.end(), ScreenCells);
-    const int n = static_cast<int>(cell - expected.begin());
+    const int n = static_cast<int>(
+        std::mismatch(expected.begin(), expected.end(), ScreenCells).first - expected.begin());
     return n == CanvasCells ? ""
                             : "(" + std::to_string(n / CanvasHeight) + ", " +
                                   std::to_string(n % CanvasHeight) + ")";
