@@ -1,5 +1,5 @@
-// Tests of the voices: how long they sound and their last frame, grid alignment, pan and
-// square wave.
+// Tests of the voices: how long they sound and their last frame, pan and square wave. Starts
+// moved onto the grid are held by the music's digest.
 #include "audio/voices.h"
 
 #include "audio/mixer.h"
@@ -85,23 +85,6 @@ TEST(Voices, BrokenVoicesAreSilent)
           Square(4, 4, 4, 2, NAN), Square(4, 4, 4, 2, 1.0f, NAN)})
     {
         EXPECT_EQ(MixToEnd(voice, 64), std::vector<LeftRight>(14, {0, 0})) << voice.volume;
-    }
-}
-
-TEST(Voices, AlignVoiceStartMovesOffGridStartsToTheNextGridPoint)
-{
-    // clock, delay, then the delay and volume after alignment.
-    for (auto [clock, delay, alignedDelay, volume] : {
-             std::tuple{3307u * 5, 3307u, 3307u, 1.0f}, // on the grid at index 6: untouched
-             {1u, 0u, 3306u, 0.75f},                    // next point has index 1: softened
-             {3307u * 3 + 5, 0u, 3302u, 1.0f},          // next point has index 4: full volume
-             {3307u + 5, 0u, 3302u, 0.75f},             // next point has index 2: softened
-         })
-    {
-        SampleClock = clock;
-        Voice voice = Square(0, 10, 0, delay);
-        AlignVoiceStart(voice);
-        EXPECT_EQ(std::pair(voice.delay, voice.volume), std::pair(alignedDelay, volume)) << clock;
     }
 }
 
