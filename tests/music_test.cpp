@@ -16,7 +16,8 @@
 
 // The notes span the scale, upper degrees an octave higher. The chord table comes in groups of
 // seven rows, one chord shape each: row r of a group is the shape on the root r. A wrong note
-// shows as a row that breaks its group's shape.
+// shows as a row that breaks its group's shape. A bar draws its chord from an order that holds
+// every chord once, so that each is as likely.
 TEST(Music, NotesSpanTheScaleAndEveryChordIsItsGroupsShapeOnItsRoot)
 {
     InitAudio();
@@ -27,8 +28,10 @@ TEST(Music, NotesSpanTheScaleAndEveryChordIsItsGroupsShapeOnItsRoot)
     {
         EXPECT_EQ(MusicNote(degree + ScaleNotes, -2), 2.0f * MusicNote(degree, -2));
     }
+    int ordered = 0; // a bit for each chord in the order
     for (int row = 0; row < ChordCount; ++row)
     {
+        ordered |= 1 << ChordOrder[row];
         const int* shape = ChordTable[row - row % ScaleNotes];
         EXPECT_EQ(ChordTable[row][0], row % ScaleNotes) << row;
         for (int note = 1; note < ChordNotes; ++note)
@@ -36,6 +39,7 @@ TEST(Music, NotesSpanTheScaleAndEveryChordIsItsGroupsShapeOnItsRoot)
             EXPECT_EQ(ChordTable[row][note] - ChordTable[row][0], shape[note] - shape[0]) << row;
         }
     }
+    EXPECT_EQ(ordered, (1 << ChordCount) - 1);
 }
 
 // Match variant 0, beat 0: a drum (a pick of two draws, then the voice's pan and volume),
@@ -66,9 +70,10 @@ TEST(Music, BeatCostsItsDrawsEvenWhenNotesAreDropped)
 }
 
 // Two bars of each title and match variant, as a digest of every voice they start (its number,
-// sound, pitch, level, send, pan, envelope and delay) and of the chord and the variant chosen
-// after each beat: a change of any draw, chance, pitch, level or time changes it. The rules
-// these bars follow were read against the music's description when the digest was taken.
+// sound, pitch, level, send, pan, envelope and delay, its start moved onto the next grid point
+// and softened unless that point is a fourth one) and of the chord and the variant chosen after
+// each beat: a change of any draw, chance, pitch, level or time changes it. The bars were checked
+// against the music's rules when the digest was taken.
 TEST(Music, TwoBarsOfEachVariantPlayAsRecorded)
 {
     std::string trace;
