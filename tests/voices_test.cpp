@@ -53,6 +53,7 @@ TEST(Voices, VoiceSoundsToItsLastFrameThenEnds)
     frames[0] = {1000, -1000}, frames[1] = {2000, -2000}, frames[2] = {3000, -3000};
     SampleBank[0] = {3, frames};
     Voice sample = Square(0, 0, 0, 0), pastBank = sample;
+    sample.position = 40; // a voice that sounded before starts again from its first frame
     StartVoice(sample, FirstSampleSound, 0.0f, 1.0f, 0.5f, 0.0f, 100, 200, 300, 2);
     sample.volume = 1.0f, sample.pan = 0.0f; // no random boost or pan
     StartVoice(pastBank, FirstSampleSound + SampleCount, 0.0f, 1.0f, 0.5f, 0.0f, 10, 20, 30, 2);
@@ -96,8 +97,8 @@ TEST(Voices, PanKeepsTheCentreAndScalesBothSidesOutsideIt)
          {std::tuple{StereoFrame{10001, -9999}, 0.049f, 10001, -9999},
           {{10001, -9999}, -0.049f, 10001, -9999},
           {{1000, 1000}, 0.05f, 1020, 980},
-          {{1000, -1000}, 7.0f, 1400, -600},
-          {{30000, -30000}, -7.0f, 18000, -32768}})
+          {{1000, -1000}, 1.5f, 1400, -600},
+          {{30000, -30000}, -1.5f, 18000, -32768}})
     {
         const StereoFrame out = ApplyPanGains(frame, PanLaw(pan));
         EXPECT_EQ(LeftRight(out.left, out.right), LeftRight(left, right)) << pan;
