@@ -60,6 +60,7 @@ TEST(Echo, HeadsReadAndFeedTheRingInTheirTurn)
     for (auto [place, share] : {std::pair{10, 2400},
                                 {20 + EchoHalfLength, 3400},
                                 {21 + EchoHalfLength, 3400},
+                                {22 + EchoHalfLength, 0},
                                 {31, 2900}})
     {
         EXPECT_EQ(Channels(EchoRing[place]), std::pair(share, -share)) << place;

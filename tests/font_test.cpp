@@ -1,72 +1,82 @@
-// Tests of text measuring and drawing with the bitmap font.
+// Tests of text measuring and drawing with the bitmap font, against the glyphs as a person reads
+// them off the screen (glyph_sheet.h).
 #include "display/font.h"
 
 #include "display/canvas.h"
+#include "glyph_sheet.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <tuple>
-#include <utility>
+#include <string>
 #include <vector>
 
 namespace
 {
-// Draws the text alone on a cleared canvas and returns the canvas.
-std::vector<unsigned char> Drawn(const char* text, int x, int y, int scale)
-{
-    ClearCanvas();
-    DrawText(text, x, y, 1, scale);
-    return {std::begin(ScreenCells), std::end(ScreenCells)};
-}
+constexpr unsigned char Ground = 3; // what lies below the text: unlit cells keep it
 
-int Lit(const std::vector<unsigned char>& canvas)
+// Draws the text over a canvas of Ground and returns the first cell, as "(x, y)", where it differs
+// from the sheet's glyphs (each lit cell a scale x scale block of colour 9, turned by a half turn
+// about (x, y) when asked, cells off the canvas skipped), or "" where none does.
+std::string Misdrawn(const char* text, int x, int y, int scale, bool halfTurned)
 {
-    return static_cast<int>(canvas.size() - std::count(canvas.begin(), canvas.end(), 0));
-}
-
-// Whether every lit cell lies in columns x0..x1 and rows y0..y1.
-bool LitOnlyWithin(const std::vector<unsigned char>& canvas, int x0, int x1, int y0, int y1)
-{
-    for (int x = 0; x < CanvasWidth; ++x)
-    {
-        for (int y = 0; y < CanvasHeight; ++y)
-        {
-            if (canvas[x * CanvasHeight + y] != 0 && (x < x0 || x > x1 || y < y0 || y > y1))
-            {
-                return false;
-            }
-        }
-    }
-    return true;
+    std::vector<unsigned char> expected(CanvasCells, Ground);
+    const int turn = halfTurned ? -1 : 1;
+    SheetText(text, 0, 0,
+              [&](int column, int row)
+              {
+                  for (int i = 0; scale > 0 && i < scale * scale; ++i)
+                  {
+                      const int cx = x + turn * (column * scale + i % scale);
+                      const int cy = y + turn * (row * scale + i / scale);
+                      if (OnCanvas(cx, cy))
+                      {
+                          expected[cx * CanvasHeight + cy] = 9;
+                      }
+                  }
+              });
+    std::fill(std::begin(ScreenCells), std::end(ScreenCells), Ground);
+    (halfTurned ? DrawTextHalfTurned : DrawText)(text, x, y, 9, scale);
+    const int n = static_cast<int>(
+        std::mismatch(expected.begin(), expected.end(), ScreenCells).first - expected.begin());
+    return n == CanvasCells ? ""
+                            : "(" + std::to_string(n / CanvasHeight) + ", " +
+                                  std::to_string(n % CanvasHeight) + ")";
 }
 } // namespace
 
-// Characters without a glyph take no room; a glyph's row 0 is its top; text is clipped cell by
-// cell at every edge.
-TEST(Font, GlyphlessCharactersTakeNoRoomRowZeroIsTheTopAndTextClipsCellByCell)
+// Every character the screen shows is as wide and lit as its glyph reads, and every other byte
+// has no glyph: it takes no room and draws nothing.
+TEST(Font, EveryGlyphIsAsTheScreenShowsItAndOtherCharactersHaveNone)
 {
-    EXPECT_EQ(std::tuple(TextWidth("ab"), TextWidth("a b"), TextWidth(",()\"%\x80\xff")),
-              std::tuple(8, 12, 0));
-    const std::vector<unsigned char> joined = Drawn("i,i", 0, 0, 1);
-    EXPECT_EQ(joined, Drawn("ii", 0, 0, 1));
-    EXPECT_EQ(joined[2 * CanvasHeight + 0], 1); // the second "i" right after the first
+    int glyphs = 0;
+    for (int c = 1; c < 256; ++c)
+    {
+        const char text[2] = {static_cast<char>(c), '\0'};
+        glyphs += SheetText(text, 0, 0, [](int, int) {}) > 0;
+        ASSERT_EQ(TextWidth(text), SheetText(text, 0, 0, [](int, int) {})) << c;
+        ASSERT_EQ(Misdrawn(text, 60, 40, 1, false), "") << c;
+    }
+    EXPECT_EQ(glyphs, GlyphCount);
+}
 
-    // The apex of "a" (row 0, column 1) lands at the top, as a 2 x 2 block.
-    const std::vector<unsigned char> a = Drawn("a", 10, 20, 2);
-    EXPECT_EQ(
-        std::tuple(a[12 * CanvasHeight + 28], a[13 * CanvasHeight + 29], a[10 * CanvasHeight + 28]),
-        std::tuple(1, 1, 0));
-    EXPECT_TRUE(LitOnlyWithin(a, 10, 15, 20, 29));
-
-    const std::vector<unsigned char> top = Drawn("i", 5, 93, 1);
-    EXPECT_EQ(std::pair(Lit(top), int{top[5 * CanvasHeight + 95]}), std::pair(3, 1));
-
-    EXPECT_EQ(Lit(Drawn("ab", -4, 0, 1)), Lit(Drawn("b", 0, 0, 1))); // "a" wholly off
-
-    const std::vector<unsigned char> corner = Drawn("m", 125, -2, 2); // right and bottom
-    EXPECT_GT(Lit(corner), 0);
-    EXPECT_TRUE(LitOnlyWithin(corner, 125, 127, 0, 7));
-
-    // A scale of 0 or less draws nothing.
-    EXPECT_EQ(Lit(Drawn("abc", 10, 10, 0)) + Lit(Drawn("abc", 10, 10, -2)), 0);
+// A glyphless character takes no room between its neighbours; scale blocks every pixel; text
+// is cut cell by cell at each edge, and a scale of 0 or less draws nothing; turned by a half
+// turn, each cell lies as far the other way from the starting cell.
+TEST(Font, TextScalesClipsCellByCellAndTurnsAboutItsStart)
+{
+    struct Case
+    {
+        const char* text;
+        int x, y, scale;
+        bool halfTurned;
+    };
+    for (const Case& c : {Case{"a,b%i\x80y", 10, 20, 1, false}, Case{"a b", 10, 20, 2, false},
+                          Case{"me", -5, 93, 1, false}, Case{"wq", 122, -6, 3, false},
+                          Case{"abc", 10, 10, 0, false}, Case{"abc", 10, 10, -2, false},
+                          Case{"goal", 100, 60, 1, true}, Case{"go", 6, 90, 2, true}})
+    {
+        EXPECT_EQ(Misdrawn(c.text, c.x, c.y, c.scale, c.halfTurned), "")
+            << c.text << " " << c.scale;
+        EXPECT_EQ(TextWidth(c.text), SheetText(c.text, 0, 0, [](int, int) {})) << c.text;
+    }
 }

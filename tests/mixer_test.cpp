@@ -1,5 +1,5 @@
 // Tests of the mixer: saturation of the sums, the music started on its beat's own frame, and
-// ended effect voices reported back.
+// ended effect voices reported back in order.
 #include "audio/mixer.h"
 
 #include "audio/music.h"
@@ -7,8 +7,13 @@
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 // Voices play a one-frame sample at full scale, centred, with no echo, between two beats: two
 // at volume 1, then the same with a third at volume -1, which still counts in full.
@@ -35,29 +40,40 @@ TEST(Mixer, LoudSumsSaturateOnceInsteadOfWrapping)
 }
 
 // The match music's first beat three frames into an eight-frame callback starts its two notes
-// (the drum waits for the bank) on that frame: both have sounded five frames.
+// (the drum waits for the bank) on that frame: both have sounded five frames. The clock's wrap
+// to 0 is such a beat too.
 TEST(Mixer, MusicStartsOnTheBeatsOwnFrame)
 {
-    InitAudio();
-    SubmitAudioStatus(true);
-    SampleClock = BarBeats * BeatLength - 3;
-    StereoFrame out[8];
-    MixFrames(out, 8);
-    EXPECT_TRUE(VoiceSounding[FirstMusicVoice + 1] && !VoiceSounding[FirstMusicVoice + 2]);
-    EXPECT_EQ(Voices[FirstMusicVoice].position + Voices[FirstMusicVoice + 1].position, 10u);
+    for (const std::uint32_t clock : {BarBeats * BeatLength - 3, 0xfffffffdu})
+    {
+        InitAudio();
+        SubmitAudioStatus(true);
+        SampleClock = clock;
+        StereoFrame out[8];
+        MixFrames(out, 8);
+        EXPECT_TRUE(VoiceSounding[FirstMusicVoice + 1] && !VoiceSounding[FirstMusicVoice + 2]);
+        EXPECT_EQ(Voices[FirstMusicVoice].position + Voices[FirstMusicVoice + 1].position, 10u);
+    }
 }
 
-// An effect voice that has sounded to its end is switched off and reported back in the audio
-// thread's slot.
-TEST(Mixer, EndedEffectVoicesAreReportedBack)
+// Effect voices that end in a callback are switched off and reported back in the audio thread's
+// slot in the order of the frames they ended in, lower numbers first within a frame; a music
+// voice ends unreported. The callback writes whole frames only.
+TEST(Mixer, EndedEffectVoicesAreReportedBackInTheOrderTheyEnded)
 {
     InitAudio();
-    PlaySound(SoundSquare, 440.0f, 0.1f, 0.5f, 0.0f); // 55500 frames after a start on the grid
-    SubmitAudioStatus(false);
-    static StereoFrame out[60000];
-    MixFrames(out, 50000);
-    EXPECT_TRUE(VoiceSounding[0]);
-    MixFrames(out, 10000);
+    SampleClock = 1; // no beat in the next 64 frames
+    for (const auto& [v, length] : {std::pair{2, 30}, {5, 10}, {7, 10}, {9, 5}, {64, 3}, {11, 99}})
+    {
+        Voices[v] = {0, 0, 0, static_cast<std::uint32_t>(length), 0, 0, 0, 0, 0, SoundSquare, 0};
+        VoiceSounding[v] = true;
+    }
+    unsigned char stream[64 * 4 + 3];
+    std::fill(std::begin(stream), std::end(stream), 0xab);
+    AudioCallback(stream, sizeof stream);
     const AudioStatusSlot& slot = AudioStatusSlots[AudioSlot];
-    EXPECT_TRUE(!VoiceSounding[0] && slot.voiceCount == 1 && slot.voiceList[0] == 0);
+    EXPECT_EQ(std::vector<int>(slot.voiceList, slot.voiceList + slot.voiceCount),
+              (std::vector<int>{9, 5, 7, 2}));
+    EXPECT_TRUE(VoiceSounding[11] && !VoiceSounding[64] && SampleClock == 65);
+    EXPECT_TRUE(stream[64 * 4 - 1] == 0 && stream[64 * 4] == 0xab); // silent frames, then untouched
 }

@@ -3,6 +3,7 @@
 
 #include "platform/rand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -17,17 +18,32 @@ void Tick(int times)
 }
 } // namespace
 
-// Jittered near the base at start-up, the palette drifts fast to nearer targets, then from
-// tick 2000 in small steps; a match start restarts the count.
+// Every base colour is one the screen can show (each part within 0..1). Jittered within 0.08 of
+// the base at start-up, in steps of 0.0008 and reaching both ends, the palette drifts fast to
+// targets within 0.04, then from tick 2000 in small steps; a match start restarts the count.
 TEST(Palette, DriftsFastToNearTargetsThenSlowlyFromTick2000)
 {
+    float lowest = 0, highest = 0;
+    for (unsigned seed = 0; seed < 40; ++seed)
+    {
+        SeedRand(seed);
+        InitPalette();
+        for (int i = 0; i < PaletteEntries; ++i)
+        {
+            const float base = BasePalette[i / 6][i % 3];
+            ASSERT_TRUE(base >= 0.0f && base <= 1.0f) << i;
+            for (const float value : {Palette[i], PaletteTarget[i]})
+            {
+                const float offset = (value - base) / 0.0008f;
+                lowest = std::min(lowest, offset), highest = std::max(highest, offset);
+                ASSERT_NEAR(offset, std::round(offset), 0.02f) << i;
+            }
+        }
+    }
+    EXPECT_TRUE(std::round(lowest) == -100 && std::round(highest) == 100) << lowest << highest;
+
     SeedRand(99);
     InitPalette();
-    for (int i = 0; i < PaletteEntries; ++i)
-    {
-        EXPECT_LE(std::fabs(Palette[i] - BasePalette[i / 6][i % 3]), 0.0801f) << i;
-    }
-
     Tick(3); // the first tick draws new targets; three fast steps reach them
     for (int i = 0; i < PaletteEntries; ++i)
     {

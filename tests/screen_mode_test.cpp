@@ -4,29 +4,24 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <tuple>
 
 TEST(ScreenMode, FullScreenIsTheDesktopAndAWindowTheLargestMultipleThatLeavesATenth)
 {
-    const struct
+    for (const auto& [fullScreen, desktop, width, height] : {
+             std::tuple{true, DesktopSize{1280, 720}, 1280, 720},
+             {true, {-1, 0}, 0, 0},            // unknown: SDL chooses
+             {false, {1280, 720}, 768, 576},   // 648 rows of room: six times
+             {false, {1280, 1024}, 1152, 864}, // the width decides
+             {false, {100, 50}, 128, 96},      // too small for any: the canvas once
+             {false, {1, 1}, 128, 96},         // the smallest desktop there is
+             {false, {-1280, 720}, 640, 480},  // unknown: nothing positive
+             {false, {INT_MAX, INT_MAX}, 128 * 15099494, 96 * 15099494}, // no overflow
+         })
     {
-        bool fullScreen;
-        DesktopSize desktop;
-        int width;
-        int height;
-    } cases[] = {
-        {true, {1280, 720}, 1280, 720},
-        {true, {-1, 0}, 0, 0},            // unknown: SDL chooses
-        {false, {1280, 720}, 768, 576},   // 648 rows of room: six times
-        {false, {1280, 1024}, 1152, 864}, // the width decides
-        {false, {100, 50}, 128, 96},      // too small for any: the canvas once
-        {false, {-1280, 720}, 640, 480},  // unknown: nothing positive
-        {false, {INT_MAX, INT_MAX}, 128 * 15099494, 96 * 15099494}, // no overflow
-    };
-    for (const auto& c : cases)
-    {
-        const ScreenMode mode = ChooseScreenMode(c.fullScreen, c.desktop);
-        EXPECT_EQ(mode.fullScreen, c.fullScreen);
-        EXPECT_EQ(mode.width, c.width) << c.desktop.width << " x " << c.desktop.height;
-        EXPECT_EQ(mode.height, c.height) << c.desktop.width << " x " << c.desktop.height;
+        const ScreenMode mode = ChooseScreenMode(fullScreen, desktop);
+        EXPECT_EQ(std::tuple(mode.fullScreen, mode.width, mode.height),
+                  std::tuple(fullScreen, width, height))
+            << desktop.width << " x " << desktop.height;
     }
 }

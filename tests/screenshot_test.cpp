@@ -1,7 +1,10 @@
 // Tests of screenshot files: their names, their contents and failed writes.
 #include "display/screenshot.h"
 
+#include "platform/numbered_file.h"
+
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -69,9 +72,10 @@ TEST_F(Screenshot, FilesAreNumberedTopRowFirstAndNeverReplaceOrFollowAPlayersFil
     stbi_image_free(image);
 }
 
+// A numbered file's contents are written whole or reported as not written.
 TEST_F(Screenshot, FailedWriteLeavesNoFileAndMovesToTheNextNumber)
 {
-    // Files may grow to 10 bytes only: no PNG can be written whole.
+    // Files may grow to 10 bytes only: no PNG can be written whole, nor 12 bytes.
     rlimit limit;
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlim_t before = limit.rlim_cur;
@@ -79,8 +83,13 @@ TEST_F(Screenshot, FailedWriteLeavesNoFileAndMovesToTheNextNumber)
     std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limit);
     EXPECT_FALSE(SaveScreenshot(3, 2, Pixels));
+    const int file = open("bytes", O_WRONLY | O_CREAT, 0600);
+    EXPECT_FALSE(WriteAll(file, "twelve bytes", 12));
     limit.rlim_cur = before;
     setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(WriteAll(file, "twelve bytes", 12) && close(file) == 0);
+    EXPECT_EQ(Contents("bytes"), "twelve byttwelve bytes");
+    fs::remove("bytes");
     EXPECT_TRUE(fs::is_empty(folder) && ScreenshotCounter == 1);
     EXPECT_TRUE(SaveScreenshot(3, 2, Pixels) && fs::exists("screen1.png"));
     EXPECT_FALSE(SaveScreenshot(0, 0, Pixels));

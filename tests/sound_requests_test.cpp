@@ -31,6 +31,8 @@ TEST(SoundRequests, SearchTakesTheNextFreeVoiceInRotation)
     EXPECT_TRUE(NextEffectVoice == 63 && Voices[63].sound == SoundBall);
 }
 
+// Sample sounds wait for the bank, and while a replay holds some back they are dropped one a
+// request; a synthesized sound needs no bank.
 TEST(SoundRequests, SamplesWaitForTheBankAndAreNotReplayed)
 {
     InitAudio();
@@ -40,6 +42,8 @@ TEST(SoundRequests, SamplesWaitForTheBankAndAreNotReplayed)
     PlaySound(SoundSquare, 440.0f, 0.1f, 1.0f, 0.0f); // a synthesized sound needs no bank
     EXPECT_EQ(VoiceLength(Voices[0]), 500u + 5000u + 50000u);
     SamplesLoaded.store(true);
+    SoundsHeldBack = 1; // a replay's sample sound that was not heard when the match was played
+    PlayEffect(SoundSwap, 0.4f, 0.0f);
     PlayEffect(SoundRotate, 0.4f, 0.0f);
     EXPECT_EQ(Queued(), (std::vector<int>{0, 1}));
     EXPECT_EQ(Voices[1].sound, SoundRotate);

@@ -18,7 +18,8 @@
 //       play shows its join code and notices on the left, and with a friend in no keys of
 //       the computer's levels on the right.
 //   e2e_check word <screenshot.png> <width> <height> <row> <text> [<centre column>]
-//       The text, centred on the column (16: the left band) with its foot on the row.
+//       The text, centred on the column (16: the left band) with its foot on the row, in the
+//       glyphs of glyph_sheet.h.
 //   e2e_check same <screenshot.png> <width> <height> <other.png>
 //       The two screenshots show the same colour in every cell.
 //   e2e_check replay-of <screenshot.png> <width> <height> <other.png>
@@ -39,9 +40,9 @@
 #include "app/rules_page.h"
 #include "app/title_screen.h"
 #include "display/canvas.h"
-#include "display/font.h"
 #include "display/palette.h"
 #include "display/pictures.h"
+#include "glyph_sheet.h"
 #include "match/game_title.h"
 #include "match/match_draw.h"
 #include "match/turn_rules.h"
@@ -211,14 +212,15 @@ bool Holds(std::string_view check, int argc, char** argv)
     if (check == "word" && argc >= 7)
     {
         // The text as the online notices draw it, centred on the column (16: the left band)
-        // with its foot on the row.
+        // with its foot on the row, in the glyphs as the screen shows them: not with the game's
+        // own font, whose faults would then be on both sides.
         const char* text = argv[6];
-        const int row = std::atoi(argv[5]), width = TextWidth(text);
+        const int row = std::atoi(argv[5]), width = SheetText(text, 0, 0, [](int, int) {});
         const int left = (argc == 8 ? std::atoi(argv[7]) : 16) - width / 2;
         const auto inWord = [&](int x, int y, int)
-        { return x >= left && x < left + width && y >= row && y < row + GlyphSide; };
+        { return x >= left && x < left + width && y >= row && y < row + 5; };
         ClearCanvas();
-        DrawText(text, left, row, 1, 1);
+        SheetText(text, left, row, [](int x, int y) { PlotCell(x, y, 1); });
         return Agree(inWord, true);
     }
     if (check == "match-start" || check == "state")
