@@ -65,9 +65,9 @@ unsigned char* PutSequence(unsigned char* at, const unsigned char* literals, int
     return matchHead == 15 ? PutMore(at, length - MinSqueezeMatch - 15) : at;
 }
 
-// A count with its head nibble read on from at; false when the input ends first. Stops adding
-// once past limit, which refuses it anyway.
-bool GetMore(const unsigned char* in, int size, int& at, int& count, int limit)
+// A count with its head nibble read on from at; false when the input ends first. Input no
+// longer than a squeezed packet cannot carry a count that overflows.
+bool GetMore(const unsigned char* in, int size, int& at, int& count)
 {
     if (count < 15)
     {
@@ -81,7 +81,7 @@ bool GetMore(const unsigned char* in, int size, int& at, int& count, int limit)
         }
         const int more = in[at++];
         count += more;
-        if (more < 255 || count > limit)
+        if (more < 255)
         {
             return true;
         }
@@ -157,12 +157,16 @@ int Squeeze(const SqueezeHistory& history, const unsigned char* plain, int size,
 int Expand(const SqueezeHistory& history, const unsigned char* in, int size, unsigned char* out,
            int capacity)
 {
+    if (size > MaxSqueezedBytes)
+    {
+        return -1; // longer than any packet squeezed
+    }
     int at = 0, made = 0;
     while (at < size)
     {
         const int token = in[at++];
         int count = token >> 4;
-        if (!GetMore(in, size, at, count, capacity) || count > capacity - made || count > size - at)
+        if (!GetMore(in, size, at, count) || count > capacity - made || count > size - at)
         {
             return -1; // more literals than room, or than came
         }
@@ -180,7 +184,7 @@ int Expand(const SqueezeHistory& history, const unsigned char* in, int size, uns
         const int distance = in[at] << 8 | in[at + 1];
         at += 2;
         int length = token & 15;
-        if (!GetMore(in, size, at, length, capacity))
+        if (!GetMore(in, size, at, length))
         {
             return -1;
         }
@@ -238,7 +242,7 @@ int ExpandPacket(SqueezeLine& line, const unsigned char* in, int size, unsigned 
     }
     const int epoch = in[0];
     const int number = in[1] << 8 | in[2];
-    if (in[3] == AskFlag + line.epoch && line.number != 0)
+    if (in[3] == AskFlag + line.epoch)
     {
         line.epoch = (line.epoch + 1) % SqueezeEpochs; // the other side lost our packets
         line.number = 0;

@@ -13,8 +13,9 @@
 //                       output into the history before it
 //   more length (0+)
 // Expanding checks every count and distance before it writes: output past its room, a
-// distance past the history, or a sequence cut short refuse the packet, so a small packet
-// can never expand without bound and nothing past the output is written.
+// distance past the history, a sequence cut short, or input longer than any squeezed packet
+// refuse it, so a small packet can never expand without bound and nothing past the output is
+// written.
 //
 // A squeezed packet: epoch (1), number (2), ask (1), then the LZ. Number 0 starts the
 // direction afresh (no history) in that epoch; the numbers after it count 1..65535 and wrap
