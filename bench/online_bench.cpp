@@ -68,8 +68,8 @@ void DeltaMatchFrame(benchmark::State& state)
 BENCHMARK(DeltaMatchFrame);
 
 // The relayed packets squeezed: a match's frames one packet each, every one squeezed over the
-// packets before it as the relayed link sends them (the history rebuilt for each), and
-// expanded again.
+// packets before it as the relayed link sends them (the history indexed anew for each), and
+// expanded again; and where those packets' bytes go, as shares of them.
 struct SqueezedMatch
 {
     SqueezeLine host;
@@ -79,6 +79,10 @@ struct SqueezedMatch
     unsigned char packets[256][2 * MaxMessageBytes];
     unsigned char squeezed[MaxSqueezedBytes];
     unsigned char out[RelayPacketBytes];
+    int deltaCells; // bytes of the packets: the cells of deltas
+    int wholeCells; // of whole frames
+    int palettes;   // the palette every frame message carries
+    int bytes;      // all
 };
 SqueezedMatch Relayed;
 
@@ -87,8 +91,9 @@ void RecordMatchPackets()
     SeedRand(12);
     InitPalette();
     static GameTitle match;
+    match = GameTitle();
     RestartFrameStream(Stream);
-    Relayed.count = 0;
+    Relayed.count = Relayed.deltaCells = Relayed.wholeCells = Relayed.palettes = Relayed.bytes = 0;
     for (unsigned step = 0; Relayed.count < 256; ++step)
     {
         match.KeyDown(step % 16 == 0 ? ActionUp : ActionLeft);
@@ -100,6 +105,11 @@ void RecordMatchPackets()
             int size = 0;
             for (int n = 0; n < Pieces.count; ++n)
             {
+                const int cells = Pieces.sizes[n] - FrameHeaderBytes;
+                (Pieces.messages[n][0] == KindDelta ? Relayed.deltaCells : Relayed.wholeCells) +=
+                    cells;
+                Relayed.palettes += PaletteBytes;
+                Relayed.bytes += Pieces.sizes[n];
                 std::memcpy(Relayed.packets[Relayed.count] + size, Pieces.messages[n],
                             static_cast<std::size_t>(Pieces.sizes[n]));
                 size += Pieces.sizes[n];
@@ -130,6 +140,10 @@ void SqueezeMatchPackets(benchmark::State& state)
         n = (n + 1) % Relayed.count;
     }
     state.counters["share"] = static_cast<double>(squeezed) / static_cast<double>(plain);
+    const double bytes = Relayed.bytes;
+    state.counters["delta_cells"] = Relayed.deltaCells / bytes;
+    state.counters["whole_cells"] = Relayed.wholeCells / bytes;
+    state.counters["palettes"] = Relayed.palettes / bytes;
     state.counters["plain_bytes"] =
         static_cast<double>(plain) / static_cast<double>(state.iterations());
 }
