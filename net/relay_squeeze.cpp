@@ -34,7 +34,7 @@ void Remember(int place)
     Newest[hash] = place;
 }
 
-// A count's head nibble, and the bytes that carry the rest of it.
+// The rest of a count past its head nibble's 15, as bytes added on.
 unsigned char* PutMore(unsigned char* at, int more)
 {
     for (; more >= 255; more -= 255)

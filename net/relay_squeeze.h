@@ -6,12 +6,14 @@
 //
 // The LZ (numbers high byte first): sequences, each
 //   token (1)           high four bits the literal count, low four the match length - 4;
-//                       15 in either: more follows as bytes added on, each 255 but the last
-//   more literals (0+)  literals (count)
+//                       15 in either: the rest of it follows, bytes added on, each 255 but
+//                       the last
+//   the count's rest
+//   literals (count)
 //   then, unless the input ends here:
 //   distance (2)        1..65535: how far back the match starts, through this packet's
-//                       output into the history before it
-//   more length (0+)
+//                       output and on into the history before it
+//   the length's rest
 // Expanding checks every count and distance before it writes: output past its room, a
 // distance past the history, a sequence cut short, or input longer than any squeezed packet
 // refuse it, so a small packet can never expand without bound and nothing past the output is
