@@ -13,6 +13,7 @@ constexpr int ChainTries = 16; // earlier places of the same four bytes tried fo
 constexpr int Window = SqueezeHistoryBytes + RelayPacketBytes;
 constexpr int NoPlace = -1;
 constexpr int AskFlag = 128;
+static_assert(RelayPacketBytes <= SqueezeHistoryBytes); // a packet never pushes out all history
 
 // Squeezing's scratch: the history and the packet side by side, and the places of every four
 // bytes in it, newest first through Earlier.
@@ -204,12 +205,6 @@ int Expand(const SqueezeHistory& history, const unsigned char* in, int size, uns
 
 void AddToHistory(SqueezeHistory& history, const unsigned char* bytes, int size)
 {
-    if (size >= SqueezeHistoryBytes)
-    {
-        std::memcpy(history.bytes, bytes + size - SqueezeHistoryBytes, SqueezeHistoryBytes);
-        history.used = SqueezeHistoryBytes;
-        return;
-    }
     const int drop = std::max(history.used + size - SqueezeHistoryBytes, 0);
     std::memmove(history.bytes, history.bytes + drop,
                  static_cast<std::size_t>(history.used - drop));

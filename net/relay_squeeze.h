@@ -72,7 +72,8 @@ int Squeeze(const SqueezeHistory& history, const unsigned char* plain, int size,
 // when the bytes are refused (above).
 int Expand(const SqueezeHistory& history, const unsigned char* in, int size, unsigned char* out,
            int capacity);
-// Adds bytes to the history, forgetting its oldest beyond SqueezeHistoryBytes.
+// Adds size bytes (0..RelayPacketBytes) to the history, forgetting its oldest beyond
+// SqueezeHistoryBytes.
 void AddToHistory(SqueezeHistory& history, const unsigned char* bytes, int size);
 
 // A relayed packet (size 0..RelayPacketBytes) squeezed with its head into out

@@ -101,23 +101,6 @@ TEST(RelaySqueeze, AMatchsFramesComeBackWholeAtAFractionOfTheirBytes)
     ResetSqueezeLine(Host);
     EXPECT_LT(Send(Host, packets[0]).size() * 3, packets[0].size() * 2);
     EXPECT_LT(squeezedBytes * 5, plainBytes);
-
-    // A packet that fills the history past its end: only its newest bytes are kept, and what
-    // follows still matches into them.
-    Bytes large(SqueezeHistoryBytes + 1000);
-    for (std::size_t n = 0; n < large.size(); ++n)
-    {
-        large[n] = static_cast<unsigned char>(Rand());
-    }
-    History.used = 0;
-    AddToHistory(History, large.data(), 5000);
-    AddToHistory(History, large.data() + 5000, static_cast<int>(large.size()) - 5000);
-    ASSERT_EQ(History.used, SqueezeHistoryBytes);
-    const Bytes oldest(large.end() - SqueezeHistoryBytes, large.end() - SqueezeHistoryBytes + 3000);
-    const int size = Squeeze(History, oldest.data(), 3000, Squeezed);
-    EXPECT_LT(size, 20);
-    ASSERT_EQ(Expand(History, Squeezed, size, Out, RelayPacketBytes), 3000);
-    EXPECT_EQ(Bytes(Out, Out + 3000), oldest);
 }
 
 TEST(RelaySqueeze, WhatCannotBeExpandedIsRefusedAndNothingPastTheOutputIsWritten)
