@@ -27,7 +27,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int MeetVersion = 1; // the layouts above; an answer of another is told apart
+constexpr int MeetVersion = 2; // the layouts above and of the packets in data (squeezed:
+                               // net/relay_squeeze.h); an answer of another is told apart
 constexpr int DefaultMeetPort = 4222;
 constexpr int ConversationBytes = 8;
 constexpr int ConversationLength = 2 * ConversationBytes; // in hex

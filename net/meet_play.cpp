@@ -4,11 +4,13 @@
 #include "net/host_session.h"
 #include "net/meet_link.h"
 #include "net/messages.h"
+#include "net/relay_squeeze.h"
 
 namespace
 {
 static_assert(FirstRelayedPeer == MaxLinkPeers);
 constexpr int JoinedPeer = 0; // the friend's side: its relayed host, as link and relay peer
+static_assert(MaxSqueezedBytes <= MaxMeetPlain);
 
 MeetRole Role = MeetRole::Off;
 MeetHost Hosted;
@@ -16,7 +18,8 @@ MeetFriend Joining;
 bool Listening;              // hosting: the game's subject is listened to
 bool Relayed[MaxRelayPeers]; // hosting: the conversation's relayed peer was opened
 RelayLink Relay;
-unsigned LastNow; // ms, of the last TickMeetPlay: the flush's time
+SqueezeLine Lines[MaxRelayPeers]; // each relayed peer's packets, squeezed both ways
+unsigned LastNow;                 // ms, of the last TickMeetPlay: the flush's time
 unsigned SentBytes;
 unsigned ReceivedBytes;
 unsigned ReceivedMessages;
@@ -24,6 +27,7 @@ MeetDelivery Delivery;
 unsigned char Out[MaxMeetPayload];
 unsigned char Plain[MaxMeetPlain];
 unsigned char Packet[RelayPacketBytes];
+unsigned char Squeezed[MaxSqueezedBytes];
 
 int LinkPeerOf(int peer)
 {
@@ -38,21 +42,32 @@ void Send(const char* subject, int size)
     }
 }
 
-// A relayed peer's packets, sealed for the other side, sent.
+// A relayed peer's packets, squeezed and sealed for the other side, sent.
 void SendPackets(int peer, bool force)
 {
     for (int size;
          (size = MakeRelayPacket(Relay, peer, LinkPeerOf(peer), LastNow, force, Packet)) > 0;)
     {
+        const int squeezed = SqueezePacket(Lines[peer], Packet, size, Squeezed);
         if (Role == MeetRole::Hosting)
         {
             Send(Hosted.conversations[peer].subject,
-                 SealForFriend(Hosted, peer, Packet, size, Out));
+                 SealForFriend(Hosted, peer, Squeezed, squeezed, Out));
         }
         else
         {
-            Send(Joining.hostSubject, SealForHost(Joining, Packet, size, Out));
+            Send(Joining.hostSubject, SealForHost(Joining, Squeezed, squeezed, Out));
         }
+    }
+}
+
+// A relayed peer's packet as it opened from its seal: expanded, and heard when it is.
+void Hear(int peer, const MeetHostHeard& heard, unsigned now)
+{
+    const int size = ExpandPacket(Lines[peer], Plain, heard.size, Packet);
+    if (size >= 0)
+    {
+        HearRelayPacket(Relay, peer, LinkPeerOf(peer), Packet, static_cast<std::size_t>(size), now);
     }
 }
 
@@ -80,9 +95,9 @@ void HearAsHost(unsigned now)
     {
         // The friend's first packet: its connection, as a request arrives on the network.
         Relayed[peer] = OpenRelayPeer(Relay, peer, LinkPeerOf(peer), RelayedAddress(peer), now);
+        ResetSqueezeLine(Lines[peer]);
     }
-    HearRelayPacket(Relay, peer, LinkPeerOf(peer), Plain, static_cast<std::size_t>(heard.size),
-                    now);
+    Hear(peer, heard, now);
 }
 
 void HearAsFriend(unsigned now)
@@ -91,8 +106,7 @@ void HearAsFriend(unsigned now)
         HearAtFriend(Joining, Delivery.bytes, static_cast<std::size_t>(Delivery.size), Plain);
     if (heard.what == MeetHeard::Message)
     {
-        HearRelayPacket(Relay, JoinedPeer, JoinedPeer, Plain, static_cast<std::size_t>(heard.size),
-                        now);
+        Hear(JoinedPeer, heard, now);
     }
 }
 
@@ -206,8 +220,13 @@ const MeetFriend& MeetJoin()
 
 bool GoRelayed(unsigned now)
 {
-    return Role == MeetRole::Joining && Joining.stage == MeetStage::Answered &&
-           OpenRelayPeer(Relay, JoinedPeer, JoinedPeer, 0, now);
+    if (Role != MeetRole::Joining || Joining.stage != MeetStage::Answered ||
+        !OpenRelayPeer(Relay, JoinedPeer, JoinedPeer, 0, now))
+    {
+        return false;
+    }
+    ResetSqueezeLine(Lines[JoinedPeer]);
+    return true;
 }
 
 bool JoinedRelayed()

@@ -5,6 +5,7 @@
 #include "net/host_session.h"
 #include "net/meet_play.h"
 #include "net/messages.h"
+#include "net/relay_squeeze.h"
 #include "tests/meet/by_hand.h"
 #include "tests/meet/fake_meet_link.h"
 
@@ -22,6 +23,8 @@ struct TestFriend
 {
     MeetFriend meet;
     RelayLink relay;
+    SqueezeLine line;
+    unsigned char squeezed[MaxSqueezedBytes];
     unsigned char out[MaxMeetPayload];
     unsigned char plain[MaxMeetPlain];
     unsigned char packet[RelayPacketBytes];
@@ -33,6 +36,7 @@ MeetStage Knock(unsigned now)
 {
     StartMeetFriend(Friend.meet, Key, now);
     ResetRelayLink(Friend.relay, MaxMessageBytes);
+    ResetSqueezeLine(Friend.line);
     for (MeetStep step;
          (step = TickMeetFriend(Friend.meet, true, now, Friend.out)).order != MeetOrder::None;)
     {
@@ -53,11 +57,12 @@ MeetStage Knock(unsigned now)
     return Friend.meet.stage;
 }
 
-// A relayed packet of the friend's, sealed, as the meeting point passes it on.
+// A relayed packet of the friend's, squeezed and sealed, as the meeting point passes it on.
 Bytes FriendPacket(unsigned now)
 {
     const int size = MakeRelayPacket(Friend.relay, 0, 0, now, true, Friend.packet);
-    const int sealed = SealForHost(Friend.meet, Friend.packet, size, Friend.out);
+    const int squeezed = SqueezePacket(Friend.line, Friend.packet, size, Friend.squeezed);
+    const int sealed = SealForHost(Friend.meet, Friend.squeezed, squeezed, Friend.out);
     return Bytes(Friend.out, Friend.out + sealed);
 }
 
@@ -192,7 +197,12 @@ TEST(MeetPlay, AFriendGoesRelayedAfterTheAnswer)
     const MeetHostHeard heard =
         HearAtHost(host, FakeSent[0].bytes.data(), FakeSent[0].bytes.size(), 20, out, plain);
     ASSERT_EQ(heard.what, MeetHeard::Message);
-    EXPECT_EQ(Bytes(plain, plain + heard.size), (Bytes{0, 0, 'Q', 0, 2, KindHello, 1}));
+    static SqueezeLine line;
+    ResetSqueezeLine(line);
+    static unsigned char packet[RelayPacketBytes];
+    const int size = ExpandPacket(line, plain, heard.size, packet);
+    ASSERT_GE(size, 0);
+    EXPECT_EQ(Bytes(packet, packet + size), (Bytes{0, 0, 'Q', 0, 2, KindHello, 1}));
     EXPECT_TRUE(JoinedRelayed());
     EndMeetPlay();
     EXPECT_EQ(MeetPlayRole(), MeetRole::Off);
