@@ -28,7 +28,7 @@ struct RouterAnswer
 };
 
 // The router, one protocol at a time. Each call returns within a few seconds when the router
-// answers or stays silent (NAT-PMP within about 1, UPnP's search within about 2), but a router
+// answers or stays silent (NAT-PMP within about 2.5, UPnP's search within about 2), but a router
 // that answers slowly may hold a call for as long as it likes.
 struct RouterCalls
 {

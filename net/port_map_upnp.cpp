@@ -12,9 +12,12 @@
 
 namespace
 {
-constexpr long NatPmpWaitMs = 1000; // per request: a router that speaks it answers at once
-constexpr int UpnpSearchMs = 1000;  // per kind of router searched for, two kinds: about 2 s
-constexpr int UpnpConflict = 718;   // the outside port is mapped to another machine already
+// Per request. A router that speaks it answers at once, but the request or its answer may be
+// lost, and a busy router or machine may be slow: libnatpmp resends at 0.25, 0.75 and 1.75 s,
+// and giving up sooner tells a player on a merely loaded machine that no router answered.
+constexpr long NatPmpWaitMs = 2500;
+constexpr int UpnpSearchMs = 1000; // per kind of router searched for, two kinds: about 2 s
+constexpr int UpnpConflict = 718;  // the outside port is mapped to another machine already
 // The routers searched for, one search each: the first kind of internet gateway, which the
 // later ones answer too, and the second for those that answer only their own.
 constexpr const char* UpnpRouterKinds[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
