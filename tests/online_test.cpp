@@ -13,6 +13,7 @@
 #include "net/frame_stream.h"
 #include "net/join_proof.h"
 #include "net/link.h"
+#include "tests/meet/by_hand.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,7 +27,7 @@
 namespace
 {
 using Bytes = std::vector<unsigned char>;
-CodeKey RightKey, WrongKey; // of "abcdefghjk" and "abcdefghjm", made once
+const CodeKey RightKey = KeyOf("abcdefghjk"), WrongKey = KeyOf("abcdefghjm");
 
 // The orders queued since the last call, as "send P KIND;" and "drop P REASON;", then cleared.
 std::string Orders()
@@ -142,13 +143,6 @@ std::string Band(const HostSession* host, unsigned now)
 class Online : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        JoinCode right, wrong;
-        ParseJoinCode("abcdefghjk", right);
-        ParseJoinCode("abcdefghjm", wrong);
-        ASSERT_TRUE(DeriveCodeKey(right, RightKey) && DeriveCodeKey(wrong, WrongKey));
-    }
     void SetUp() override
     {
         ResetShell();
