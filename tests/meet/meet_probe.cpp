@@ -4,7 +4,7 @@
 //   meet_probe host|friend HOST PORT CODE SECONDS
 //
 // Each side sends a numbered message every 20 ms ("h7", "f7"). It says on standard output what
-// happens ("line up", "answered", "line lost", "line back", "heard the friend"), and at the end
+// happens ("line up", "answered", "line lost", "heard the friend"), and at the end
 // one line of figures ("sent K, dropped D, close X ms"). A friend that cannot reach the meeting
 // point or finds no host says so and ends with status 3.
 #include "net/meet_link.h"
@@ -34,9 +34,7 @@ void SayLine(MeetLine& shown)
     if (line != shown)
     {
         constexpr const char* Words[] = {"off", "connecting", "up", "lost", "refused"};
-        std::printf("line %s\n", shown == MeetLine::Lost && line == MeetLine::Up
-                                     ? "back"
-                                     : Words[static_cast<int>(line)]);
+        std::printf("line %s\n", Words[static_cast<int>(line)]);
         std::fflush(stdout);
         shown = line;
     }
