@@ -1,24 +1,10 @@
 // The join code's key and its digests, against values worked out apart from the game (Python's
 // hashlib and hmac over the same text, salt and rounds).
 #include "net/code_key.h"
+#include "tests/meet/by_hand.h"
 
 #include <gtest/gtest.h>
 #include <string>
-
-namespace
-{
-std::string Hex(const unsigned char* bytes, int size)
-{
-    std::string text;
-    for (int n = 0; n < size; ++n)
-    {
-        constexpr char Digits[] = "0123456789abcdef";
-        text += Digits[bytes[n] >> 4];
-        text += Digits[bytes[n] & 15];
-    }
-    return text;
-}
-} // namespace
 
 TEST(CodeKey, StretchesTheCodeAndKeysDigestsWithIt)
 {

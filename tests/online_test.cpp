@@ -13,6 +13,7 @@
 #include "net/frame_stream.h"
 #include "net/join_proof.h"
 #include "net/link.h"
+#include "tests/meet/by_hand.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,7 +27,7 @@
 namespace
 {
 using Bytes = std::vector<unsigned char>;
-CodeKey RightKey, WrongKey; // of "abcdefghjk" and "abcdefghjm", made once
+const CodeKey RightKey = KeyOf("abcdefghjk"), WrongKey = KeyOf("abcdefghjm");
 
 // The orders queued since the last call, as "send P KIND;" and "drop P REASON;", then cleared.
 std::string Orders()
@@ -110,16 +111,29 @@ JoinCode Code()
     return code;
 }
 
+// The last message queued, still queued.
+Bytes LastSent()
+{
+    const LinkOrder& o = LinkOrders[LinkOrderCount - 1];
+    return Bytes(LinkOrderData + o.offset, LinkOrderData + o.offset + o.size);
+}
+
+// A friend with the right code joins the game's host; what it was told is cleared.
+void Join(int peer, unsigned now)
+{
+    HandleOnlineEvent(Event('c', peer), now);
+    HandleOnlineEvent(Event('r', peer, Hello()), now);
+    const Bytes challenge = LastSent();
+    HandleOnlineEvent(Event('r', peer, ProofFor(challenge, RightKey)), now);
+    ClearLinkOrders();
+}
+
 // The game hosting with a friend in on connection 0, and that friend's own session, let in
 // at time 0.
 FriendSession& HostWithFriend()
 {
     StartHosting(Code());
-    HandleOnlineEvent(Event('c', 0), 0);
-    HandleOnlineEvent(Event('r', 0, Hello()), 0);
-    const Bytes challenge = Sent().back();
-    HandleOnlineEvent(Event('r', 0, ProofFor(challenge, RightKey)), 0);
-    ClearLinkOrders();
+    Join(0, 0);
     static FriendSession side;
     StartFriendSession(side, RightKey, 0);
     side.stage = FriendStage::Joined;
@@ -142,13 +156,6 @@ std::string Band(const HostSession* host, unsigned now)
 class Online : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        JoinCode right, wrong;
-        ParseJoinCode("abcdefghjk", right);
-        ParseJoinCode("abcdefghjm", wrong);
-        ASSERT_TRUE(DeriveCodeKey(right, RightKey) && DeriveCodeKey(wrong, WrongKey));
-    }
     void SetUp() override
     {
         ResetShell();
@@ -190,23 +197,6 @@ protected:
         return Orders() + (in.joined ? "joined;" : "") + (in.left ? "left;" : "") +
                (in.bandsWanted ? "ask " + std::to_string(in.wantedBands) + ";" : "") +
                (FriendAway(host) ? "away;" : "");
-    }
-
-    // The last message queued, still queued.
-    static Bytes LastSent()
-    {
-        const LinkOrder& o = LinkOrders[LinkOrderCount - 1];
-        return Bytes(LinkOrderData + o.offset, LinkOrderData + o.offset + o.size);
-    }
-
-    // A friend with the right code joins the game's host; what it was told is cleared.
-    void Join(int peer, unsigned now)
-    {
-        HandleOnlineEvent(Event('c', peer), now);
-        HandleOnlineEvent(Event('r', peer, Hello()), now);
-        const Bytes challenge = LastSent();
-        HandleOnlineEvent(Event('r', peer, ProofFor(challenge, RightKey)), now);
-        ClearLinkOrders();
     }
 
     // A connection from an address that says hello, proves with key and goes: what it was told.

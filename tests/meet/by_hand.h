@@ -1,5 +1,5 @@
-// For the tests of the meeting point: bytes as hex, and a host's answer sealed by hand with the
-// right keys around any inside, as only someone with the code could make it.
+// For the tests of the keys and the meeting point: bytes as hex, and a host's answer sealed by
+// hand with the right keys around any inside, as only someone with the code could make it.
 #pragma once
 
 #include "net/meet.h"

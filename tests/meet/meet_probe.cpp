@@ -1,14 +1,12 @@
 // A host or a friend that meets through a real meeting point with the game's own client edge
-// and rules, and talks there: for the tests of the relayed line (tests/meet/relay_test.py, and
-// the homes of tests/e2e/run.py).
+// and rules, and talks there: for the tests of the relayed line (tests/meet/relay_test.py).
 //
 //   meet_probe host|friend HOST PORT CODE SECONDS
 //
-// Each side sends a numbered message every 20 ms ("h7", "f7") and checks that what it takes
-// from the other side counts up without a repeat. It says on standard output what happens
-// ("line up", "answered", "line lost", "line back", "heard the friend"), and at the end one
-// line of figures ("took N, out of order M, sent K, close X ms"). A friend that cannot reach
-// the meeting point or finds no host says so and ends with status 3.
+// Each side sends a numbered message every 20 ms ("h7", "f7"). It says on standard output what
+// happens ("line up", "answered", "line lost", "heard the friend"), and at the end
+// one line of figures ("sent K, dropped D, close X ms"). A friend that cannot reach the meeting
+// point or finds no host says so and ends with status 3.
 #include "net/meet_link.h"
 
 #include <chrono>
@@ -30,48 +28,23 @@ MeetDelivery Delivery;
 unsigned char Out[MaxMeetPayload];
 unsigned char Plain[MaxMeetPlain];
 
-struct Count
-{
-    long took = 0;       // messages taken from the other side
-    long outOfOrder = 0; // a number not above the last one taken
-    long sent = 0;
-    long last = -1;
-};
-
-void Take(Count& count, char mark, int size)
-{
-    char text[32] = {};
-    std::memcpy(text, Plain, size < 31 ? size : 31);
-    long number = -1;
-    if (text[0] != mark || std::sscanf(text + 1, "%ld", &number) != 1 || number <= count.last)
-    {
-        ++count.outOfOrder;
-        return;
-    }
-    count.last = number;
-    ++count.took;
-}
-
 void SayLine(MeetLine& shown)
 {
     const MeetLine line = MeetLineNow();
     if (line != shown)
     {
         constexpr const char* Words[] = {"off", "connecting", "up", "lost", "refused"};
-        std::printf("line %s\n", shown == MeetLine::Lost && line == MeetLine::Up
-                                     ? "back"
-                                     : Words[static_cast<int>(line)]);
+        std::printf("line %s\n", Words[static_cast<int>(line)]);
         std::fflush(stdout);
         shown = line;
     }
 }
 
-int Finish(const Count& count, int status)
+int Finish(long sent, int status)
 {
     const unsigned before = Now();
     CloseMeet();
-    std::printf("took %ld, out of order %ld, sent %ld, dropped %u, close %u ms\n", count.took,
-                count.outOfOrder, count.sent, MeetDropped(), Now() - before);
+    std::printf("sent %ld, dropped %u, close %u ms\n", sent, MeetDropped(), Now() - before);
     return status;
 }
 
@@ -79,7 +52,7 @@ int RunHost(const CodeKey& key, unsigned seconds)
 {
     static MeetHost host;
     StartMeetHost(host, key);
-    Count count;
+    long sent = 0;
     MeetLine shown = MeetLine::Off;
     bool listening = false;
     int talk = -1;
@@ -106,24 +79,22 @@ int RunHost(const CodeKey& key, unsigned seconds)
                     std::printf("heard the friend\n");
                     std::fflush(stdout);
                     talk = heard.conversation;
-                    count.last = -1; // a new friend counts from 0
                 }
-                Take(count, 'f', heard.size);
             }
         }
         TickMeetHost(host, now);
         if (talk >= 0 && now - lastSent >= 20)
         {
             char text[32];
-            const int size = std::snprintf(text, sizeof text, "h%ld", count.sent);
+            const int size = std::snprintf(text, sizeof text, "h%ld", sent);
             const int sealed =
                 SealForFriend(host, talk, reinterpret_cast<unsigned char*>(text), size, Out);
-            count.sent += SendMeet(host.conversations[talk].subject, Out, sealed);
+            sent += SendMeet(host.conversations[talk].subject, Out, sealed);
             lastSent = now;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return Finish(count, 0);
+    return Finish(sent, 0);
 }
 
 int RunFriend(const CodeKey& key, unsigned seconds)
@@ -133,7 +104,7 @@ int RunFriend(const CodeKey& key, unsigned seconds)
     {
         return 1;
     }
-    Count count;
+    long sent = 0;
     MeetLine shown = MeetLine::Off;
     unsigned lastSent = 0;
     for (unsigned now = Now(); now < seconds * 1000; now = Now())
@@ -156,7 +127,7 @@ int RunFriend(const CodeKey& key, unsigned seconds)
         {
             std::printf(joining.stage == MeetStage::Unreachable ? "meeting point unreachable\n"
                                                                 : "no answer\n");
-            return Finish(count, 3);
+            return Finish(sent, 3);
         }
         while (TakeMeet(Delivery))
         {
@@ -166,23 +137,19 @@ int RunFriend(const CodeKey& key, unsigned seconds)
                 std::printf("answered, %d addresses\n", joining.addressCount);
                 std::fflush(stdout);
             }
-            else if (heard.what == MeetHeard::Message)
-            {
-                Take(count, 'h', heard.size);
-            }
         }
         if (joining.stage == MeetStage::Answered && now - lastSent >= 20)
         {
             char text[32];
-            const int size = std::snprintf(text, sizeof text, "f%ld", count.sent);
+            const int size = std::snprintf(text, sizeof text, "f%ld", sent);
             const int sealed =
                 SealForHost(joining, reinterpret_cast<unsigned char*>(text), size, Out);
-            count.sent += SendMeet(joining.hostSubject, Out, sealed);
+            sent += SendMeet(joining.hostSubject, Out, sealed);
             lastSent = now;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return Finish(count, 0);
+    return Finish(sent, 0);
 }
 } // namespace
 

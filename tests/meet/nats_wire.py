@@ -101,14 +101,6 @@ class Client:
                 return False
             self.fill(min(0.05, max(0.001, end - time.monotonic())))
 
-    def line(self, seconds=5):  # the next line that is not a message
-        end = time.monotonic() + seconds
-        while not self.said:
-            if time.monotonic() > end:
-                raise TimeoutError("nothing from the server")
-            self.pump(0.05)
-        return self.said.pop(0)
-
     def subscribe(self, subject, sid):
         self.send(f"SUB {subject} {sid}\r\n".encode())
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """The relayed line through a real nats-server on loopback, with the game's own client edge and
-rules (meet_probe): a host and a friend meet by the code and talk while a stranger hears
-everything it may and plays it back with garbage; the server killed and started again; a
-meeting point that is not there; a code no host has.
+rules (meet_probe), where the namespaced homes of tests/e2e/run.py do not go: a meeting point
+that is not there, a host that comes before its meeting point, a code no host has. (Strangers
+and a server killed mid-match are played there, with the real game.)
 
     relay_test.py MEET_PROBE SOURCE"""
-import os, random, re, shutil, subprocess, sys, tempfile, time
+import os, re, shutil, subprocess, sys, tempfile, time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import nats_wire
@@ -19,11 +19,6 @@ def check(held, what):
     held or faults.append(what)
 
 
-def figures(text):  # took, out of order, sent, dropped, close ms
-    found = re.search(r"took (\d+), out of order (\d+), sent (\d+), dropped (\d+), close (\d+) ms", text)
-    return [int(n) for n in found.groups()] if found else None
-
-
 class Rig:
     def __init__(self, probe, source):
         self.probe, self.work = probe, tempfile.mkdtemp(prefix="relay.")
@@ -34,10 +29,6 @@ class Rig:
 
     def start_server(self):
         self.server = nats_wire.start_server(f"{self.work}/meet.conf", self.log)
-
-    def stop_server(self, signal_name="TERM"):
-        self.server.kill() if signal_name == "KILL" else self.server.terminate()
-        self.server.wait(5)
 
     def run(self, side, seconds, code=CODE):
         out = open(f"{self.work}/{side}.{time.monotonic_ns()}.out", "w+")
@@ -63,67 +54,13 @@ class Rig:
         return status, out.read()
 
 
-def meet_with_stranger(rig):
-    rig.start_server()
-    host = rig.run("host", 10)
-    time.sleep(0.3)
-    friend = rig.run("friend", 9)
-    stranger = nats_wire.Client(rig.port)
-    stranger.subscribe("tq.>", 1)
-    stranger.ping()
-    check(rig.said(friend, "answered"), "the friend was not answered")
-    heard = stranger.messages(3)
-    check(len(heard) > 50, f"the stranger heard only {len(heard)} messages")
-    everything = b"".join(subject.encode() + payload for subject, payload in heard)
-    check(CODE.encode() not in everything and CODE.upper().encode() not in everything,
-          "the code went through the meeting point")
-    rng = random.Random(5)
-    end = time.monotonic() + 4
-    while time.monotonic() < end:  # played back whole, cut, lengthened, bent, and garbage
-        for subject, payload in rng.sample(heard, min(40, len(heard))):
-            for bent in (payload, payload[:-1], payload + b"x", bytes([payload[0]]) + bytes(len(payload) - 1),
-                         bytes(rng.randrange(256) for _ in range(rng.randrange(1, 80)))):
-                stranger.publish(subject, bent)
-        stranger.ping()
-    stranger.close()
-    for side, started in (("host", host), ("friend", friend)):
-        status, said = rig.finish(started, 15)
-        counted = figures(said)
-        check(status == 0 and counted, f"{side} ended {status}: {said}")
-        if counted:
-            took, disorder, sent, dropped, close = counted
-            check(took > 150 and disorder == 0, f"{side} took {took}, {disorder} out of order: {said}")
-            check(close < 1500, f"{side} took {close} ms to close")
-    rig.stop_server()
-
-
-def server_lost(rig):
-    rig.start_server()
-    host = rig.run("host", 14)
-    time.sleep(0.3)
-    friend = rig.run("friend", 13)
-    check(rig.said(host, "heard the friend"), "the host did not hear the friend")
-    time.sleep(1)
-    rig.stop_server("KILL")
-    time.sleep(2)
-    rig.start_server()
-    for side, started in (("host", host), ("friend", friend)):
-        status, said = rig.finish(started, 20)
-        counted = figures(said)
-        check(status == 0 and counted and "line lost" in said and "line back" in said,
-              f"{side} did not come back: {said}")
-        if counted:
-            check(counted[0] > 200 and counted[1] == 0, f"{side} after the restart: {said}")
-    rig.stop_server()
-
-
 def nobody_there(rig):
     # No meeting point at all: told within its wait, and closed promptly although libnats is
     # still trying.
     status, said = rig.finish(rig.run("friend", 30), 15)
     check(status == 3 and "meeting point unreachable" in said, f"no meeting point: {status} {said}")
-    counted = figures(said)
-    check(counted and counted[4] < 2 * 1000, f"no meeting point: not closed within 2 s: {said}")
+    closed = re.search(r"close (\d+) ms", said)
+    check(closed and int(closed[1]) < 2 * 1000, f"no meeting point: not closed within 2 s: {said}")
     # A host that started before the meeting point: it gets there once the server is up.
     host = rig.run("host", 12)
     time.sleep(2)
@@ -136,15 +73,13 @@ def nobody_there(rig):
     # A meeting point, and no host with this code.
     status, said = rig.finish(rig.run("friend", 30, code="2222222222"), 12)
     check(status == 3 and "no answer" in said, f"no host: {status} {said}")
-    rig.stop_server()
 
 
 def main(probe, source):
     shutil.which("nats-server") or sys.exit(print("SKIP: nats-server is not installed") or 77)
     rig = Rig(probe, source)
     try:
-        for scenario in (meet_with_stranger, server_lost, nobody_there):
-            scenario(rig)
+        nobody_there(rig)
     finally:
         rig.server and rig.server.poll() is None and (rig.server.kill(), rig.server.wait())
         os.environ.get("KEEP_WORK") or shutil.rmtree(rig.work, ignore_errors=True)

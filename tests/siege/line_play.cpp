@@ -92,7 +92,6 @@ std::string HowEnded(const LinkEvent& event)
 // digests of its last frames.
 [[noreturn]] void RunHost(std::FILE* report, unsigned seconds)
 {
-    std::setvbuf(report, nullptr, _IOLBF, 0);
     ResetShell();
     SeedRand(1);
     InitPalette();
@@ -100,11 +99,7 @@ std::string HowEnded(const LinkEvent& event)
     LoadPictures();
     JoinCode code;
     ParseJoinCode(CodeText, code);
-    for (const int last = Port + 200; !OpenHostLink(Port); Port += 2)
-    {
-        Port == last ? _exit(3) : void();
-    }
-    std::fprintf(report, "%d\n", Port);
+    OpenHostPort(Port, report);
     StartHosting(code);
     static std::uint64_t kept[KeptFrames];
     int drawn = 0, matches = 0, turns = 0, team = -1;
@@ -248,17 +243,6 @@ std::string HowEnded(const LinkEvent& event)
     std::fclose(report);
     _exit(in ? 0 : 1);
 }
-
-std::FILE* Pipe(int& writeEnd)
-{
-    int ends[2];
-    if (pipe(ends) != 0)
-    {
-        std::exit(2);
-    }
-    writeEnd = ends[1];
-    return fdopen(ends[0], "r");
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -272,10 +256,8 @@ int main(int argc, char** argv)
     const std::string seed = argc > 5 ? argv[5] : "1";
     Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    int hostEnd, friendEnd;
-    std::FILE* fromHost = Pipe(hostEnd);
-    const pid_t host = Start([&] { RunHost(fdopen(hostEnd, "w"), seconds); });
-    close(hostEnd);
+    std::FILE *fromHost = nullptr, *fromFriend = nullptr;
+    const pid_t host = StartTelling([&](std::FILE* out) { RunHost(out, seconds); }, fromHost);
     if (std::fscanf(fromHost, "%d", &Port) != 1)
     {
         std::printf("the host could not open a port\n");
@@ -288,9 +270,8 @@ int main(int argc, char** argv)
         End(host, true);
         return 1;
     }
-    std::FILE* fromFriend = Pipe(friendEnd);
-    const pid_t friendGame = Start([&] { RunFriend(fdopen(friendEnd, "w"), Port + 1, seconds); });
-    close(friendEnd);
+    const pid_t friendGame =
+        StartTelling([&](std::FILE* out) { RunFriend(out, Port + 1, seconds); }, fromFriend);
 
     char line[256];
     unsigned long long shown = 0, frame = 0;

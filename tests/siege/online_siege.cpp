@@ -53,15 +53,10 @@ bool CountRequests; // the host tells how many requests it heard
 // heard. Its loop turns as often as the game's.
 [[noreturn]] void RunHost(std::FILE* report)
 {
-    std::setvbuf(report, nullptr, _IOLBF, 0);
     InitPalette();
     JoinCode code;
     ParseJoinCode(CodeText, code);
-    for (const int last = Port + 200; !OpenHostLink(Port); Port += 2)
-    {
-        Port == last ? _exit(3) : void(); // a hundred ports tried
-    }
-    std::fprintf(report, "%d\n", Port);
+    OpenHostPort(Port, report);
     StartHosting(code);
     LoopClock clock = StartLoopClock(NowMs());
     unsigned asked = 0, counted = NowMs();
@@ -312,19 +307,13 @@ int main(int argc, char** argv)
     // Even, below the ephemeral ports: the relay takes the odd one after.
     Port = 20000 + 2 * (getpid() % 6000);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-    {
-        return 2;
-    }
     // The code's key is made here once (as a game makes it once), and every process forked
     // after finds it made.
     JoinCode code;
     ParseJoinCode(CodeText, code);
     StartHosting(code);
-    const pid_t host = Start([&] { RunHost(fdopen(pipeEnds[1], "w")); });
-    close(pipeEnds[1]);
-    std::FILE* report = fdopen(pipeEnds[0], "r");
+    std::FILE* report = nullptr;
+    const pid_t host = StartTelling(RunHost, report);
     if (std::fscanf(report, "%d", &Port) != 1)
     {
         std::printf("the host could not open a port\n");

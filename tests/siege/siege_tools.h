@@ -2,6 +2,8 @@
 // and the lossy relay (tests/e2e/udp_relay.py) they play through.
 #pragma once
 
+#include "net/link.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -30,6 +32,34 @@ pid_t Start(Run run)
     const pid_t pid = fork();
     pid == 0 ? run() : void();
     return pid;
+}
+
+// Runs tell(out) in a child process, out a pipe whose other end comes back in heard; ends the
+// process with 2 when no pipe can be had.
+template<typename Tell>
+pid_t StartTelling(Tell tell, std::FILE*& heard)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+    {
+        std::exit(2);
+    }
+    const pid_t pid = Start([&] { tell(fdopen(ends[1], "w")); });
+    close(ends[1]);
+    heard = fdopen(ends[0], "r");
+    return pid;
+}
+
+// Opens the host's link on the first even port from port on that is free (other processes
+// may hold some) and tells it on report; ends the process with 3 after a hundred tried.
+inline void OpenHostPort(int& port, std::FILE* report)
+{
+    std::setvbuf(report, nullptr, _IOLBF, 0);
+    for (const int last = port + 200; !OpenHostLink(port); port += 2)
+    {
+        port == last ? _exit(3) : void();
+    }
+    std::fprintf(report, "%d\n", port);
 }
 
 // Waits for a process to end; 0 when it exited with 0. With kill, ends it first.
