@@ -196,7 +196,12 @@ TEST(Meet, StrangersAndPlayedBackMessagesChangeNothing)
     const MeetHostHeard heard = HostHears(host, knock, 1000);
     ASSERT_EQ(heard.what, MeetHeard::Answer);
     EXPECT_EQ(HostHears(host, knock, 1100).what, MeetHeard::Nothing); // answered lately
-    EXPECT_EQ(HostHears(host, knock, 1500).what, MeetHeard::Answer);  // lost? once more
+    const MeetHostHeard again = HostHears(host, knock, 1500);         // lost? once more
+    ASSERT_EQ(again.what, MeetHeard::Answer);
+    EXPECT_EQ(FriendHears(late, Bytes(HostSide.out, HostSide.out + again.size)).what,
+              MeetHeard::Answer);
+    EXPECT_EQ(Plain(HostSide, HostHears(host, ToHost(late, "hello"), 1600)), "hello");
+    EXPECT_EQ(HostHears(host, knock, 3000).what, MeetHeard::Nothing); // it has the keys
     EndConversation(host, heard.conversation);
     EXPECT_EQ(HostHears(host, knock, 9000).what, MeetHeard::Nothing);
     EXPECT_EQ(HostHears(host, ToHost(late, "gone"), 9000).what, MeetHeard::Nothing);
