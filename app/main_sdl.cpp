@@ -8,6 +8,7 @@
 #include "app/meeting.h"
 #include "app/online.h"
 #include "app/options.h"
+#include "app/page_online.h"
 #include "app/reach.h"
 #include "app/replay.h"
 #include "app/settings.h"
@@ -434,10 +435,13 @@ void StartHostingOnline(const Options& options)
         AskRouter = std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr;
         const int ownCount = OwnAddresses(own, MaxOwnAddresses);
         TellHosting(stdout, options.port, code, own, ownCount, AskRouter);
-        if (options.meet[0] != '\0')
-        {
+        // TUMBLEQUAY_PAGE: where the web page is served, for the link a friend with a browser
+        // opens.
+        if (options.meet[0] != '\0' &&
             StartMeetingHost(stdout, stderr, options.meet, options.meetPort,
-                             options.meetFromEnvironment, options.port, own, ownCount);
+                             options.meetFromEnvironment, options.port, own, ownCount))
+        {
+            TellPageLink(stdout, std::getenv("TUMBLEQUAY_PAGE"), code);
         }
     }
 }
