@@ -1,11 +1,6 @@
 // Online play from the web page: the meeting point beside the page, the link, the requests.
 #include "app/page_online.h"
 
-#include "app/meeting.h"
-#include "app/online.h"
-#include "app/reach.h"
-#include "net/link.h"
-#include "net/meet_play.h"
 #include "platform/names.h"
 
 #include <cstring>
@@ -116,33 +111,4 @@ void TellPageLink(std::FILE* out, const char* page, const JoinCode& code)
     }
     std::fprintf(out, "%s: or in a browser, the page: %s\n", ProgramName, link);
     std::fflush(out);
-}
-
-bool StartPageHosting(const PageMeet& meet, unsigned)
-{
-    JoinCode code;
-    if (Role != OnlineRole::Offline || !MakeJoinCode(code) || !StartHosting(code))
-    {
-        return false;
-    }
-    OpenHostLink(DefaultPort); // the page's link: relayed friends alone
-    return StartMeetingHost(stdout, stdout, meet.host, meet.port, true, DefaultPort, nullptr, 0);
-}
-
-bool StartPageJoining(const PageMeet& meet, const JoinCode& code, unsigned now)
-{
-    if (Role != OnlineRole::Offline)
-    {
-        return false;
-    }
-    StartHomeJoin(code, now); // the friend's session, and a search that finds nothing
-    return StartMeetingJoin(stdout, meet.host, meet.port, code, nullptr, 0, now);
-}
-
-void TickPageOnline(unsigned now)
-{
-    if (Role == OnlineRole::Joining)
-    {
-        TickHomeJoin(now); // its broadcasts go nowhere: no datagrams from a page
-    }
 }

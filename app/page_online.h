@@ -38,14 +38,3 @@ bool ReadLinkCode(const char* hash, JoinCode& code);
 // The desktop host with a meeting point and TUMBLEQUAY_PAGE naming where the page is served:
 // one more line to give, the page's link for the code. Nothing when page is null or empty.
 void TellPageLink(std::FILE* out, const char* page, const JoinCode& code);
-
-// The page's requests, carried out in the page's iteration (never from a button's own event,
-// which may come while Web Crypto's answer is awaited): hosting with a fresh code, or joining
-// with one, through the meeting point. False when online play has started already, the code
-// cannot be made, or the meeting point's client cannot start; the page stays offline then.
-bool StartPageHosting(const PageMeet& meet, unsigned now);
-bool StartPageJoining(const PageMeet& meet, const JoinCode& code, unsigned now);
-
-// Once per iteration on the page, in place of the desktop's home-network search: the
-// friend's search has no network to look at, and so finds nothing.
-void TickPageOnline(unsigned now);

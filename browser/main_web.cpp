@@ -7,7 +7,7 @@
 #include "app/main_loop.h"
 #include "app/meeting.h"
 #include "app/online.h"
-#include "app/page_online.h"
+#include "app/page_play.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/sound_control.h"

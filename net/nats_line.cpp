@@ -20,23 +20,27 @@ void Write(NatsLine& line, int written)
     line.outputSize += written;
 }
 
-char* Room(NatsLine& line, int& capacity)
+// Where the next command goes in the output, and how much room is left there.
+char* End(NatsLine& line)
 {
-    capacity = NatsOutputBytes - line.outputSize;
     return line.output + line.outputSize;
+}
+
+int Room(const NatsLine& line)
+{
+    return NatsOutputBytes - line.outputSize;
 }
 
 // The server greeted us: our CONNECT, every subject listened on before, and a PING whose
 // PONG shows the server took it all.
 void Greet(NatsLine& line, unsigned now)
 {
-    int capacity = 0;
-    Write(line, WriteNatsConnect(Room(line, capacity), capacity));
+    Write(line, WriteNatsConnect(End(line), Room(line)));
     for (int n = 0; n < line.listenCount; ++n)
     {
-        Write(line, WriteNatsListen(Room(line, capacity), capacity, line.listens[n], n + 1));
+        Write(line, WriteNatsListen(End(line), Room(line), line.listens[n], n + 1));
     }
-    Write(line, WriteNatsPing(Room(line, capacity), capacity));
+    Write(line, WriteNatsPing(End(line), Room(line)));
     line.greeted = true;
     line.pingsOut = 1;
     line.since = now;
@@ -116,8 +120,7 @@ NatsOrder TickNatsLine(NatsLine& line, unsigned now)
     {
         return NatsOrder::Close; // the line is dead
     }
-    int capacity = 0;
-    Write(line, WriteNatsPing(Room(line, capacity), capacity));
+    Write(line, WriteNatsPing(End(line), Room(line)));
     ++line.pingsOut;
     line.since = now;
     return NatsOrder::None;
@@ -163,7 +166,6 @@ NatsOrder HearNats(NatsLine& line, const unsigned char* bytes, int size, unsigne
         const int fed = FeedNats(line.reader, bytes + taken, size - taken);
         taken += fed;
         const NatsEvent event = ReadNats(line.reader, line.message);
-        int capacity = 0;
         switch (event)
         {
             case NatsEvent::None:
@@ -187,7 +189,7 @@ NatsOrder HearNats(NatsLine& line, const unsigned char* bytes, int size, unsigne
                                  static_cast<std::size_t>(line.message.size));
                 break;
             case NatsEvent::Ping:
-                Write(line, WriteNatsPong(Room(line, capacity), capacity));
+                Write(line, WriteNatsPong(End(line), Room(line)));
                 break;
             case NatsEvent::Pong:
                 Answered(line);
@@ -212,9 +214,7 @@ bool ListenNats(NatsLine& line, const char* subject)
     {
         return false;
     }
-    int capacity = 0;
-    const int written =
-        WriteNatsListen(Room(line, capacity), capacity, subject, line.listenCount + 1);
+    const int written = WriteNatsListen(End(line), Room(line), subject, line.listenCount + 1);
     if (written == 0)
     {
         return false;
@@ -230,8 +230,7 @@ bool SendNats(NatsLine& line, const char* subject, const unsigned char* bytes, i
     {
         return false;
     }
-    int capacity = 0;
-    const int written = WriteNatsPublish(Room(line, capacity), capacity, subject, bytes, size);
+    const int written = WriteNatsPublish(End(line), Room(line), subject, bytes, size);
     Write(line, written);
     return written > 0;
 }
