@@ -37,16 +37,21 @@ int ReadPort(const char* text, int size)
 bool ReadPageMeet(const char* text, int size, PageMeet& meet)
 {
     int start = 0;
+    int end = 0;
     const int limit = size < MaxPageMeetBytes ? size : MaxPageMeetBytes;
-    while (start < limit && Blank(text[start]))
+    do
     {
-        ++start; // empty lines and spaces before the line
-    }
-    int end = start;
-    while (end < limit && text[end] != '\n' && text[end] != '\r')
-    {
-        ++end;
-    }
+        start = end;
+        while (start < limit && Blank(text[start]))
+        {
+            ++start; // empty lines and spaces before the line
+        }
+        end = start;
+        while (end < limit && text[end] != '\n' && text[end] != '\r')
+        {
+            ++end;
+        }
+    } while (start < limit && text[start] == '#'); // a comment line
     while (end > start && Blank(text[end - 1]))
     {
         --end;

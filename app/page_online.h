@@ -22,8 +22,8 @@ struct PageMeet
     int port;                        // 1..65535
 };
 
-// Reads meet.txt's text (size bytes, not zero-terminated): its first line that is not empty,
-// spaces around it ignored, one trailing '/' allowed. False, and meet untouched, when it names
+// Reads meet.txt's text (size bytes, not zero-terminated): its first line that is neither empty
+// nor a comment (starting with '#'), spaces around it ignored, one trailing '/' allowed. False, and meet untouched, when it names
 // no meeting point in that form.
 bool ReadPageMeet(const char* text, int size, PageMeet& meet);
 

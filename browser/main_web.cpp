@@ -16,12 +16,14 @@
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
+#include "display/canvas.h"
 #include "display/palette.h"
 #include "display/pictures.h"
 #include "display/present.h"
 #include "display/readback.h"
 #include "match/computer_level.h"
 #include "match/game_title.h"
+#include "match/match_draw.h"
 #include "net/link.h"
 #include "net/meet_link_web.h"
 #include "net/meet_play.h"
@@ -44,8 +46,10 @@ int ScreenWidth = 0;   // pixels of the canvas, the page's size times the device
 int ScreenHeight = 0;  // pixels
 bool ScreenshotWanted; // Print Screen: read back the next frame drawn, while it is on hand
 
-double FirstFrameMs = 0; // ms from the page's start to the end of the first frame drawn
-bool SoundOpened;        // the audio device is open: a person has acted on the page
+double FirstFrameMs = 0;   // ms from the page's start to the end of the first frame drawn
+double ChangedFrameMs = 0; // ms from the page's start to the last frame whose move counts changed
+unsigned ShownDigest;      // of the cells shown last
+bool SoundOpened;          // the audio device is open: a person has acted on the page
 
 // The page's controls (the elements with data-control="name"), each one of the game's keys.
 // They reach the game as the keys of a pad would, apart from the keyboard's: the page reads no
@@ -459,6 +463,23 @@ void RunOnline(unsigned now)
     ShowOnline();
 }
 
+// Keeps the time of a frame whose move counts (the panels' rows 14..21) differ from the one
+// shown before, for the measure of a key's way to the picture: a move a key spends shows there
+// at once, and nothing else moves them.
+void NoteChangedFrame()
+{
+    unsigned digest = 2166136261u;
+    for (int x = 0; x < CanvasWidth; x += x == LeftFrame - 1 ? RightFrame - LeftFrame + 2 : 1)
+    {
+        for (int y = 14; y <= 21; ++y)
+        {
+            digest = (digest ^ ScreenCells[x * CanvasHeight + y]) * 16777619u;
+        }
+    }
+    ChangedFrameMs = digest != ShownDigest ? emscripten_get_now() : ChangedFrameMs;
+    ShownDigest = digest;
+}
+
 // One iteration of the main loop, run by the browser before it shows each frame: the
 // steps due, the frame, and one more sample file while the bank fills.
 void RunFrame()
@@ -506,6 +527,7 @@ void RunFrame()
         PresentCanvas();
         SendHostFrame(now);
         FirstFrameMs = FirstFrameMs == 0 ? emscripten_get_now() : FirstFrameMs;
+        NoteChangedFrame();
         if (ScreenshotWanted)
         {
             TakeScreenshot(ScreenWidth, ScreenHeight); // WebGL keeps a frame only until it shows
@@ -571,6 +593,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void StartSound()
 extern "C" EMSCRIPTEN_KEEPALIVE double FirstFrameMilliseconds()
 {
     return FirstFrameMs;
+}
+
+// The time from the page's start to the last frame drawn whose move counts changed, in ms. Called
+// from the page by the measure of a key's way to the picture (bench/page_latency.py).
+extern "C" EMSCRIPTEN_KEEPALIVE double ChangedFrameMilliseconds()
+{
+    return ChangedFrameMs;
 }
 
 int main()

@@ -27,6 +27,7 @@ TEST(PageOnline, ReadsTheMeetingPointBesideThePage)
     } good[] = {
         {"ws://meet.example.org:4223\n", false, "meet.example.org", 4223},
         {"\n\n  ws://127.0.0.1/ \r\nignored", false, "127.0.0.1", PageMeetPort},
+        {"# the meeting point\n  # ws://not.this\nws://this:1", false, "this", 1},
         {"wss://meet.example.org", true, "meet.example.org", SecureMeetPort},
         {"wss://a-b.c:65535/", true, "a-b.c", 65535},
     };
