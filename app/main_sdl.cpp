@@ -205,23 +205,14 @@ void RespondToKey(KeyResponse response)
     }
 }
 
-// The sound's keys act on this side alone, a friend's too.
 void PressKey(Key key, KeySource source)
 {
-    RespondToKey(ShowingHost() && !IsSoundKey(key) ? PressJoinedKey(key, SDL_GetTicks(), source)
-                                                   : HandleKeyDown(key, source));
+    RespondToKey(RouteKeyDown(key, SDL_GetTicks(), source));
 }
 
 void ReleaseKey(Key key, KeySource source)
 {
-    if (ShowingHost())
-    {
-        ReleaseJoinedKey(key, SDL_GetTicks(), source);
-    }
-    else
-    {
-        HandleKeyUp(key, source);
-    }
+    RouteKeyUp(key, SDL_GetTicks(), source);
 }
 
 // A pad's keys go through the shell as the keyboard's do.

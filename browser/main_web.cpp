@@ -266,23 +266,14 @@ void RespondToKey(KeyResponse response)
     }
 }
 
-// The friend's keys go to the host while its screen shows; the sound's act on this side alone.
 void PressKey(Key key, KeySource source)
 {
-    RespondToKey(ShowingHost() && !IsSoundKey(key) ? PressJoinedKey(key, SDL_GetTicks(), source)
-                                                   : HandleKeyDown(key, source));
+    RespondToKey(RouteKeyDown(key, SDL_GetTicks(), source));
 }
 
 void ReleaseKey(Key key, KeySource source)
 {
-    if (ShowingHost())
-    {
-        ReleaseJoinedKey(key, SDL_GetTicks(), source);
-    }
-    else
-    {
-        HandleKeyUp(key, source);
-    }
+    RouteKeyUp(key, SDL_GetTicks(), source);
 }
 
 void HandleEvents()
