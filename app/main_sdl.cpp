@@ -8,6 +8,7 @@
 #include "app/meeting.h"
 #include "app/online.h"
 #include "app/options.h"
+#include "app/page_online.h"
 #include "app/reach.h"
 #include "app/replay.h"
 #include "app/settings.h"
@@ -204,23 +205,14 @@ void RespondToKey(KeyResponse response)
     }
 }
 
-// The sound's keys act on this side alone, a friend's too.
 void PressKey(Key key, KeySource source)
 {
-    RespondToKey(ShowingHost() && !IsSoundKey(key) ? PressJoinedKey(key, SDL_GetTicks(), source)
-                                                   : HandleKeyDown(key, source));
+    RespondToKey(RouteKeyDown(key, SDL_GetTicks(), source));
 }
 
 void ReleaseKey(Key key, KeySource source)
 {
-    if (ShowingHost())
-    {
-        ReleaseJoinedKey(key, SDL_GetTicks(), source);
-    }
-    else
-    {
-        HandleKeyUp(key, source);
-    }
+    RouteKeyUp(key, SDL_GetTicks(), source);
 }
 
 // A pad's keys go through the shell as the keyboard's do.
@@ -434,10 +426,13 @@ void StartHostingOnline(const Options& options)
         AskRouter = std::getenv("TUMBLEQUAY_NO_PORT_MAP") == nullptr;
         const int ownCount = OwnAddresses(own, MaxOwnAddresses);
         TellHosting(stdout, options.port, code, own, ownCount, AskRouter);
-        if (options.meet[0] != '\0')
-        {
+        // TUMBLEQUAY_PAGE: where the web page is served, for the link a friend with a browser
+        // opens.
+        if (options.meet[0] != '\0' &&
             StartMeetingHost(stdout, stderr, options.meet, options.meetPort,
-                             options.meetFromEnvironment, options.port, own, ownCount);
+                             options.meetFromEnvironment, options.port, own, ownCount))
+        {
+            TellPageLink(stdout, std::getenv("TUMBLEQUAY_PAGE"), code);
         }
     }
 }

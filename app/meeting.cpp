@@ -48,6 +48,7 @@ int OwnCount;
 int GamePort;
 std::uint32_t OwnJoining[MaxMeetAddresses]; // joining: this machine's addresses
 int OwnJoiningCount;
+bool RelayedOnly; // joining from a side that reaches no address (the page)
 
 bool SameAddresses(const MeetAddress* a, int aCount, const MeetAddress* b, int bCount)
 {
@@ -142,7 +143,7 @@ void TakeOver(unsigned now)
     TryCount = 0;
     for (int n = 0; n < MeetJoin().addressCount; ++n)
     {
-        if (WorthTrying(MeetJoin().addresses[n], OwnJoining, OwnJoiningCount))
+        if (!RelayedOnly && WorthTrying(MeetJoin().addresses[n], OwnJoining, OwnJoiningCount))
         {
             Tries[TryCount++] = MeetJoin().addresses[n];
         }
@@ -291,6 +292,7 @@ bool StartMeetingJoin(std::FILE* err, const char* host, int port, const JoinCode
 {
     std::snprintf(PointText, sizeof PointText, "%s:%d", host, port);
     Code = code;
+    RelayedOnly = own == nullptr;
     OwnJoiningCount = 0;
     for (int n = 0; n < ownCount && OwnJoiningCount < MaxMeetAddresses; ++n)
     {

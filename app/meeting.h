@@ -34,7 +34,8 @@ bool StartMeetingHost(std::FILE* out, std::FILE* err, const char* host, int port
 
 // Joining with the code alone at time now, beside the home search (StartHomeJoin first): knocks
 // at the meeting point host:port; of the answer's addresses, those worth trying from this
-// machine's own (WorthTrying) are tried. False, with one line on err, when its client cannot
+// machine's own (WorthTrying) are tried; none when own is null (the page, which reaches no
+// address: it plays relayed). False, with one line on err, when its client cannot
 // start; the home search goes on alone.
 bool StartMeetingJoin(std::FILE* err, const char* host, int port, const JoinCode& code,
                       const std::uint32_t* own, int ownCount, unsigned now);

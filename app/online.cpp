@@ -1,6 +1,7 @@
 // Online play as the game runs it: the sessions wired to the shell.
 #include "app/online.h"
 
+#include "app/sound_control.h"
 #include "app/title_screen.h"
 #include "audio/sound_requests.h"
 #include "audio/status_handoff.h"
@@ -228,6 +229,24 @@ void ReleaseJoinedKey(Key key, unsigned now, KeySource source)
     if (LetGoKey(JoinedHolds, source, key))
     {
         SendFriendKey(FriendSide, key, false, now);
+    }
+}
+
+KeyResponse RouteKeyDown(Key key, unsigned now, KeySource source)
+{
+    return ShowingHost() && !IsSoundKey(key) ? PressJoinedKey(key, now, source)
+                                             : HandleKeyDown(key, source);
+}
+
+void RouteKeyUp(Key key, unsigned now, KeySource source)
+{
+    if (ShowingHost())
+    {
+        ReleaseJoinedKey(key, now, source);
+    }
+    else
+    {
+        HandleKeyUp(key, source);
     }
 }
 

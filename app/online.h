@@ -53,6 +53,12 @@ bool ShowingHost();
 KeyResponse PressJoinedKey(Key key, unsigned now, KeySource source = KeySource::Keyboard);
 void ReleaseJoinedKey(Key key, unsigned now, KeySource source = KeySource::Keyboard);
 
+// A key of this side's keyboard or pads at time now: the host's while ShowingHost (the sound's
+// keys act on this side alone, a friend's too), else the shell's. Returns what the window side
+// must do.
+KeyResponse RouteKeyDown(Key key, unsigned now, KeySource source);
+void RouteKeyUp(Key key, unsigned now, KeySource source);
+
 // The friend's iteration while ShowingHost, in place of RunSteps: the palette drifts while
 // joining, and the audio thread gets the host's music state and the sounds played.
 void RunJoinedSteps(int steps);

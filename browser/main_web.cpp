@@ -1,9 +1,13 @@
 // The browser's entry point: start-up, one iteration of the main loop per browser frame, the
 // canvas kept at the size the page gives it, full screen, the page's buttons as the game's
-// keys, and the title's hint while the browser holds the sound back. Every decision is made by
-// the core; this file only talks to SDL, WebGL and the page.
+// keys, the title's hint while the browser holds the sound back, and online play through the
+// meeting point the page names. Every decision is made by the core; this file only talks to
+// SDL, WebGL and the page.
 #include "app/keys.h"
 #include "app/main_loop.h"
+#include "app/meeting.h"
+#include "app/online.h"
+#include "app/page_play.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/sound_control.h"
@@ -12,12 +16,17 @@
 #include "audio/mixer.h"
 #include "audio/sample_bank.h"
 #include "audio/status_handoff.h"
+#include "display/canvas.h"
 #include "display/palette.h"
 #include "display/pictures.h"
 #include "display/present.h"
 #include "display/readback.h"
 #include "match/computer_level.h"
 #include "match/game_title.h"
+#include "match/match_draw.h"
+#include "net/link.h"
+#include "net/meet_link_web.h"
+#include "net/meet_play.h"
 #include "platform/rand.h"
 
 #include <SDL.h>
@@ -37,8 +46,10 @@ int ScreenWidth = 0;   // pixels of the canvas, the page's size times the device
 int ScreenHeight = 0;  // pixels
 bool ScreenshotWanted; // Print Screen: read back the next frame drawn, while it is on hand
 
-double FirstFrameMs = 0; // ms from the page's start to the end of the first frame drawn
-bool SoundOpened;        // the audio device is open: a person has acted on the page
+double FirstFrameMs = 0;   // ms from the page's start to the end of the first frame drawn
+double ChangedFrameMs = 0; // ms from the page's start to the last frame whose move counts changed
+unsigned ShownDigest;      // of the cells shown last
+bool SoundOpened;          // the audio device is open: a person has acted on the page
 
 // The page's controls (the elements with data-control="name"), each one of the game's keys.
 // They reach the game as the keys of a pad would, apart from the keyboard's: the page reads no
@@ -77,6 +88,20 @@ bool PressUnseen[ControlCount]; // pressed since the last step
 bool ReleaseDue[ControlCount];  // let go before a step saw the press
 
 char ShownScreen[32]; // what the page's controls were last told: "title", or "match" and rival
+
+// Online play: the meeting point meet.txt names, and what the page asked for, carried out in
+// the next iteration (a button's event may come while the iteration awaits Web Crypto).
+enum class OnlineRequest
+{
+    None,
+    Host,
+    Join,
+};
+PageMeet Meet;
+bool MeetNamed;
+OnlineRequest Requested = OnlineRequest::None;
+JoinCode RequestedCode;
+bool OnlineShown; // the page was told the code and the link, or the join
 
 // The canvas's size in pixels for the size the page gives it.
 void MeasureCanvas(int& width, int& height)
@@ -225,9 +250,9 @@ Key KeyOf(const SDL_keysym& keysym)
     return TranslateKey(keysym.sym, (keysym.mod & KMOD_ALT) != 0);
 }
 
-void PressKey(Key key, KeySource source)
+void RespondToKey(KeyResponse response)
 {
-    switch (HandleKeyDown(key, source))
+    switch (response)
     {
         case KeyResponse::TakeScreenshot:
             ScreenshotWanted = true;
@@ -241,6 +266,16 @@ void PressKey(Key key, KeySource source)
     }
 }
 
+void PressKey(Key key, KeySource source)
+{
+    RespondToKey(RouteKeyDown(key, SDL_GetTicks(), source));
+}
+
+void ReleaseKey(Key key, KeySource source)
+{
+    RouteKeyUp(key, SDL_GetTicks(), source);
+}
+
 void HandleEvents()
 {
     SDL_Event event;
@@ -252,7 +287,7 @@ void HandleEvents()
         }
         else if (event.type == SDL_KEYUP)
         {
-            HandleKeyUp(KeyOf(event.key.keysym));
+            ReleaseKey(KeyOf(event.key.keysym), KeySource::Keyboard);
         }
     }
 }
@@ -268,7 +303,7 @@ void ReleaseSeenControls(int steps)
     {
         if (ReleaseDue[n])
         {
-            HandleKeyUp(Controls[n].key, KeySource::Pads);
+            ReleaseKey(Controls[n].key, KeySource::Pads);
         }
         PressUnseen[n] = false;
         ReleaseDue[n] = false;
@@ -280,10 +315,12 @@ void ReleaseSeenControls(int steps)
 void ShowControls()
 {
     char screen[sizeof ShownScreen] = "title";
-    if (MatchRunning)
+    if (MatchRunning || FriendSide.stage == FriendStage::Joined)
     {
         std::snprintf(screen, sizeof screen, "match %s",
-                      ComputerMatch != nullptr ? LevelName(ComputerMatch->computerLevel) : "");
+                      MatchRunning && ComputerMatch != nullptr
+                          ? LevelName(ComputerMatch->computerLevel)
+                          : "");
     }
     if (std::strcmp(screen, ShownScreen) == 0)
     {
@@ -302,54 +339,19 @@ void WireControls()
     }
 }
 
-// One iteration of the main loop, run by the browser before it shows each frame: the
-// steps due, the frame, and one more sample file while the bank fills.
-void RunFrame()
-{
-    HandleEvents();
-    StoreSettings();
-    FitCanvas();
-    if (PageShownAgain)
-    {
-        Clock = StartLoopClock(SDL_GetTicks());
-        PageShownAgain = false;
-    }
-    const StepsDue due = AdvanceLoopClock(Clock, SDL_GetTicks());
-    RunSteps(due.steps);
-    ReleaseSeenControls(due.steps);
-    QuitRequested = false; // a page cannot close itself: Escape leaves the title screen up
-    SoundWaitsForPerson = SoundHeldBack();
-    ShowControls();
-    if (due.drawFrame)
-    {
-        DrawFrame();
-        PresentCanvas();
-        FirstFrameMs = FirstFrameMs == 0 ? emscripten_get_now() : FirstFrameMs;
-        if (ScreenshotWanted)
-        {
-            TakeScreenshot(ScreenWidth, ScreenHeight); // WebGL keeps a frame only until it shows
-            ScreenshotWanted = false;
-        }
-    }
-    if (!SamplesLoaded.load(std::memory_order_relaxed))
-    {
-        LoadNextSample(SampleFolder);
-    }
-}
-} // namespace
-
 // A control of the page went down (down 1) or up (0): its key reaches the game as a pad's
-// would, the release no sooner than a step after the press. The page sends each control's
+// would, the release no sooner than a step after the press. The page keeps them for the next
+// iteration (TakeControlPress). The page sends each control's
 // press once however many fingers hold it, and its release once the last lets go. An index
 // out of range does nothing.
-extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
+void PressControl(int index, int down)
 {
     if (index < 0 || index >= ControlCount)
     {
         return; // no control of ours
     }
     const Control& control = Controls[index];
-    if (control.acts == Acts::InMatch && !MatchRunning && down != 0)
+    if (control.acts == Acts::InMatch && !MatchRunning && !ShowingHost() && down != 0)
     {
         return; // the title screen has no use for it
     }
@@ -358,7 +360,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
         if (down == 0)
         {
             PressKey(control.key, KeySource::Pads);
-            HandleKeyUp(control.key, KeySource::Pads);
+            ReleaseKey(control.key, KeySource::Pads);
         }
         return;
     }
@@ -374,8 +376,194 @@ extern "C" EMSCRIPTEN_KEEPALIVE void PressControl(int index, int down)
     }
     else
     {
-        HandleKeyUp(control.key, KeySource::Pads);
+        ReleaseKey(control.key, KeySource::Pads);
     }
+}
+
+// The next press or release of the page's controls since the last iteration: the control's
+// index times 2, plus 1 when it went down; -1 when none is left.
+EM_JS(int, TakeControlPress, (), {
+    var press = controlPresses.shift();
+    return press ? press[0] * 2 + press[1] : -1;
+});
+
+void TakeControlPresses()
+{
+    for (int press; (press = TakeControlPress()) >= 0;)
+    {
+        PressControl(press / 2, press % 2);
+    }
+}
+
+// Tells the page once what online play it started: hosting, with the code and the link to
+// give, or joining.
+void ShowOnline()
+{
+    if (OnlineShown || Role == OnlineRole::Offline)
+    {
+        return;
+    }
+    OnlineShown = true;
+    if (Role != OnlineRole::Hosting)
+    {
+        EM_ASM({ showOnline("joining", "", ""); });
+        return;
+    }
+    char page[MaxPageLinkBytes];
+    EM_ASM({ stringToUTF8(location.href, $0, $1); }, page, sizeof page);
+    char code[JoinCodeLength + 1];
+    FormatJoinCode(HostSide.code, code);
+    char link[MaxPageLinkBytes];
+    if (FormatPageLink(page, HostSide.code, link, sizeof link) == 0)
+    {
+        link[0] = '\0'; // an address too long to give
+    }
+    EM_ASM({ showOnline('hosting', UTF8ToString($0), UTF8ToString($1)); }, code, link);
+}
+
+// What the page asked for, once the iteration can wait for Web Crypto.
+void StartRequested(unsigned now)
+{
+    const OnlineRequest request = Requested;
+    Requested = OnlineRequest::None;
+    if (request == OnlineRequest::Host)
+    {
+        StartPageHosting(Meet, now);
+    }
+    else if (request == OnlineRequest::Join)
+    {
+        StartPageJoining(Meet, RequestedCode, now);
+    }
+}
+
+// The online part of an iteration, before the steps: what came from the meeting point and
+// the link, the sessions' timeouts, the friend's choice of path.
+void RunOnline(unsigned now)
+{
+    StartRequested(now);
+    PumpMeet(now);
+    TickMeetPlay(now);
+    LinkEvent linkEvent;
+    for (int n = 0; n < MaxLinkEventsPerIteration && PollLink(linkEvent); ++n)
+    {
+        HandleOnlineEvent(linkEvent, now);
+    }
+    RespondToKey(TickOnline(now));
+    TickPageOnline(now);
+    RunMeeting(stdout, stdout, {PortState::Asking, 0, 0}, now);
+    ShowOnline();
+}
+
+// Keeps the time of a frame whose move counts (the panels' rows 14..21) differ from the one
+// shown before, for the measure of a key's way to the picture: a move a key spends shows there
+// at once, and nothing else moves them.
+void NoteChangedFrame()
+{
+    unsigned digest = 2166136261u;
+    for (int x = 0; x < CanvasWidth; x += x == LeftFrame - 1 ? RightFrame - LeftFrame + 2 : 1)
+    {
+        for (int y = 14; y <= 21; ++y)
+        {
+            digest = (digest ^ ScreenCells[x * CanvasHeight + y]) * 16777619u;
+        }
+    }
+    ChangedFrameMs = digest != ShownDigest ? emscripten_get_now() : ChangedFrameMs;
+    ShownDigest = digest;
+}
+
+// One iteration of the main loop, run by the browser before it shows each frame: the
+// steps due, the frame, and one more sample file while the bank fills.
+void RunFrame()
+{
+    HandleEvents();
+    TakeControlPresses();
+    StoreSettings();
+    FitCanvas();
+    if (PageShownAgain)
+    {
+        Clock = StartLoopClock(SDL_GetTicks());
+        PageShownAgain = false;
+    }
+    const unsigned now = SDL_GetTicks();
+    RunOnline(now);
+    const StepsDue due = AdvanceLoopClock(Clock, now);
+    const bool joined = ShowingHost();
+    if (joined)
+    {
+        RunJoinedSteps(due.steps);
+    }
+    else
+    {
+        RunSteps(MatchWaits() ? 0 : due.steps);
+        SendHostSounds();
+    }
+    ReleaseSeenControls(due.steps);
+    QuitRequested = false; // a page cannot close itself: Escape leaves the title screen up
+    SoundWaitsForPerson = SoundHeldBack();
+    ShowControls();
+    if (joined ? DrawJoinedFrame() : due.drawFrame)
+    {
+        if (!joined)
+        {
+            DrawFrame();
+        }
+        if (!joined && !RulesShown) // the rules' page covers the band
+        {
+            DrawOnlineBand(now);
+        }
+        if (!RulesShown)
+        {
+            DrawMeetingWords();
+        }
+        PresentCanvas();
+        SendHostFrame(now);
+        FirstFrameMs = FirstFrameMs == 0 ? emscripten_get_now() : FirstFrameMs;
+        NoteChangedFrame();
+        if (ScreenshotWanted)
+        {
+            TakeScreenshot(ScreenWidth, ScreenHeight); // WebGL keeps a frame only until it shows
+            ScreenshotWanted = false;
+        }
+    }
+    FlushLinkOrders();
+    if (!SamplesLoaded.load(std::memory_order_relaxed))
+    {
+        LoadNextSample(SampleFolder);
+    }
+}
+} // namespace
+
+// The text of meet.txt beside the page (size bytes): the meeting point online play goes
+// through. 1 when it names one (the page then offers hosting and joining), 0 when not.
+extern "C" EMSCRIPTEN_KEEPALIVE int NameMeetingPoint(const char* text, int size)
+{
+    MeetNamed = ReadPageMeet(text, size, Meet);
+    UseSecureMeet(MeetNamed && Meet.secure);
+    return MeetNamed ? 1 : 0;
+}
+
+// The page's Host button: a game to host through the meeting point, from the next iteration.
+// 0 when no meeting point is named or online play has started.
+extern "C" EMSCRIPTEN_KEEPALIVE int HostOnline()
+{
+    if (!MeetNamed || Role != OnlineRole::Offline)
+    {
+        return 0;
+    }
+    Requested = OnlineRequest::Host;
+    return 1;
+}
+
+// The page's Join button, or a link's "#CODE": joins the host of the code as typed or copied.
+// 0 when the text is no code, no meeting point is named or online play has started.
+extern "C" EMSCRIPTEN_KEEPALIVE int JoinOnline(const char* text)
+{
+    if (!MeetNamed || Role != OnlineRole::Offline || !ReadLinkCode(text, RequestedCode))
+    {
+        return 0;
+    }
+    Requested = OnlineRequest::Join;
+    return 1;
 }
 
 // The first action of a person on the page that lets sound start: the audio device opens
@@ -396,6 +584,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void StartSound()
 extern "C" EMSCRIPTEN_KEEPALIVE double FirstFrameMilliseconds()
 {
     return FirstFrameMs;
+}
+
+// The time from the page's start to the last frame drawn whose move counts changed, in ms. Called
+// from the page by the measure of a key's way to the picture (bench/page_latency.py).
+extern "C" EMSCRIPTEN_KEEPALIVE double ChangedFrameMilliseconds()
+{
+    return ChangedFrameMs;
 }
 
 int main()

@@ -1,8 +1,9 @@
 // The join code's key, through OpenSSL's libcrypto.
 #include "net/code_key.h"
 
+#include "net/cipher.h"
+
 #include <cstring>
-#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
@@ -27,5 +28,5 @@ void KeyedDigest(const CodeKey& key, const unsigned char* bytes, std::size_t siz
 
 bool SameDigest(const unsigned char* a, const unsigned char* b)
 {
-    return CRYPTO_memcmp(a, b, DigestBytes) == 0;
+    return SameSecretBytes(a, b, DigestBytes);
 }

@@ -2,14 +2,14 @@
 #include "net/join_code.h"
 
 #include <cstring>
-#include <sys/random.h>
+#include <unistd.h>
 
 const char JoinCodeAlphabet[JoinCodeSymbols + 1] = "0123456789abcdefghjkmnpqrstvwxyz";
 
 bool MakeJoinCode(JoinCode& code)
 {
     unsigned char bytes[JoinCodeLength];
-    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes))
+    if (getentropy(bytes, sizeof bytes) != 0) // the page has it too
     {
         return false; // no secrets to be had
     }

@@ -1,14 +1,15 @@
-// Proving the join code: nonces from getrandom, proofs keyed by the code's key.
+// Proving the join code: nonces from the system's secrets (getentropy, which the page has too),
+// proofs keyed by the code's key.
 #include "net/join_proof.h"
 
 #include <cstring>
-#include <sys/random.h>
+#include <unistd.h>
 
 static_assert(ProofBytes == DigestBytes);
 
 bool MakeNonce(unsigned char* nonce)
 {
-    return getrandom(nonce, NonceBytes, 0) == NonceBytes;
+    return getentropy(nonce, NonceBytes) == 0;
 }
 
 void MakeProof(const CodeKey& key, Prover prover, const unsigned char* friendNonce,

@@ -1,11 +1,12 @@
-// Sealing through OpenSSL's libcrypto: HMAC-SHA256 for the names and keys, AES-256-GCM for the
-// messages.
+// Sealing: HMAC-SHA256 for the names and keys, AES-256-GCM for the messages, each through
+// the cipher library of the build (net/cipher.h).
 #include "net/seal.h"
 
+#include "net/cipher.h"
+
 #include <cstring>
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/rand.h>
+
+static_assert(GcmKeyBytes == SealKeyBytes && GcmTagBytes == SealTagBytes);
 
 namespace
 {
@@ -13,7 +14,7 @@ constexpr char NameLabel[] = "tumblequay meeting name";
 constexpr char KnockLabel[] = "tumblequay knock";
 constexpr char HostToFriendLabel[] = "tumblequay host to friend";
 constexpr char FriendToHostLabel[] = "tumblequay friend to host";
-constexpr int NonceBytes = 12;
+constexpr int NonceBytes = GcmNonceBytes;
 constexpr int MaxSealedPlain = 65536;
 constexpr int MaxSealHeader = 64;
 
@@ -27,30 +28,6 @@ void MakeNonce(const SealKey& key, std::uint32_t counter, unsigned char* nonce)
     }
 }
 
-// One pass of AES-256-GCM: encrypts (and writes the tag) or decrypts (and checks it).
-bool RunGcm(bool sealing, const SealKey& key, std::uint32_t counter, const unsigned char* header,
-            int headerSize, const unsigned char* in, int size, unsigned char* out,
-            unsigned char* tag)
-{
-    unsigned char nonce[NonceBytes];
-    MakeNonce(key, counter, nonce);
-    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-    if (context == nullptr)
-    {
-        return false; // no memory
-    }
-    int length = 0;
-    bool done =
-        EVP_CipherInit_ex(context, EVP_aes_256_gcm(), nullptr, key.bytes, nonce, sealing ? 1 : 0) ==
-            1 &&
-        (headerSize == 0 || EVP_CipherUpdate(context, nullptr, &length, header, headerSize) == 1) &&
-        (size == 0 || EVP_CipherUpdate(context, out, &length, in, size) == 1) &&
-        (sealing || EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_GCM_SET_TAG, SealTagBytes, tag) == 1) &&
-        EVP_CipherFinal_ex(context, out + size, &length) == 1 &&
-        (!sealing || EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_GCM_GET_TAG, SealTagBytes, tag) == 1);
-    EVP_CIPHER_CTX_free(context);
-    return done;
-}
 } // namespace
 
 void DeriveMeetName(const CodeKey& key, char* name)
@@ -81,12 +58,7 @@ void MakeKnockProof(const CodeKey& key, const unsigned char* what, int size, uns
 
 bool SameProof(const unsigned char* a, const unsigned char* b)
 {
-    return CRYPTO_memcmp(a, b, KnockProofBytes) == 0;
-}
-
-bool DrawSecret(unsigned char* bytes, int size)
-{
-    return RAND_bytes(bytes, size) == 1;
+    return SameSecretBytes(a, b, KnockProofBytes);
 }
 
 void DeriveSealKey(const CodeKey& key, SealDirection direction, const unsigned char* hostSalt,
@@ -132,8 +104,10 @@ int Seal(Sealer& sealer, const unsigned char* header, int headerSize, const unsi
     {
         out[n] = static_cast<unsigned char>(counter >> (8 * (SealCounterBytes - 1 - n)));
     }
-    if (!RunGcm(true, sealer.key, counter, header, headerSize, plain, size, out + SealCounterBytes,
-                out + SealCounterBytes + size))
+    unsigned char nonce[NonceBytes];
+    MakeNonce(sealer.key, counter, nonce);
+    if (!RunGcm(true, sealer.key.bytes, nonce, header, headerSize, plain, size,
+                out + SealCounterBytes, out + SealCounterBytes + size))
     {
         return 0;
     }
@@ -161,7 +135,9 @@ int Open(Opener& opener, const unsigned char* header, int headerSize, const unsi
     const int length = static_cast<int>(size) - SealOverhead;
     unsigned char tag[SealTagBytes];
     std::memcpy(tag, sealed + SealCounterBytes + length, SealTagBytes);
-    if (counter < opener.next || !RunGcm(false, opener.key, counter, header, headerSize,
+    unsigned char nonce[NonceBytes];
+    MakeNonce(opener.key, counter, nonce);
+    if (counter < opener.next || !RunGcm(false, opener.key.bytes, nonce, header, headerSize,
                                          sealed + SealCounterBytes, length, plain, tag))
     {
         std::memset(plain, 0, capacity);

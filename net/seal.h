@@ -19,6 +19,7 @@
 // who plays back what it saw, never meets a key and counter that were used before.
 #pragma once
 
+#include "net/cipher.h"
 #include "net/code_key.h"
 
 #include <cstddef>
@@ -49,10 +50,6 @@ void DeriveMeetName(const CodeKey& key, char* name);
 // they differ.
 void MakeKnockProof(const CodeKey& key, const unsigned char* what, int size, unsigned char* proof);
 bool SameProof(const unsigned char* a, const unsigned char* b);
-
-// Fills size bytes from OpenSSL's generator of secrets (seeded by the system's); false when it
-// gives none.
-bool DrawSecret(unsigned char* bytes, int size);
 
 struct SealKey
 {

@@ -185,9 +185,27 @@ PAGE = ("page; drawn; see title-waiting; press Alt space; told \"SDL.audioContex
         "lose_context; see title; "
         "page --disable-3d-apis; "
         "told \"document.body.innerText.includes('needs a browser that can show WebGL')\"")
+# Online from the page, through a meeting point on loopback: a page hosts and the desktop game joins by the code;
+# the desktop hosts and a page joins by the code typed as a person copies it; a page hosts and another joins by the
+# link alone. Each plays a turn there and back; both sides say "relayed".
+PAGE_ONLINE = {
+    "page_hosts": "meeting_here; page; drawn; click_on '#host-online'; page_code; "
+                  "friend:start TUMBLEQUAY_MEET={meet} --join {code} program={desktop}; friend:out 'joined, relayed'; "
+                  "see word 25 relayed; friend:see word 25 relayed; friend:press Return; turns; "
+                  # The meeting point lost mid-match and back: the match waits, "away", and goes on.
+                  "meeting_down here; see word 25 away 114; friend:see word 25 away 13; meeting_here again; turns; "
+                  "console",
+    "page_joins": "meeting_here; page_serve; start TUMBLEQUAY_MEET={meet} TUMBLEQUAY_PAGE={url} --host --port {relay} program={desktop}; "
+                  "code; out 'the page: {url}#{code}$'; friend:page; friend:drawn; friend:type_code {typed}; "
+                  "out 'a friend joined, relayed'; see word 25 relayed; friend:see word 25 relayed; "
+                  "friend:press Return; turns; friend:console",
+    "page_link": "meeting_here; page; drawn; click_on '#host-online'; page_code; friend:page link; friend:drawn; "
+                 "see word 25 relayed; friend:see word 25 relayed; friend:press Return; turns; console; friend:console",
+}
 PAGE_KEYS = {"Alt": ("AltLeft", 18, "Alt"), "space": ("Space", 32, " "), "Escape": ("Escape", 27, "Escape"), "2": (
     "Digit2", 50, "2"), "Print": ("PrintScreen", 44, "PrintScreen"), "Down": ("ArrowDown", 40, "ArrowDown"),
-             "r": ("KeyR", 82, "r"), "m": ("KeyM", 77, "m"), "p": ("KeyP", 80, "p"), "minus": ("Minus", 189, "-")}
+             "r": ("KeyR", 82, "r"), "m": ("KeyM", 77, "m"), "p": ("KeyP", 80, "p"), "minus": ("Minus", 189, "-"),
+             "Return": ("Enter", 13, "Enter")}
 # Headless Chromium composites in software and reads every WebGL frame back, and its GL driver says so: a bare page
 # that only clears a WebGL canvas gets these notes too. Every other warning fails the page.
 BROWSER_NOTE = re.compile(r"GL Driver Message \(OpenGL, Performance, [^)]*\): GPU stall due to ReadPixels")
@@ -379,6 +397,7 @@ class Steps:
             runner = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + runner
             os.chmod(self.work, 0o755)
         arguments = [word for word in words if word not in flags and not re.fullmatch(r"\w+=.*", word)]
+        program = program or given.get("program")
         process = self.spawn(runner + [program or self.program] + arguments, name, cwd=cwd or folder, env=env)
         self.games[name] = SimpleNamespace(process=process, folder=folder, last=None, heard=0, kept=None, page=None)
         if not flags & {"nowindow", "noscreen"}:
@@ -705,19 +724,25 @@ class Steps:
                    program=re.search("^Exec=(.*)$", entry, re.M)[1], folder=f"{self.work}/home/.local/share/tumblequay")
         self.linked(f"{self.game().folder}/dat", data)
 
-    def page(self, *words):  # [WIDTHxHEIGHT] [touch] [chromium's flags]; it takes the place of the page before
-        if "url" not in self.vars:
-            port, self.vars["url"] = self.vars["port"], f"http://127.0.0.1:{self.vars['port']}/"
-            self.spawn([sys.executable, "-m", "http.server", "-b", "127.0.0.1", "-d", self.program, str(port)], "http")
-            until(lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0) or fail("the page is not served")
-            shutil.copytree(f"{self.source}/dat", f"{self.work}/{self.target}/dat")
+    def page(self, *words):  # [WIDTHxHEIGHT] [touch] [link] [chromium's flags]; it takes the place of the page before
+        "url" in self.vars or self.page_serve()
+        os.path.exists(dat := f"{self.work}/{self.target}/dat") or shutil.copytree(f"{self.source}/dat", dat)
         (old := self.games.get(self.target)) and old.process.terminate()
         size = next((tuple(map(int, word.split("x"))) for word in words if re.fullmatch(r"\d+x\d+", word)), None)
         flags = [word for word in words if word.startswith("--")]
-        page = Page(self.vars["url"], f"{self.work}/{self.target}", *flags, size=size or (WIDTH, HEIGHT),
+        url = self.vars["link"] if "link" in words else self.vars["url"]
+        page = Page(url, f"{self.work}/{self.target}", *flags, size=size or (WIDTH, HEIGHT),
                     touch="touch" in words)
         self.processes.append(page.process)
         self.games[self.target] = SimpleNamespace(process=page.process, folder=f"{self.work}/{self.target}", page=page)
+
+    def page_serve(self):  # the page's folder served at {url}, with meet.txt naming a meeting point if one runs
+        port, self.vars["url"], site = self.vars["port"], f"http://127.0.0.1:{self.vars['port']}/", self.program
+        if "ws" in self.vars:
+            shutil.copytree(self.program, site := f"{self.work}/site")
+            open(f"{site}/meet.txt", "w").write(f"ws://127.0.0.1:{self.vars['ws']}\n")
+        self.spawn([sys.executable, "-m", "http.server", "-b", "127.0.0.1", "-d", site, str(port)], "http")
+        until(lambda: socket.socket().connect_ex(("127.0.0.1", port)) == 0) or fail("the page is not served")
 
     def reload(self):  # the same page loaded again, with what the browser keeps for it
         self.game().page.send("Page.reload")
@@ -800,10 +825,47 @@ class Steps:
         for kind in ("mousePressed", "mouseReleased"):
             self.game().page.send("Input.dispatchMouseEvent", type=kind, x=600, y=300, button="left", clickCount=1)
 
-    def console(self):
+    def console(self):  # while a meeting point was down, the browser's own notes of refused WebSockets pass
         time.sleep(0.5)
         self.game().page.value("0")  # with what the browser said meanwhile
-        self.game().page.errors and fail("the console reported: " + "; ".join(self.game().page.errors))
+        refused = f"WebSocket connection to 'ws://127.0.0.1:{self.vars.get('ws')}/' failed: " if "outage" in self.vars \
+            else None
+        errors = [error for error in self.game().page.errors if not (refused and refused in error)]
+        errors and fail("the console reported: " + "; ".join(errors))
+
+    def meeting_here(self, again=""):
+        """A meeting point on this machine's loopback: nats-server on the game's configuration, its TCP port for
+        desktop games ({meet}) and its WebSocket port for pages ({ws}); "again": started again on the same ports
+        after meeting_down here. Stopped with the test."""
+        shutil.which("nats-server") or (print("skipped: nats-server is not installed"), sys.exit(77))
+        if not again:
+            tcp, ws = free_port(), free_port()
+            shutil.copy(f"{self.source}/meet/game.conf", self.work)
+            open(f"{self.work}/here.conf", "w").write(f'listen: "127.0.0.1:{tcp}"\nwebsocket {{ listen: '
+                                                      f'"127.0.0.1:{ws}"; no_tls: true }}\ninclude "game.conf"\n')
+            self.vars.update(meet=f"127.0.0.1:{tcp}", ws=ws)
+        ports = (int(self.vars["meet"].split(":")[1]), self.vars["ws"])
+        self.nats["here"] = self.spawn(["nats-server", "-c", f"{self.work}/here.conf"], "here")
+        listening = lambda: all(socket.socket().connect_ex(("127.0.0.1", port)) == 0 for port in ports)
+        until(listening) or fail(f"nats-server does not listen: {open(f'{self.work}/here.err').read()}")
+
+    def click_on(self, selector):  # the page's element clicked, as a mouse does, once it is shown
+        until(lambda: self.game().page.rectangle(selector)) or fail(f"{selector} is not shown")
+        self.game().page.value(f"document.querySelector({json.dumps(selector)}).click()")
+
+    def page_code(self):  # the code and the link the hosting page shows
+        page = self.game().page
+        shown = until(lambda: page.value("(document.getElementById('online-code') || {}).textContent"), 20) or fail(
+            "the page shows no code: " + page.value("document.getElementById('online').innerText"))
+        self.vars.update(code=shown.replace(" ", ""), link=page.value("document.getElementById('online-link').href"))
+        self.vars["link"] == f"{self.vars['url']}#{self.vars['code']}" or fail(f"the link: {self.vars['link']}")
+
+    def type_code(self, *words):  # typed into the page's field as a person does, and the join button pressed
+        page = self.game().page
+        until(lambda: page.rectangle("#join-code")) or fail("the page offers no joining")
+        page.value("document.getElementById('join-code').focus()")
+        page.send("Input.insertText", text=" ".join(words))
+        page.value("document.querySelector('#join-online button').click()")
 
     def rig(self, line="own"):
         """Home, its router (that drops what comes unasked, 5.5.5.1 as miniupnpd wants) and outside; with "shared",
@@ -918,6 +980,7 @@ class Steps:
 
     def meeting_down(self, name="nats"):  # killed, as a machine that goes
         self.nats.pop(name).kill()
+        self.vars["outage"] = True
 
     def stranger(self, where, seconds):
         """in=NAMESPACE: on the meeting point at 6.0.0.1, listens to everything it may, then plays back what it
@@ -981,4 +1044,5 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["--list"]:
         sys.exit(print(";".join(SCENARIOS)))
     atexit.register((steps := Steps(*sys.argv[2:5])).close)
-    steps.play((SCENARIOS | {"page": PAGE})[sys.argv[1]])
+    steps.vars["desktop"] = sys.argv[5] if len(sys.argv) > 5 else ""  # the desktop game, beside a page
+    steps.play((SCENARIOS | {"page": PAGE} | PAGE_ONLINE)[sys.argv[1]])

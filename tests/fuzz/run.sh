@@ -7,7 +7,7 @@ set -eu
 cd "$(dirname "$0")/../.."
 SECONDS_EACH=${1:-60}
 BUILD=build/fuzz
-TARGETS="picture sample host_reads friend_reads search_reads replay meet_reads relay_reads squeeze_reads settings"
+TARGETS="picture sample host_reads friend_reads search_reads replay meet_reads relay_reads squeeze_reads nats_reads settings"
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ_FUZZ=ON \
     -DTQ_TESTS=OFF -DTQ_WERROR=ON >/dev/null
 # shellcheck disable=SC2046
