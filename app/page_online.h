@@ -23,8 +23,8 @@ struct PageMeet
 };
 
 // Reads meet.txt's text (size bytes, not zero-terminated): its first line that is neither empty
-// nor a comment (starting with '#'), spaces around it ignored, one trailing '/' allowed. False, and meet untouched, when it names
-// no meeting point in that form.
+// nor a comment (starting with '#'), spaces around it ignored, one trailing '/' allowed. False, and
+// meet untouched, when it names no meeting point in that form.
 bool ReadPageMeet(const char* text, int size, PageMeet& meet);
 
 // The link to give: the page's address up to any '#', then '#' and the code; its length, or 0
