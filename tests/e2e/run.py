@@ -487,13 +487,12 @@ class Steps:
         fail(f"{self.game().last}: the computer's turn never came")
 
     def hold_still(self, seconds):  # the picture, the moves and the sound held while paused
-        first = self.shot()
+        first, self.paused = self.shot(), self.state()
         self.silent(seconds)
         self.check("same", self.shot(), first) or fail(f"the paused screen changed: {self.said}")
 
-    def moves_go_on(self):
-        before = self.state()
-        until(lambda: self.state() != before, 5) or fail(f"{self.game().last}: the match stayed paused")
+    def moves_go_on(self):  # from where the pause held them: the computer may end its turn before a first look
+        until(lambda: self.state() != self.paused, 5) or fail(f"{self.game().last}: the match stayed paused")
 
     def old_replays(self, count):  # replay0 .. replayN-1, oldest first, but replay7 older than all
         os.makedirs(folder := f"{self.work}/{self.target}", exist_ok=True)
