@@ -212,6 +212,7 @@ BROWSER_NOTE = re.compile(r"GL Driver Message \(OpenGL, Performance, [^)]*\): GP
 
 
 def fail(message):
+    os.environ.setdefault("KEEP_WORK", "1")  # a failure's screenshots and logs stay for a look
     sys.exit("FAIL: " + message)
 
 
@@ -317,7 +318,9 @@ class Steps:
             process.wait()
         for closing in self.closing:
             closing()
-        os.environ.get("KEEP_WORK") or shutil.rmtree(self.work, ignore_errors=True)
+        if os.environ.get("KEEP_WORK"):
+            return print(f"kept: {self.work}", file=sys.stderr)
+        shutil.rmtree(self.work, ignore_errors=True)
 
     def spawn(self, command, log, **options):  # its output in LOG.out and LOG.err
         with open(f"{self.work}/{log}.out", "wb") as out, open(f"{self.work}/{log}.err", "wb") as err:
