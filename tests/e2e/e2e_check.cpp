@@ -8,7 +8,7 @@
 //   e2e_check match-start <screenshot.png> <width> <height>
 //       The screenshot shows a new match with its turn banner up as the core draws it with
 //       the working folder's pictures, for one team and a move count of 4 to 9, wherever
-//       the units stand.
+//       the units stand; the banner names a player, or the computer's level.
 //   e2e_check state <screenshot.png> <width> <height>
 //       The screenshot shows a match: prints "team T moves M banner B", whose turn it is,
 //       the moves left and whether the turn's banner is up, read from the move count beside
@@ -141,14 +141,18 @@ bool CheckMatch(bool start)
     const auto moveCount = [](int x, int y, int)
     { return (x < LeftFrame || x > RightFrame) && y >= 14 && y <= 22; };
     constexpr int Counts = MinMoves + MoveChoices; // 0 to 9 moves
+    constexpr int Levels = LevelHard + 1;
     GameTitle match;
     match.units.clear();
     // What may be drawn over the match: nothing; a replay's marks, "replay" or "replay" and
-    // "paused"; or, on the friend's side, its team.
-    for (int k = 0; k < 4 * TeamCount * Counts; ++k)
+    // "paused"; or, on the friend's side, its team. The banner names a player, or the computer's
+    // level when the computer's team is on turn: the computer may begin a match too.
+    for (int k = 0; k < Levels * 4 * TeamCount * Counts; ++k)
     {
         const int team = match.currentTeam = k / Counts % TeamCount;
-        const int moves = match.movesLeft = k % Counts, marks = k / (TeamCount * Counts);
+        const int moves = match.movesLeft = k % Counts, marks = k / (TeamCount * Counts) % 4;
+        match.computerLevel = static_cast<ComputerLevel>(k / (4 * TeamCount * Counts));
+        match.computerTeam = match.computerLevel == LevelNone ? -1 : team;
         for (const bool banner : {false, true})
         {
             std::copy(ScreenCells, ScreenCells + CanvasCells, NoBanner);
